@@ -1,0 +1,44 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+class TDataSource;
+
+// Message dialog kinds, buttons and results, with the platform's values.
+enum class MsgDlgType { Warning, Error, Information, Confirmation };
+enum MsgDlgButton { mbYes = 0x1, mbNo = 0x2, mbOK = 0x4, mbCancel = 0x8 };
+enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// Every dialog that the platform shows on behalf of a handler goes through the
+// current seam: message and error boxes, the search dialog, the lookup list
+// and the multi-select pick list. The default seam shows real modal dialogs;
+// tests install a ScriptedDialogs that answers without a person.
+class FRAMEWORK_EXPORT DialogSeam {
+public:
+    virtual ~DialogSeam();
+
+    // Returns the ModalResult of the button pressed.
+    virtual int messageDlg(const QString &text, MsgDlgType type, int buttons) = 0;
+    virtual void showError(const QString &text) = 0;
+
+    // Lets the user pick one row of the source's record set; on true the set's
+    // current row is the chosen one.
+    virtual bool lookup(TDataSource *source, const QString &title) = 0;
+    // Multi-select over the source's record set keyed by keyField; `list` holds
+    // the codes already chosen (shown selected) and, on true, the new choice in
+    // the list-string notation ("0001;0003").
+    virtual bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) = 0;
+    // Lets the user search the set and moves its current row to the match.
+    virtual void search(TDataSource *source) = 0;
+
+    static DialogSeam &current();
+    // Installs a seam (nullptr: the default one). The caller keeps ownership.
+    static void install(DialogSeam *seam);
+};
+
+// The platform's message dialog: text, kind, buttons, help context (unused).
+FRAMEWORK_EXPORT int MessageDlg(const QString &text, MsgDlgType type, int buttons, int helpContext = 0);

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QWidget;
+
+// Enter and exit handlers of controls and containers (a panel counts). When
+// the focus moves inside one window, the exit handlers of every widget left
+// run innermost first, up to the common ancestor; then the enter handlers of
+// every widget entered, outermost first. An exit handler that throws (the
+// silent abort included) stops the move: the focus goes back to where it was
+// and no further handler runs; a non-abort error is shown by the handler
+// guard. Changes across windows (dialogs, popups) run no handlers.
+class FRAMEWORK_EXPORT FocusChain : public QObject {
+    Q_OBJECT
+public:
+    static FocusChain &instance();
+
+    void setEnterHandler(QWidget *widget, std::function<void()> handler);
+    void setExitHandler(QWidget *widget, std::function<void()> handler);
+    void clearHandlers(QWidget *widget);
+
+    // True while the chain is putting the focus back after a veto.
+    bool restoring() const;
+
+private:
+    explicit FocusChain(QObject *parent = nullptr);
+    void onFocusChanged(QWidget *old, QWidget *now);
+
+    struct Private;
+    Private *d;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <functional>
+#include <utility>
+
+// The one place where handler errors stop. Every handler that the toolkit
+// calls (clicks, key presses, focus moves, activation, painting) runs inside
+// runGuarded: a SilentAbort ends it quietly, any other exception switches the
+// busy indicator off and goes to the error display (DialogSeam::showError),
+// and the event loop goes on. Returns true when the handler ended normally.
+FRAMEWORK_EXPORT bool runGuarded(const std::function<void()> &handler);
+
+// Wraps a callable for QObject::connect, so that connected handlers are guarded:
+//   connect(button, &QAbstractButton::clicked, this, guarded([this] { ... }));
+template <typename Handler>
+auto guarded(Handler handler)
+{
+    return [handler = std::move(handler)](auto &&...args) {
+        runGuarded([&] { handler(std::forward<decltype(args)>(args)...); });
+    };
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "dialogseam.h"
+
+#include <QQueue>
+#include <QStringList>
+
+#include <functional>
+
+// A dialog seam for tests: records every dialog shown and answers from queues
+// (messageDlg answers mrYes/mrOk by default; lookups and picks decline unless a
+// callback is given). Installs itself on construction, restores the default
+// seam on destruction.
+class FRAMEWORK_EXPORT ScriptedDialogs : public DialogSeam {
+public:
+    struct Shown {
+        QString kind;  // "message", "error", "lookup", "pickList", "search"
+        QString text;  // the text, or the title
+        MsgDlgType type = MsgDlgType::Information;
+        int buttons = 0;
+    };
+
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    QQueue<int> answers;  // next messageDlg results
+    std::function<bool(TDataSource *, const QString &title)> onLookup;
+    std::function<bool(TDataSource *, const QString &keyField, const QString &title, QString &list)> onPickList;
+    std::function<void(TDataSource *)> onSearch;
+
+    QList<Shown> shown;
+    QStringList errors() const;    // texts of showError and Error-type messages
+    QStringList messages() const;  // texts of every messageDlg and showError, in order
+    void clear();
+
+    int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
+    void showError(const QString &text) override;
+    bool lookup(TDataSource *source, const QString &title) override;
+    bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
+    void search(TDataSource *source) override;
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QString>
+#include <QStringList>
+
+// The signed-in session, filled by the host from its command line or config
+// file before any module runs.
+struct FRAMEWORK_EXPORT SessionValues {
+    QString branchCode;       // FiliProc
+    QString branchName;       // NomeFiliProc
+    bool branchFixed = false; // ModuFili
+    QString serverHost = QStringLiteral("127.0.0.1");  // WebURL
+    int serverPort = 8211;    // WebPort
+    QString serverSecret;     // sent with every service call when not empty
+    QString operatorCode;     // Operador
+    QString database;         // connection string of the shared database
+};
+
+class FRAMEWORK_EXPORT Session {
+public:
+    static const SessionValues &values();
+    static void set(const SessionValues &values);
+
+    // Reads the options (--branch, --branch-name, --fixed-branch,
+    // --operator, --server, --port, --secret, --database, --config FILE) over
+    // the defaults; a config file holds the same keys in INI form. Raises
+    // std::invalid_argument naming the bad value.
+    static SessionValues fromArguments(const QStringList &arguments, const SessionValues &defaults);
+};
+
+FRAMEWORK_EXPORT QString FiliProc();
+FRAMEWORK_EXPORT QString NomeFiliProc();
+FRAMEWORK_EXPORT bool ModuFili();
+FRAMEWORK_EXPORT QString WebURL();
+FRAMEWORK_EXPORT int WebPort();
+FRAMEWORK_EXPORT QString Operador();
