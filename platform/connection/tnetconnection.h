@@ -1,0 +1,73 @@
+#pragma once
+
+#include "connection_export.h"
+
+#include <QJsonValue>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+// One positional argument of a remote call.
+struct CONNECTION_EXPORT ServiceArgument {
+    enum class Kind { Text, Date, Packet };
+    Kind kind = Kind::Text;
+    bool byRef = false;
+    QJsonValue value;
+
+    static ServiceArgument text(const QString &value, bool byRef);
+    static ServiceArgument date(double days, bool byRef);
+    static ServiceArgument packet(const QJsonValue &packet);
+};
+
+// A call the server refused or failed: the message is the server's text,
+// unchanged (it may hold a catalogue key such as "N_PARAM_VEND_S_FORN").
+class CONNECTION_EXPORT ServiceError : public std::runtime_error {
+public:
+    ServiceError(const QString &message, int status);
+    int status() const { return m_status; }
+
+private:
+    int m_status;
+};
+
+// The server could not be reached, or answered something that is not a reply.
+// The message names host and port.
+class CONNECTION_EXPORT TransportError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A connection to a remote object (ServerName) on the application server,
+// over HTTP (docs/protocol.md). Connecting runs BeforeConnect, which may set
+// Host and Port, and prepares a keep-alive client; no traffic goes out until
+// the first call. Call() connects on demand and blocks the calling thread until
+// the answer arrives or a time-out ends it.
+class CONNECTION_EXPORT TNetConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit TNetConnection(QObject *parent = nullptr);
+    ~TNetConnection() override;
+
+    QString ServerName;
+    QString Host = QStringLiteral("127.0.0.1");
+    int Port = 8211;
+    QString Secret;            // sent as X-Commission-Secret when not empty
+    bool ThrowException = false;
+    int ConnectTimeoutMs = 3000;
+    int ReadTimeoutMs = 30000;
+    std::function<void(TNetConnection &)> BeforeConnect;
+
+    bool Connected() const;
+    void setConnected(bool connected);
+
+    // The dispatch: calls a method of ServerName and returns its result.
+    QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments);
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};

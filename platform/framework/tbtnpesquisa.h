@@ -1,0 +1,30 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QPointer>
+#include <QToolButton>
+
+#include <functional>
+
+class QLineEdit;
+class TDataSource;
+
+// The lookup button next to a code field. A click opens the data source's
+// query, reports EmptyError (through MensErro) when it has no rows, otherwise
+// shows the lookup list (DialogSeam::lookup) titled Title; after a pick the
+// set's current row is the picked one and OnAfterPesq runs.
+class FRAMEWORK_EXPORT TBtnPesquisa : public QToolButton {
+    Q_OBJECT
+public:
+    explicit TBtnPesquisa(QWidget *parent = nullptr);
+
+    QPointer<QLineEdit> Associate;
+    QPointer<TDataSource> DataSource;
+    QString FieldNome;
+    QString Title;
+    QString EmptyError;
+    std::function<void()> OnAfterPesq;
+
+    void Pesquisa();  // what a click does, without the guard
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+
+// The host's database module: one connection (adcGeral) to the shared
+// database named by the session, opened on first use and opened again after a
+// failure. User-interface thread only.
+class FRAMEWORK_EXPORT TdtmDBGeral : public QObject {
+    Q_OBJECT
+public:
+    static TdtmDBGeral &instance();
+
+    // The open connection; raises database::DatabaseError when it cannot open.
+    QSqlDatabase adcGeral();
+    void disconnect();
+
+private:
+    explicit TdtmDBGeral(QObject *parent = nullptr);
+};
+
+FRAMEWORK_EXPORT TdtmDBGeral &dtmDBGeral();
