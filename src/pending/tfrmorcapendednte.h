@@ -16,6 +16,7 @@ class TfrmOrcaPendednte : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmOrcaPendednte(QWidget *parent = nullptr);
+    ~TfrmOrcaPendednte() override;
 
     QFrame *panMsg = nullptr;
     QLabel *imgErroOri = nullptr;
@@ -24,6 +25,30 @@ public:
     QPushButton *btnOK = nullptr;
     TDBGrid *dbgMensagem = nullptr;
     TDataSource *dtsOrcaPendednte = nullptr;
+
+    void btnOKClick();
+
+    // The picture beside the text: a white speech balloon with a blue "i".
+    static QPixmap informationPicture();
+
+protected:
+    void FormActivate();
+    void FormKeyDown(int &key);
+    void FormClose();
+
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void done(int result) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMessagePanel();
+    void buildGrid();
+    void buildOkPanel();
+    void placeOnScreen();
+
+    bool m_placed = false;
 };
 
 // Shows a new pending dialog over the record set with the text, modally; returns
