@@ -1,1 +1,179 @@
 #include "tnetconnection.h"
+
+#include <httplib.h>
+
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrl>
+
+namespace {
+
+QJsonValue argumentKind(ServiceArgument::Kind kind)
+{
+    switch (kind) {
+    case ServiceArgument::Kind::Text: return QStringLiteral("text");
+    case ServiceArgument::Kind::Date: return QStringLiteral("date");
+    case ServiceArgument::Kind::Packet: return QStringLiteral("packet");
+    }
+    return QStringLiteral("?");
+}
+
+QByteArray requestBody(const QVector<ServiceArgument> &arguments)
+{
+    QJsonArray args;
+    for (const ServiceArgument &argument : arguments) {
+        args.append(QJsonObject{{QStringLiteral("kind"), argumentKind(argument.kind)},
+                                {QStringLiteral("ref"), argument.byRef},
+                                {QStringLiteral("value"), argument.value}});
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("args"), args}}).toJson(QJsonDocument::Compact);
+}
+
+std::string percentEncoded(const QString &segment)
+{
+    return QUrl::toPercentEncoding(segment).toStdString();
+}
+
+time_t wholeSeconds(int milliseconds)
+{
+    return milliseconds / 1000;
+}
+
+time_t remainingMicroseconds(int milliseconds)
+{
+    return (milliseconds % 1000) * 1000;
+}
+
+}  // namespace
+
+ServiceArgument ServiceArgument::text(const QString &value, bool byRef)
+{
+    return {Kind::Text, byRef, value};
+}
+
+ServiceArgument ServiceArgument::date(double days, bool byRef)
+{
+    return {Kind::Date, byRef, days};
+}
+
+ServiceArgument ServiceArgument::packet(const QJsonValue &packet)
+{
+    return {Kind::Packet, false, packet};
+}
+
+ServiceError::ServiceError(const QString &message, int status)
+    : std::runtime_error(message.toStdString()), m_status(status)
+{
+}
+
+struct TNetConnection::Private {
+    std::unique_ptr<httplib::Client> client;
+    // The endpoint the client was prepared for, named in transport errors.
+    QString host;
+    int port = 0;
+};
+
+TNetConnection::TNetConnection(QObject *parent)
+    : QObject(parent), d(std::make_unique<Private>())
+{
+}
+
+TNetConnection::~TNetConnection() = default;
+
+bool TNetConnection::Connected() const
+{
+    return d->client != nullptr;
+}
+
+void TNetConnection::setConnected(bool connected)
+{
+    if (connected == Connected())
+        return;
+    if (!connected) {
+        d->client.reset();
+        return;
+    }
+    if (BeforeConnect)
+        BeforeConnect(*this);
+    auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
+    client->set_keep_alive(true);
+    client->set_tcp_nodelay(true);
+    client->set_connection_timeout(wholeSeconds(ConnectTimeoutMs), remainingMicroseconds(ConnectTimeoutMs));
+    client->set_read_timeout(wholeSeconds(ReadTimeoutMs), remainingMicroseconds(ReadTimeoutMs));
+    client->set_write_timeout(wholeSeconds(ReadTimeoutMs), remainingMicroseconds(ReadTimeoutMs));
+    d->client = std::move(client);
+    d->host = Host;
+    d->port = Port;
+}
+
+QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgument> &arguments)
+{
+    setConnected(true);
+
+    const std::string path = "/rdm/" + percentEncoded(ServerName) + "/" + percentEncoded(method);
+    const QByteArray body = requestBody(arguments);
+    httplib::Headers headers;
+    if (!Secret.isEmpty())
+        headers.emplace("X-Commission-Secret", Secret.toStdString());
+
+    QElapsedTimer clock;
+    clock.start();
+    const httplib::Result result =
+        d->client->Post(path, headers, body.constData(), static_cast<size_t>(body.size()), "application/json");
+    if (!result)
+        throw TransportError(transportFailure(static_cast<int>(result.error()), clock.elapsed()).toStdString());
+    return reply(result->status, QByteArray::fromStdString(result->body));
+}
+
+QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const
+{
+    QString reason;
+    switch (static_cast<httplib::Error>(error)) {
+    case httplib::Error::Connection:
+        reason = QStringLiteral("conexão recusada ou servidor inacessível");
+        break;
+    case httplib::Error::ConnectionTimeout:
+        reason = QStringLiteral("tempo de conexão esgotado (%1 ms)").arg(ConnectTimeoutMs);
+        break;
+    case httplib::Error::Read:
+        // A read that lasted the whole time-out was ended by it; a shorter
+        // one means the server closed the connection without answering.
+        reason = elapsedMs >= ReadTimeoutMs
+                     ? QStringLiteral("tempo de resposta esgotado (%1 ms)").arg(ReadTimeoutMs)
+                     : QStringLiteral("a conexão foi encerrada sem resposta");
+        break;
+    case httplib::Error::Write:
+        reason = QStringLiteral("falha ao enviar a chamada");
+        break;
+    default:
+        reason = QString::fromStdString(httplib::to_string(static_cast<httplib::Error>(error)));
+        break;
+    }
+    return unreachable(reason);
+}
+
+QString TNetConnection::unreachable(const QString &reason) const
+{
+    return QStringLiteral("Não foi possível comunicar com o servidor %1:%2: %3.").arg(d->host).arg(d->port).arg(reason);
+}
+
+QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+    const QJsonObject object = document.object();
+    const bool success = status >= 200 && status < 300;
+    if (parseError.error == QJsonParseError::NoError && document.isObject()) {
+        if (success && object.contains(QStringLiteral("result")))
+            return object.value(QStringLiteral("result"));
+        if (!success && object.value(QStringLiteral("error")).isString())
+            throw ServiceError(object.value(QStringLiteral("error")).toString(), status);
+    }
+    const QString what = parseError.error != QJsonParseError::NoError || !document.isObject()
+                             ? QStringLiteral("a resposta não é JSON")
+                             : QStringLiteral("a resposta não traz resultado nem erro");
+    throw TransportError(unreachable(QStringLiteral("resposta inválida (status %1): %2").arg(status).arg(what))
+                             .toStdString());
+}

@@ -45,7 +45,14 @@ public:
 // over HTTP (docs/protocol.md). Connecting runs BeforeConnect, which may set
 // Host and Port, and prepares a keep-alive client; no traffic goes out until
 // the first call. Call() connects on demand and blocks the calling thread until
-// the answer arrives or a time-out ends it.
+// the answer arrives or a time-out ends it. Disconnecting drops the client, so
+// the next call runs BeforeConnect again.
+//
+// Failures of a call always reach its caller as exceptions, whatever
+// ThrowException says (the property is kept for forms that set it): a refusal
+// by the server is a ServiceError, everything else a TransportError. A
+// TransportError leaves the connection up; the next call opens a new socket
+// when the old one is gone.
 class CONNECTION_EXPORT TNetConnection : public QObject {
     Q_OBJECT
 public:
@@ -68,6 +75,10 @@ public:
     QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments);
 
 private:
+    QString transportFailure(int error, qint64 elapsedMs) const;
+    QString unreachable(const QString &reason) const;
+    QJsonValue reply(int status, const QByteArray &body) const;
+
     struct Private;
     std::unique_ptr<Private> d;
 };

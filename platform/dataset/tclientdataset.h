@@ -24,6 +24,21 @@ public:
 // An in-memory record set with declared fields, a current row and the states
 // inactive, browse, edit and insert. It is filled whole from a data packet and
 // gives its whole content back as one. Controls see it through TDataSource.
+//
+// Every change is reported to the attached data sources, in this order:
+//   loadFromPacket  state change (only when the state changed), content reset
+//   Open, Close     state change, content reset
+//   Edit            state change
+//   setValue        row changed
+//   Post            BeforePost, state change, row changed
+//   Cancel          state change, row changed
+//   First .. MoveTo (a pending edit is posted first) current moved, AfterScroll
+// Loading a packet positions on the first row without firing AfterScroll: the
+// owner that needs the first row's detail runs its handler itself, once.
+// AfterScroll fires only when the current row really changed.
+//
+// Rows come only from packets: no operation inserts rows, so the insert state
+// is never entered by this class; Post and Cancel accept it for sets that do.
 class DATASET_EXPORT TClientDataSet : public QObject {
     Q_OBJECT
 public:
@@ -39,9 +54,11 @@ public:
     const FieldDef &fieldDef(const QString &name) const; // throws DataSetError when absent
 
     // Replaces the whole content with the packet and opens the set on its first
-    // row. All or nothing: a packet that lacks a declared field or carries a
-    // value of the wrong kind raises packet::PacketError naming the field, and
-    // the set keeps its earlier content and state. Extra packet fields are
+    // row (a pending edit is dropped). All or nothing: a packet that lacks a
+    // declared field, declares it with another kind (text and fixed text count
+    // as one kind) or carries a value of the wrong kind or too long for the
+    // declared size raises packet::PacketError naming the field, and the set
+    // keeps its earlier content, state and current row. Extra packet fields are
     // ignored. Fixed-text values are kept as sent.
     void loadFromPacket(const packet::Packet &packet);
     // The whole content (declared fields, every row) as one packet; a row being
@@ -81,8 +98,11 @@ public:
     // Values of any row, for models and painting.
     QVariant valueAt(int row, int column) const;
 
-    // Suspends display updates; nested. The last EnableControls tells every
-    // data source to refresh once.
+    // Suspends display updates; nested. While suspended no state or data change
+    // reaches the data sources. The last EnableControls reports one state change
+    // when the state differs from the one at the first DisableControls, then one
+    // data change: a content reset when rows were replaced meanwhile, otherwise a
+    // refresh (any value and the current row may have changed).
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const;
@@ -99,9 +119,21 @@ signals:
     void contentReset();          // rows replaced, opened or closed
     void rowChanged(int row);     // values of one row changed (edit, post, cancel)
     void currentChanged(int row); // current row moved
+    void refreshed();             // the last EnableControls: values and current row may differ
 
 private:
     friend class TDataSource;
+    enum class DataEvent { ContentReset, RowChanged, CurrentChanged, Refreshed };
+
+    void attachSource(TDataSource *source);
+    void detachSource(TDataSource *source);
+    void requireActive() const;
+    void postPending();
+    void moveTo(int row, bool bof, bool eof);
+    void setState(State state);
+    void notifyState();
+    void notifyData(DataEvent event, int row = -1);
+
     struct Private;
     Private *d;
 };

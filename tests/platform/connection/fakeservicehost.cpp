@@ -1,0 +1,111 @@
+#include "fakeservicehost.h"
+
+#include <httplib.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+struct FakeServiceHost::Private {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    mutable std::mutex mutex;
+    Answer answer;
+    QVector<Request> requests;
+};
+
+QJsonArray FakeServiceHost::Request::args() const
+{
+    return QJsonDocument::fromJson(body).object().value(QStringLiteral("args")).toArray();
+}
+
+FakeServiceHost::FakeServiceHost()
+    : d(std::make_unique<Private>())
+{
+    d->server.set_tcp_nodelay(true);
+    d->server.Post(R"(/.*)", [this](const httplib::Request &request, httplib::Response &response) {
+        Answer answer;
+        {
+            std::lock_guard lock(d->mutex);
+            Request recorded;
+            recorded.path = QString::fromStdString(request.path);
+            recorded.contentType = QString::fromStdString(request.get_header_value("Content-Type"));
+            recorded.hasSecret = request.has_header("X-Commission-Secret");
+            recorded.secret = QString::fromStdString(request.get_header_value("X-Commission-Secret"));
+            recorded.body = QByteArray::fromStdString(request.body);
+            d->requests.append(recorded);
+            answer = d->answer;
+        }
+        if (answer.delayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
+        response.status = answer.status;
+        response.set_content(answer.body.toStdString(), "application/json");
+    });
+    d->port = d->server.bind_to_any_port("127.0.0.1");
+    d->thread = std::thread([this] { d->server.listen_after_bind(); });
+    // The socket already listens, so calls made before the accept loop runs
+    // just wait in the backlog.
+}
+
+FakeServiceHost::~FakeServiceHost()
+{
+    d->server.stop();
+    d->thread.join();
+}
+
+int FakeServiceHost::port() const
+{
+    return d->port;
+}
+
+void FakeServiceHost::answerWith(const Answer &answer)
+{
+    std::lock_guard lock(d->mutex);
+    d->answer = answer;
+}
+
+void FakeServiceHost::answerWithResult(const QByteArray &resultJson)
+{
+    answerWith({200, "{\"result\":" + resultJson + "}", 0});
+}
+
+void FakeServiceHost::setKeepAliveTimeoutSeconds(int seconds)
+{
+    d->server.set_keep_alive_timeout(seconds);
+}
+
+QVector<FakeServiceHost::Request> FakeServiceHost::requests() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->requests;
+}
+
+FakeServiceHost::Request FakeServiceHost::lastRequest() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->requests.isEmpty() ? Request() : d->requests.last();
+}
+
+int FakeServiceHost::closedPort()
+{
+    // Bind without listening to learn a free port, then let it go.
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    ::getsockname(sock, reinterpret_cast<sockaddr *>(&address), &length);
+    ::close(sock);
+    return ntohs(address.sin_port);
+}

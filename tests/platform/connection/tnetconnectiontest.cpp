@@ -1,0 +1,214 @@
+#include "fakeservicehost.h"
+#include "tnetconnection.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+void pointAt(TNetConnection &connection, int port)
+{
+    connection.ServerName = "ORE09700.rdmManuComissao";
+    connection.Host = "127.0.0.1";
+    connection.Port = port;
+}
+
+QString what(const std::exception &error)
+{
+    return QString::fromUtf8(error.what());
+}
+
+}  // namespace
+
+class TNetConnectionTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shouldPostThePositionalArgumentsAndReturnTheResult()
+    {
+        FakeServiceHost host;
+        host.answerWithResult(R"({"format":"packet/1","fields":[],"rows":[]})");
+        TNetConnection connection;
+        pointAt(connection, host.port());
+
+        const QJsonObject packet{{"format", "packet/1"}, {"fields", QJsonArray()}, {"rows", QJsonArray()}};
+        const QJsonValue result = connection.call(
+            "GetVendedores", {ServiceArgument::text("0001", true), ServiceArgument::date(46023.5, false),
+                              ServiceArgument::packet(packet), ServiceArgument::text("Çé", false)});
+
+        QCOMPARE(result, QJsonValue(packet));
+        const FakeServiceHost::Request request = host.lastRequest();
+        QCOMPARE(request.path, QString("/rdm/ORE09700.rdmManuComissao/GetVendedores"));
+        QCOMPARE(request.contentType, QString("application/json"));
+        QVERIFY(!request.hasSecret);
+        const QJsonArray expected{
+            QJsonObject{{"kind", "text"}, {"ref", true}, {"value", "0001"}},
+            QJsonObject{{"kind", "date"}, {"ref", false}, {"value", 46023.5}},
+            QJsonObject{{"kind", "packet"}, {"ref", false}, {"value", packet}},
+            QJsonObject{{"kind", "text"}, {"ref", false}, {"value", "Çé"}},
+        };
+        QCOMPARE(request.args(), expected);
+    }
+
+    void shouldSendTheSecretOnlyWhenSet()
+    {
+        FakeServiceHost host;
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.call("GetParamOrcaEve", {});
+        QVERIFY(!host.lastRequest().hasSecret);
+        connection.Secret = "s3gredo";
+        connection.call("GetParamOrcaEve", {});
+        QVERIFY(host.lastRequest().hasSecret);
+        QCOMPARE(host.lastRequest().secret, QString("s3gredo"));
+        QCOMPARE(host.lastRequest().args(), QJsonArray());
+    }
+
+    void shouldMapEveryAnswer_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome");  // "result", "service" or "transport"
+        QTest::addColumn<QString>("text");     // the result, the exact service text or part of the transport one
+
+        QTest::newRow("text result") << 200 << QByteArray(R"({"result":"N_MARCADO"})") << "result" << "N_MARCADO";
+        QTest::newRow("empty result") << 200 << QByteArray(R"({"result":""})") << "result" << "";
+        QTest::newRow("business refusal")
+            << 422 << QByteArray(R"({"error":"N_PARAM_VEND_S_FORN|x"})") << "service" << "N_PARAM_VEND_S_FORN|x";
+        QTest::newRow("server failure with accents")
+            << 500 << QByteArray(R"({"error":"Falha: conexão perdida"})") << "service" << "Falha: conexão perdida";
+        QTest::newRow("database down") << 503 << QByteArray(R"({"error":"banco"})") << "service" << "banco";
+        QTest::newRow("garbage") << 200 << QByteArray("<html>oops</html>") << "transport" << "não é JSON";
+        QTest::newRow("empty body") << 200 << QByteArray() << "transport" << "não é JSON";
+        QTest::newRow("array") << 200 << QByteArray("[1]") << "transport" << "não é JSON";
+        QTest::newRow("neither result nor error")
+            << 200 << QByteArray(R"({"answer":1})") << "transport" << "nem erro";
+        QTest::newRow("error with success status")
+            << 200 << QByteArray(R"({"error":"x"})") << "transport" << "nem erro";
+        QTest::newRow("result with failure status")
+            << 500 << QByteArray(R"({"result":"x"})") << "transport" << "status 500";
+        QTest::newRow("failure without json") << 502 << QByteArray("Bad Gateway") << "transport" << "status 502";
+        QTest::newRow("error that is not text")
+            << 400 << QByteArray(R"({"error":{"code":1}})") << "transport" << "nem erro";
+    }
+
+    void shouldMapEveryAnswer()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, outcome);
+        QFETCH(QString, text);
+
+        FakeServiceHost host;
+        host.answerWith({status, body, 0});
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        try {
+            const QJsonValue result = connection.call("SetComissao", {});
+            QCOMPARE(outcome, QString("result"));
+            QCOMPARE(result.toString(), text);
+        } catch (const ServiceError &error) {
+            QCOMPARE(outcome, QString("service"));
+            QCOMPARE(what(error), text);
+            QCOMPARE(error.status(), status);
+        } catch (const TransportError &error) {
+            QCOMPARE(outcome, QString("transport"));
+            QVERIFY2(what(error).contains(text), error.what());
+            QVERIFY2(what(error).startsWith(QString("Não foi possível comunicar com o servidor 127.0.0.1:%1: ")
+                                                .arg(host.port())),
+                     error.what());
+        }
+    }
+
+    void shouldNameHostAndPortWhenRefused()
+    {
+        const int port = FakeServiceHost::closedPort();
+        TNetConnection connection;
+        pointAt(connection, port);
+        try {
+            connection.call("GetParamOrcaEve", {});
+            QFAIL("the call reached a closed port");
+        } catch (const TransportError &error) {
+            QCOMPARE(what(error), QString("Não foi possível comunicar com o servidor 127.0.0.1:%1: "
+                                          "conexão recusada ou servidor inacessível.")
+                                      .arg(port));
+        }
+    }
+
+    void shouldEndASlowCallWithATimeOut()
+    {
+        FakeServiceHost host;
+        host.answerWith({200, R"({"result":"late"})", 1500});
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.ReadTimeoutMs = 300;
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            connection.call("GetOrcamentos", {});
+            QFAIL("the slow call was not ended");
+        } catch (const TransportError &error) {
+            QVERIFY2(what(error).contains("tempo de resposta esgotado (300 ms)"), error.what());
+            QVERIFY2(what(error).contains(QString("127.0.0.1:%1").arg(host.port())), error.what());
+        }
+        QVERIFY(clock.elapsed() < 1400);
+
+        // The next call on the same connection works once the server answers in time.
+        host.answerWithResult(R"("ok")");
+        QCOMPARE(connection.call("GetOrcamentos", {}).toString(), QString("ok"));
+    }
+
+    void shouldRunBeforeConnectOnEveryConnect()
+    {
+        FakeServiceHost host;
+        TNetConnection connection;
+        connection.ServerName = "ORE09700.rdmManuComissao";
+        connection.Host = "192.0.2.1";  // a design-time host, always replaced
+        int connects = 0;
+        connection.BeforeConnect = [&](TNetConnection &c) {
+            ++connects;
+            c.Host = "127.0.0.1";
+            c.Port = host.port();
+        };
+
+        connection.setConnected(true);
+        QCOMPARE(connects, 1);
+        QVERIFY(connection.Connected());
+        QCOMPARE(host.requests().size(), 0);  // connecting sends nothing
+
+        connection.call("GetParamOrcaEve", {});
+        connection.call("GetParamOrcaEve", {});
+        QCOMPARE(connects, 1);
+
+        connection.setConnected(false);
+        QVERIFY(!connection.Connected());
+        connection.call("GetParamOrcaEve", {});  // connects on demand
+        QCOMPARE(connects, 2);
+        QCOMPARE(host.requests().size(), 3);
+    }
+
+    void shouldStayDisconnectedWhenBeforeConnectFails()
+    {
+        TNetConnection connection;
+        connection.BeforeConnect = [](TNetConnection &) { throw std::runtime_error("sem sessão"); };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, connection.call("GetParamOrcaEve", {}));
+        QVERIFY(!connection.Connected());
+    }
+
+    void shouldCallAgainAfterTheServerDroppedAnIdleConnection()
+    {
+        FakeServiceHost host;
+        host.setKeepAliveTimeoutSeconds(1);
+        host.answerWithResult(R"("ok")");
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
+        QThread::msleep(1600);
+        QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
+        QCOMPARE(host.requests().size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TNetConnectionTest)
+#include "tnetconnectiontest.moc"
