@@ -1,1 +1,139 @@
 #include "dialogseam.h"
+
+#include "hostoperations.h"
+#include "platformdialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+struct ButtonText {
+    MsgDlgButton button;
+    ModalResult result;
+    QMessageBox::ButtonRole role;
+    const char *text;
+};
+
+// In the order the buttons appear.
+const ButtonText buttonTexts[] = {
+    {mbYes, mrYes, QMessageBox::YesRole, "&Sim"},
+    {mbNo, mrNo, QMessageBox::NoRole, "&Não"},
+    {mbOK, mrOk, QMessageBox::AcceptRole, "OK"},
+    {mbCancel, mrCancel, QMessageBox::RejectRole, "Cancelar"},
+};
+
+QString titleOf(MsgDlgType type)
+{
+    switch (type) {
+    case MsgDlgType::Warning:
+        return QStringLiteral("Aviso");
+    case MsgDlgType::Error:
+        return QStringLiteral("Erro");
+    case MsgDlgType::Information:
+        return QStringLiteral("Informação");
+    case MsgDlgType::Confirmation:
+        return QStringLiteral("Confirmação");
+    }
+    return {};
+}
+
+QMessageBox::Icon iconOf(MsgDlgType type)
+{
+    switch (type) {
+    case MsgDlgType::Warning:
+        return QMessageBox::Warning;
+    case MsgDlgType::Error:
+        return QMessageBox::Critical;
+    case MsgDlgType::Information:
+        return QMessageBox::Information;
+    case MsgDlgType::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// Message boxes belong to the window the user works in, so they stay on top
+// of it and block it.
+QWidget *dialogParent()
+{
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    return MainForm();
+}
+
+// The real modal dialogs, with Portuguese buttons whatever translations the
+// toolkit has loaded.
+class DefaultDialogs : public DialogSeam {
+public:
+    int messageDlg(const QString &text, MsgDlgType type, int buttons) override
+    {
+        QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, dialogParent());
+        QList<QPair<QAbstractButton *, ModalResult>> added;
+        QAbstractButton *escape = nullptr;
+        for (const ButtonText &entry : buttonTexts) {
+            if (!(buttons & entry.button))
+                continue;
+            QAbstractButton *button = box.addButton(QString::fromUtf8(entry.text), entry.role);
+            added.append({button, entry.result});
+            // Escape answers Cancel, else No, else OK: the least committing choice.
+            if (entry.button == mbCancel || entry.button == mbNo || (entry.button == mbOK && !escape))
+                escape = button;
+        }
+        if (added.isEmpty()) {
+            added.append({box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole), mrOk});
+        }
+        box.setEscapeButton(escape ? escape : added.first().first);
+        box.setDefaultButton(qobject_cast<QPushButton *>(added.first().first));
+        box.exec();
+        for (const auto &[button, result] : added) {
+            if (box.clickedButton() == button)
+                return result;
+        }
+        return mrCancel;
+    }
+
+    void showError(const QString &text) override
+    {
+        messageDlg(text, MsgDlgType::Error, mbOK);
+    }
+
+    bool lookup(TDataSource *source, const QString &title) override
+    {
+        return runLookupDialog(source, title);
+    }
+
+    bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override
+    {
+        return runPickListDialog(source, keyField, title, list);
+    }
+
+    void search(TDataSource *source) override
+    {
+        runSearchDialog(source);
+    }
+};
+
+DialogSeam *installedSeam = nullptr;
+
+}  // namespace
+
+DialogSeam::~DialogSeam() = default;
+
+DialogSeam &DialogSeam::current()
+{
+    static DefaultDialogs defaultDialogs;
+    return installedSeam ? *installedSeam : defaultDialogs;
+}
+
+void DialogSeam::install(DialogSeam *seam)
+{
+    installedSeam = seam;
+}
+
+int MessageDlg(const QString &text, MsgDlgType type, int buttons, int /*helpContext*/)
+{
+    return DialogSeam::current().messageDlg(text, type, buttons);
+}

@@ -3,6 +3,7 @@
 #include "framework_export.h"
 
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 // The one place where handler errors stop. Every handler that the toolkit
@@ -14,10 +15,17 @@ FRAMEWORK_EXPORT bool runGuarded(const std::function<void()> &handler);
 
 // Wraps a callable for QObject::connect, so that connected handlers are guarded:
 //   connect(button, &QAbstractButton::clicked, this, guarded([this] { ... }));
+// A handler that takes no arguments may be connected to a signal that has some
+// (clicked(bool) above); they are then not passed on.
 template <typename Handler>
 auto guarded(Handler handler)
 {
     return [handler = std::move(handler)](auto &&...args) {
-        runGuarded([&] { handler(std::forward<decltype(args)>(args)...); });
+        runGuarded([&] {
+            if constexpr (std::is_invocable_v<const Handler &, decltype(args)...>)
+                handler(std::forward<decltype(args)>(args)...);
+            else
+                handler();
+        });
     };
 }

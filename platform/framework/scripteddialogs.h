@@ -9,8 +9,8 @@
 
 // A dialog seam for tests: records every dialog shown and answers from queues
 // (messageDlg answers mrYes/mrOk by default; lookups and picks decline unless a
-// callback is given). Installs itself on construction, restores the default
-// seam on destruction.
+// callback is given). Installs itself on construction, puts the seam that was
+// current before back on destruction.
 class FRAMEWORK_EXPORT ScriptedDialogs : public DialogSeam {
 public:
     struct Shown {
@@ -31,11 +31,14 @@ public:
     QList<Shown> shown;
     QStringList errors() const;    // texts of showError and Error-type messages
     QStringList messages() const;  // texts of every messageDlg and showError, in order
-    void clear();
+    void clear();  // forgets what was shown; queued answers stay
 
     int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
     void showError(const QString &text) override;
     bool lookup(TDataSource *source, const QString &title) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
+
+private:
+    DialogSeam *m_previous;
 };
