@@ -14,7 +14,8 @@ class TClientDataSet;
 // raises the silent abort, ending the handler and its callers.
 FRAMEWORK_EXPORT void MensErro(const QString &text, bool abort);
 
-// True when the text holds no value (empty or only blanks).
+// True when the text holds no value: empty, or only blanks and the literals of
+// an empty date or time mask ("  /  /    ", "  :  ").
 FRAMEWORK_EXPORT bool EmptyString(const QString &text);
 
 // The text trimmed and brought to the width: a shorter text is filled with
@@ -36,8 +37,10 @@ FRAMEWORK_EXPORT QJsonValue CheckResultServ(const QJsonValue &answer, bool raise
 FRAMEWORK_EXPORT void Procura(TClientDataSet *dataSet);
 
 // Multi-select list over the source's set (DialogSeam::pickList). The title may
-// be "Title|message when the list is empty". `list` is in and out; it changes
-// only when the user confirms the picker.
+// be "Title|message when the list is empty": when the set holds no row and the
+// title carries such a message, the message is shown instead of the picker
+// (through MensErro, ending the handler when flag is set). `list` is in and
+// out; it changes only when the user confirms the picker.
 FRAMEWORK_EXPORT void PesquisaLista(TDataSource *source, const QString &keyField, const QString &title, bool flag,
                                     QString &list);
 
@@ -48,10 +51,14 @@ FRAMEWORK_EXPORT void ActiveShowAvi(QWidget *mainForm, int kind, const QString &
 FRAMEWORK_EXPORT void DeactiveShowAvi();
 FRAMEWORK_EXPORT bool BusyIndicatorShown();
 
-// The host's main window (nullptr when there is none, as in some tests).
+// The host's main window (nullptr when there is none, as in some tests). The
+// host registers its window once it is built.
 FRAMEWORK_EXPORT QWidget *MainForm();
+FRAMEWORK_EXPORT void SetMainForm(QWidget *mainForm);
 
-// The screen cursor: crHourGlass (-11) or crDefault (0).
+// The screen cursor: crHourGlass (-11) sets the wait cursor over the whole
+// application, crDefault (0) takes every cursor override away. Other values
+// raise std::invalid_argument.
 constexpr int crDefault = 0;
 constexpr int crHourGlass = -11;
 FRAMEWORK_EXPORT void SetScreenCursor(int cursor);

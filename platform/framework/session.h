@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QCommandLineParser;
+
 // The signed-in session, filled by the host from its command line or config
 // file before any module runs.
 struct FRAMEWORK_EXPORT SessionValues {
@@ -27,7 +29,23 @@ public:
     // --operator, --server, --port, --secret, --database, --config FILE) over
     // the defaults; a config file holds the same keys in INI form. Raises
     // std::invalid_argument naming the bad value.
+    // `arguments` is the whole command line, program name first. The config
+    // file is read first, so options on the command line win over it.
     static SessionValues fromArguments(const QStringList &arguments, const SessionValues &defaults);
+
+    // For a program with options of its own: adds the session's options to its
+    // parser, and reads them (with the config file) once the parser has run.
+    static void addOptions(QCommandLineParser &parser);
+    static SessionValues fromParser(const QCommandLineParser &parser, const SessionValues &defaults);
+
+    // Reads a config file: lines "key = value" with the option names as keys
+    // ("port = 8211"); blank lines, comments (";" or "#") and section headers
+    // are skipped.
+    static SessionValues fromConfigFile(const QString &path, const SessionValues &defaults);
+
+    // The values checked and brought to their stored form (branch code to
+    // width 4, upper case). Raises std::invalid_argument naming the bad value.
+    static SessionValues validated(const SessionValues &values);
 };
 
 FRAMEWORK_EXPORT QString FiliProc();

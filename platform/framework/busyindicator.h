@@ -1,0 +1,42 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QBasicTimer>
+#include <QWidget>
+
+// The busy indicator: a panel centred over its host window with a small
+// animation and an optional text, shown while a long call runs. Kind 1 is a
+// spinning ring (work in progress), kind 6 pages travelling between two
+// stacks (data coming from the server); any other kind shows the ring.
+//
+// The animation moves while the event loop runs; during a blocking call it
+// stays on the frame painted last, which is why start() paints at once.
+class FRAMEWORK_EXPORT BusyIndicator : public QWidget {
+    Q_OBJECT
+public:
+    enum Kind { Processing = 1, Fetching = 6 };
+
+    explicit BusyIndicator(QWidget *host);
+
+    void start(int kind, const QString &text);
+    void stop();
+
+    int kind() const { return m_kind; }
+    QString text() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void placeOverHost();
+    void paintRing(QPainter &painter, const QRectF &area) const;
+    void paintTransfer(QPainter &painter, const QRectF &area) const;
+
+    QBasicTimer m_timer;
+    int m_frame = 0;
+    int m_kind = Processing;
+    QString m_text;
+};
