@@ -1,1 +1,176 @@
 #include "focuschain.h"
+
+#include "handlerguard.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QMdiSubWindow>
+#include <QSet>
+#include <QVector>
+
+namespace {
+
+// A handler that keeps moving the focus on must not keep the chain busy forever.
+constexpr int maxFollowedMoves = 16;
+
+// The form a widget belongs to: its child window in the host's child-window
+// area, or else its top-level window.
+QWidget *formOf(QWidget *widget)
+{
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (w->isWindow() || qobject_cast<QMdiSubWindow *>(w))
+            return w;
+    }
+    return nullptr;
+}
+
+// The widget and its parents up to the form, innermost first.
+QVector<QPointer<QWidget>> chainOf(QWidget *widget, QWidget *form)
+{
+    QVector<QPointer<QWidget>> chain;
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        chain.append(w);
+        if (w == form)
+            break;
+    }
+    return chain;
+}
+
+}  // namespace
+
+struct FocusChain::Private {
+    struct Handlers {
+        std::function<void()> enter;
+        std::function<void()> exit;
+    };
+    QHash<QWidget *, Handlers> handlers;
+    QHash<QWidget *, QPointer<QWidget>> lastFocus;  // per form
+    QSet<QWidget *> busyForms;  // forms whose handlers are running
+    bool restoring = false;
+
+    void watch(FocusChain *chain, QWidget *widget)
+    {
+        if (handlers.contains(widget) || lastFocus.contains(widget))
+            return;
+        QObject::connect(widget, &QObject::destroyed, chain, [this, widget] {
+            handlers.remove(widget);
+            lastFocus.remove(widget);
+        });
+    }
+
+    std::function<void()> exitOf(QWidget *widget) const { return handlers.value(widget).exit; }
+    std::function<void()> enterOf(QWidget *widget) const { return handlers.value(widget).enter; }
+};
+
+FocusChain &FocusChain::instance()
+{
+    static QPointer<FocusChain> chain;
+    if (!chain)
+        chain = new FocusChain(qApp);
+    return *chain;
+}
+
+FocusChain::FocusChain(QObject *parent) : QObject(parent), d(new Private)
+{
+    connect(qApp, &QApplication::focusChanged, this, &FocusChain::onFocusChanged);
+}
+
+FocusChain::~FocusChain()
+{
+    delete d;
+}
+
+void FocusChain::setEnterHandler(QWidget *widget, std::function<void()> handler)
+{
+    d->watch(this, widget);
+    d->handlers[widget].enter = std::move(handler);
+}
+
+void FocusChain::setExitHandler(QWidget *widget, std::function<void()> handler)
+{
+    d->watch(this, widget);
+    d->handlers[widget].exit = std::move(handler);
+}
+
+void FocusChain::clearHandlers(QWidget *widget)
+{
+    d->handlers.remove(widget);
+}
+
+bool FocusChain::restoring() const
+{
+    return d->restoring;
+}
+
+void FocusChain::rememberFocus(QWidget *form, QWidget *widget)
+{
+    d->watch(this, form);
+    d->lastFocus[form] = widget;
+}
+
+void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
+{
+    if (d->restoring || !now)
+        return;
+    QWidget *form = formOf(now);
+    // A move that a running handler makes is followed once the handler is done.
+    if (!form || d->busyForms.contains(form))
+        return;
+    QWidget *from = old && formOf(old) == form ? old : d->lastFocus.value(form).data();
+    follow(form, from, now);
+}
+
+void FocusChain::follow(QWidget *form, QWidget *from, QWidget *to)
+{
+    for (int moves = 0; from != to && moves < maxFollowedMoves; ++moves) {
+        if (!moveOnce(form, from, to))
+            return;
+        QWidget *actual = QApplication::focusWidget();
+        if (!actual || formOf(actual) != form)
+            return;
+        from = to;
+        to = actual;
+    }
+    rememberFocus(form, to);
+}
+
+// Runs the exit handlers from `from` up to the common ancestor, then the
+// enter handlers down to `to`. Returns false when an exit handler stopped the
+// move and the focus went back.
+bool FocusChain::moveOnce(QWidget *form, QWidget *from, QWidget *to)
+{
+    d->busyForms.insert(form);
+    const QVector<QPointer<QWidget>> left = from ? chainOf(from, form) : QVector<QPointer<QWidget>>();
+    const QVector<QPointer<QWidget>> entered = chainOf(to, form);
+
+    for (const QPointer<QWidget> &widget : left) {
+        if (entered.contains(widget))
+            break;  // the common ancestor: not left
+        const std::function<void()> handler = widget ? d->exitOf(widget) : nullptr;
+        if (handler && !runGuarded(handler)) {
+            d->busyForms.remove(form);
+            d->restoring = true;
+            if (from)
+                from->setFocus(Qt::OtherFocusReason);
+            d->restoring = false;
+            rememberFocus(form, from);
+            return false;
+        }
+    }
+
+    qsizetype firstEntered = entered.size();
+    for (qsizetype i = 0; i < entered.size(); ++i) {
+        if (left.contains(entered[i])) {
+            firstEntered = i;
+            break;
+        }
+    }
+    rememberFocus(form, to);
+    for (qsizetype i = firstEntered - 1; i >= 0; --i) {
+        const std::function<void()> handler = entered[i] ? d->enterOf(entered[i]) : nullptr;
+        if (handler && !runGuarded(handler))
+            break;
+    }
+    d->busyForms.remove(form);
+    return true;
+}

@@ -16,6 +16,12 @@ class QWidget;
 // silent abort included) stops the move: the focus goes back to where it was
 // and no further handler runs; a non-abort error is shown by the handler
 // guard. Changes across windows (dialogs, popups) run no handlers.
+//
+// "Window" here means a form: a top-level window or a child window of the
+// host's child-window area. The chain remembers each form's focused control,
+// so returning to a form runs nothing, while a focus moved in code when the
+// form was not active runs its handlers once the form is active again. A focus
+// moved by a handler is followed afterwards, with its own handlers.
 class FRAMEWORK_EXPORT FocusChain : public QObject {
     Q_OBJECT
 public:
@@ -30,7 +36,11 @@ public:
 
 private:
     explicit FocusChain(QObject *parent = nullptr);
+    ~FocusChain() override;
     void onFocusChanged(QWidget *old, QWidget *now);
+    void follow(QWidget *form, QWidget *from, QWidget *to);
+    bool moveOnce(QWidget *form, QWidget *from, QWidget *to);
+    void rememberFocus(QWidget *form, QWidget *widget);
 
     struct Private;
     Private *d;

@@ -1,1 +1,205 @@
 #include "tfrmfiltropadrao.h"
+
+#include "commandglyphs.h"
+#include "dialogseam.h"
+#include "handlerguard.h"
+#include "tmessages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QToolButton>
+
+namespace {
+
+QToolButton *newButton(QWidget *parent, const char *name, const QString &caption, const QString &hint,
+                       CommandGlyph glyph)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(commandGlyph(glyph));
+    button->setToolButtonStyle(caption.isEmpty() ? Qt::ToolButtonIconOnly : Qt::ToolButtonTextBesideIcon);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    button->setMinimumHeight(26);
+    return button;
+}
+
+}  // namespace
+
+struct TfrmFiltroPadrao::Private {
+    int modalResult = mrNone;
+    bool running = false;        // inside ShowModal
+    bool closing = false;        // FormClose of this run is running
+    bool activeDialog = false;   // FormActivate ran and the dialog has not been left since
+};
+
+TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Private)
+{
+    setObjectName(QStringLiteral("frmFiltroPadrao"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    msgPadrao = new TMessages(this);
+    msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
+
+    lblCodTela = new QLabel(this);
+    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
+    lblCodTela->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    lblCodTela->setMargin(2);
+    QFont codeFont = lblCodTela->font();
+    codeFont.setBold(true);
+    lblCodTela->setFont(codeFont);
+
+    // The filter controls are placed inside by the dialog that uses the frame.
+    grbFiltroPadrao = new QGroupBox(this);
+    grbFiltroPadrao->setObjectName(QStringLiteral("grbFiltroPadrao"));
+
+    panMenu = new QFrame(this);
+    panMenu->setObjectName(QStringLiteral("panMenu"));
+    panMenu->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    sbtConfirma = newButton(panMenu, "sbtConfirma", QStringLiteral("Confirmar"), QStringLiteral("Confirmar o filtro"),
+                            CommandGlyph::Confirm);
+    sbtCancel = newButton(panMenu, "sbtCancel", QStringLiteral("Cancelar"), QStringLiteral("Cancelar o filtro"),
+                          CommandGlyph::Cancel);
+    panBotao = new QFrame(panMenu);
+    panBotao->setObjectName(QStringLiteral("panBotao"));
+    panBotao->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // Saved option sets are offered by a dialog that keeps them; the frame
+    // only holds their buttons, disabled.
+    btfSaveOpc = newButton(panBotao, "btfSaveOpc", QString(), QStringLiteral("Salvar opções"), CommandGlyph::Save);
+    btfLoadOpc = newButton(panBotao, "btfLoadOpc", QString(), QStringLiteral("Carregar opções"),
+                           CommandGlyph::OpenFolder);
+    btfSaveOpc->setEnabled(false);
+    btfLoadOpc->setEnabled(false);
+    auto *optionLayout = new QHBoxLayout(panBotao);
+    optionLayout->setContentsMargins(2, 2, 2, 2);
+    optionLayout->addWidget(btfSaveOpc);
+    optionLayout->addWidget(btfLoadOpc);
+
+    auto *menuLayout = new QVBoxLayout(panMenu);
+    menuLayout->setContentsMargins(4, 4, 4, 4);
+    menuLayout->addWidget(sbtConfirma);
+    menuLayout->addWidget(sbtCancel);
+    menuLayout->addStretch();
+    menuLayout->addWidget(panBotao);
+
+    auto *codeRow = new QHBoxLayout;
+    codeRow->addStretch();
+    codeRow->addWidget(lblCodTela);
+    auto *filterColumn = new QVBoxLayout;
+    filterColumn->addLayout(codeRow);
+    filterColumn->addWidget(grbFiltroPadrao, 1);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addLayout(filterColumn, 1);
+    layout->addWidget(panMenu);
+
+    connect(sbtConfirma, &QToolButton::clicked, this, guarded([this] { sbtConfirmaClick(); }));
+    connect(sbtCancel, &QToolButton::clicked, this, guarded([this] { sbtCancelClick(); }));
+}
+
+TfrmFiltroPadrao::~TfrmFiltroPadrao()
+{
+    delete d;
+}
+
+bool TfrmFiltroPadrao::create()
+{
+    return runGuarded([this] { FormCreate(); });
+}
+
+int TfrmFiltroPadrao::ShowModal()
+{
+    d->modalResult = mrNone;
+    d->running = true;
+    exec();
+    d->running = false;
+    return d->modalResult;
+}
+
+int TfrmFiltroPadrao::ModalResult() const
+{
+    return d->modalResult;
+}
+
+void TfrmFiltroPadrao::setModalResult(int result)
+{
+    d->modalResult = result;
+    if (result != mrNone && d->running && !d->closing)
+        endModalRun();
+}
+
+void TfrmFiltroPadrao::endModalRun()
+{
+    d->closing = true;
+    runGuarded([this] { FormClose(); });
+    d->closing = false;
+    QDialog::done(d->modalResult);
+}
+
+void TfrmFiltroPadrao::Release()
+{
+    deleteLater();
+}
+
+void TfrmFiltroPadrao::FormCreate() {}
+
+void TfrmFiltroPadrao::FormActivate() {}
+
+void TfrmFiltroPadrao::FormClose() {}
+
+void TfrmFiltroPadrao::sbtConfirmaClick() {}
+
+void TfrmFiltroPadrao::sbtCancelClick()
+{
+    setModalResult(mrCancel);
+}
+
+void TfrmFiltroPadrao::reject()
+{
+    // Escape and the close box cancel the run.
+    if (d->running)
+        setModalResult(mrCancel);
+    else
+        QDialog::reject();
+}
+
+void TfrmFiltroPadrao::closeEvent(QCloseEvent *event)
+{
+    if (!d->running) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    reject();
+    event->setAccepted(!isVisible());
+}
+
+bool TfrmFiltroPadrao::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        if (!d->activeDialog) {
+            d->activeDialog = true;
+            runGuarded([this] { FormActivate(); });
+        }
+        break;
+    case QEvent::WindowDeactivate: {
+        // Own message boxes and popups do not make the dialog inactive.
+        const QWidget *modal = QApplication::activeModalWidget();
+        if ((!modal || modal == this) && !QApplication::activePopupWidget())
+            d->activeDialog = false;
+        break;
+    }
+    case QEvent::Hide:
+        d->activeDialog = false;
+        break;
+    default:
+        break;
+    }
+    return QDialog::event(event);
+}

@@ -22,6 +22,10 @@ class TMessages;
 // (the start of the modal run included), FormClose at every end of the modal
 // run before ShowModal returns. Release() asks for deferred destruction: the
 // object stays readable until control is back in the event loop.
+//
+// As with the base screen, coming back from one of the dialog's own message
+// boxes is no new activation. FormClose failing does not keep the dialog
+// open: the modal run still ends with its result.
 class FRAMEWORK_EXPORT TfrmFiltroPadrao : public QDialog {
     Q_OBJECT
 public:
@@ -56,6 +60,8 @@ protected:
     void reject() override;
 
 private:
+    void endModalRun();
+
     struct Private;
     Private *d;
 };

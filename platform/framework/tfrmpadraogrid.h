@@ -29,6 +29,14 @@ class TMessages;
 // FormClose when the user closes it. Closing hides the child window and keeps
 // the instance with all its state. Each runs inside the handler guard; a
 // derived screen calls the base version first.
+//
+// Activation means the screen becomes the active one: its child window is made
+// the active child of the host's area after another one or none was, or it is
+// shown again after being closed or minimized. Returning from one of its own
+// modal dialogs or message boxes is no new activation. Without a host area the
+// screen is a top-level window and the same holds for its window activation.
+//
+// Failures of FormClose keep the screen open.
 class FRAMEWORK_EXPORT TfrmPadraoGrid : public QWidget {
     Q_OBJECT
 public:
@@ -59,24 +67,47 @@ public:
     QLabel *dbtNome;
     QMenuBar *mnuMenu;
     QMenu *mnuOperacoes, *mnuManutencao;
-    QAction *mnuListagem, *mnuConfigImpressora;
+    QAction *mnuListagem, *mnuConfigImpressora, *mnuFechar;
     QAction *mnuConfirmar, *mnuCancelar, *mnuProcurar, *mnuVerificar;
     QAction *mnuIncluir, *mnuAlterar, *mnuExcluir, *mnuGravar;
     TDataSource *dtsPadrao;
     TMessages *msgPadrao;
 
-    // Places the toolbar buttons and the client area at 96 dpi positions.
+    // Position and size of the child window in the host's area (of the window
+    // on the desktop without one), in pixels at 96 dpi.
     void setScreenGeometry(int left, int top, int width, int height);
+
+    // Adds a panel aligned to the top: under the toolbar and the panels added
+    // before, over the page control.
+    void addTopPanel(QWidget *panel);
+    // The field of dtsPadrao's current row that the navigator's label shows.
+    void setNavigatorField(const QString &fieldName);
+    QString navigatorField() const;
+
+    // The child window that holds the screen in the host's area, once shown there.
+    QWidget *childWindow() const;
 
 protected:
     virtual void FormCreate();
     virtual void FormActivate();
     virtual void FormClose();
 
+    // The base reaction to state changes of dtsPadrao, installed as its
+    // OnStateChange: the record commands follow the set's state. A screen that
+    // does not want it assigns another handler (or none).
+    void dtsPadraoStateChange();
+
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void buildToolbar();
+    void buildMenu();
+    void buildNavigator();
+    void placeInHostArea();
+    void activated();
+    void refreshNavigator();
+
     struct Private;
     Private *d;
 };
