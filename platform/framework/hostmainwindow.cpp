@@ -1,0 +1,116 @@
+#include "hostmainwindow.h"
+
+#include "dialogseam.h"
+#include "handlerguard.h"
+#include "hostoperations.h"
+#include "session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+HostMainWindow::HostMainWindow(QWidget *parent) : QMainWindow(parent), m_area(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("hostMainWindow"));
+    setWindowTitle(QStringLiteral("Retaguarda"));
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setBackground(QColor(96, 112, 128));
+    setCentralWidget(m_area);
+    buildMenus();
+    showSession();
+    resize(1280, 800);
+    SetMainForm(this);
+}
+
+HostMainWindow::~HostMainWindow()
+{
+    // Nothing made by a module may outlive its code.
+    deleteChildWindows();
+    m_loader.unloadAll();
+    if (MainForm() == this)
+        SetMainForm(nullptr);
+}
+
+QMdiArea *HostMainWindow::childWindowArea() const
+{
+    return m_area;
+}
+
+QAction *HostMainWindow::openCommissionAction() const
+{
+    return m_openCommission;
+}
+
+void HostMainWindow::buildMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&Arquivo"));
+    QAction *quit = file->addAction(QStringLiteral("&Sair"), this, &QWidget::close);
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu *modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
+    modules->setObjectName(QStringLiteral("modulesMenu"));
+    m_openCommission = modules->addAction(QStringLiteral("Manutenção da Comissão"));
+    m_openCommission->setObjectName(QStringLiteral("openCommissionAction"));
+    connect(m_openCommission, &QAction::triggered, this, [this] { openModule(); });
+
+    QMenu *windows = menuBar()->addMenu(QStringLiteral("&Janela"));
+    windows->addAction(QStringLiteral("&Cascata"), m_area, &QMdiArea::cascadeSubWindows);
+    windows->addAction(QStringLiteral("&Lado a lado"), m_area, &QMdiArea::tileSubWindows);
+}
+
+void HostMainWindow::showSession()
+{
+    const SessionValues &session = Session::values();
+    QString branch = session.branchCode;
+    if (!session.branchName.isEmpty())
+        branch += QStringLiteral(" - ") + session.branchName;
+    m_sessionLabel = new QLabel(QStringLiteral("Filial: %1    Operador: %2    Servidor: %3:%4")
+                                    .arg(branch, session.operatorCode, session.serverHost)
+                                    .arg(session.serverPort),
+                                this);
+    m_sessionLabel->setObjectName(QStringLiteral("sessionLabel"));
+    statusBar()->addWidget(m_sessionLabel);
+}
+
+bool HostMainWindow::openModule(const QString &path)
+{
+    const QString file = path.isEmpty() ? ModuleLoader::defaultModulePath() : path;
+    const ModuleLoader::EntryProcedure entry = m_loader.entryOf(file);
+    if (!entry) {
+        DialogSeam::current().showError(m_loader.error());
+        return false;
+    }
+    return runGuarded([entry] { entry(); });
+}
+
+bool HostMainWindow::releaseModules()
+{
+    m_area->closeAllSubWindows();
+    for (const QMdiSubWindow *child : m_area->subWindowList()) {
+        if (child->isVisible())
+            return false;
+    }
+    deleteChildWindows();
+    m_loader.unloadAll();
+    return true;
+}
+
+void HostMainWindow::deleteChildWindows()
+{
+    qDeleteAll(m_area->subWindowList());
+    // Dialogs that released themselves are still waiting for the event loop.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void HostMainWindow::closeEvent(QCloseEvent *event)
+{
+    if (releaseModules())
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "framework_export.h"
+#include "moduleloader.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+
+// The host's main window: the child-window area where screens open, a menu
+// that opens the modules, and the session in the status bar. It registers
+// itself as the main form (MainForm()) and is where the busy indicator shows.
+class FRAMEWORK_EXPORT HostMainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit HostMainWindow(QWidget *parent = nullptr);
+    ~HostMainWindow() override;
+
+    QMdiArea *childWindowArea() const;
+    QAction *openCommissionAction() const;
+
+    // Loads the module (empty path: the commission module next to the program)
+    // and calls its IniProc inside the handler guard. A module that cannot be
+    // used is reported through the dialog seam and the host goes on. Returns
+    // whether IniProc ran to its end.
+    bool openModule(const QString &path = QString());
+
+    // Closes every child window (their FormClose runs), deletes them and the
+    // module objects waiting for deferred deletion, then unloads the modules.
+    // Returns false, changing nothing further, when a screen refused to close.
+    bool releaseModules();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void showSession();
+    void deleteChildWindows();
+
+    QMdiArea *m_area;
+    QAction *m_openCommission = nullptr;
+    QLabel *m_sessionLabel = nullptr;
+    ModuleLoader m_loader;
+};
