@@ -16,10 +16,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-namespace Cli_ORE09702 {
-TfrmOrcaPendednte *frmOrcaPendednte = nullptr;
-}  // namespace Cli_ORE09702
-
 namespace {
 
 // Sizes of the form as designed, in pixels.

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "commissionservice.h"
+
+#include <QString>
+
 #include <functional>
 
-class CommissionService;
 class TClientDataSet;
 class TMessages;
 
@@ -21,6 +24,9 @@ public:
         TMessages *msgPadrao = nullptr;
         std::function<void()> activateVendedorTab;  // makes "Vendedor" the active tab
         std::function<void()> Habilita;
+        // Shows the pending quotes with the warning text and returns once the
+        // user has closed the dialog; CriaOrcaPendedente when not set.
+        std::function<void(TClientDataSet *pending, const QString &text)> showPending;
     };
 
     explicit QuoteLoader(Screen screen);
@@ -29,9 +35,18 @@ public:
     // quotes of the current salesperson; may show the pending dialog once per
     // filter run. Errors of the service calls travel on to the caller.
     void DadosOrcamento();
-    // Loads the quotes of the salesperson now current.
+    // Loads the quotes of the salesperson now current. Does nothing while
+    // DadosOrcamento is replacing the salespeople, which loads the quotes
+    // itself once they are in.
     void cdsVendedoresAfterScroll();
 
 private:
+    CommissionService::Selection selection(const QString &salespeople) const;
+    void loadSalespeople(const CommissionService::SalespeopleAnswer &answer);
+    void loadQuotes();
+    void emptyQuotes();
+    void showPendingOnce();
+
     Screen m_screen;
+    bool m_replacingSalespeople = false;
 };
