@@ -107,7 +107,7 @@ void TCanvas::BrushCopy(const QRect &dest, const QImage &bitmap, const QRect &so
     for (int y = 0; y < piece.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(piece.scanLine(y));
         for (int x = 0; x < piece.width(); ++x) {
-            if (qAlpha(line[x]) == 255 && line[x] == key)
+            if (line[x] == key)
                 line[x] = fill;
         }
     }

@@ -9,6 +9,7 @@
 #include <functional>
 
 class DataSetModel;
+class QStyleOptionViewItem;
 class TDataSource;
 
 // A data-aware grid over a data source: one row per record, the current cell
@@ -17,6 +18,14 @@ class TDataSource;
 // Columns come from the grid's own column list or, without one, from the
 // visible fields of the set in order. The events below are the form's
 // handlers; the grid runs each inside the handler guard.
+//
+// Moving the grid's current row moves the set (its AfterScroll runs once per
+// move); moving the set moves the grid without moving the set again. A move
+// the set refuses leaves the grid on the set's row. The grid offers no row
+// insertion or deletion; dgConfirmDelete and dgCancelOnExit are kept as
+// options but have nothing to act on. Edits typed into a cell are stored
+// when the editor closes (Enter, Tab, leaving it, dgEditing switched off) and
+// only when the text changed; Escape drops them.
 class FRAMEWORK_EXPORT TDBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -28,11 +37,11 @@ public:
     Q_DECLARE_FLAGS(Options, Option)
 
     struct TColumn {
-        QString fieldName;
+        QString fieldName{};
         int width = 64;                    // pixels
-        QString title;                     // the field's display label when empty
+        QString title{};                   // the field's display label when empty
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
-        QFont titleFont;
+        QFont titleFont{};
         bool hasTitleFont = false;
     };
 
@@ -55,31 +64,66 @@ public:
     int SelectedIndex() const;          // current column, -1 when none
     void setSelectedIndex(int column);
     QString SelectedField() const;      // field name of the current column
+    bool EditorMode() const;            // a cell editor is open
 
     // The grid paints each data cell in its default way first when
-    // DefaultDrawing is set, then calls OnDrawColumnCell with the painter set
-    // up for the cell (brush = the cell's background, pen = its text colour).
+    // DefaultDrawing is set (background, then the display text 2 pixels in),
+    // then calls OnDrawColumnCell with the painter set up for the cell: brush
+    // = the cell's background (the highlight colour for a gdSelected cell,
+    // else the palette's Base), pen = its text colour, font = the grid's font,
+    // clipped to the cell. The rectangle leaves out the grid lines. State:
+    // gdSelected for the current cell (its row with dgRowSelect) while the
+    // grid has the focus or dgAlwaysShowSelection is set, gdFocused for the
+    // current cell of the focused grid.
+    // A handler that fails is reported once by the handler guard; the grid
+    // then paints by default only until the shown data changes (a load, a
+    // row's values, the current row), since painting the same data again
+    // would fail again at every repaint.
     bool DefaultDrawing = true;
     std::function<void(QPainter &canvas, const QRect &rect, int dataCol, const TColumn &column, int state)>
         OnDrawColumnCell;
 
-    std::function<void(const TColumn &column)> OnCellClick;   // click on a data cell
-    std::function<void(const TColumn &column)> OnTitleClick;  // click on a column title
+    // Click on a data cell, after the press made it current; the release that
+    // ends a double click reports no click of its own.
+    std::function<void(const TColumn &column)> OnCellClick;
+    std::function<void(const TColumn &column)> OnTitleClick;  // click on a column title; moves nothing
     std::function<void()> OnDblClick;
     std::function<void()> OnColEnter;                          // current column changed
-    // Key down before the grid acts on it; setting key to 0 swallows it.
+    // Key down (Qt::Key codes, modifier keys included) before the grid or its
+    // cell editor acts on it; setting key to 0 swallows it.
     std::function<void(int &key, Qt::KeyboardModifiers modifiers)> OnKeyDown;
-    // A character typed in the grid or its cell editor; setting it to QChar()
-    // (the null character) discards it.
+    // A character typed in the grid or its cell editor (control characters
+    // such as backspace, tab, carriage return and escape included); setting it
+    // to QChar() (the null character) discards it. A discarded character
+    // neither opens nor types into the editor; Tab, Escape and the moving keys
+    // keep their action.
     std::function<void(QChar &key)> OnKeyPress;
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
 private:
+    friend class TDBGridDelegate;
+    // Called by the delegate.
+    void paintCell(QPainter &painter, const QStyleOptionViewItem &option, const QModelIndex &index);
+    QString editText(const QModelIndex &index) const;
+    void storeEditText(const QModelIndex &index, const QString &text);
+    bool filterEditorKey(QObject *editor, QKeyEvent *event);
+
+    void applyOptions();
+    void afterModelReset();
+    void followDataSet();
+    bool runKeyDown(int &key, Qt::KeyboardModifiers modifiers);
+    bool runKeyPress(QChar &character);
+    bool hasFocusInside() const;
+
     struct Private;
     Private *d;
 };
