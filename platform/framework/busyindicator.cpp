@@ -78,8 +78,8 @@ void BusyIndicator::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF panel = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.setBrush(palette().color(QPalette::Window));
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    painter.setBrush(palette().color(QPalette::Base));
     painter.drawRoundedRect(panel, 6, 6);
 
     const QRectF area(QPointF((width() - animationSize.width()) / 2.0, margin), QSizeF(animationSize));

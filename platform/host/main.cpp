@@ -1,0 +1,51 @@
+// The host application: reads the session from the command line (or a config
+// file), opens the main window and, when asked, the commission module.
+
+#include "hostmainwindow.h"
+#include "hostoptions.h"
+#include "session.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+SessionValues demoSession()
+{
+    SessionValues demo;
+    demo.branchCode = QStringLiteral("0001");
+    demo.branchName = QStringLiteral("MATRIZ");
+    demo.operatorCode = QStringLiteral("ADMIN");
+    demo.database = QStringLiteral(COMMISSION_DEMO_DATABASE);
+    return demo;
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("commission-host"));
+
+    HostOptions options;
+    try {
+        options = HostOptions::parse(QApplication::arguments(), demoSession());
+    } catch (const std::invalid_argument &error) {
+        std::fprintf(stderr, "%s\n\n%s", error.what(), qPrintable(HostOptions::usage()));
+        return 2;
+    }
+    if (options.helpRequested) {
+        std::fputs(qPrintable(HostOptions::usage()), stdout);
+        return 0;
+    }
+    Session::set(options.session);
+
+    HostMainWindow window;
+    window.show();
+    if (options.openModule)
+        QTimer::singleShot(0, &window, [&window, path = options.modulePath] { window.openModule(path); });
+    return QApplication::exec();
+}
