@@ -1,0 +1,95 @@
+#include "commissionservice.h"
+
+#include "hostoperations.h"
+#include "packetcodec.h"
+#include "tnetconnection.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+namespace {
+
+const QString getParamOrcaEve = QStringLiteral("GetParamOrcaEve");
+const QString getVendedores = QStringLiteral("GetVendedores");
+const QString getOrcamentos = QStringLiteral("GetOrcamentos");
+const QString setComissao = QStringLiteral("SetComissao");
+const QString setCancelaComissao = QStringLiteral("SetCancelaComissao");
+
+// The eight arguments both list calls take; only the second one's passing
+// differs: the salesperson list goes by reference, a single code by value.
+QVector<ServiceArgument> selectionArguments(const CommissionService::Selection &s, bool salespeopleByRef)
+{
+    return {ServiceArgument::text(s.branch, true),
+            ServiceArgument::text(s.salespeople, salespeopleByRef),
+            ServiceArgument::text(s.eventTypes, true),
+            ServiceArgument::text(s.baseDateRule, false),
+            ServiceArgument::text(s.generationRule, false),
+            ServiceArgument::date(s.periodStart, true),
+            ServiceArgument::date(s.periodEnd, true),
+            ServiceArgument::text(s.commissionStatus, true)};
+}
+
+packet::Packet packetFrom(const QString &method, const QJsonValue &value)
+{
+    if (!packet::looksLikePacket(value))
+        throw packet::PacketError(
+            QStringLiteral("A resposta de %1 não é um pacote de dados.").arg(method).toStdString());
+    return packet::fromJson(value);
+}
+
+// A packet answer: checked as every data answer is, then decoded.
+packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
+{
+    return packetFrom(method, CheckResultServ(answer, true, 0));
+}
+
+}  // namespace
+
+CommissionService::CommissionService(TNetConnection &connection)
+    : m_connection(connection)
+{
+}
+
+packet::Packet CommissionService::GetParamOrcaEve()
+{
+    return checkedPacket(getParamOrcaEve, m_connection.call(getParamOrcaEve, {}));
+}
+
+CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Selection &selection)
+{
+    const QJsonValue answer =
+        CheckResultServ(m_connection.call(getVendedores, selectionArguments(selection, true)), true, 0);
+    const QJsonArray parts = answer.toArray();
+    if (!answer.isArray() || parts.size() != 2)
+        throw packet::PacketError(
+            QStringLiteral("A resposta de %1 não é uma lista de dois pacotes de dados.").arg(getVendedores).toStdString());
+    return {packetFrom(getVendedores, parts[0]), packetFrom(getVendedores, parts[1])};
+}
+
+packet::Packet CommissionService::GetOrcamentos(const Selection &selection)
+{
+    return checkedPacket(getOrcamentos, m_connection.call(getOrcamentos, selectionArguments(selection, false)));
+}
+
+QString CommissionService::SetComissao(const packet::Packet &quotes, const QString &operatorCode)
+{
+    const QJsonValue answer = m_connection.call(
+        setComissao, {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, false)});
+    // Turned into text as it stands; no answer reads as empty, that is success.
+    // A list or an object is no text at all: taking it as empty would report a
+    // refused or broken call as success, so it is raised instead.
+    if (answer.isArray() || answer.isObject())
+        throw TransportError(QStringLiteral("Não foi possível comunicar com o servidor %1:%2: resposta inválida de "
+                                            "%3 (esperado texto).")
+                                 .arg(m_connection.Host)
+                                 .arg(m_connection.Port)
+                                 .arg(setComissao)
+                                 .toStdString());
+    return answer.toVariant().toString();
+}
+
+packet::Packet CommissionService::SetCancelaComissao(const packet::Packet &quotes)
+{
+    return checkedPacket(setCancelaComissao,
+                         m_connection.call(setCancelaComissao, {ServiceArgument::packet(packet::toJson(quotes))}));
+}

@@ -1,0 +1,252 @@
+#include "commissionservice.h"
+#include "fakeservicehost.h"
+#include "packetcodec.h"
+#include "scripteddialogs.h"
+#include "silentabort.h"
+#include "tnetconnection.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+#include <functional>
+
+using packet::FieldKind;
+using packet::Packet;
+
+namespace {
+
+using Call = std::function<void(CommissionService &)>;
+
+Packet quotes()
+{
+    Packet p;
+    p.fields = {{"IDCHECK", FieldKind::Text, 1}, {"VRCOMISSAO", FieldKind::Float, 0}};
+    p.rows = {{QString("S"), 12.5}, {QString("N"), QVariant()}};
+    return p;
+}
+
+Packet named(const QString &name)
+{
+    Packet p;
+    p.fields = {{"NMFANVEN", FieldKind::Text, 50}};
+    p.rows = {{name}};
+    return p;
+}
+
+QByteArray json(const Packet &p)
+{
+    return QJsonDocument(packet::toJson(p)).toJson(QJsonDocument::Compact);
+}
+
+CommissionService::Selection selection()
+{
+    CommissionService::Selection s;
+    s.branch = "0001";
+    s.salespeople = "0001;0007";
+    s.eventTypes = "";
+    s.baseDateRule = "DTEVENTO";
+    s.generationRule = "S";
+    s.periodStart = 46000;
+    s.periodEnd = 46030.5;
+    s.commissionStatus = "N";
+    return s;
+}
+
+QJsonObject arg(const char *kind, bool ref, const QJsonValue &value)
+{
+    return {{"kind", kind}, {"ref", ref}, {"value", value}};
+}
+
+QString what(const std::exception &error)
+{
+    return QString::fromUtf8(error.what());
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Call)
+
+class CommissionServiceTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shouldSendTheArgumentsOfEachMethod_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QByteArray>("result");
+        QTest::addColumn<QJsonArray>("arguments");
+
+        const QJsonArray listArguments{arg("text", true, "0001"),     arg("text", true, "0001;0007"),
+                                       arg("text", true, ""),         arg("text", false, "DTEVENTO"),
+                                       arg("text", false, "S"),       arg("date", true, 46000.0),
+                                       arg("date", true, 46030.5),    arg("text", true, "N")};
+        QJsonArray quoteArguments = listArguments;
+        quoteArguments[1] = arg("text", false, "0001;0007");
+
+        QTest::newRow("GetParamOrcaEve") << Call([](CommissionService &s) { s.GetParamOrcaEve(); })
+                                         << "GetParamOrcaEve" << json(quotes()) << QJsonArray();
+        QTest::newRow("GetVendedores") << Call([](CommissionService &s) { s.GetVendedores(selection()); })
+                                       << "GetVendedores" << "[" + json(quotes()) + "," + json(quotes()) + "]"
+                                       << listArguments;
+        QTest::newRow("GetOrcamentos") << Call([](CommissionService &s) { s.GetOrcamentos(selection()); })
+                                       << "GetOrcamentos" << json(quotes()) << quoteArguments;
+        QTest::newRow("SetComissao") << Call([](CommissionService &s) { s.SetComissao(quotes(), "ADM"); })
+                                     << "SetComissao" << QByteArray(R"("")")
+                                     << QJsonArray{arg("packet", false, packet::toJson(quotes())),
+                                                   arg("text", false, "ADM")};
+        QTest::newRow("SetCancelaComissao")
+            << Call([](CommissionService &s) { s.SetCancelaComissao(quotes()); }) << "SetCancelaComissao"
+            << json(quotes()) << QJsonArray{arg("packet", false, packet::toJson(quotes()))};
+    }
+
+    void shouldSendTheArgumentsOfEachMethod()
+    {
+        QFETCH(Call, call);
+        QFETCH(QString, method);
+        QFETCH(QByteArray, result);
+        QFETCH(QJsonArray, arguments);
+
+        FakeServiceHost host;
+        host.answerWithResult(result);
+        TNetConnection connection;
+        connection.ServerName = "ORE09700.rdmManuComissao";
+        connection.Port = host.port();
+        CommissionService service(connection);
+
+        call(service);
+        QCOMPARE(host.requests().size(), 1);
+        QCOMPARE(host.lastRequest().path, "/rdm/ORE09700.rdmManuComissao/" + method);
+        QCOMPARE(host.lastRequest().args(), arguments);
+    }
+
+    void shouldDecodeTheAnswers()
+    {
+        FakeServiceHost host;
+        TNetConnection connection;
+        connection.Port = host.port();
+        CommissionService service(connection);
+
+        host.answerWithResult("[" + json(named("Ana")) + "," + json(named("Bia")) + "]");
+        const CommissionService::SalespeopleAnswer both = service.GetVendedores(selection());
+        QCOMPARE(both.salespeople, named("Ana"));
+        QCOMPARE(both.pending, named("Bia"));
+
+        host.answerWithResult(json(quotes()));
+        QCOMPARE(service.GetOrcamentos(selection()), quotes());
+        QCOMPARE(service.GetParamOrcaEve(), quotes());
+        QCOMPARE(service.SetCancelaComissao(quotes()), quotes());
+    }
+
+    void shouldTurnTheGenerationAnswerIntoText_data()
+    {
+        QTest::addColumn<QByteArray>("result");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("success") << QByteArray(R"("")") << "";
+        QTest::newRow("catalogue key") << QByteArray(R"("N_MARCADO")") << "N_MARCADO";
+        QTest::newRow("no answer") << QByteArray("null") << "";
+        QTest::newRow("number") << QByteArray("5") << "5";
+    }
+
+    void shouldTurnTheGenerationAnswerIntoText()
+    {
+        QFETCH(QByteArray, result);
+        QFETCH(QString, text);
+        FakeServiceHost host;
+        host.answerWithResult(result);
+        TNetConnection connection;
+        connection.Port = host.port();
+        CommissionService service(connection);
+        ScriptedDialogs dialogs;
+        QCOMPARE(service.SetComissao(quotes(), "ADM"), text);
+        QCOMPARE(dialogs.shown.size(), 0);  // not checked as a data answer
+    }
+
+    void shouldRaiseWhatTheAnswerCannotGive_data()
+    {
+        QTest::addColumn<Call>("call");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("error");  // "packet", "abort", "service" or "transport"
+        QTest::addColumn<QString>("text");   // part of the message ("abort": of the error shown)
+
+        const Call params = [](CommissionService &s) { s.GetParamOrcaEve(); };
+        const Call salespeople = [](CommissionService &s) { s.GetVendedores(selection()); };
+        const Call quoteList = [](CommissionService &s) { s.GetOrcamentos(selection()); };
+        const Call generate = [](CommissionService &s) { s.SetComissao(quotes(), "ADM"); };
+        const Call cancel = [](CommissionService &s) { s.SetCancelaComissao(quotes()); };
+        const QByteArray one = json(quotes());
+
+        QTest::newRow("object that is no packet") << params << 200 << QByteArray(R"({"result":{"a":1}})")
+                                                  << "packet" << "GetParamOrcaEve";
+        QTest::newRow("one packet where two are due") << salespeople << 200 << "{\"result\":[" + one + "]}"
+                                                      << "packet" << "dois pacotes";
+        QTest::newRow("packet where a list is due") << salespeople << 200 << "{\"result\":" + one + "}"
+                                                    << "packet" << "dois pacotes";
+        QTest::newRow("second element no packet") << salespeople << 200 << "{\"result\":[" + one + ",[]]}"
+                                                  << "packet" << "GetVendedores";
+        QTest::newRow("broken packet") << quoteList << 200
+                                       << QByteArray(R"({"result":{"format":"packet/1","fields":[{"name":"A",)"
+                                                     R"("kind":"text","size":1}],"rows":[["AB"]]}})")
+                                       << "packet" << "\"A\"";
+        QTest::newRow("no answer to the parameters") << params << 200 << QByteArray(R"({"result":null})")
+                                                     << "abort" << "";
+        QTest::newRow("text where quotes are due") << quoteList << 200 << QByteArray(R"({"result":"ERRO_X"})")
+                                                   << "abort" << "ERRO_X";
+        QTest::newRow("no answer to the cancellation") << cancel << 200 << QByteArray(R"({"result":null})")
+                                                       << "abort" << "";
+        QTest::newRow("refusal of the generation")
+            << generate << 422 << QByteArray(R"({"error":"N_PARAM_VEND_S_FORN|x"})") << "service"
+            << "N_PARAM_VEND_S_FORN|x";
+        QTest::newRow("refusal of the cancellation")
+            << cancel << 422 << QByteArray(R"({"error":"N_PARAM_BOLBAIXADO"})") << "service" << "N_PARAM_BOLBAIXADO";
+        QTest::newRow("list as the generation answer") << generate << 200 << QByteArray(R"({"result":["x"]})")
+                                                       << "transport" << "SetComissao";
+        QTest::newRow("object as the generation answer") << generate << 200 << QByteArray(R"({"result":{}})")
+                                                         << "transport" << "SetComissao";
+    }
+
+    void shouldRaiseWhatTheAnswerCannotGive()
+    {
+        QFETCH(Call, call);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, error);
+        QFETCH(QString, text);
+
+        FakeServiceHost host;
+        host.answerWith({status, body, 0});
+        TNetConnection connection;
+        connection.Port = host.port();
+        CommissionService service(connection);
+        ScriptedDialogs dialogs;
+
+        QString raised;
+        QString message;
+        try {
+            call(service);
+        } catch (const packet::PacketError &e) {
+            raised = "packet";
+            message = what(e);
+        } catch (const SilentAbort &) {
+            raised = "abort";
+            QCOMPARE(dialogs.errors().size(), 1);
+            message = dialogs.errors().constFirst();
+        } catch (const ServiceError &e) {
+            raised = "service";
+            message = what(e);
+            QCOMPARE(message, text);  // unchanged
+        } catch (const TransportError &e) {
+            raised = "transport";
+            message = what(e);
+            QVERIFY2(message.contains(QString("127.0.0.1:%1").arg(host.port())), e.what());
+        }
+        QCOMPARE(raised, error);
+        QVERIFY2(message.contains(text), qPrintable(message));
+        if (error != "abort")
+            QCOMPARE(dialogs.shown.size(), 0);
+    }
+};
+
+QTEST_MAIN(CommissionServiceTest)
+#include "commissionservicetest.moc"

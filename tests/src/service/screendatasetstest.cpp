@@ -1,0 +1,278 @@
+#include "datasetmodel.h"
+#include "packetcodec.h"
+#include "screendatasets.h"
+#include "tclientdataset.h"
+#include "tdatasource.h"
+
+#include <QTest>
+
+using packet::FieldKind;
+using packet::Packet;
+
+namespace {
+
+// The layout the commission service sends, field by field:
+// name, kind, size, display label, amount format, display width, hidden.
+struct Layout {
+    const char *name;
+    FieldKind kind;
+    int size;
+    const char *label = "";
+    bool amount = false;
+    int width = 0;
+    bool hidden = false;
+};
+
+constexpr auto T = FieldKind::Text;
+constexpr auto F = FieldKind::Float;
+constexpr auto D = FieldKind::DateTime;
+
+const QVector<Layout> paramOrcaEve{
+    {"CDTPOPEROREV", T, 2},    {"CDTPCTRECEB", T, 6},     {"DSTPCTRECEB", T, 40},    {"NMTIPOOPER", T, 30},
+    {"CDCLASSFINA", T, 6},     {"CDTPOPFINACE", T, 2},    {"CDTPCTPAGAR", T, 6},     {"CDCLASSFPAG", T, 6},
+    {"IDESOPENTACE", T, 1},    {"CDTPOPENTACE", T, 2},    {"CDSERIEENTR", T, 5},     {"DSDEFACTPAG", T, 40},
+    {"IDTPPRODPEDOREV", T, 1}, {"IDORIGPRUNITORE", T, 1}, {"CDTIPOCUSTO", T, 2},     {"IDTPCOBRVREXTRA", T, 1},
+    {"DSTPCTPAGAR", T, 40},    {"CDFORNPADORC", T, 21},   {"CDTPAJECDISTORE", T, 4}, {"CDTPBAIXDISTORE", T, 2},
+    {"CDTPOPERORCNEG", T, 2},  {"CDTPCTPAGARNEG", T, 6},  {"NMTIPOOPERNEG", T, 30},  {"DSTPCTPAGARNEG", T, 40},
+    {"CDCLASSFINANEG", T, 6},  {"IDESOPERORCNEG", T, 1},  {"IDGERACOMISSAO", T, 30}, {"IDDTBASECOMISSAO", T, 30},
+    {"IDGERACOMISSAOVEND", T, 1},
+};
+
+const QVector<Layout> vendedores{
+    {"CDVENDEDOR", T, 4, "", false, 0, true},
+    {"NMFANVEN", T, 50, "Vendedor"},
+    {"CDFORNECED", T, 21, "", false, 0, true},
+    {"IDGERACOMISVEND", T, 1, "", false, 0, true},
+    {"IDCARGOVEND", T, 1, "", false, 0, true},
+    {"VRCOMISSAO", F, 0, "Valor da Comissão", true},
+};
+
+const QVector<Layout> orcamentos{
+    {"IDCHECK", T, 1, "", false, 0, true},
+    {"CDFILIAL", T, 4, "", false, 0, true},
+    {"NRORCAEVENTO", T, 10, "Nr. Orçamento"},
+    {"NRSEQORCAEVE", T, 10, "Seq."},
+    {"CDCLIENTE", T, 21, "", false, 0, true},
+    {"CDVENDEDOR", T, 4, "", false, 0, true},
+    {"CDTIPOEVENTO", T, 3, "", false, 0, true},
+    {"DTEVENTO", D, 0, "Dt. Evento"},
+    {"DTFECHAORCA", D, 0, "Dt. Fechamento"},
+    {"VRTOTALOREV", F, 0, "Vr. Orçamento", true, 0, true},
+    {"VRPERCCOMIS", F, 0, "% Comissão", true, 0, true},
+    {"NMFANTCLIE", T, 50, "Cliente"},
+    {"NMTIPOEVENTO", T, 30, "Tipo de Evento"},
+    {"VRCOMISSAO", F, 0, "Vr. Comissão", true, 0, true},
+    {"IDTPRECEOREV", T, 1, "", false, 0, true},
+};
+
+const QVector<Layout> orcaPendente{
+    {"CDFILIAL", T, 4, "", false, 0, true},
+    {"NRORCAEVENTO", T, 10, "Nr. Orçamento"},
+    {"NRSEQORCAEVE", FieldKind::FixedText, 2, "Seq."},
+    {"NMFANVEN", T, 50, "Vendedor(a)", false, 40},
+    {"CDVENDEDOR", T, 4, "", false, 0, true},
+    {"DTEVENTO", D, 0, "Dt. Evento", false, 8},
+    {"DSTITUORCEVE", T, 100, "Título do Orçamento", false, 60},
+};
+
+using Declare = void (*)(TClientDataSet &);
+
+// A full-length text with accents, so sizes are counted in characters.
+QString fullText(int size)
+{
+    QString text = QStringLiteral("Ç");
+    while (text.size() < size)
+        text += QStringLiteral("ãé");
+    return text.left(size);
+}
+
+// A packet as the service sends it: one row at full size, one of nulls, one
+// with no date and negative amounts.
+Packet sentPacket(const QVector<Layout> &layout)
+{
+    Packet p;
+    QVector<QVariant> full, nulls, zeros;
+    for (const Layout &field : layout) {
+        p.fields.append({field.name, field.kind, field.kind == F || field.kind == D ? 0 : field.size});
+        const bool number = field.kind == F || field.kind == D;
+        full.append(number ? QVariant(field.kind == F ? 1234567.891 : 46000.75) : QVariant(fullText(field.size)));
+        nulls.append(QVariant());
+        zeros.append(number ? QVariant(field.kind == F ? -0.01 : 0.0) : QVariant(QString()));
+    }
+    p.rows = {full, nulls, zeros};
+    return p;
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Declare)
+Q_DECLARE_METATYPE(QVector<Layout>)
+
+class ScreenDataSetsTest : public QObject {
+    Q_OBJECT
+private:
+    static void addSets()
+    {
+        QTest::addColumn<Declare>("declare");
+        QTest::addColumn<QVector<Layout>>("layout");
+        QTest::newRow("cdsParamOrcaEve") << Declare(screendatasets::declareParamOrcaEve) << paramOrcaEve;
+        QTest::newRow("cdsVendedores") << Declare(screendatasets::declareVendedores) << vendedores;
+        QTest::newRow("cdsOrcamentos") << Declare(screendatasets::declareOrcamentos) << orcamentos;
+        QTest::newRow("cdsOrcaPendente") << Declare(screendatasets::declareOrcaPendente) << orcaPendente;
+    }
+
+private slots:
+    void shouldRoundTripWhatTheServiceSends_data() { addSets(); }
+    void shouldRoundTripWhatTheServiceSends()
+    {
+        QFETCH(Declare, declare);
+        QFETCH(QVector<Layout>, layout);
+        TClientDataSet set;
+        declare(set);
+        const Packet sent = sentPacket(layout);
+
+        set.loadFromPacket(packet::decode(packet::encode(sent)));
+        QCOMPARE(set.RecordCount(), 3);
+        QCOMPARE(packet::decode(packet::encode(set.data())), sent);
+    }
+
+    void shouldDeclareLabelsFormatsWidthsAndHiddenFields_data() { addSets(); }
+    void shouldDeclareLabelsFormatsWidthsAndHiddenFields()
+    {
+        QFETCH(Declare, declare);
+        QFETCH(QVector<Layout>, layout);
+        TClientDataSet set;
+        declare(set);
+        QCOMPARE(set.fields().size(), layout.size());
+        for (int i = 0; i < layout.size(); ++i) {
+            const FieldDef &field = set.fields()[i];
+            const Layout &expected = layout[i];
+            QCOMPARE(field.name, QString(expected.name));
+            QCOMPARE(field.displayLabel, QString(expected.label));
+            QCOMPARE(field.displayFormat, expected.amount ? QString("0.00#,##") : QString());
+            QCOMPARE(field.displayWidth, expected.width);
+            QCOMPARE(field.visible, !expected.hidden);
+        }
+    }
+
+    void shouldRefuseATextOneCharacterTooLong_data()
+    {
+        QTest::addColumn<Declare>("declare");
+        QTest::addColumn<QVector<Layout>>("layout");
+        QTest::addColumn<int>("field");
+        const struct {
+            const char *set;
+            Declare declare;
+            const QVector<Layout> &layout;
+        } sets[] = {{"cdsParamOrcaEve", screendatasets::declareParamOrcaEve, paramOrcaEve},
+                    {"cdsVendedores", screendatasets::declareVendedores, vendedores},
+                    {"cdsOrcamentos", screendatasets::declareOrcamentos, orcamentos},
+                    {"cdsOrcaPendente", screendatasets::declareOrcaPendente, orcaPendente}};
+        for (const auto &[set, declare, layout] : sets) {
+            for (int i = 0; i < layout.size(); ++i) {
+                if (layout[i].size > 0)
+                    QTest::addRow("%s.%s", set, layout[i].name) << declare << layout << i;
+            }
+        }
+    }
+
+    void shouldRefuseATextOneCharacterTooLong()
+    {
+        QFETCH(Declare, declare);
+        QFETCH(QVector<Layout>, layout);
+        QFETCH(int, field);
+        TClientDataSet set;
+        declare(set);
+        Packet sent = sentPacket(layout);
+        sent.fields[field].size += 1;
+        sent.rows[0][field] = fullText(layout[field].size + 1);
+        try {
+            set.loadFromPacket(sent);
+            QFAIL("a text longer than the field was accepted");
+        } catch (const packet::PacketError &error) {
+            QVERIFY2(QString::fromUtf8(error.what()).contains(QString("\"%1\"").arg(layout[field].name)),
+                     error.what());
+        }
+        QVERIFY(set.IsEmpty());
+    }
+
+    void shouldRefuseAPacketWithoutADeclaredField_data() { addSets(); }
+    void shouldRefuseAPacketWithoutADeclaredField()
+    {
+        QFETCH(Declare, declare);
+        QFETCH(QVector<Layout>, layout);
+        TClientDataSet set;
+        declare(set);
+        const Packet complete = sentPacket(layout);
+        set.loadFromPacket(complete);
+        set.Last();
+        for (int i = 0; i < layout.size(); ++i) {
+            Packet lacking = complete;
+            lacking.fields.removeAt(i);
+            for (auto &row : lacking.rows)
+                row.removeAt(i);
+            QVERIFY_THROWS_EXCEPTION(packet::PacketError, set.loadFromPacket(lacking));
+            QCOMPARE(set.RecNo(), 2);
+            QCOMPARE(set.data(), complete);
+        }
+    }
+
+    void shouldShowThePendingQuotesAsTheDialogListsThem()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        TClientDataSet set;
+        screendatasets::declareOrcaPendente(set);
+        set.loadFromPacket(sentPacket(orcaPendente));
+        TDataSource source;
+        source.setDataSet(&set);
+        DataSetModel model;
+        model.setDataSource(&source);
+
+        QStringList titles;
+        for (int c = 0; c < model.columnCount(); ++c)
+            titles << model.headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(titles, (QStringList{"Nr. Orçamento", "Seq.", "Vendedor(a)", "Dt. Evento", "Título do Orçamento"}));
+        QCOMPARE(model.data(model.index(0, 3)).toString(), QString("09/12/2025"));
+        QCOMPARE(model.data(model.index(2, 3)).toString(), QString());  // no date
+        QCOMPARE(model.data(model.index(1, 1)).toString(), QString());  // null
+    }
+
+    void shouldShowAmountsWithTwoDecimals()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        TClientDataSet set;
+        screendatasets::declareVendedores(set);
+        set.loadFromPacket(sentPacket(vendedores));
+        TDataSource source;
+        source.setDataSet(&set);
+        DataSetModel model;
+        model.setDataSource(&source);
+        QCOMPARE(model.columnFields(), (QStringList{"NMFANVEN", "VRCOMISSAO"}));
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QString("1.234.567,89"));
+        QCOMPARE(model.data(model.index(2, 1)).toString(), QString("-0,01"));
+    }
+
+    void shouldListTheGridColumns()
+    {
+        auto describe = [](const QVector<TDBGrid::TColumn> &columns) {
+            QStringList result;
+            for (const TDBGrid::TColumn &column : columns)
+                result << QString("%1 %2").arg(column.fieldName).arg(column.width);
+            return result;
+        };
+        QCOMPARE(describe(screendatasets::vendedoresColumns()), (QStringList{"NMFANVEN 564", "VRCOMISSAO 149"}));
+        const QVector<TDBGrid::TColumn> quotes = screendatasets::orcamentosColumns();
+        QCOMPARE(describe(quotes),
+                 (QStringList{"IDCHECK 17", "NRORCAEVENTO 79", "NRSEQORCAEVE 28", "NMFANTCLIE 260", "NMTIPOEVENTO 120",
+                              "DTEVENTO 70", "DTFECHAORCA 83", "VRTOTALOREV 79", "VRPERCCOMIS 79", "VRCOMISSAO 79"}));
+        QCOMPARE(quotes[0].alignment, Qt::Alignment(Qt::AlignCenter));
+        QCOMPARE(quotes[0].title, QString("4"));
+        QVERIFY(quotes[0].hasTitleFont);
+        QCOMPARE(quotes[0].titleFont.family(), QString("Monotype Sorts"));
+        for (int i = 1; i < quotes.size(); ++i)
+            QVERIFY(quotes[i].title.isEmpty() && !quotes[i].hasTitleFont);
+    }
+};
+
+QTEST_MAIN(ScreenDataSetsTest)
+#include "screendatasetstest.moc"
