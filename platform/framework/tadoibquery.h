@@ -7,6 +7,9 @@
 #include <QMap>
 #include <QStringList>
 #include <QVariant>
+#include <QVector>
+
+class QSqlRecord;
 
 // A read-only query through the database module. Open() runs the SQL with its
 // parameters bound (never pasted into the text) and loads every row into the
@@ -31,5 +34,7 @@ public:
     void Open();   // runs the query (closing first when open)
 
 private:
+    void declareColumns(const QSqlRecord &record, const QVector<QVector<QVariant>> &rows);
+
     QMap<QString, Param> m_params;
 };

@@ -1,1 +1,33 @@
 #include "tbtnpesquisa.h"
+
+#include "dialogseam.h"
+#include "handlerguard.h"
+#include "hostoperations.h"
+#include "tadoibquery.h"
+#include "tdatasource.h"
+
+TBtnPesquisa::TBtnPesquisa(QWidget *parent)
+    : QToolButton(parent)
+{
+    setToolTip(QStringLiteral("Pesquisar"));
+    setFocusPolicy(Qt::NoFocus);  // a click leaves the focus in the code field
+    connect(this, &QToolButton::clicked, this, [this] { runGuarded([this] { Pesquisa(); }); });
+}
+
+void TBtnPesquisa::Pesquisa()
+{
+    TClientDataSet *set = DataSource ? DataSource->dataSet() : nullptr;
+    if (!set)
+        return;
+    // A query is run afresh, so the list shows the table as it is now.
+    if (auto *query = qobject_cast<TADOIBQuery *>(set))
+        query->Open();
+    else if (!set->Active())
+        set->Open();
+    if (set->IsEmpty())
+        MensErro(EmptyError.isEmpty() ? QStringLiteral("Não há registros cadastrados.") : EmptyError, true);
+    if (!DialogSeam::current().lookup(DataSource, Title))
+        return;
+    if (OnAfterPesq)
+        OnAfterPesq();
+}

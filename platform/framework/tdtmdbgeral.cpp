@@ -1,1 +1,53 @@
 #include "tdtmdbgeral.h"
+
+#include "connectionstring.h"
+#include "session.h"
+
+namespace {
+
+const QString connectionName = QStringLiteral("adcGeral");
+
+}  // namespace
+
+TdtmDBGeral &TdtmDBGeral::instance()
+{
+    static TdtmDBGeral module;
+    return module;
+}
+
+TdtmDBGeral::TdtmDBGeral(QObject *parent)
+    : QObject(parent)
+{
+    setObjectName(QStringLiteral("dtmDBGeral"));
+}
+
+QSqlDatabase TdtmDBGeral::adcGeral()
+{
+    if (QSqlDatabase::contains(connectionName)) {
+        QSqlDatabase open = QSqlDatabase::database(connectionName, false);
+        if (open.isOpen())
+            return open;
+        // Closed behind our back: start afresh from the session.
+        disconnect();
+    }
+    // openConnection leaves no connection behind when it fails, so the next
+    // use tries again.
+    return database::openConnection(database::ConnectionString::parse(Session::values().database),
+                                    connectionName);
+}
+
+void TdtmDBGeral::disconnect()
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase open = QSqlDatabase::database(connectionName, false);
+        open.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+TdtmDBGeral &dtmDBGeral()
+{
+    return TdtmDBGeral::instance();
+}
