@@ -66,8 +66,15 @@ public:
     void mnuFiltrarClick(QObject *sender);
     void sbtVerificarClick(QObject *sender);
     void sbtProcurarClick(QObject *sender);
-    void sbtConfirmarClick(QObject *sender);
-    void sbtCancelarClick(QObject *sender);
+
+    // Reactions that re-run the enabling rules.
+    void pgcPadraoChange(QObject *sender);
+    void dtsPadraoDataChange(QObject *sender);
+    void dtsOrcamentoStateChange(QObject *sender);
+
+    // Entering either grid turns in-place editing off in both.
+    void dbgPadraoEnter(QObject *sender);
+    void dbgOrcamentoEnter(QObject *sender);
 
     // Loading of salespeople and quotes.
     void DadosOrcamento();
@@ -75,8 +82,15 @@ public:
 
     // Branch panel.
     void Vd_Filial();
+    void medCdFilialChange(QObject *sender);
+    void medCdFilialEnter(QObject *sender);
+    void medCdFilialExit(QObject *sender);
+    void btnFilialAfterPesq(QObject *sender);
     void panManComisEnter();
     void panManComisExit();
+
+    // Sets the connection's host and port from the session before each connect.
+    void netManuComissaoBeforeConnect(TNetConnection &connection);
 
 protected:
     void FormCreate() override;
@@ -84,6 +98,11 @@ protected:
     void FormClose() override;
 
 private:
+    void buildLayout();
+    void wireHandlers();
+    void firstActivation();
+    void loadQuoteParameters();
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,0 +1,175 @@
+#include "branchpanel.h"
+
+#include "fielddef.h"
+#include "hostoperations.h"
+#include "tadoibquery.h"
+#include "tbtnpesquisa.h"
+#include "tdatasource.h"
+#include "tmessages.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScopeGuard>
+
+namespace {
+
+// Branch codes are stored four characters wide.
+constexpr int kCodeWidth = 4;
+
+FieldDef textField(const QString &name, int size, const QString &label = QString(), bool visible = true,
+                   int displayWidth = 0)
+{
+    FieldDef field;
+    field.name = name;
+    field.kind = packet::FieldKind::Text;
+    field.size = size;
+    field.displayLabel = label;
+    field.visible = visible;
+    field.displayWidth = displayWidth;
+    return field;
+}
+
+QFont panelFont(bool bold)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(11);
+    font.setBold(bold);
+    return font;
+}
+
+void setBackground(QWidget *widget, QPalette::ColorRole role)
+{
+    QPalette palette = widget->palette();
+    const QColor colour = palette.color(role);
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Disabled, QPalette::Base, colour);
+    widget->setPalette(palette);
+}
+
+}  // namespace
+
+BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
+    : m_messages(messages)
+{
+    lblFilial = new QLabel(QStringLiteral("Filial"), panel);
+    lblFilial->setObjectName(QStringLiteral("lblFilial"));
+    lblFilial->setFont(panelFont(true));
+    lblFilial->move(6, 10);
+    lblFilial->adjustSize();
+
+    medCdFilial = new QLineEdit(panel);
+    medCdFilial->setObjectName(QStringLiteral("medCdFilial"));
+    // Letters turn to upper case; up to four letters or digits, each optional;
+    // an empty position shows as a blank.
+    medCdFilial->setInputMask(QStringLiteral(">nnnn; "));
+    medCdFilial->setGeometry(50, 7, 54, 19);
+    medCdFilial->setFont(panelFont(false));
+    setBackground(medCdFilial, QPalette::ToolTipBase);
+    lblFilial->setBuddy(medCdFilial);
+
+    btnFilial = new TBtnPesquisa(panel);
+    btnFilial->setObjectName(QStringLiteral("btnFilial"));
+    btnFilial->setGeometry(107, 7, 21, 21);
+    btnFilial->setToolTip(QStringLiteral("Pesquisar"));
+
+    edtNmFilial = new QLineEdit(panel);
+    edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
+    edtNmFilial->setGeometry(132, 7, 305, 19);
+    edtNmFilial->setFont(panelFont(false));
+    setBackground(edtNmFilial, QPalette::Button);
+    edtNmFilial->setEnabled(false);
+
+    QWidget::setTabOrder(medCdFilial, btnFilial);
+    QWidget::setTabOrder(btnFilial, edtNmFilial);
+
+    qryFilial = new TADOIBQuery(owner);
+    qryFilial->setObjectName(QStringLiteral("qryFilial"));
+    qryFilial->SQL = {QStringLiteral("SELECT CDFILIAL , NMFILIAL, CDEMPRESA, CDSERIE"), QStringLiteral("  FROM FILIAL"),
+                      QStringLiteral(" ORDER BY CDFILIAL "), QStringLiteral(" ")};
+    qryFilial->addField(textField(QStringLiteral("CDFILIAL"), 4, QStringLiteral("Código")));
+    qryFilial->addField(textField(QStringLiteral("NMFILIAL"), 30, QStringLiteral("Nome"), true, 50));
+    qryFilial->addField(textField(QStringLiteral("CDEMPRESA"), 2, QString(), false));
+    qryFilial->addField(textField(QStringLiteral("CDSERIE"), 5, QString(), false));
+
+    dtsFilial = new TDataSource(owner);
+    dtsFilial->setObjectName(QStringLiteral("dtsFilial"));
+    dtsFilial->setDataSet(qryFilial);
+
+    qryVdFilial = new TADOIBQuery(owner);
+    qryVdFilial->setObjectName(QStringLiteral("qryVdFilial"));
+    qryVdFilial->SQL = {QStringLiteral("SELECT CDFILIAL, NMFILIAL"), QStringLiteral("  FROM FILIAL"),
+                        QStringLiteral(" WHERE CDFILIAL = :P_CDFILIAL"), QStringLiteral(" ")};
+    qryVdFilial->addField(textField(QStringLiteral("CDFILIAL"), 4));
+    qryVdFilial->addField(textField(QStringLiteral("NMFILIAL"), 50));
+
+    btnFilial->Associate = medCdFilial;
+    btnFilial->DataSource = dtsFilial;
+    btnFilial->FieldNome = QStringLiteral("NMFILIAL");
+    btnFilial->Title = QStringLiteral("Filial");
+    btnFilial->EmptyError = QStringLiteral("Não há filial cadastrada.");
+}
+
+QString BranchPanel::code() const
+{
+    return medCdFilial->text().trimmed();
+}
+
+void BranchPanel::validate()
+{
+    // Whatever ends the validation early leaves the focus in the code field,
+    // so the user can correct the code; the error itself travels on.
+    bool validated = false;
+    auto keepFocusOnFailure = qScopeGuard([&] {
+        if (!validated)
+            focusCodeIfEnabled();
+    });
+
+    if (EmptyString(code()))
+        MensErro(m_messages->Msg(QStringLiteral("FILI_N_INF")), true);
+
+    medCdFilial->setText(Ajusta(code(), kCodeWidth));
+
+    qryVdFilial->Close();
+    qryVdFilial->ParamByName(QStringLiteral("P_CDFILIAL")).setAsString(code());
+    qryVdFilial->Open();
+    if (qryVdFilial->IsEmpty()) {
+        focusCodeIfEnabled();
+        MensErro(m_messages->Msg(QStringLiteral("FILI_N_CAD")), true);
+    }
+
+    showBranch(qryVdFilial->AsString(QStringLiteral("CDFILIAL")), qryVdFilial->AsString(QStringLiteral("NMFILIAL")));
+    validated = true;
+}
+
+void BranchPanel::takeSession(const QString &code, const QString &name, bool fixed)
+{
+    showBranch(code, name);
+    lblFilial->setEnabled(!fixed);
+    medCdFilial->setEnabled(!fixed);
+    btnFilial->setEnabled(!fixed);
+}
+
+void BranchPanel::clearName()
+{
+    edtNmFilial->clear();
+}
+
+void BranchPanel::takePick()
+{
+    showBranch(qryFilial->AsString(QStringLiteral("CDFILIAL")), qryFilial->AsString(QStringLiteral("NMFILIAL")));
+}
+
+void BranchPanel::focusCodeIfEnabled()
+{
+    if (medCdFilial->isEnabled())
+        medCdFilial->setFocus();
+}
+
+void BranchPanel::showBranch(const QString &code, const QString &name)
+{
+    // Setting the code clears the name, so the name comes second.
+    medCdFilial->setText(code);
+    edtNmFilial->setText(name);
+}

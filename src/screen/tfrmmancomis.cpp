@@ -1,0 +1,494 @@
+#include "tfrmmancomis.h"
+
+#include "branchpanel.h"
+#include "commissionservice.h"
+#include "focuschain.h"
+#include "handlerguard.h"
+#include "hostoperations.h"
+#include "modulestate.h"
+#include "quoteloader.h"
+#include "screencatalogue.h"
+#include "screendatasets.h"
+#include "screenpictures.h"
+#include "session.h"
+#include "silentabort.h"
+#include "tadoibquery.h"
+#include "tbtnpesquisa.h"
+#include "tclientdataset.h"
+#include "tdatasource.h"
+#include "tdbgrid.h"
+#include "tfrmfiltromanucomissao.h"
+#include "tmessages.h"
+#include "tnetconnection.h"
+#include "dialogseam.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScopeGuard>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Cli_ORE09700;
+
+namespace {
+
+constexpr int kBranchPanelHeight = 32;
+
+QFont sansSerif(int pixelSize)
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixelSize);
+    return font;
+}
+
+void setBaseColour(QWidget *widget, QPalette::ColorRole role)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, palette.color(role));
+    widget->setPalette(palette);
+}
+
+QLabel *checkImage(QWidget *toolbar, const char *name, int left, screenpictures::CheckBox kind)
+{
+    auto *image = new QLabel(toolbar);
+    image->setObjectName(QLatin1String(name));
+    image->setPixmap(screenpictures::checkBox(kind));
+    image->setGeometry(left, 8, 16, 16);
+    image->setVisible(false);
+    return image;
+}
+
+void moveLeft(QWidget *widget, int left)
+{
+    widget->move(left, widget->y());
+}
+
+}  // namespace
+
+struct TfrmManComis::Private {
+    std::unique_ptr<BranchPanel> branch;
+    std::unique_ptr<CommissionService> service;
+    std::unique_ptr<QuoteLoader> loader;
+    // The outcome of the last filter dialog, read by the panel's exit.
+    int lastFilterOutcome = mrNone;
+};
+
+TfrmManComis::TfrmManComis(QWidget *parent)
+    : TfrmPadraoGrid(parent)
+    , d(std::make_unique<Private>())
+{
+    setObjectName(QStringLiteral("frmManComis"));
+    buildLayout();
+    wireHandlers();
+}
+
+TfrmManComis::~TfrmManComis() = default;
+
+CommissionService &TfrmManComis::service()
+{
+    return *d->service;
+}
+
+void TfrmManComis::buildLayout()
+{
+    setWindowTitle(QStringLiteral("Manutenção da Comissão"));
+    lblCodTela->setText(QStringLiteral("ORE09700"));
+    setScreenGeometry(267, 165, 969, 448);
+
+    // Toolbar.
+    sbtFiltrar = new QToolButton(panMenu);
+    sbtFiltrar->setObjectName(QStringLiteral("sbtFiltrar"));
+    sbtFiltrar->setGeometry(176, 4, 20, 21);
+    sbtFiltrar->setAutoRaise(true);
+    sbtFiltrar->setFocusPolicy(Qt::NoFocus);
+    sbtFiltrar->setIcon(screenpictures::filterGlyph());
+    sbtFiltrar->setToolTip(QStringLiteral("Filtrar"));
+    sbtFiltrar->setEnabled(false);
+    imgCheck = checkImage(panMenu, "imgCheck", 600, screenpictures::CheckBox::Checked);
+    imgDescheck = checkImage(panMenu, "imgDescheck", 624, screenpictures::CheckBox::Undetermined);
+    imgUncheck = checkImage(panMenu, "imgUncheck", 648, screenpictures::CheckBox::Unchecked);
+    sbtConfirmar->setToolTip(QStringLiteral("Gerar Comissão"));
+    sbtConfirmar->setIcon(screenpictures::generateGlyph());
+    sbtCancelar->setToolTip(QStringLiteral("Cancelar Comissão"));
+    sbtCancelar->setIcon(screenpictures::cancelGlyph());
+    moveLeft(sbtImprimir, 210);
+    sbtImprimir->setEnabled(false);
+    moveLeft(sbtAjuda, 246);
+    moveLeft(sbtFechar, 282);
+
+    // Branch panel between the toolbar and the page control.
+    panManComis = new QFrame(this);
+    panManComis->setObjectName(QStringLiteral("panManComis"));
+    // An etched frame: lowered outside, raised inside.
+    panManComis->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    panManComis->setFixedHeight(kBranchPanelHeight);
+    addTopPanel(panManComis);
+    d->branch = std::make_unique<BranchPanel>(panManComis, this, msgPadrao);
+    lblFilial = d->branch->lblFilial;
+    medCdFilial = d->branch->medCdFilial;
+    btnFilial = d->branch->btnFilial;
+    edtNmFilial = d->branch->edtNmFilial;
+    qryFilial = d->branch->qryFilial;
+    dtsFilial = d->branch->dtsFilial;
+    qryVdFilial = d->branch->qryVdFilial;
+
+    // Record sets.
+    cdsParamOrcaEve = new TClientDataSet(this);
+    cdsParamOrcaEve->setObjectName(QStringLiteral("cdsParamOrcaEve"));
+    cdsVendedores = new TClientDataSet(this);
+    cdsVendedores->setObjectName(QStringLiteral("cdsVendedores"));
+    cdsOrcamentos = new TClientDataSet(this);
+    cdsOrcamentos->setObjectName(QStringLiteral("cdsOrcamentos"));
+    cdsOrcaPendente = new TClientDataSet(this);
+    cdsOrcaPendente->setObjectName(QStringLiteral("cdsOrcaPendente"));
+    screendatasets::declareParamOrcaEve(*cdsParamOrcaEve);
+    screendatasets::declareVendedores(*cdsVendedores);
+    screendatasets::declareOrcamentos(*cdsOrcamentos);
+    screendatasets::declareOrcaPendente(*cdsOrcaPendente);
+
+    // First tab: the salespeople.
+    pgcPadrao->setTabText(pgcPadrao->indexOf(tshPadrao), QStringLiteral("Vendedor"));
+    dtsPadrao->setDataSet(cdsVendedores);
+    dbgPadrao->setColumns(screendatasets::vendedoresColumns());
+
+    // Second tab: the quotes of the current salesperson.
+    tshOrcamento = new QWidget;
+    tshOrcamento->setObjectName(QStringLiteral("tshOrcamento"));
+    pgcPadrao->addTab(tshOrcamento, QStringLiteral("Orçamento"));
+    panDbgOrca = new QFrame(tshOrcamento);
+    panDbgOrca->setObjectName(QStringLiteral("panDbgOrca"));
+    panDbgOrca->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panDbgOrca->setContentsMargins(2, 2, 2, 2);
+    auto *tabLayout = new QVBoxLayout(tshOrcamento);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    tabLayout->addWidget(panDbgOrca);
+    scbOrca = new QScrollArea(panDbgOrca);
+    scbOrca->setObjectName(QStringLiteral("scbOrca"));
+    scbOrca->setFrameShape(QFrame::NoFrame);
+    scbOrca->setWidgetResizable(true);
+    auto *panelLayout = new QVBoxLayout(panDbgOrca);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addWidget(scbOrca);
+
+    dtsOrcamento = new TDataSource(this);
+    dtsOrcamento->setObjectName(QStringLiteral("dtsOrcamento"));
+    dtsOrcamento->setDataSet(cdsOrcamentos);
+    dbgOrcamento = new TDBGrid;
+    dbgOrcamento->setObjectName(QStringLiteral("dbgOrcamento"));
+    dbgOrcamento->setFrameShape(QFrame::NoFrame);
+    setBaseColour(dbgOrcamento, QPalette::ToolTipBase);
+    dbgOrcamento->setOptions(TDBGrid::dgEditing | TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgColLines |
+                             TDBGrid::dgRowLines | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete |
+                             TDBGrid::dgCancelOnExit);
+    dbgOrcamento->horizontalHeader()->setFont(sansSerif(11));
+    dbgOrcamento->setDataSource(dtsOrcamento);
+    dbgOrcamento->setColumns(screendatasets::orcamentosColumns());
+    scbOrca->setWidget(dbgOrcamento);
+
+    // Navigator: the current salesperson's name.
+    setNavigatorField(QStringLiteral("NMFANVEN"));
+
+    // Menu: printing is not offered; the filter joins the maintenance menu.
+    mnuListagem->setEnabled(false);
+    mnuConfigImpressora->setEnabled(false);
+    mnuLinha4 = mnuManutencao->addSeparator();
+    mnuLinha4->setObjectName(QStringLiteral("mnuLinha4"));
+    mnuFiltrar = mnuManutencao->addAction(QStringLiteral("&Filtrar"));
+    mnuFiltrar->setObjectName(QStringLiteral("mnuFiltrar"));
+    mnuFiltrar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    // The shortcut works while the screen's window is active, menu closed.
+    addAction(mnuFiltrar);
+
+    msgPadrao->setLines(manComisCatalogue());
+
+    netManuComissao = new TNetConnection(this);
+    netManuComissao->setObjectName(QStringLiteral("netManuComissao"));
+    netManuComissao->ServerName = QStringLiteral("ORE09700.rdmManuComissao");
+    netManuComissao->ThrowException = false;
+    // Replaced from the session by the before-connect handler.
+    netManuComissao->Host = QStringLiteral("127.0.0.1");
+    d->service = std::make_unique<CommissionService>(*netManuComissao);
+
+    // Keyboard order: the branch panel first, then the page control and grids.
+    QWidget::setTabOrder(edtNmFilial, pgcPadrao);
+    QWidget::setTabOrder(pgcPadrao, dbgPadrao);
+    QWidget::setTabOrder(dbgPadrao, dbgOrcamento);
+}
+
+void TfrmManComis::wireHandlers()
+{
+    connect(sbtFiltrar, &QToolButton::clicked, this, guarded([this] { sbtFiltrarClick(sbtFiltrar); }));
+    connect(mnuFiltrar, &QAction::triggered, this, guarded([this] { mnuFiltrarClick(mnuFiltrar); }));
+    connect(sbtVerificar, &QToolButton::clicked, this, guarded([this] { sbtVerificarClick(sbtVerificar); }));
+    connect(sbtProcurar, &QToolButton::clicked, this, guarded([this] { sbtProcurarClick(sbtProcurar); }));
+    connect(pgcPadrao, &QTabWidget::currentChanged, this, guarded([this](int) { pgcPadraoChange(pgcPadrao); }));
+    connect(medCdFilial, &QLineEdit::textChanged, this,
+            guarded([this](const QString &) { medCdFilialChange(medCdFilial); }));
+
+    // The screen follows data changes itself; the base's state reaction is off.
+    dtsPadrao->OnStateChange = nullptr;
+    dtsPadrao->OnDataChange = [this](TDataSource &) { dtsPadraoDataChange(dtsPadrao); };
+    dtsOrcamento->OnStateChange = [this](TDataSource &) { dtsOrcamentoStateChange(dtsOrcamento); };
+    cdsVendedores->AfterScroll = [this](TClientDataSet &) { cdsVendedoresAfterScroll(); };
+    btnFilial->OnAfterPesq = [this] { btnFilialAfterPesq(btnFilial); };
+    netManuComissao->BeforeConnect = [this](TNetConnection &connection) { netManuComissaoBeforeConnect(connection); };
+
+    FocusChain &focus = FocusChain::instance();
+    focus.setEnterHandler(medCdFilial, [this] { medCdFilialEnter(medCdFilial); });
+    focus.setExitHandler(medCdFilial, [this] { medCdFilialExit(medCdFilial); });
+    focus.setEnterHandler(panManComis, [this] { panManComisEnter(); });
+    focus.setExitHandler(panManComis, [this] { panManComisExit(); });
+    focus.setEnterHandler(dbgPadrao, [this] { dbgPadraoEnter(dbgPadrao); });
+    focus.setEnterHandler(dbgOrcamento, [this] { dbgOrcamentoEnter(dbgOrcamento); });
+
+    QuoteLoader::Screen pieces;
+    pieces.service = d->service.get();
+    pieces.cdsParamOrcaEve = cdsParamOrcaEve;
+    pieces.cdsVendedores = cdsVendedores;
+    pieces.cdsOrcamentos = cdsOrcamentos;
+    pieces.cdsOrcaPendente = cdsOrcaPendente;
+    pieces.msgPadrao = msgPadrao;
+    pieces.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
+    pieces.Habilita = [this] { Habilita(); };
+    d->loader = std::make_unique<QuoteLoader>(pieces);
+}
+
+// --- lifecycle ---------------------------------------------------------------
+
+void TfrmManComis::FormCreate()
+{
+    TfrmPadraoGrid::FormCreate();
+    netManuComissao->setConnected(true);
+
+    Filtro.dtDePeriodo = 0;
+    Filtro.dtAtePeriodo = 0;
+    Filtro.Vendedor.boTodos = true;
+    Filtro.Vendedor.stLista.clear();
+    Filtro.TipoEven.boTodos = true;
+    Filtro.TipoEven.stLista.clear();
+
+    boFiltro = true;
+    boPrimVez = true;
+}
+
+void TfrmManComis::FormActivate()
+{
+    TfrmPadraoGrid::FormActivate();
+    if (boPrimVez) {
+        firstActivation();
+        boPrimVez = false;
+    }
+    panManComisExit();
+    update();
+    Habilita();
+}
+
+void TfrmManComis::firstActivation()
+{
+    const bool fixed = ModuFili();
+    d->branch->takeSession(FiliProc(), NomeFiliProc(), fixed);
+    if (fixed) {
+        dbgPadrao->setFocus();
+        SetChildEnabled(panManComis, false);
+        Vd_Filial();
+    } else {
+        medCdFilial->setFocus();
+    }
+    loadQuoteParameters();
+}
+
+void TfrmManComis::loadQuoteParameters()
+{
+    ActiveShowAvi(MainForm(), 6);
+    const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+    cdsParamOrcaEve->loadFromPacket(service().GetParamOrcaEve());
+}
+
+void TfrmManComis::FormClose()
+{
+    TfrmPadraoGrid::FormClose();
+    netManuComissao->setConnected(false);
+}
+
+void TfrmManComis::netManuComissaoBeforeConnect(TNetConnection &connection)
+{
+    connection.Host = WebURL();
+    connection.Port = WebPort();
+    connection.Secret = Session::values().serverSecret;
+}
+
+// --- commands ----------------------------------------------------------------
+
+void TfrmManComis::sbtFiltrarClick(QObject *)
+{
+    inContOrcamento = 0;
+    boExibePendednte = true;
+    boFiltro = true;
+    Vd_Filial();
+    // The lists are loaded for the code as the branch table stores it.
+    Filtro.stCdFilial = d->branch->code();
+
+    CriaFiltroManuComissao(this);
+    const auto *dialog = Cli_ORE09701::frmFiltroManuComissao;
+    d->lastFilterOutcome = dialog != nullptr ? dialog->ModalResult() : int(mrCancel);
+
+    const bool confirmed = d->lastFilterOutcome == mrOk;
+    if (!confirmed && cdsVendedores->IsEmpty()) {
+        d->branch->focusCodeIfEnabled();
+        Abort();
+    }
+    if (confirmed) {
+        // Cleared before the focus leaves the panel, so that leaving it does
+        // not start another run.
+        boFiltro = false;
+        pgcPadrao->setCurrentWidget(tshPadrao);
+        dbgPadrao->setFocus();
+    }
+    DadosOrcamento();
+    update();
+    FocusChain::instance().setExitHandler(panManComis, [this] { panManComisExit(); });
+}
+
+void TfrmManComis::mnuFiltrarClick(QObject *)
+{
+    sbtFiltrarClick(sbtFiltrar);
+}
+
+void TfrmManComis::sbtVerificarClick(QObject *)
+{
+    DadosOrcamento();
+}
+
+void TfrmManComis::sbtProcurarClick(QObject *)
+{
+    TClientDataSet *dataSet = nullptr;
+    if (pgcPadrao->currentWidget() == tshPadrao)
+        dataSet = dtsPadrao->dataSet();
+    else if (pgcPadrao->currentWidget() == tshOrcamento)
+        dataSet = dtsOrcamento->dataSet();
+    if (dataSet != nullptr && dataSet->Active())
+        Procura(dataSet);
+}
+
+// --- enabling rules ----------------------------------------------------------
+
+void TfrmManComis::Habilita()
+{
+    // A grid's cell editor counts as the grid.
+    QWidget *active = ActiveControl();
+    const auto isActive = [active](QWidget *grid) {
+        return active != nullptr && (active == grid || grid->isAncestorOf(active));
+    };
+    const bool onVendedores = isActive(dbgPadrao);
+    const bool onOrcamentos = isActive(dbgOrcamento);
+    const bool quotesMarked = onOrcamentos && !cdsOrcamentos->IsEmpty() && inContOrcamento > 0;
+
+    for (QToolButton *unused : {sbtIncluir, sbtAlterar, sbtExcluir, sbtGravar})
+        unused->setEnabled(false);
+    sbtProcurar->setEnabled((onVendedores && !cdsVendedores->IsEmpty()) ||
+                            (onOrcamentos && !cdsOrcamentos->IsEmpty()));
+    sbtVerificar->setEnabled((onVendedores || onOrcamentos) && !cdsVendedores->IsEmpty());
+    sbtConfirmar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N"));
+    sbtCancelar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S"));
+    sbtFiltrar->setEnabled(true);
+
+    // Menu entries follow their buttons; the save entry is left alone.
+    mnuIncluir->setEnabled(sbtIncluir->isEnabled());
+    mnuAlterar->setEnabled(sbtAlterar->isEnabled());
+    mnuExcluir->setEnabled(sbtExcluir->isEnabled());
+    mnuProcurar->setEnabled(sbtProcurar->isEnabled());
+    mnuVerificar->setEnabled(sbtVerificar->isEnabled());
+    mnuConfirmar->setEnabled(sbtConfirmar->isEnabled());
+    mnuCancelar->setEnabled(sbtCancelar->isEnabled());
+    mnuFiltrar->setEnabled(sbtFiltrar->isEnabled());
+}
+
+void TfrmManComis::pgcPadraoChange(QObject *)
+{
+    Habilita();
+}
+
+void TfrmManComis::dtsPadraoDataChange(QObject *)
+{
+    Habilita();
+}
+
+void TfrmManComis::dtsOrcamentoStateChange(QObject *)
+{
+    Habilita();
+}
+
+void TfrmManComis::dbgPadraoEnter(QObject *)
+{
+    for (TDBGrid *grid : {dbgPadrao, dbgOrcamento})
+        grid->setOptions(grid->options() & ~TDBGrid::Options(TDBGrid::dgEditing));
+}
+
+void TfrmManComis::dbgOrcamentoEnter(QObject *sender)
+{
+    dbgPadraoEnter(sender);
+}
+
+// --- loading -----------------------------------------------------------------
+
+void TfrmManComis::DadosOrcamento()
+{
+    d->loader->DadosOrcamento();
+}
+
+void TfrmManComis::cdsVendedoresAfterScroll()
+{
+    d->loader->cdsVendedoresAfterScroll();
+}
+
+// --- branch panel ------------------------------------------------------------
+
+void TfrmManComis::Vd_Filial()
+{
+    d->branch->validate();
+}
+
+void TfrmManComis::medCdFilialChange(QObject *)
+{
+    d->branch->clearName();
+}
+
+void TfrmManComis::medCdFilialEnter(QObject *)
+{
+    Habilita();
+}
+
+void TfrmManComis::medCdFilialExit(QObject *)
+{
+    Vd_Filial();
+}
+
+void TfrmManComis::btnFilialAfterPesq(QObject *)
+{
+    d->branch->takePick();
+}
+
+void TfrmManComis::panManComisEnter()
+{
+    cdsVendedores->Close();
+    cdsOrcamentos->Close();
+    boFiltro = true;
+}
+
+void TfrmManComis::panManComisExit()
+{
+    if (!boFiltro)
+        return;
+    sbtFiltrarClick(sbtFiltrar);
+    if (d->lastFilterOutcome != mrOk) {
+        d->branch->focusCodeIfEnabled();
+        Abort();
+    }
+}
