@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QWidget>
 
+class QColor;
+class QDate;
 class QLabel;
 class QLineEdit;
 
@@ -24,7 +26,17 @@ public:
     void CheckValidDate();
     QLineEdit *editor() const;
 
+    QDate date() const;            // invalid for an empty or invalid text
+    QString weekdayText() const;   // the weekday shown, "" when none
+    void setColor(const QColor &background);  // the field's background
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void showValidity();
+    void placeWeekday();
+
     QLineEdit *m_edit;
     QLabel *m_weekday;
 };
