@@ -1,0 +1,43 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QDialog>
+
+class DataSetModel;
+class QLineEdit;
+class QSortFilterProxyModel;
+class QTableView;
+class TDataSource;
+
+// The lookup list: the rows of the source's record set, one to pick. Typing in
+// the box narrows the list to rows holding the text in any column; the arrow
+// keys move in the list from there; Enter or a double click picks, Escape
+// cancels. The set is not moved while the list is open.
+class FRAMEWORK_EXPORT LookupDialog : public QDialog {
+    Q_OBJECT
+public:
+    LookupDialog(TDataSource *source, const QString &title, QWidget *parent = nullptr);
+
+    QLineEdit *filterEdit() const;
+    QTableView *list() const;
+
+    // Row of the record set under the list's current row; -1 when none.
+    int chosenRow() const;
+    // Moves the set to the chosen row; false when no row is chosen.
+    bool applyChoice();
+
+    void accept() override;  // only with a row chosen
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
+
+private:
+    void filterChanged(const QString &text);
+
+    TDataSource *m_source;
+    DataSetModel *m_model;
+    QSortFilterProxyModel *m_filter;
+    QLineEdit *m_filterEdit;
+    QTableView *m_list;
+};
