@@ -1,0 +1,273 @@
+#include "commissionservice.h"
+
+#include "commissionmath.h"
+#include "connectionprovider.h"
+#include "markedquotes.h"
+#include "masterdatarepository.h"
+#include "packetfiller.h"
+#include "parameterrepository.h"
+#include "payablerepository.h"
+#include "quoterepository.h"
+#include "recordsetlayouts.h"
+#include "serviceerror.h"
+#include "writetransaction.h"
+
+#include <QSet>
+
+#include <optional>
+
+namespace commission {
+
+namespace {
+
+// Refusals answered as text; the keys of the screen's catalogue.
+const QString notMarked = QStringLiteral("N_MARCADO");
+const QString quoteUnknown = QStringLiteral("ORCA_N_CAD");
+const QString alreadyGenerated = QStringLiteral("COMISSAO_GERADA");
+const QString allZero = QStringLiteral("VALOR_COMISS_ZERO");
+const QString percentOutOfRange = QStringLiteral("VR_COM_DEVE");
+
+QVector<QuoteKey> keysOf(const QVector<MarkedQuote> &marked)
+{
+    QVector<QuoteKey> keys;
+    keys.reserve(marked.size());
+    for (const MarkedQuote &quote : marked)
+        keys.append(quote.key);
+    return keys;
+}
+
+QString singleBranch(const QVector<MarkedQuote> &marked)
+{
+    const QString branch = marked.first().key.branch;
+    for (const MarkedQuote &quote : marked) {
+        if (quote.key.branch != branch)
+            throw ServiceError::badRequest(QStringLiteral("Os orçamentos marcados devem ser de uma só filial."));
+    }
+    return branch;
+}
+
+QString singleSalesperson(const QHash<QuoteKey, StoredQuote> &stored)
+{
+    QSet<QString> salespeople;
+    for (const StoredQuote &quote : stored)
+        salespeople.insert(quote.salesperson);
+    if (salespeople.size() != 1)
+        throw ServiceError::badRequest(QStringLiteral("Os orçamentos marcados devem ser de um só vendedor."));
+    return *salespeople.begin();
+}
+
+bool allStoredAndClosed(const QVector<MarkedQuote> &marked, const QHash<QuoteKey, StoredQuote> &stored)
+{
+    return std::all_of(marked.begin(), marked.end(), [&stored](const MarkedQuote &quote) {
+        const auto found = stored.constFind(quote.key);
+        return found != stored.cend() && found->closed;
+    });
+}
+
+// The commission of each marked quote: the stored total times the percentage
+// the screen sent. A percentage beyond any sensible range has no commission
+// value; it only matters that it is not zero (unless the total is).
+struct Computed {
+    QVector<QuoteCommission> commissions;
+    bool everyCommissionZero = true;
+    bool everyPercentAllowed = true;
+    qint64 totalCents = 0;
+};
+
+Computed computeCommissions(const QVector<MarkedQuote> &marked, const QHash<QuoteKey, StoredQuote> &stored)
+{
+    Computed computed;
+    for (const MarkedQuote &quote : marked) {
+        const qint64 total = stored.value(quote.key).totalCents;
+        const std::optional<qint64> percent = CommissionMath::toThousandths(quote.percent);
+        const bool allowed = percent && CommissionMath::isAllowedPercent(*percent);
+        const bool zero = percent ? CommissionMath::commissionCents(total, *percent) == 0 : total == 0;
+        const qint64 cents = allowed ? CommissionMath::commissionCents(total, *percent) : 0;
+        computed.everyCommissionZero = computed.everyCommissionZero && zero;
+        computed.everyPercentAllowed = computed.everyPercentAllowed && allowed;
+        computed.totalCents += cents;
+        computed.commissions.append(QuoteCommission{quote.key, 0, percent.value_or(0), cents});
+    }
+    return computed;
+}
+
+// The records a payable needs; raises the "N_PARAM_" key of the first one
+// missing.
+struct PayableSources {
+    Salesperson salesperson;
+    QuoteParameters parameters;
+    QString accountType;
+};
+
+PayableSources payableSources(const QSqlDatabase &db, const QString &branchCode, const QString &salespersonCode,
+                              qint64 amountCents)
+{
+    const MasterDataRepository masterData(db);
+    PayableSources sources;
+    sources.parameters = ParameterRepository(db).load();
+    const std::optional<Salesperson> salesperson = masterData.salesperson(salespersonCode);
+    if (!salesperson)
+        throw ServiceError::internal(QStringLiteral("Vendedor %1 do orçamento não cadastrado.").arg(salespersonCode));
+    sources.salesperson = *salesperson;
+    if (sources.parameters.salespersonFlagCounts && !salesperson->earnsCommission)
+        throw ServiceError::businessRule(QStringLiteral("N_PARAM_VEND_N_COMISS"));
+    if (salesperson->supplier.isEmpty())
+        throw ServiceError::businessRule(QStringLiteral("N_PARAM_VEND_S_FORN"));
+    if (sources.parameters.entryOperationType.isEmpty())
+        throw ServiceError::businessRule(QStringLiteral("N_PARAM_CDTPOPENTACE"));
+    // A payable below zero (credit quotes outweigh the others) is booked
+    // with the account type for negative quotes.
+    sources.accountType = amountCents < 0 ? sources.parameters.creditAccountType : sources.parameters.accountType;
+    if (sources.accountType.isEmpty())
+        throw ServiceError::businessRule(QStringLiteral("N_PARAM_TPCTPAG"));
+    if (sources.parameters.entrySeries.isEmpty())
+        throw ServiceError::businessRule(QStringLiteral("N_PARAM_SERIEENTR"));
+    const std::optional<Branch> branch = masterData.branch(branchCode);
+    if (!branch || branch->company.isEmpty())
+        throw ServiceError::businessRule(QStringLiteral("N_PARAM_EMPRESARELAC"));
+    return sources;
+}
+
+NewPayable payableFor(const PayableSources &sources, const QString &branch, qint64 amountCents, const Caller &caller,
+                      const QDateTime &now)
+{
+    NewPayable payable;
+    payable.branch = branch;
+    payable.supplier = sources.salesperson.supplier;
+    payable.salesperson = sources.salesperson.code;
+    payable.accountType = sources.accountType;
+    payable.operationType = sources.parameters.entryOperationType;
+    payable.series = sources.parameters.entrySeries;
+    const QString title = sources.parameters.payableDescription.isEmpty() ? QStringLiteral("Comissão de eventos")
+                                                                          : sources.parameters.payableDescription;
+    payable.description = QStringLiteral("%1 - %2").arg(title, sources.salesperson.name).left(100);
+    payable.amountCents = amountCents;
+    payable.issued = now.date();
+    payable.due = payable.issued.addDays(CommissionService::paymentTermDays);
+    payable.operatorCode = caller.operatorCode;
+    payable.createdAt = now;
+    return payable;
+}
+
+packet::Packet cancelledPacket(const QVector<QuoteCommission> &cancelled)
+{
+    packet::Packet result = PacketFiller::empty(RecordSetLayouts::cancelledQuotes());
+    for (const QuoteCommission &quote : cancelled) {
+        result.rows.append({quote.key.branch, quote.key.number, quote.key.sequence,
+                            CommissionMath::fromThousandths(quote.percentThousandths),
+                            CommissionMath::fromCents(quote.commissionCents)});
+    }
+    return result;
+}
+
+QVector<qint64> payablesOf(const QVector<QuoteCommission> &commissions)
+{
+    QVector<qint64> payables;
+    for (const QuoteCommission &commission : commissions) {
+        if (!payables.contains(commission.payable))
+            payables.append(commission.payable);
+    }
+    return payables;
+}
+
+}  // namespace
+
+packet::Packet CommissionService::parameters()
+{
+    return ParameterRepository(m_connections.database()).asPacket();
+}
+
+SalespeopleListing CommissionService::salespeople(const QuoteFilter &filter)
+{
+    const QuoteRepository quotes(m_connections.database());
+    return SalespeopleListing{quotes.salespeople(filter), quotes.pendingQuotes(filter)};
+}
+
+packet::Packet CommissionService::quotes(const QuoteFilter &filter, const QString &salesperson)
+{
+    return QuoteRepository(m_connections.database()).quotes(filter, salesperson);
+}
+
+QString CommissionService::generate(const packet::Packet &quotes, const Caller &caller)
+{
+    const QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, true);
+    if (marked.isEmpty())
+        return notMarked;
+    const QString branch = singleBranch(marked);
+    const QVector<QuoteKey> keys = keysOf(marked);
+
+    QSqlDatabase db = m_connections.database();
+    WriteTransaction transaction(db);
+    const QuoteRepository quoteRepository(db);
+    const QHash<QuoteKey, StoredQuote> stored = quoteRepository.findQuotes(keys);
+    if (!allStoredAndClosed(marked, stored))
+        return quoteUnknown;
+    const QString salesperson = singleSalesperson(stored);
+    if (!quoteRepository.generatedCommissions(keys).isEmpty())
+        return alreadyGenerated;
+
+    Computed computed = computeCommissions(marked, stored);
+    if (computed.everyCommissionZero)
+        return allZero;
+    if (!computed.everyPercentAllowed)
+        return percentOutOfRange;
+
+    const PayableSources sources = payableSources(db, branch, salesperson, computed.totalCents);
+    const QDateTime now = QDateTime::currentDateTime();
+    PayableRepository payables(db);
+    const qint64 payable = payables.insertPayable(payableFor(sources, branch, computed.totalCents, caller, now));
+    for (QuoteCommission &commission : computed.commissions)
+        commission.payable = payable;
+    // A generation of the same quotes that committed after our check above
+    // makes the unique key refuse the links; the transaction then rolls back
+    // the payable written just before.
+    if (!payables.insertCommissions(computed.commissions))
+        return alreadyGenerated;
+    payables.writeAudit(AuditEntry{AuditEntry::Operation::Generation, now, caller.operatorCode, caller.origin, branch,
+                                   salesperson, payable, computed.commissions});
+    transaction.commit();
+    return QString();
+}
+
+packet::Packet CommissionService::cancel(const packet::Packet &quotes, const Caller &caller)
+{
+    const QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, false);
+    if (marked.isEmpty())
+        return cancelledPacket({});
+    const QVector<QuoteKey> keys = keysOf(marked);
+
+    QSqlDatabase db = m_connections.database();
+    WriteTransaction transaction(db);
+    const QuoteRepository quoteRepository(db);
+    PayableRepository payables(db);
+    const QVector<PayableState> locked = payables.lockPayables(payablesOf(quoteRepository.generatedCommissions(keys)));
+    for (const PayableState &payable : locked) {
+        if (payable.paid)
+            throw ServiceError::businessRule(QStringLiteral("N_PARAM_CONTAPAGBAIXADA"));
+    }
+    // Read again under the locks: a cancellation that committed meanwhile
+    // may have removed some of them.
+    const QVector<QuoteCommission> cancelled = quoteRepository.generatedCommissions(keys);
+    QVector<QuoteKey> cancelledKeys;
+    for (const QuoteCommission &commission : cancelled)
+        cancelledKeys.append(commission.key);
+    payables.removeCommissions(cancelledKeys);
+
+    const QDateTime now = QDateTime::currentDateTime();
+    for (const PayableState &payable : locked) {
+        QVector<QuoteCommission> ofPayable;
+        for (const QuoteCommission &commission : cancelled) {
+            if (commission.payable == payable.number)
+                ofPayable.append(commission);
+        }
+        if (ofPayable.isEmpty())
+            continue;
+        payables.settleAmount(payable.number);
+        payables.writeAudit(AuditEntry{AuditEntry::Operation::Cancellation, now, caller.operatorCode, caller.origin,
+                                       payable.branch, payable.salesperson, payable.number, ofPayable});
+    }
+    transaction.commit();
+    return cancelledPacket(cancelled);
+}
+
+}  // namespace commission

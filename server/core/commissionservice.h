@@ -1,0 +1,55 @@
+#pragma once
+
+#include "quotefilter.h"
+
+#include <packet.h>
+
+#include <QString>
+
+namespace commission {
+
+class ConnectionProvider;
+
+// The two packets of a salespeople listing.
+struct SalespeopleListing {
+    packet::Packet salespeople;  // who earns commission, with the sum of it
+    packet::Packet pending;      // quotes of salespeople who earn none
+};
+
+// Who asked: recorded with every generation and cancellation.
+struct Caller {
+    QString operatorCode;  // may be empty for a cancellation
+    QString origin;        // network address
+};
+
+// The commission service: listings, generation and cancellation. Holds no
+// state between calls; every call takes the calling thread's connection.
+class CommissionService {
+public:
+    // Payables fall due this many days after they are issued.
+    static constexpr int paymentTermDays = 30;
+
+    explicit CommissionService(ConnectionProvider &connections) : m_connections(connections) {}
+
+    packet::Packet parameters();
+    SalespeopleListing salespeople(const QuoteFilter &filter);
+    packet::Packet quotes(const QuoteFilter &filter, const QString &salesperson);
+
+    // One payable for the marked quotes of one salesperson. Answers an empty
+    // text on success, else the catalogue key that refuses it; raises
+    // ServiceError (BusinessRule) with an "N_PARAM_" key when a parameter or
+    // record the payable needs is missing. Nothing is written unless it
+    // succeeds.
+    QString generate(const packet::Packet &quotes, const Caller &caller);
+
+    // Removes the commission of the marked quotes that have one, lowering or
+    // removing their payables. Raises ServiceError (BusinessRule,
+    // "N_PARAM_CONTAPAGBAIXADA") and changes nothing when a payable is paid.
+    // Answers the quotes whose commission was cancelled.
+    packet::Packet cancel(const packet::Packet &quotes, const Caller &caller);
+
+private:
+    ConnectionProvider &m_connections;
+};
+
+}  // namespace commission

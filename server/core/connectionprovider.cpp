@@ -1,0 +1,81 @@
+#include "connectionprovider.h"
+
+#include "serviceerror.h"
+
+#include <QSet>
+
+#include <atomic>
+
+namespace commission {
+
+namespace {
+
+std::atomic<quint64> nextProviderId{1};
+std::atomic<quint64> nextThreadSerial{1};
+
+void closeConnection(const QString &name)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The connections a thread has opened; closed when the thread ends.
+struct ThreadConnections {
+    quint64 serial = nextThreadSerial++;
+    QSet<QString> names;
+
+    ~ThreadConnections()
+    {
+        for (const QString &name : std::as_const(names))
+            closeConnection(name);
+    }
+};
+
+ThreadConnections &threadConnections()
+{
+    thread_local ThreadConnections connections;
+    return connections;
+}
+
+}  // namespace
+
+ConnectionProvider::ConnectionProvider(database::ConnectionString where)
+    : m_where(std::move(where)), m_id(nextProviderId++)
+{
+}
+
+ConnectionProvider::~ConnectionProvider()
+{
+    discard();
+}
+
+QString ConnectionProvider::connectionName() const
+{
+    return QStringLiteral("commission-%1-%2").arg(m_id).arg(threadConnections().serial);
+}
+
+QSqlDatabase ConnectionProvider::database()
+{
+    const QString name = connectionName();
+    if (threadConnections().names.contains(name))
+        return QSqlDatabase::database(name, false);
+    try {
+        QSqlDatabase db = database::openConnection(m_where, name);
+        threadConnections().names.insert(name);
+        return db;
+    } catch (const database::DatabaseError &error) {
+        throw ServiceError(ServiceError::Kind::Unavailable, QString::fromStdString(error.what()));
+    }
+}
+
+void ConnectionProvider::discard()
+{
+    const QString name = connectionName();
+    if (threadConnections().names.remove(name))
+        closeConnection(name);
+}
+
+}  // namespace commission

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <connectionstring.h>
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace commission {
+
+// One database connection per thread. A QSqlDatabase may only be used on the
+// thread that opened it, so each worker thread opens its own connection on
+// first use, under a name unique to this provider and thread, and closes it
+// when the thread ends. Nothing else is kept between calls.
+class ConnectionProvider {
+public:
+    explicit ConnectionProvider(database::ConnectionString where);
+    ~ConnectionProvider();  // closes the calling thread's connection
+
+    ConnectionProvider(const ConnectionProvider &) = delete;
+    ConnectionProvider &operator=(const ConnectionProvider &) = delete;
+
+    // The calling thread's connection, opened on first use. Raises
+    // ServiceError (Unavailable) when the database cannot be opened.
+    QSqlDatabase database();
+
+    // Closes the calling thread's connection, e.g. after it broke; the next
+    // database() opens a new one.
+    void discard();
+
+    const database::ConnectionString &where() const { return m_where; }
+
+private:
+    QString connectionName() const;
+
+    database::ConnectionString m_where;
+    quint64 m_id;
+};
+
+}  // namespace commission

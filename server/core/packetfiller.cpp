@@ -1,0 +1,55 @@
+#include "packetfiller.h"
+
+#include "serviceerror.h"
+#include "sqlvalues.h"
+
+#include <daycount.h>
+
+namespace commission {
+
+namespace {
+
+QVariant packetValue(const packet::FieldSpec &field, const QVariant &value)
+{
+    if (value.isNull())
+        return QVariant();
+    switch (field.kind) {
+    case packet::FieldKind::Text:
+    case packet::FieldKind::FixedText: {
+        const QString text = value.toString();
+        if (text.size() > field.size)
+            throw ServiceError::internal(QStringLiteral("Valor de %1 maior que %2 caracteres no banco: \"%3\".")
+                                             .arg(field.name).arg(field.size).arg(text));
+        return text;
+    }
+    case packet::FieldKind::Float:
+        return value.toDouble();
+    case packet::FieldKind::DateTime:
+        return packet::toDayCount(SqlValues::toDate(value));
+    }
+    return QVariant();
+}
+
+}  // namespace
+
+packet::Packet PacketFiller::fill(const QVector<packet::FieldSpec> &layout, QSqlQuery &query)
+{
+    packet::Packet result = empty(layout);
+    while (query.next()) {
+        QVector<QVariant> row;
+        row.reserve(layout.size());
+        for (int i = 0; i < layout.size(); ++i)
+            row.append(packetValue(layout[i], query.value(i)));
+        result.rows.append(std::move(row));
+    }
+    return result;
+}
+
+packet::Packet PacketFiller::empty(const QVector<packet::FieldSpec> &layout)
+{
+    packet::Packet result;
+    result.fields = layout;
+    return result;
+}
+
+}  // namespace commission

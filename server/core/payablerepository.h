@@ -1,0 +1,31 @@
+#pragma once
+
+#include "commissionrecords.h"
+
+#include <QSqlDatabase>
+#include <QVector>
+
+namespace commission {
+
+// Writes payables, the links from quotes to the payable that settled their
+// commission, and the audit. Runs inside the caller's transaction.
+class PayableRepository {
+public:
+    explicit PayableRepository(QSqlDatabase db) : m_db(std::move(db)) {}
+
+    qint64 insertPayable(const NewPayable &payable);  // the new payable's number
+    // False when a quote already has a link (the unique key refused it).
+    bool insertCommissions(const QVector<QuoteCommission> &commissions);
+    // Locks the payables for the rest of the transaction and reads them.
+    QVector<PayableState> lockPayables(const QVector<qint64> &numbers);
+    void removeCommissions(const QVector<QuoteKey> &keys);
+    // Sets the payable's amount to the sum of the links it still settles, or
+    // deletes it when none is left.
+    void settleAmount(qint64 payable);
+    void writeAudit(const AuditEntry &entry);
+
+private:
+    QSqlDatabase m_db;
+};
+
+}  // namespace commission

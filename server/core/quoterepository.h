@@ -1,0 +1,37 @@
+#pragma once
+
+#include "commissionrecords.h"
+#include "quotefilter.h"
+
+#include <packet.h>
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QVector>
+
+namespace commission {
+
+// Reads quotes: the listings the screen shows and the stored state of the
+// quotes a generation or cancellation names.
+class QuoteRepository {
+public:
+    explicit QuoteRepository(QSqlDatabase db) : m_db(std::move(db)) {}
+
+    packet::Packet salespeople(const QuoteFilter &filter) const;
+    packet::Packet pendingQuotes(const QuoteFilter &filter) const;  // empty packet when not applicable
+    packet::Packet quotes(const QuoteFilter &filter, const QString &salesperson) const;
+
+    // The stored quotes among the keys; keys without a quote are absent.
+    QHash<QuoteKey, StoredQuote> findQuotes(const QVector<QuoteKey> &keys) const;
+    // The commission already generated for any of the keys.
+    QVector<QuoteCommission> generatedCommissions(const QVector<QuoteKey> &keys) const;
+
+private:
+    // Runs a statement whose WHERE ends with a key list, in chunks.
+    template<typename Visit>
+    void forKeyChunks(const QString &sqlBeforeKeys, const QVector<QuoteKey> &keys, Visit visit) const;
+
+    QSqlDatabase m_db;
+};
+
+}  // namespace commission

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <packet.h>
+
+#include <QVector>
+
+namespace commission {
+
+// The fields of the four record sets the screen loads, in their order, with
+// kinds and sizes: every answer packet carries exactly these.
+class RecordSetLayouts {
+public:
+    static const QVector<packet::FieldSpec> &parameters();     // quote parameters
+    static const QVector<packet::FieldSpec> &salespeople();    // salespeople with their commission
+    static const QVector<packet::FieldSpec> &pendingQuotes();  // quotes of salespeople without commission
+    static const QVector<packet::FieldSpec> &quotes();         // the quotes of one salesperson
+    // The answer to a cancellation: the quotes whose commission was cancelled.
+    static const QVector<packet::FieldSpec> &cancelledQuotes();
+};
+
+}  // namespace commission

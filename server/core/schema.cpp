@@ -1,0 +1,170 @@
+#include "schema.h"
+
+#include "sqldialect.h"
+#include "sqlrunner.h"
+#include "writetransaction.h"
+
+#include <QStringList>
+
+namespace commission {
+
+namespace {
+
+// Step 1: the whole first schema. Later steps are appended as new entries and
+// never edited once released.
+const QStringList initialSchema = {
+    QStringLiteral(
+        "CREATE TABLE FILIAL ("
+        " CDFILIAL VARCHAR(4) NOT NULL PRIMARY KEY,"
+        " NMFILIAL VARCHAR(50) NOT NULL,"
+        " CDEMPRESA VARCHAR(2),"
+        " CDSERIE VARCHAR(5))"),
+    QStringLiteral(
+        "CREATE TABLE VENDEDOR ("
+        " CDVENDEDOR VARCHAR(4) NOT NULL PRIMARY KEY,"
+        " NMFANVEN VARCHAR(50) NOT NULL,"
+        " CDFORNECED VARCHAR(21),"
+        " IDGERACOMISVEND VARCHAR(1) NOT NULL DEFAULT 'S' CHECK (IDGERACOMISVEND IN ('S', 'N')),"
+        " IDCARGOVEND VARCHAR(1),"
+        " VRPERCCOMISVEND NUMERIC(9,3))"),
+    QStringLiteral(
+        "CREATE TABLE TIPOEVENTO ("
+        " CDTIPOEVENTO VARCHAR(3) NOT NULL PRIMARY KEY,"
+        " NMTIPOEVENTO VARCHAR(30) NOT NULL)"),
+    QStringLiteral(
+        "CREATE TABLE CLIENTE ("
+        " CDCLIENTE VARCHAR(21) NOT NULL PRIMARY KEY,"
+        " NMFANTCLIE VARCHAR(50) NOT NULL)"),
+    QStringLiteral(
+        "CREATE TABLE ORCAEVENTO ("
+        " CDFILIAL VARCHAR(4) NOT NULL REFERENCES FILIAL (CDFILIAL),"
+        " NRORCAEVENTO VARCHAR(10) NOT NULL,"
+        " NRSEQORCAEVE VARCHAR(2) NOT NULL,"
+        " CDCLIENTE VARCHAR(21) NOT NULL REFERENCES CLIENTE (CDCLIENTE),"
+        " CDVENDEDOR VARCHAR(4) NOT NULL REFERENCES VENDEDOR (CDVENDEDOR),"
+        " CDTIPOEVENTO VARCHAR(3) NOT NULL REFERENCES TIPOEVENTO (CDTIPOEVENTO),"
+        " DTEVENTO %DATE% NOT NULL,"
+        " DTFECHAORCA %DATE%,"
+        " VRTOTALOREV NUMERIC(15,2) NOT NULL,"
+        " VRPERCCOMIS NUMERIC(9,3),"
+        " DSTITUORCEVE VARCHAR(100),"
+        " IDTPRECEOREV VARCHAR(1),"
+        " PRIMARY KEY (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE))"),
+    // The selections always name one branch and a period on one of the two
+    // dates; these two indexes keep them to the rows of that branch and period.
+    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_EVENTO ON ORCAEVENTO (CDFILIAL, DTEVENTO)"),
+    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_FECHAMENTO ON ORCAEVENTO (CDFILIAL, DTFECHAORCA)"),
+    QStringLiteral(
+        "CREATE TABLE PARAMORCAEVE ("
+        " NRPARAMORCAEVE INTEGER NOT NULL PRIMARY KEY CHECK (NRPARAMORCAEVE = 1),"
+        " CDTPOPEROREV VARCHAR(2), CDTPCTRECEB VARCHAR(6), DSTPCTRECEB VARCHAR(40),"
+        " NMTIPOOPER VARCHAR(30), CDCLASSFINA VARCHAR(6), CDTPOPFINACE VARCHAR(2),"
+        " CDTPCTPAGAR VARCHAR(6), CDCLASSFPAG VARCHAR(6), IDESOPENTACE VARCHAR(1),"
+        " CDTPOPENTACE VARCHAR(2), CDSERIEENTR VARCHAR(5), DSDEFACTPAG VARCHAR(40),"
+        " IDTPPRODPEDOREV VARCHAR(1), IDORIGPRUNITORE VARCHAR(1), CDTIPOCUSTO VARCHAR(2),"
+        " IDTPCOBRVREXTRA VARCHAR(1), DSTPCTPAGAR VARCHAR(40), CDFORNPADORC VARCHAR(21),"
+        " CDTPAJECDISTORE VARCHAR(4), CDTPBAIXDISTORE VARCHAR(2), CDTPOPERORCNEG VARCHAR(2),"
+        " CDTPCTPAGARNEG VARCHAR(6), NMTIPOOPERNEG VARCHAR(30), DSTPCTPAGARNEG VARCHAR(40),"
+        " CDCLASSFINANEG VARCHAR(6), IDESOPERORCNEG VARCHAR(1), IDGERACOMISSAO VARCHAR(30),"
+        " IDDTBASECOMISSAO VARCHAR(30), IDGERACOMISSAOVEND VARCHAR(1))"),
+    QStringLiteral(
+        "CREATE TABLE CONTAPAGAR ("
+        " NRCONTAPAGAR %IDENTITY%,"
+        " CDFILIAL VARCHAR(4) NOT NULL REFERENCES FILIAL (CDFILIAL),"
+        " CDFORNECED VARCHAR(21) NOT NULL,"
+        " CDVENDEDOR VARCHAR(4) NOT NULL REFERENCES VENDEDOR (CDVENDEDOR),"
+        " CDTPCTPAGAR VARCHAR(6) NOT NULL,"
+        " CDTPOPENTACE VARCHAR(2) NOT NULL,"
+        " CDSERIEENTR VARCHAR(5) NOT NULL,"
+        " DSCONTAPAGAR VARCHAR(100),"
+        " VRCONTAPAGAR NUMERIC(15,2) NOT NULL,"
+        " DTEMISSAO %DATE% NOT NULL,"
+        " DTVENCIMENTO %DATE% NOT NULL,"
+        " IDBAIXADA VARCHAR(1) NOT NULL DEFAULT 'N' CHECK (IDBAIXADA IN ('S', 'N')),"
+        " CDOPERADOR VARCHAR(20) NOT NULL,"
+        " DTHRCRIACAO %TIMESTAMP% NOT NULL)"),
+    // At most one settling payable per quote: the primary key is the quote's
+    // key, so two generations of one quote can never both be written.
+    QStringLiteral(
+        "CREATE TABLE ORCACOMISSAO ("
+        " CDFILIAL VARCHAR(4) NOT NULL,"
+        " NRORCAEVENTO VARCHAR(10) NOT NULL,"
+        " NRSEQORCAEVE VARCHAR(2) NOT NULL,"
+        " NRCONTAPAGAR BIGINT NOT NULL REFERENCES CONTAPAGAR (NRCONTAPAGAR),"
+        " VRPERCCOMIS NUMERIC(9,3) NOT NULL,"
+        " VRCOMISSAO NUMERIC(15,2) NOT NULL,"
+        " PRIMARY KEY (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE),"
+        " FOREIGN KEY (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE)"
+        "  REFERENCES ORCAEVENTO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE))"),
+    QStringLiteral("CREATE INDEX IX_ORCACOMISSAO_CONTA ON ORCACOMISSAO (NRCONTAPAGAR)"),
+    // The audit keeps payable numbers without a reference: cancelled payables
+    // are deleted, their history stays.
+    QStringLiteral(
+        "CREATE TABLE AUDITCOMISSAO ("
+        " NRAUDITCOMISSAO %IDENTITY%,"
+        " IDOPERACAO VARCHAR(1) NOT NULL CHECK (IDOPERACAO IN ('G', 'C')),"
+        " DTHRAUDITORIA %TIMESTAMP% NOT NULL,"
+        " CDOPERADOR VARCHAR(20),"
+        " DSORIGEM VARCHAR(64),"
+        " CDFILIAL VARCHAR(4) NOT NULL,"
+        " CDVENDEDOR VARCHAR(4) NOT NULL,"
+        " NRCONTAPAGAR BIGINT NOT NULL,"
+        " QTORCAMENTOS INTEGER NOT NULL,"
+        " VRCOMISSAO NUMERIC(15,2) NOT NULL)"),
+    QStringLiteral(
+        "CREATE TABLE AUDITCOMISSAOORC ("
+        " NRAUDITCOMISSAO BIGINT NOT NULL REFERENCES AUDITCOMISSAO (NRAUDITCOMISSAO),"
+        " CDFILIAL VARCHAR(4) NOT NULL,"
+        " NRORCAEVENTO VARCHAR(10) NOT NULL,"
+        " NRSEQORCAEVE VARCHAR(2) NOT NULL,"
+        " VRPERCCOMIS NUMERIC(9,3) NOT NULL,"
+        " VRCOMISSAO NUMERIC(15,2) NOT NULL,"
+        " PRIMARY KEY (NRAUDITCOMISSAO, CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE))"),
+};
+
+const QVector<QStringList> steps = {initialSchema};
+
+bool hasVersionTable(const QSqlDatabase &db)
+{
+    return db.tables().contains(QStringLiteral("SCHEMAVERSAO"), Qt::CaseInsensitive);
+}
+
+int readVersion(const QSqlDatabase &db)
+{
+    QSqlQuery query = SqlRunner::run(db, QStringLiteral("SELECT MAX(NRVERSAO) FROM SCHEMAVERSAO"));
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+}  // namespace
+
+int Schema::latestVersion()
+{
+    return steps.size();
+}
+
+int Schema::version(const QSqlDatabase &db)
+{
+    return hasVersionTable(db) ? readVersion(db) : 0;
+}
+
+void Schema::migrate(const QSqlDatabase &db)
+{
+    const SqlDialect dialect = SqlDialect::of(db);
+    WriteTransaction transaction(db);
+    // Servers starting together on one PostgreSQL database take turns; on
+    // SQLite the immediate transaction already excludes other writers.
+    if (dialect.isPostgres())
+        SqlRunner::run(db, QStringLiteral("SELECT pg_advisory_xact_lock(970001)"));
+    if (!hasVersionTable(db))
+        SqlRunner::run(db, QStringLiteral("CREATE TABLE SCHEMAVERSAO (NRVERSAO INTEGER NOT NULL)"));
+
+    const int current = readVersion(db);
+    for (int step = current; step < steps.size(); ++step) {
+        for (const QString &statement : steps[step])
+            SqlRunner::run(db, dialect.tableDefinition(statement));
+        SqlRunner::run(db, QStringLiteral("INSERT INTO SCHEMAVERSAO (NRVERSAO) VALUES (?)"), {step + 1});
+    }
+    transaction.commit();
+}
+
+}  // namespace commission

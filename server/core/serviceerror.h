@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace commission {
+
+// The one error type of the commission server. Its kind says what went wrong
+// from the caller's point of view; the HTTP layer turns the kind into a status
+// code in exactly one place (errormapping.h). Errors of the libraries below
+// (packet decoding, opening a database) are converted into this type where
+// they are caught, so nothing else reaches the HTTP layer.
+class ServiceError : public std::runtime_error {
+public:
+    enum class Kind {
+        BadRequest,    // the call is malformed or an argument does not fit
+        Unauthorized,  // the shared secret is missing or wrong
+        NotFound,      // unknown remote object or method
+        TooLarge,      // the request exceeds a size limit
+        BusinessRule,  // a rule refused the call; the message is an "N_PARAM_" catalogue key
+        Unavailable,   // the database cannot be reached or stays busy
+        Internal       // anything else that went wrong on the server
+    };
+
+    ServiceError(Kind kind, const QString &message);
+
+    Kind kind() const { return m_kind; }
+    QString message() const { return QString::fromStdString(what()); }
+
+    static ServiceError badRequest(const QString &message);
+    static ServiceError businessRule(const QString &catalogueKey);
+    static ServiceError internal(const QString &message);
+
+private:
+    Kind m_kind;
+};
+
+}  // namespace commission

@@ -1,0 +1,36 @@
+#include "writetransaction.h"
+
+#include "sqldialect.h"
+#include "sqlrunner.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace commission {
+
+WriteTransaction::WriteTransaction(QSqlDatabase db)
+    : m_db(std::move(db))
+{
+    if (SqlDialect::of(m_db).isPostgres()) {
+        if (!m_db.transaction())
+            throw SqlRunner::failure(m_db, m_db.lastError(), QStringLiteral("BEGIN"));
+    } else {
+        SqlRunner::run(m_db, QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    m_open = true;
+}
+
+WriteTransaction::~WriteTransaction()
+{
+    if (m_open)
+        m_db.rollback();
+}
+
+void WriteTransaction::commit()
+{
+    if (!m_db.commit())
+        throw SqlRunner::failure(m_db, m_db.lastError(), QStringLiteral("COMMIT"));
+    m_open = false;
+}
+
+}  // namespace commission
