@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -89,17 +90,7 @@ TfrmFiltroManuComissao::TfrmFiltroManuComissao(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmFiltroManuComissao"));
     setWindowTitle(QStringLiteral("Filtro da Manutenção da Comissão"));
-    setGeometry(250, 277, 720, 129);
-    lblCodTela->setText(QStringLiteral("ORE09701"));
-    grbFiltroPadrao->resize(665, 129);
-    panMenu->setGeometry(665, panMenu->y(), panMenu->width(), 129);
-
-    // Saving and loading option sets is not offered by this dialog.
-    btfSaveOpc->setEnabled(false);
-    panBotao->setVisible(false);
-    panBotao->setEnabled(false);
-    btfLoadOpc->setVisible(false);
-    btfLoadOpc->setEnabled(false);
+    placeFrame();
 
     msgPadrao->setLines({
         QStringLiteral("DT_INICIAL|Data inicial do período deve ser informada."),
@@ -142,6 +133,31 @@ TfrmFiltroManuComissao::~TfrmFiltroManuComissao()
         Cli_ORE09701::frmFiltroManuComissao = nullptr;
 }
 
+void TfrmFiltroManuComissao::placeFrame()
+{
+    // The dialog has fixed positions: the frame's flowing layout gives way to
+    // them, with the screen code inside the filter box above the groups.
+    delete layout();
+    move(250, 277);
+    setFixedSize(720, 129);
+    grbFiltroPadrao->setGeometry(0, 0, 665, 129);
+    lblCodTela->setText(QStringLiteral("ORE09701"));
+    lblCodTela->adjustSize();
+    lblCodTela->move(665 - lblCodTela->width() - 9, 4);
+    lblCodTela->raise();
+    panMenu->setGeometry(665, 0, 55, 129);
+    // The side panel is narrow: its buttons show their glyphs and hints only.
+    for (QToolButton *button : {sbtConfirma, sbtCancel})
+        button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    // Saving and loading option sets is not offered by this dialog.
+    btfSaveOpc->setEnabled(false);
+    panBotao->setVisible(false);
+    panBotao->setEnabled(false);
+    btfLoadOpc->setVisible(false);
+    btfLoadOpc->setEnabled(false);
+}
+
 void TfrmFiltroManuComissao::buildPeriodo(const QFont &captionFont)
 {
     grbPeriodo = new QGroupBox(QStringLiteral("Período"), grbFiltroPadrao);
@@ -167,9 +183,7 @@ void TfrmFiltroManuComissao::buildPeriodo(const QFont &captionFont)
         edit->setGeometry(40, top, 100, 19);
         edit->setFont(editFont);
         edit->DayNames = dayNames;
-        QPalette palette = edit->editor()->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::ToolTipBase));
-        edit->editor()->setPalette(palette);
+        edit->setColor(edit->palette().color(QPalette::ToolTipBase));
         return edit;
     };
     depDePeriodo = makeDateEdit(QStringLiteral("depDePeriodo"), 19);

@@ -56,6 +56,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void placeFrame();
     void buildPeriodo(const QFont &captionFont);
     QGroupBox *buildListGroup(const QString &groupName, const QString &name, const QString &caption, int left,
                               QRadioButton *&todos, QRadioButton *&lista, QToolButton *&lookup,

@@ -14,8 +14,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
@@ -545,7 +543,7 @@ private slots:
         useDatabase(Lookups(lookups) == Lookups::Empty ? m_empty : m_missing);
         Cli_ORE09701::stVendedor = QStringLiteral("0001");
         Cli_ORE09701::stTipoEvento = QStringLiteral("CAS");
-        answerPicks(QString());
+        answerPicks(std::nullopt);
         const QString filtroBefore = describe(Filtro);
 
         runFilter([&](Dialog &dialog) {
@@ -726,68 +724,6 @@ private slots:
             QVERIFY(dialog.sbtTpEvento->isEnabled());
             QVERIFY(dialog.rbtGerada->isChecked());
         });
-    }
-
-    void shouldShowTheTextsAsWritten_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("text");
-
-        QTest::newRow("screen code") << "lblCodTela" << "ORE09701";
-        QTest::newRow("period") << "grbPeriodo" << "Período";
-        QTest::newRow("from") << "lblDe" << "de";
-        QTest::newRow("until") << "lblAte" << "até";
-        QTest::newRow("salespeople") << "grbVendedor" << "Vendedor";
-        QTest::newRow("event types") << "grbTipoEvento" << "Tipo de Evento";
-        QTest::newRow("status") << "grbComissao" << "Comissão";
-        QTest::newRow("all salespeople") << "rbtTodosVendedor" << "Todos";
-        QTest::newRow("salespeople list") << "rbtListaVendedor" << "Lista";
-        QTest::newRow("all event types") << "rbtTodosTpEvento" << "Todos";
-        QTest::newRow("event-type list") << "rbtListaTpEvento" << "Lista";
-        QTest::newRow("not generated") << "rbtNgerada" << "Não gerada";
-        QTest::newRow("generated") << "rbtGerada" << "Gerada";
-    }
-
-    void shouldShowTheTextsAsWritten()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, text);
-
-        Dialog dialog;
-        QWidget *widget = dialog.findChild<QWidget *>(name);
-        QVERIFY(widget);
-        QString shown;
-        if (auto *label = qobject_cast<QLabel *>(widget))
-            shown = label->text();
-        else if (auto *group = qobject_cast<QGroupBox *>(widget))
-            shown = group->title();
-        else if (auto *button = qobject_cast<QRadioButton *>(widget))
-            shown = button->text();
-        QCOMPARE(shown, text);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Filtro da Manutenção da Comissão"));
-    }
-
-    void shouldHoldTheCatalogueAndTheDateEditsAsWritten()
-    {
-        Dialog dialog;
-        QCOMPARE(dialog.msgPadrao->lines(),
-                 (QStringList{"DT_INICIAL|Data inicial do período deve ser informada.",
-                              "DT_FINAL|Data final do período deve ser informada.",
-                              "DTINI>DTFINAL|Data inicial deve ser menor ou igual a data final.",
-                              "LVendedor|Vendedor deve ser informado.",
-                              "LTipoEvento|Tipo de evento deve ser informado.",
-                              "PERIODO|Período deve ser informado.",
-                              "VENDEDOR|Vendedor",
-                              "TIPOEVEN|Tipo de Evento",
-                              "PARAM_FECHA|Geração de Comissão parametrizada para o Fechamento do Orçamento."}));
-        const QStringList weekdays{"Domingo", "Segunda", "Terça", "Quarta", "Quinta", "Sexta", "Sábado"};
-        QCOMPARE(dialog.depDePeriodo->DayNames, weekdays);
-        QCOMPARE(dialog.depAtePeriodo->DayNames, weekdays);
-        QVERIFY(dialog.grbVendedor->font().bold());
-        QCOMPARE(dialog.grbVendedor->font().pointSize(), 8);
-        QVERIFY(!dialog.btfSaveOpc->isEnabled());
-        QVERIFY(!dialog.btfLoadOpc->isEnabled());
-        QVERIFY(dialog.panBotao->isHidden());
     }
 };
 
