@@ -3,6 +3,7 @@
 #include "branchpanel.h"
 #include "commissionservice.h"
 #include "focuschain.h"
+#include "gridpainting.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
@@ -76,6 +77,7 @@ struct TfrmManComis::Private {
     std::unique_ptr<BranchPanel> branch;
     std::unique_ptr<CommissionService> service;
     std::unique_ptr<QuoteLoader> loader;
+    std::unique_ptr<GridPainting> painting;
     // The outcome of the last filter dialog, read by the panel's exit.
     int lastFilterOutcome = mrNone;
 };
@@ -239,6 +241,15 @@ void TfrmManComis::wireHandlers()
     cdsVendedores->AfterScroll = [this](TClientDataSet &) { cdsVendedoresAfterScroll(); };
     btnFilial->OnAfterPesq = [this] { btnFilialAfterPesq(btnFilial); };
     netManuComissao->BeforeConnect = [this](TNetConnection &connection) { netManuComissaoBeforeConnect(connection); };
+
+    // Both grids paint their cells themselves, the marks from the toolbar's images.
+    d->painting = std::make_unique<GridPainting>(
+        *dbgOrcamento, *dbgPadrao,
+        CheckBoxImages{imgCheck->pixmap().toImage(), imgUncheck->pixmap().toImage(), imgDescheck->pixmap().toImage()});
+    dbgOrcamento->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
+                                            int state) { d->painting->dbgOrcamentoDrawColumnCell(canvas, rect, col, column, state); };
+    dbgPadrao->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
+                                         int state) { d->painting->dbgPadraoDrawColumnCell(canvas, rect, col, column, state); };
 
     FocusChain &focus = FocusChain::instance();
     focus.setEnterHandler(medCdFilial, [this] { medCdFilialEnter(medCdFilial); });
