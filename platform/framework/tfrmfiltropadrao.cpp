@@ -29,12 +29,26 @@ QToolButton *newButton(QWidget *parent, const char *name, const QString &caption
     return button;
 }
 
+// True when the window now active belongs to `owner`: one of its message
+// boxes or popups, whose parent chain leads back to it.
+bool ownWindowIsActive(const QWidget *owner)
+{
+    const QWidget *active = QApplication::activeWindow();
+    if (active == owner)
+        return false;
+    for (const QWidget *w = active; w; w = w->parentWidget()) {
+        if (w == owner)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 struct TfrmFiltroPadrao::Private {
     int modalResult = mrNone;
     bool running = false;        // inside ShowModal
-    bool closing = false;        // FormClose of this run is running
+    bool endPending = false;     // the end of the run is queued
     bool activeDialog = false;   // FormActivate ran and the dialog has not been left since
 };
 
@@ -130,15 +144,21 @@ int TfrmFiltroPadrao::ModalResult() const
 void TfrmFiltroPadrao::setModalResult(int result)
 {
     d->modalResult = result;
-    if (result != mrNone && d->running && !d->closing)
-        endModalRun();
+    // The run ends once the handler that set the result has returned, so the
+    // rest of that handler still runs before FormClose; a handler that puts
+    // the result back to 0 keeps the dialog open.
+    if (result != mrNone && d->running && !d->endPending) {
+        d->endPending = true;
+        QMetaObject::invokeMethod(this, &TfrmFiltroPadrao::endModalRun, Qt::QueuedConnection);
+    }
 }
 
 void TfrmFiltroPadrao::endModalRun()
 {
-    d->closing = true;
+    d->endPending = false;
+    if (!d->running || d->modalResult == mrNone)
+        return;
     runGuarded([this] { FormClose(); });
-    d->closing = false;
     QDialog::done(d->modalResult);
 }
 
@@ -188,13 +208,11 @@ bool TfrmFiltroPadrao::event(QEvent *event)
             runGuarded([this] { FormActivate(); });
         }
         break;
-    case QEvent::WindowDeactivate: {
-        // Own message boxes and popups do not make the dialog inactive.
-        const QWidget *modal = QApplication::activeModalWidget();
-        if ((!modal || modal == this) && !QApplication::activePopupWidget())
+    case QEvent::WindowDeactivate:
+        // The dialog's own message boxes and popups do not make it inactive.
+        if (!ownWindowIsActive(this))
             d->activeDialog = false;
         break;
-    }
     case QEvent::Hide:
         d->activeDialog = false;
         break;

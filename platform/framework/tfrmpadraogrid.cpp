@@ -51,6 +51,20 @@ QAction *newEntry(QMenu *menu, const char *name, const QString &text, QToolButto
     return entry;
 }
 
+// True when the window now active belongs to `owner`: one of its dialogs,
+// message boxes or popups, whose parent chain leads back to it.
+bool ownWindowIsActive(const QWidget *owner)
+{
+    const QWidget *active = QApplication::activeWindow();
+    if (active == owner)
+        return false;
+    for (const QWidget *w = active; w; w = w->parentWidget()) {
+        if (w == owner)
+            return true;
+    }
+    return false;
+}
+
 QFrame *newPanel(QWidget *parent, const char *name)
 {
     auto *panel = new QFrame(parent);
@@ -246,10 +260,9 @@ void TfrmPadraoGrid::dtsPadraoStateChange()
     const TClientDataSet::State state = set ? set->state() : TClientDataSet::State::Inactive;
     const bool browsing = state == TClientDataSet::State::Browse;
     const bool editing = state == TClientDataSet::State::Edit || state == TClientDataSet::State::Insert;
-    const bool hasRows = set && !set->IsEmpty();
     const QPair<QToolButton *, QAction *> commands[] = {
         {sbtIncluir, mnuIncluir}, {sbtAlterar, mnuAlterar}, {sbtExcluir, mnuExcluir}, {sbtGravar, mnuGravar}};
-    const bool enabled[] = {browsing, browsing && hasRows, browsing && hasRows, editing};
+    const bool enabled[] = {browsing, browsing, browsing, editing};
     for (int i = 0; i < 4; ++i) {
         commands[i].first->setEnabled(enabled[i]);
         commands[i].second->setEnabled(enabled[i]);
@@ -390,12 +403,9 @@ bool TfrmPadraoGrid::event(QEvent *event)
             activated();
         break;
     case QEvent::WindowDeactivate:
-        if (!d->childWindow && isWindow()) {
-            // Own modal dialogs and popups do not make the screen inactive.
-            const QWidget *modal = QApplication::activeModalWidget();
-            if ((!modal || modal == this) && !QApplication::activePopupWidget())
-                d->activeScreen = false;
-        }
+        // The screen's own dialogs, message boxes and popups do not make it inactive.
+        if (!d->childWindow && isWindow() && !ownWindowIsActive(this))
+            d->activeScreen = false;
         break;
     default:
         break;
