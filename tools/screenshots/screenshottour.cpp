@@ -1,0 +1,161 @@
+#include "screenshottour.h"
+
+#include "daycount.h"
+#include "hostmainwindow.h"
+#include "tdateeditplus.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QTabWidget>
+#include <QTableView>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kTickMs = 100;
+constexpr int kPatienceMs = 60000;
+
+// Clicks from a fresh event: a click that opens a modal dialog must not run
+// inside the tour's own timer, which would then stop ticking.
+void clickLater(QAbstractButton *button)
+{
+    QTimer::singleShot(0, button, &QAbstractButton::click);
+}
+
+void clickCellLater(QTableView *grid, int row, int column)
+{
+    QTimer::singleShot(0, grid, [grid, row, column] {
+        QWidget *viewport = grid->viewport();
+        const QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
+        const QPoint global = viewport->mapToGlobal(at);
+        QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &release);
+    });
+}
+
+}  // namespace
+
+ScreenshotTour::ScreenshotTour(HostMainWindow &host, const QDir &folder, QDate from, QDate to)
+    : m_host(host), m_folder(folder), m_from(from), m_to(to), m_ticksLeft(kPatienceMs / kTickMs)
+{
+    m_timer.setInterval(kTickMs);
+    connect(&m_timer, &QTimer::timeout, this, &ScreenshotTour::poll);
+}
+
+void ScreenshotTour::start()
+{
+    m_timer.start();
+}
+
+void ScreenshotTour::poll()
+{
+    if (--m_ticksLeft < 0)
+        return fail(QStringLiteral("nothing happened for %1 s").arg(kPatienceMs / 1000));
+    QWidget *modal = QApplication::activeModalWidget();
+    if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        save(box, QStringLiteral("erro.png"));
+        return fail(QStringLiteral("the screen showed: %1").arg(box->text()));
+    }
+    const QString dialog = modal ? modal->objectName() : QString();
+    switch (m_step) {
+    case Step::Filter:
+        if (dialog == QLatin1String("frmFiltroManuComissao") && modal->isActiveWindow()) {
+            fillAndConfirmFilter(modal);
+            m_step = Step::Loaded;
+        }
+        break;
+    case Step::Loaded:
+        if (dialog == QLatin1String("frmOrcaPendednte") && modal->isActiveWindow())
+            closePendingDialog(modal);
+        else if (!modal && listsLoaded())
+            photographSalespeople();
+        break;
+    case Step::QuoteTab:
+        if (!modal)
+            markFirstQuote();
+        break;
+    case Step::Marked:
+        if (!modal)
+            photographQuotes();
+        break;
+    case Step::Done:
+        break;
+    }
+}
+
+void ScreenshotTour::fillAndConfirmFilter(QWidget *dialog)
+{
+    dialog->findChild<TDateEditPlus *>(QStringLiteral("depDePeriodo"))->SetDate(packet::toDayCount(m_from));
+    dialog->findChild<TDateEditPlus *>(QStringLiteral("depAtePeriodo"))->SetDate(packet::toDayCount(m_to));
+    save(dialog, QStringLiteral("filtro.png"));
+    clickLater(dialog->findChild<QAbstractButton *>(QStringLiteral("sbtConfirma")));
+}
+
+void ScreenshotTour::closePendingDialog(QWidget *dialog)
+{
+    save(dialog, QStringLiteral("pendente.png"));
+    clickLater(dialog->findChild<QAbstractButton *>(QStringLiteral("btnOK")));
+}
+
+QWidget *ScreenshotTour::screen() const
+{
+    return m_host.findChild<QWidget *>(QStringLiteral("frmManComis"));
+}
+
+bool ScreenshotTour::listsLoaded() const
+{
+    const QWidget *form = screen();
+    const auto *grid = form ? form->findChild<QTableView *>(QStringLiteral("dbgPadrao")) : nullptr;
+    return grid && grid->model()->rowCount() > 0;
+}
+
+void ScreenshotTour::photographSalespeople()
+{
+    save(&m_host, QStringLiteral("host.png"));
+    save(m_host.findChild<QWidget *>(QStringLiteral("frmManComisWindow")), QStringLiteral("tela-vendedor.png"));
+    QWidget *form = screen();
+    form->findChild<QTabWidget *>(QStringLiteral("pgcPadrao"))
+        ->setCurrentWidget(form->findChild<QWidget *>(QStringLiteral("tshOrcamento")));
+    m_step = Step::QuoteTab;
+}
+
+// A click on the mark cell marks the quote and leaves the grid focused on it,
+// so the picture shows a marked and unmarked quotes and the selected cell.
+void ScreenshotTour::markFirstQuote()
+{
+    auto *grid = screen()->findChild<QTableView *>(QStringLiteral("dbgOrcamento"));
+    if (grid->model()->rowCount() == 0)
+        return fail(QStringLiteral("the first salesperson has no quotes"));
+    clickCellLater(grid, 0, 0);
+    m_step = Step::Marked;
+}
+
+void ScreenshotTour::photographQuotes()
+{
+    save(m_host.findChild<QWidget *>(QStringLiteral("frmManComisWindow")), QStringLiteral("tela-orcamento.png"));
+    m_step = Step::Done;
+    m_timer.stop();
+    QCoreApplication::exit(0);
+}
+
+void ScreenshotTour::save(QWidget *widget, const QString &name)
+{
+    const QString path = m_folder.filePath(name);
+    if (!widget || !widget->grab().save(path))
+        return fail(QStringLiteral("could not save %1").arg(path));
+    std::printf("%s\n", qPrintable(path));
+}
+
+void ScreenshotTour::fail(const QString &why)
+{
+    std::fprintf(stderr, "screenshots: %s\n", qPrintable(why));
+    m_step = Step::Done;
+    m_timer.stop();
+    QCoreApplication::exit(1);
+}
