@@ -1,6 +1,7 @@
 #include "tdbgrid.h"
 
 #include "handlerguard.h"
+#include "paintingerrorseam.h"
 #include "hostoperations.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -490,11 +491,14 @@ void TDBGrid::paintCell(QPainter &painter, const QStyleOptionViewItem &option, c
         painter.setBrush(background);
         painter.setPen(foreground);
         painter.setFont(font());
+        PaintingErrorSeam heldErrors;
         const bool drawn = runGuarded([&] { OnDrawColumnCell(painter, cell, index.column(), column, state); });
         painter.restore();
-        // The guard has reported the failure. Painting the same data again
-        // would fail the same way for every cell and every repaint (the error
-        // box closing causes one), so the handler rests until the data changes.
+        // The guard's report is shown once painting is over. Painting the same
+        // data again would fail the same way for every cell and every repaint
+        // (the error box closing causes one), so the handler rests until the
+        // data changes.
+        heldErrors.showHeldErrorsLater();
         if (!drawn)
             d->drawingSuspended = true;
     }

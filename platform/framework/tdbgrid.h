@@ -75,9 +75,10 @@ public:
     // gdSelected for the current cell (its row with dgRowSelect) while the
     // grid has the focus or dgAlwaysShowSelection is set, gdFocused for the
     // current cell of the focused grid.
-    // A handler that fails is reported once by the handler guard; the grid
-    // then paints by default only until the shown data changes (a load, a
-    // row's values, the current row), since painting the same data again
+    // A handler that fails is reported once by the handler guard, the error
+    // box coming up once painting is over (never inside the paint event); the
+    // grid then paints by default only until the shown data changes (a load,
+    // a row's values, the current row), since painting the same data again
     // would fail again at every repaint.
     bool DefaultDrawing = true;
     std::function<void(QPainter &canvas, const QRect &rect, int dataCol, const TColumn &column, int state)>

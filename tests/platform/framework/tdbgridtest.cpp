@@ -548,11 +548,15 @@ private slots:
             throw std::runtime_error("Falha ao pintar.");
         };
         f.grid->viewport()->grab();
+        QVERIFY(f.dialogs.errors().isEmpty());  // no box inside the paint event
+        QCoreApplication::processEvents();
         f.grid->viewport()->grab();  // a repaint, as when the error box closes
+        QCoreApplication::processEvents();
         QCOMPARE(f.dialogs.errors(), QStringList{"Falha ao pintar."});
         QCOMPARE(calls, 1);
         f.set.MoveTo(2);             // the data changed: the handler gets another chance
         f.grid->viewport()->grab();
+        QCoreApplication::processEvents();
         QCOMPARE(f.dialogs.errors().size(), 2);
         f.grid->OnDrawColumnCell = [&](QPainter &, const QRect &, int, const Grid::TColumn &, int) { ++calls; };
         f.set.MoveTo(3);

@@ -1,0 +1,47 @@
+#include "paintingerrorseam.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+PaintingErrorSeam::PaintingErrorSeam()
+    : m_previous(&DialogSeam::current())
+{
+    DialogSeam::install(this);
+}
+
+PaintingErrorSeam::~PaintingErrorSeam()
+{
+    DialogSeam::install(m_previous);
+}
+
+void PaintingErrorSeam::showHeldErrorsLater()
+{
+    for (const QString &text : std::as_const(m_errors))
+        QTimer::singleShot(0, QCoreApplication::instance(), [text] { DialogSeam::current().showError(text); });
+    m_errors.clear();
+}
+
+int PaintingErrorSeam::messageDlg(const QString &text, MsgDlgType type, int buttons)
+{
+    return m_previous->messageDlg(text, type, buttons);
+}
+
+void PaintingErrorSeam::showError(const QString &text)
+{
+    m_errors.append(text);
+}
+
+bool PaintingErrorSeam::lookup(TDataSource *source, const QString &title)
+{
+    return m_previous->lookup(source, title);
+}
+
+bool PaintingErrorSeam::pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list)
+{
+    return m_previous->pickList(source, keyField, title, list);
+}
+
+void PaintingErrorSeam::search(TDataSource *source)
+{
+    m_previous->search(source);
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "dialogseam.h"
+
+#include <QStringList>
+
+// Holds back the error display while a grid cell is painted. An error box
+// opened inside a paint event would run a nested event loop while the
+// painter is still active on the window; instead the texts are kept and shown
+// through the seam that was current, once control is back in the event loop.
+// Installs itself on construction and puts the previous seam back on
+// destruction; every other dialog goes straight to the previous seam.
+class PaintingErrorSeam : public DialogSeam {
+public:
+    PaintingErrorSeam();
+    ~PaintingErrorSeam() override;
+
+    // Queues the held texts for display by the event loop.
+    void showHeldErrorsLater();
+
+    int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
+    void showError(const QString &text) override;
+    bool lookup(TDataSource *source, const QString &title) override;
+    bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
+    void search(TDataSource *source) override;
+
+private:
+    DialogSeam *m_previous;
+    QStringList m_errors;
+};
