@@ -27,7 +27,7 @@ QStringList CodeList::parse(const QString &text, int maxCodeLength, const QStrin
         throw ServiceError::badRequest(QStringLiteral("Lista de %1 com mais de %2 códigos.").arg(listName).arg(maxCodes));
     QStringList unique;
     for (const QString &code : codes) {
-        if (code.isEmpty() || code.size() > maxCodeLength || !std::all_of(code.begin(), code.end(), isCodeCharacter))
+        if (!isCode(code, maxCodeLength))
             throw ServiceError::badRequest(QStringLiteral("Lista de %1 inválida: códigos de até %2 letras ou dígitos "
                                                           "separados por \";\".")
                                                .arg(listName).arg(maxCodeLength));
@@ -35,6 +35,11 @@ QStringList CodeList::parse(const QString &text, int maxCodeLength, const QStrin
             unique.append(code);
     }
     return unique;
+}
+
+bool CodeList::isCode(const QString &text, int maxLength)
+{
+    return !text.isEmpty() && text.size() <= maxLength && std::all_of(text.begin(), text.end(), isCodeCharacter);
 }
 
 }  // namespace commission

@@ -15,6 +15,9 @@ public:
 
     // Raises ServiceError (BadRequest) naming the list for anything else.
     static QStringList parse(const QString &text, int maxCodeLength, const QString &listName);
+
+    // One code: 1 to maxLength letters or digits.
+    static bool isCode(const QString &text, int maxLength);
 };
 
 }  // namespace commission

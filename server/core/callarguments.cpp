@@ -1,0 +1,107 @@
+#include "callarguments.h"
+
+#include "serviceerror.h"
+
+#include <packetcodec.h>
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace commission {
+
+namespace {
+
+// 9999-12-31 as a day count: no later date is meaningful.
+constexpr double lastDayCount = 2958465.0;
+
+[[noreturn]] void refuse(const QString &message)
+{
+    throw ServiceError::badRequest(message);
+}
+
+QString describe(int index, const QString &name)
+{
+    return QStringLiteral("Argumento %1 (%2)").arg(index + 1).arg(name);
+}
+
+}  // namespace
+
+CallArguments CallArguments::parse(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError)
+        refuse(QStringLiteral("Requisição não é JSON válido: %1.").arg(error.errorString()));
+    const QJsonValue arguments = document.object().value(QStringLiteral("args"));
+    if (!document.isObject() || !arguments.isArray())
+        refuse(QStringLiteral("Requisição sem a lista de argumentos \"args\"."));
+    CallArguments result;
+    result.m_arguments = arguments.toArray();
+    for (int i = 0; i < result.m_arguments.size(); ++i) {
+        if (!result.m_arguments[i].isObject())
+            refuse(QStringLiteral("Argumento %1 não é um objeto.").arg(i + 1));
+    }
+    return result;
+}
+
+void CallArguments::expectCount(int least, int most) const
+{
+    if (m_arguments.size() < least || m_arguments.size() > most) {
+        const QString expected = least == most ? QString::number(least) : QStringLiteral("%1 a %2").arg(least).arg(most);
+        refuse(QStringLiteral("Esperados %1 argumentos, recebidos %2.").arg(expected).arg(m_arguments.size()));
+    }
+}
+
+QJsonValue CallArguments::value(int index, const QString &name, const QString &kind, bool byRef) const
+{
+    if (index >= m_arguments.size())
+        refuse(QStringLiteral("%1 não informado.").arg(describe(index, name)));
+    const QJsonObject argument = m_arguments[index].toObject();
+    if (argument.value(QStringLiteral("kind")).toString() != kind)
+        refuse(QStringLiteral("%1 deve ser do tipo %2.").arg(describe(index, name), kind));
+    const QJsonValue ref = argument.value(QStringLiteral("ref"));
+    if (!ref.isUndefined() && (!ref.isBool() || ref.toBool() != byRef))
+        refuse(QStringLiteral("%1 deve ser passado %2.")
+                   .arg(describe(index, name), byRef ? QStringLiteral("por referência") : QStringLiteral("por valor")));
+    if (!argument.contains(QStringLiteral("value")))
+        refuse(QStringLiteral("%1 sem valor.").arg(describe(index, name)));
+    return argument.value(QStringLiteral("value"));
+}
+
+QString CallArguments::text(int index, const QString &name, int maxSize, bool byRef) const
+{
+    const QJsonValue json = value(index, name, QStringLiteral("text"), byRef);
+    if (!json.isString())
+        refuse(QStringLiteral("%1 deve ser um texto.").arg(describe(index, name)));
+    const QString text = json.toString();
+    if (text.size() > maxSize)
+        refuse(QStringLiteral("%1 maior que %2 caracteres.").arg(describe(index, name)).arg(maxSize));
+    return text;
+}
+
+double CallArguments::date(int index, const QString &name, bool byRef) const
+{
+    const QJsonValue json = value(index, name, QStringLiteral("date"), byRef);
+    if (!json.isDouble())
+        refuse(QStringLiteral("%1 deve ser uma data (número de dias).").arg(describe(index, name)));
+    const double days = json.toDouble();
+    if (days != 0 && (days < 1 || days > lastDayCount))
+        refuse(QStringLiteral("%1 fora das datas aceitas.").arg(describe(index, name)));
+    return days;
+}
+
+packet::Packet CallArguments::packet(int index, const QString &name) const
+{
+    const QJsonValue json = value(index, name, QStringLiteral("packet"), false);
+    // The row count is checked before decoding, so an oversized packet costs
+    // no more than reading it.
+    if (json.toObject().value(QStringLiteral("rows")).toArray().size() > maxPacketRows)
+        refuse(QStringLiteral("%1 com mais de %2 linhas.").arg(describe(index, name)).arg(maxPacketRows));
+    try {
+        return packet::fromJson(json);
+    } catch (const packet::PacketError &error) {
+        refuse(QStringLiteral("%1: %2").arg(describe(index, name), QString::fromStdString(error.what())));
+    }
+}
+
+}  // namespace commission

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "quotefilter.h"
+
+#include <QHash>
+#include <QJsonValue>
+#include <QString>
+
+namespace commission {
+
+class CallArguments;
+class CommissionService;
+struct Caller;
+
+// What a call answered, and what its log line tells.
+struct CallOutcome {
+    QJsonValue result;
+    QString branch;   // the branch the call was about, when known
+    QString refusal;  // the catalogue key of a refused generation
+};
+
+// The remote object "ORE09700.rdmManuComissao": one short handler per
+// method that reads and checks the arguments, calls the service and shapes
+// the answer.
+class CommissionEndpoint {
+public:
+    static const QString objectName;
+
+    explicit CommissionEndpoint(CommissionService &service);
+
+    bool hasMethod(const QString &method) const { return m_handlers.contains(method); }
+    CallOutcome call(const QString &method, const CallArguments &arguments, const QString &origin);
+
+private:
+    using Handler = CallOutcome (CommissionEndpoint::*)(const CallArguments &, const QString &);
+
+    CallOutcome getParamOrcaEve(const CallArguments &arguments, const QString &origin);
+    CallOutcome getVendedores(const CallArguments &arguments, const QString &origin);
+    CallOutcome getOrcamentos(const CallArguments &arguments, const QString &origin);
+    CallOutcome setComissao(const CallArguments &arguments, const QString &origin);
+    CallOutcome setCancelaComissao(const CallArguments &arguments, const QString &origin);
+
+    // The eight listing arguments; the second is a salesperson list
+    // (GetVendedores) or one salesperson code (GetOrcamentos).
+    enum class SalespersonArgument { List, Single };
+    static QuoteFilter readFilter(const CallArguments &arguments, SalespersonArgument kind, QString *salesperson);
+
+    CommissionService &m_service;
+    QHash<QString, Handler> m_handlers;
+};
+
+}  // namespace commission

@@ -1,0 +1,124 @@
+#include "serverprogram.h"
+
+#include "calllog.h"
+#include "commissionhttpserver.h"
+#include "connectionprovider.h"
+#include "demodatagenerator.h"
+#include "schema.h"
+#include "serveroptions.h"
+#include "serviceerror.h"
+#include "sqlrunner.h"
+
+#include <connectionstring.h>
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+namespace commission {
+
+namespace {
+
+void say(const QString &text)
+{
+    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+}
+
+// SIGINT and SIGTERM are taken by one thread that stops the server, so the
+// worker threads end and close their connections.
+class StopOnSignal {
+public:
+    explicit StopOnSignal(CommissionHttpServer &server)
+    {
+        sigemptyset(&m_signals);
+        sigaddset(&m_signals, SIGINT);
+        sigaddset(&m_signals, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);  // inherited by every thread started later
+        m_waiter = std::thread([this, &server] {
+            int received = 0;
+            sigwait(&m_signals, &received);
+            server.stop();
+        });
+    }
+
+    ~StopOnSignal()
+    {
+        // Wakes the waiting thread when the server ended on its own.
+        pthread_kill(m_waiter.native_handle(), SIGTERM);
+        m_waiter.join();
+    }
+
+private:
+    sigset_t m_signals;
+    std::thread m_waiter;
+};
+
+}  // namespace
+
+int ServerProgram::run(const ServerOptions &options)
+{
+    try {
+        return options.createDemo ? createDemo(options) : serve(options);
+    } catch (const database::DatabaseError &error) {
+        say(QString::fromStdString(error.what()));
+    } catch (const ServiceError &error) {
+        say(error.message());
+    }
+    return 1;
+}
+
+int ServerProgram::createDemo(const ServerOptions &options)
+{
+    ConnectionProvider connections(database::ConnectionString::parse(options.database));
+    const QSqlDatabase db = connections.database();
+    Schema::migrate(db);
+    QSqlQuery existing = SqlRunner::run(db, QStringLiteral("SELECT COUNT(*) FROM ORCAEVENTO"));
+    existing.next();
+    if (existing.value(0).toLongLong() > 0) {
+        say(QStringLiteral("O banco %1 já tem orçamentos; os dados de demonstração vão para um banco vazio.")
+                .arg(connections.where().describe()));
+        return 1;
+    }
+    const DemoSize size = DemoSize::demo();
+    DemoDataGenerator(size).generate(db);
+    say(QStringLiteral("Banco de demonstração criado em %1: %2 filiais, %3 vendedores, %4 orçamentos.")
+            .arg(connections.where().describe())
+            .arg(size.branches)
+            .arg(size.salespeople)
+            .arg(size.quotes));
+    return 0;
+}
+
+int ServerProgram::serve(const ServerOptions &options)
+{
+    ConnectionProvider connections(database::ConnectionString::parse(options.database));
+    Schema::migrate(connections.database());
+    connections.discard();
+
+    HttpSettings settings;
+    settings.listenAddress = options.listenAddress;
+    settings.port = options.port;
+    settings.secret = options.secret;
+    settings.threads = options.threads;
+    CommissionHttpServer server(settings, connections, CallLog::standardError());
+    const std::optional<int> port = server.bind();
+    if (!port) {
+        say(QStringLiteral("Não foi possível escutar em %1:%2.").arg(options.listenAddress).arg(options.port));
+        return 1;
+    }
+    say(QStringLiteral("Servidor de comissões em http://%1:%2 (banco %3, %4 threads%5)")
+            .arg(options.listenAddress)
+            .arg(*port)
+            .arg(connections.where().describe())
+            .arg(options.threads)
+            .arg(options.secret.isEmpty() ? QString() : QStringLiteral(", com segredo")));
+    {
+        StopOnSignal stopOnSignal(server);
+        server.run();
+    }
+    say(QStringLiteral("Servidor de comissões encerrado."));
+    return 0;
+}
+
+}  // namespace commission
