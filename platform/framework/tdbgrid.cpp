@@ -48,6 +48,12 @@ bool isTypedCharacter(QChar c)
     return !c.isNull() && c.unicode() != 0x7f;
 }
 
+bool isMovingKey(int key)
+{
+    return key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Return || key == Qt::Key_Enter
+           || key == Qt::Key_Escape;
+}
+
 QKeyEvent copyWith(const QKeyEvent *event, int key, const QString &text)
 {
     return QKeyEvent(event->type(), key, event->modifiers(), text, event->isAutoRepeat(), event->count());
@@ -353,8 +359,14 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
     QString text = key == event->key() ? event->text() : QString();
     if (!text.isEmpty() && isTypedCharacter(text.at(0))) {
         QChar character = text.at(0);
-        // A discarded character loses its text only: navigation keys still act.
-        text = runKeyPress(character) && !character.isNull() ? QString(character) : QString();
+        const bool kept = runKeyPress(character) && !character.isNull();
+        // A discarded character does nothing (the view would still open an
+        // editor on Space); the moving keys keep their action.
+        if (!kept && !isMovingKey(key)) {
+            event->accept();
+            return;
+        }
+        text = kept ? QString(character) : QString();
     }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (enter && !text.isEmpty() && d->options.testFlag(dgEditing) && state() != EditingState
@@ -369,6 +381,12 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
     event->setAccepted(forwarded.isAccepted());
 }
 
+void TDBGrid::keyboardSearch(const QString &)
+{
+    // Typing never jumps to a row: a grid moves only by the moving keys and
+    // the mouse, and every move of a row moves the record set.
+}
+
 bool TDBGrid::filterEditorKey(QObject *editor, QKeyEvent *event)
 {
     if (d->forwardingKey)
@@ -381,7 +399,7 @@ bool TDBGrid::filterEditorKey(QObject *editor, QKeyEvent *event)
         QChar character = text.at(0);
         if (!runKeyPress(character) || character.isNull()) {
             // Tab and Escape keep their key action (move on, cancel the edit);
-            // any other discarded character does nothing at all.
+            // any other discarded character, Enter included, does nothing.
             if (key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Escape)
                 return true;
             text.clear();

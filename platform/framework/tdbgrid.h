@@ -96,8 +96,9 @@ public:
     // A character typed in the grid or its cell editor (control characters
     // such as backspace, tab, carriage return and escape included); setting it
     // to QChar() (the null character) discards it. A discarded character
-    // neither opens nor types into the editor; Tab, Escape and the moving keys
-    // keep their action.
+    // neither opens nor types into the editor; Tab, Enter and Escape keep
+    // their action in the grid, Tab and Escape in the editor. Typing never
+    // jumps to a row.
     std::function<void(QChar &key)> OnKeyPress;
 
 protected:
@@ -109,6 +110,7 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void keyboardSearch(const QString &search) override;
 
 private:
     friend class TDBGridDelegate;

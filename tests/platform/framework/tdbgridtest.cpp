@@ -201,6 +201,7 @@ private slots:
         QTest::addColumn<QString>("editorText");
         QTest::addColumn<int>("filterCalls");
         QTest::newRow("discarded first key opens no editor") << "x" << false << "" << 1;
+        QTest::newRow("discarded space opens no editor") << " " << false << "" << 1;
         QTest::newRow("digits open the editor and type") << "57" << true << "57" << 2;
         QTest::newRow("letters in the editor vanish") << "5x7y" << true << "57" << 4;
     }
@@ -234,6 +235,18 @@ private slots:
             QCOMPARE(f.set.AsFloat("VRPERCCOMIS"), editorText.toDouble());
             QCOMPARE(f.posts, 1);
         }
+    }
+
+    void shouldNotJumpToARowByTypedText()
+    {
+        Fixture f;
+        f.grid->setOptions(f.grid->options() & ~Grid::dgEditing);
+        int typed = 0;
+        f.grid->OnKeyPress = [&](QChar &) { ++typed; };
+        type("Cliente 3");
+        QCOMPARE(typed, 9);
+        QCOMPARE(f.set.RecNo(), 0);
+        QCOMPARE(f.scrolls, 0);
     }
 
     void shouldStoreNothingForAnUnchangedOrInvalidEdit_data()
