@@ -368,6 +368,13 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
         }
         text = kept ? QString(character) : QString();
     }
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && tabLeavesGrid(key == Qt::Key_Tab)) {
+        // Past the last cell (before the first) Tab goes on to the next
+        // control instead of wrapping round to the other end of the set.
+        QWidget::focusNextPrevChild(key == Qt::Key_Tab);
+        event->accept();
+        return;
+    }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (enter && !text.isEmpty() && d->options.testFlag(dgEditing) && state() != EditingState
         && currentIndex().isValid()) {
@@ -379,6 +386,16 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
     QScopedValueRollback forwarding(d->forwardingKey, true);
     QTableView::keyPressEvent(&forwarded);
     event->setAccepted(forwarded.isAccepted());
+}
+
+bool TDBGrid::tabLeavesGrid(bool forward) const
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return true;
+    if (forward)
+        return current.row() == d->model->rowCount() - 1 && current.column() == columnCount() - 1;
+    return current.row() == 0 && current.column() == 0;
 }
 
 void TDBGrid::keyboardSearch(const QString &)

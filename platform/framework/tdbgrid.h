@@ -20,7 +20,9 @@ class TDataSource;
 // handlers; the grid runs each inside the handler guard.
 //
 // Moving the grid's current row moves the set (its AfterScroll runs once per
-// move); moving the set moves the grid without moving the set again. A move
+// move); moving the set moves the grid without moving the set again. With
+// dgTabs, Tab moves between cells and, past the last cell (Shift+Tab before
+// the first), on to the next control. A move
 // the set refuses leaves the grid on the set's row. The grid offers no row
 // insertion or deletion; dgConfirmDelete and dgCancelOnExit are kept as
 // options but have nothing to act on. Edits typed into a cell are stored
@@ -125,6 +127,7 @@ private:
     void followDataSet();
     bool runKeyDown(int &key, Qt::KeyboardModifiers modifiers);
     bool runKeyPress(QChar &character);
+    bool tabLeavesGrid(bool forward) const;
     bool hasFocusInside() const;
 
     struct Private;

@@ -237,6 +237,39 @@ private slots:
         }
     }
 
+    void shouldLeaveTheGridByTabAtEitherEnd_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<bool>("back");
+        QTest::addColumn<bool>("leaves");
+        QTest::addColumn<int>("rowAfter");
+        QTest::newRow("tab on the last cell") << 1 << 2 << false << true << 1;
+        QTest::newRow("tab on a row's last cell") << 0 << 2 << false << false << 1;
+        QTest::newRow("shift+tab on the first cell") << 0 << 0 << true << true << 0;
+        QTest::newRow("shift+tab on a row's first cell") << 1 << 0 << true << false << 0;
+    }
+    void shouldLeaveTheGridByTabAtEitherEnd()
+    {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(bool, back);
+        QFETCH(bool, leaves);
+        QFETCH(int, rowAfter);
+        Fixture f(2);
+        auto *next = new QLineEdit(&f.window);
+        next->show();
+        f.grid->setFocus();
+        f.set.MoveTo(row);
+        f.grid->setSelectedIndex(column);
+        if (back)
+            QTest::keyClick(f.grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        else
+            QTest::keyClick(f.grid, Qt::Key_Tab);
+        QCOMPARE(next->hasFocus(), leaves);
+        QCOMPARE(f.set.RecNo(), rowAfter);
+    }
+
     void shouldNotJumpToARowByTypedText()
     {
         Fixture f;
