@@ -132,6 +132,9 @@ void ScreenshotTour::markFirstQuote()
     auto *grid = screen()->findChild<QTableView *>(QStringLiteral("dbgOrcamento"));
     if (grid->model()->rowCount() == 0)
         return fail(QStringLiteral("the first salesperson has no quotes"));
+    // The grid shows its selected cell only while it has the input focus.
+    QApplication::setActiveWindow(&m_host);
+    grid->setFocus();
     clickCellLater(grid, 0, 0);
     m_step = Step::Marked;
 }

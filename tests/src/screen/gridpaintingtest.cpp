@@ -335,8 +335,10 @@ private slots:
         s.dbgOrcamento->setDataSource(&source);
         ActiveShowAvi(&s.window, 6);
         Screen::render(s.dbgOrcamento);
-        Screen::render(s.dbgOrcamento);
         QVERIFY(!BusyIndicatorShown());
+        QTRY_COMPARE(s.dialogs.errors().size(), 1);  // shown once painting is over
+        Screen::render(s.dbgOrcamento);              // a repaint, as when the error box closes
+        QTest::qWait(50);
         QCOMPARE(s.dialogs.errors().size(), 1);
     }
 };
