@@ -114,9 +114,12 @@ void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
         return;
     QWidget *form = formOf(now);
     // A move that a running handler makes is followed once the handler is done.
-    if (!form || d->busyForms.contains(form))
+    // The form itself takes the focus only while it shows no control (a
+    // minimized child window): that leaves no control and enters none.
+    if (!form || now == form || d->busyForms.contains(form))
         return;
-    QWidget *from = old && formOf(old) == form ? old : d->lastFocus.value(form).data();
+    const bool withinForm = old && old != form && formOf(old) == form;
+    QWidget *from = withinForm ? old : d->lastFocus.value(form).data();
     follow(form, from, now);
 }
 

@@ -30,6 +30,7 @@ public:
     // Closes every child window (their FormClose runs), deletes them and the
     // module objects waiting for deferred deletion, then unloads the modules.
     // Returns false, changing nothing further, when a screen refused to close.
+    // Done when the host closes; the modules are not opened again after it.
     bool releaseModules();
 
 protected:

@@ -41,6 +41,11 @@ ModuleLoader::EntryProcedure ModuleLoader::entryOf(const QString &path)
         return reinterpret_cast<EntryProcedure>(found->second->resolve(entryName));
 
     auto library = std::make_unique<QLibrary>(key);
+    // The toolkit keeps texts that a module handed it in process-wide caches
+    // (the font cache keeps family names, for one), and those may point into
+    // the module's constant data. Unloading therefore leaves the code mapped;
+    // the module's own finalization runs when the process ends.
+    library->setLoadHints(QLibrary::PreventUnloadHint);
     if (!library->load()) {
         d->error = QStringLiteral("Não foi possível carregar o módulo %1: %2")
                        .arg(QDir::toNativeSeparators(path), library->errorString());

@@ -10,7 +10,9 @@
 // Loads modules (shared libraries) at run time and finds their entry procedure
 // `IniProc` (extern "C", no arguments). A module stays loaded once loaded, so a
 // second open only finds the entry again; unloadAll() unloads them all, which
-// the host does at exit after deleting every object the modules created.
+// the host does at exit after deleting every object the modules created. The
+// code of an unloaded module stays mapped until the process ends (see the
+// source), so a module is opened again only by a new process.
 class FRAMEWORK_EXPORT ModuleLoader {
 public:
     using EntryProcedure = void (*)();
