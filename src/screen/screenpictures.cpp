@@ -1,6 +1,5 @@
 #include "screenpictures.h"
 
-#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -11,21 +10,6 @@ namespace screenpictures {
 namespace {
 
 constexpr int kSide = 16;
-// Top-left corner of the box's black edge; the inside starts one pixel in.
-constexpr int kBoxLeft = 2;
-constexpr int kBoxTop = 2;
-constexpr int kInside = 9;
-
-// The tick, 7 x 7, placed one pixel into the inside.
-constexpr const char *kTick[] = {
-    "......X",
-    ".....XX",
-    "X...XXX",
-    "XX.XXX.",
-    "XXXXX..",
-    ".XXX...",
-    "..X....",
-};
 
 QIcon glyphFrom(const std::function<void(QPainter &)> &draw)
 {
@@ -53,43 +37,6 @@ void drawCoin(QPainter &painter)
 }
 
 }  // namespace
-
-QColor transparentColour()
-{
-    return QColor(128, 128, 0);
-}
-
-QPixmap checkBox(CheckBox kind)
-{
-    QImage image(kSide, kSide, QImage::Format_RGB32);
-    image.fill(transparentColour());
-    const QRgb black = qRgb(0, 0, 0);
-    const QRgb silver = qRgb(192, 192, 192);
-    const QRgb inside = kind == CheckBox::Undetermined ? silver : qRgb(255, 255, 255);
-
-    const int right = kBoxLeft + kInside + 1;   // column of the silver line
-    const int bottom = kBoxTop + kInside + 1;   // row of the silver line
-    for (int i = kBoxLeft; i <= right; ++i) {
-        image.setPixel(i, kBoxTop, black);
-        image.setPixel(i, bottom, silver);
-    }
-    for (int j = kBoxTop; j <= bottom; ++j) {
-        image.setPixel(kBoxLeft, j, black);
-        image.setPixel(right, j, silver);
-    }
-    image.setPixel(kBoxLeft, bottom, black);
-    for (int y = 0; y < kInside; ++y)
-        for (int x = 0; x < kInside; ++x)
-            image.setPixel(kBoxLeft + 1 + x, kBoxTop + 1 + y, inside);
-
-    if (kind == CheckBox::Checked) {
-        for (int y = 0; y < 7; ++y)
-            for (int x = 0; x < 7; ++x)
-                if (kTick[y][x] == 'X')
-                    image.setPixel(kBoxLeft + 2 + x, kBoxTop + 2 + y, black);
-    }
-    return QPixmap::fromImage(image);
-}
 
 QIcon filterGlyph()
 {

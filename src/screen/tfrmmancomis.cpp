@@ -56,11 +56,11 @@ void setBaseColour(QWidget *widget, QPalette::ColorRole role)
     widget->setPalette(palette);
 }
 
-QLabel *checkImage(QWidget *toolbar, const char *name, int left, screenpictures::CheckBox kind)
+QLabel *checkImage(QWidget *toolbar, const char *name, int left, const QImage &picture)
 {
     auto *image = new QLabel(toolbar);
     image->setObjectName(QLatin1String(name));
-    image->setPixmap(screenpictures::checkBox(kind));
+    image->setPixmap(QPixmap::fromImage(picture));
     image->setGeometry(left, 8, 16, 16);
     image->setVisible(false);
     return image;
@@ -113,9 +113,10 @@ void TfrmManComis::buildLayout()
     sbtFiltrar->setIcon(screenpictures::filterGlyph());
     sbtFiltrar->setToolTip(QStringLiteral("Filtrar"));
     sbtFiltrar->setEnabled(false);
-    imgCheck = checkImage(panMenu, "imgCheck", 600, screenpictures::CheckBox::Checked);
-    imgDescheck = checkImage(panMenu, "imgDescheck", 624, screenpictures::CheckBox::Undetermined);
-    imgUncheck = checkImage(panMenu, "imgUncheck", 648, screenpictures::CheckBox::Unchecked);
+    const CheckBoxImages pictures = CheckBoxImages::fromResources();
+    imgCheck = checkImage(panMenu, "imgCheck", 600, pictures.check);
+    imgDescheck = checkImage(panMenu, "imgDescheck", 624, pictures.descheck);
+    imgUncheck = checkImage(panMenu, "imgUncheck", 648, pictures.uncheck);
     sbtConfirmar->setToolTip(QStringLiteral("Gerar Comissão"));
     sbtConfirmar->setIcon(screenpictures::generateGlyph());
     sbtCancelar->setToolTip(QStringLiteral("Cancelar Comissão"));
