@@ -12,6 +12,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <atomic>
+#include <thread>
+
 namespace commission {
 
 namespace {
@@ -61,6 +64,11 @@ struct CommissionHttpServer::Private {
     CommissionService service;
     CommissionEndpoint endpoint;
     httplib::Server server;
+    // The library ignores a stop that comes before it started listening;
+    // these flags close that gap (see run() and stop()).
+    std::atomic<bool> entered{false};
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> finished{false};
 };
 
 void CommissionHttpServer::Private::configure()
@@ -152,11 +160,19 @@ std::optional<int> CommissionHttpServer::bind()
 
 void CommissionHttpServer::run()
 {
-    d->server.listen_after_bind();
+    d->entered = true;
+    if (!d->stopRequested)
+        d->server.listen_after_bind();
+    d->finished = true;
 }
 
 void CommissionHttpServer::stop()
 {
+    d->stopRequested = true;
+    if (!d->entered)
+        return;  // run() has not begun and will not listen
+    while (!d->server.is_running() && !d->finished)
+        std::this_thread::yield();
     d->server.stop();
 }
 

@@ -26,7 +26,7 @@ const QStringList initialSchema = {
         " CDFORNECED VARCHAR(21),"
         " IDGERACOMISVEND VARCHAR(1) NOT NULL DEFAULT 'S' CHECK (IDGERACOMISVEND IN ('S', 'N')),"
         " IDCARGOVEND VARCHAR(1),"
-        " VRPERCCOMISVEND NUMERIC(9,3))"),
+        " VRPERCCOMISVEND NUMERIC(5,3) CHECK (VRPERCCOMISVEND BETWEEN 0 AND 99.999))"),
     QStringLiteral(
         "CREATE TABLE TIPOEVENTO ("
         " CDTIPOEVENTO VARCHAR(3) NOT NULL PRIMARY KEY,"
@@ -45,11 +45,14 @@ const QStringList initialSchema = {
         " CDTIPOEVENTO VARCHAR(3) NOT NULL REFERENCES TIPOEVENTO (CDTIPOEVENTO),"
         " DTEVENTO %DATE% NOT NULL,"
         " DTFECHAORCA %DATE%,"
-        " VRTOTALOREV NUMERIC(15,2) NOT NULL,"
-        " VRPERCCOMIS NUMERIC(9,3),"
+        " VRTOTALOREV NUMERIC(13,2) NOT NULL CHECK (ABS(VRTOTALOREV) < 100000000000),"
+        " VRPERCCOMIS NUMERIC(5,3) CHECK (VRPERCCOMIS BETWEEN 0 AND 99.999),"
         " DSTITUORCEVE VARCHAR(100),"
         " IDTPRECEOREV VARCHAR(1),"
         " PRIMARY KEY (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE))"),
+    // Totals below 10^11 and percentages below 100 keep every commission
+    // product (cents x thousandths of a percent) inside 64-bit integers, in
+    // SQL as in C++; the checks make SQLite hold to that as PostgreSQL does.
     // The selections always name one branch and a period on one of the two
     // dates; these two indexes keep them to the rows of that branch and period.
     QStringLiteral("CREATE INDEX IX_ORCAEVENTO_EVENTO ON ORCAEVENTO (CDFILIAL, DTEVENTO)"),
@@ -91,7 +94,7 @@ const QStringList initialSchema = {
         " NRORCAEVENTO VARCHAR(10) NOT NULL,"
         " NRSEQORCAEVE VARCHAR(2) NOT NULL,"
         " NRCONTAPAGAR BIGINT NOT NULL REFERENCES CONTAPAGAR (NRCONTAPAGAR),"
-        " VRPERCCOMIS NUMERIC(9,3) NOT NULL,"
+        " VRPERCCOMIS NUMERIC(5,3) NOT NULL,"
         " VRCOMISSAO NUMERIC(15,2) NOT NULL,"
         " PRIMARY KEY (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE),"
         " FOREIGN KEY (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE)"
@@ -117,7 +120,7 @@ const QStringList initialSchema = {
         " CDFILIAL VARCHAR(4) NOT NULL,"
         " NRORCAEVENTO VARCHAR(10) NOT NULL,"
         " NRSEQORCAEVE VARCHAR(2) NOT NULL,"
-        " VRPERCCOMIS NUMERIC(9,3) NOT NULL,"
+        " VRPERCCOMIS NUMERIC(5,3) NOT NULL,"
         " VRCOMISSAO NUMERIC(15,2) NOT NULL,"
         " PRIMARY KEY (NRAUDITCOMISSAO, CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE))"),
 };

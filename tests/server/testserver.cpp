@@ -1,0 +1,117 @@
+#include "testserver.h"
+
+#include <httplib.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+const std::string TestServer::secretHeader = "X-Commission-Secret";
+
+TestServer::TestServer(const database::ConnectionString &where, const QString &secret)
+    : m_connections(std::make_unique<commission::ConnectionProvider>(where))
+{
+    commission::HttpSettings settings;
+    settings.port = 0;
+    settings.secret = secret;
+    settings.threads = 4;
+    m_server = std::make_unique<commission::CommissionHttpServer>(settings, *m_connections, [this](const QString &line) {
+        const QMutexLocker lock(&m_mutex);
+        m_log.append(line);
+    });
+    m_port = m_server->bind().value_or(0);
+    m_thread = std::thread([this] { m_server->run(); });
+}
+
+TestServer::~TestServer()
+{
+    m_server->stop();
+    m_thread.join();
+}
+
+QStringList TestServer::logLines() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_log;
+}
+
+namespace {
+
+TestServer::Reply postTo(int port, const std::string &path, const std::string &body,
+                         const std::map<std::string, std::string> &headers)
+{
+    httplib::Client client("127.0.0.1", port);
+    client.set_tcp_nodelay(true);
+    httplib::Headers sent;
+    for (const auto &[name, value] : headers)
+        sent.emplace(name, value);
+    const httplib::Result result = client.Post(path, sent, body, "application/json");
+    TestServer::Reply reply;
+    if (!result)
+        return reply;
+    reply.status = result->status;
+    const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
+    reply.result = answer.value(QStringLiteral("result"));
+    reply.error = answer.value(QStringLiteral("error")).toString();
+    return reply;
+}
+
+std::string callBody(const QJsonArray &arguments)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string callPath(const QString &method)
+{
+    return "/rdm/ORE09700.rdmManuComissao/" + method.toStdString();
+}
+
+}  // namespace
+
+TestServer::Reply TestServer::post(const std::string &path, const std::string &body,
+                                   const std::map<std::string, std::string> &headers) const
+{
+    return postTo(m_port, path, body, headers);
+}
+
+TestServer::Reply TestServer::call(const QString &method, const QJsonArray &arguments,
+                                   const std::map<std::string, std::string> &headers) const
+{
+    return postTo(m_port, callPath(method), callBody(arguments), headers);
+}
+
+TestServer::Reply TestServer::callPort(int port, const QString &method, const QJsonArray &arguments,
+                                       const std::map<std::string, std::string> &headers)
+{
+    return postTo(port, callPath(method), callBody(arguments), headers);
+}
+
+namespace args {
+
+QJsonValue text(const QString &value, bool byRef)
+{
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("text")}, {QStringLiteral("ref"), byRef},
+                       {QStringLiteral("value"), value}};
+}
+
+QJsonValue date(double days, bool byRef)
+{
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")}, {QStringLiteral("ref"), byRef},
+                       {QStringLiteral("value"), days}};
+}
+
+QJsonValue packet(const QJsonValue &packet)
+{
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("packet")}, {QStringLiteral("ref"), false},
+                       {QStringLiteral("value"), packet}};
+}
+
+QJsonArray listing(const QString &branch, const QString &salespeople, const QString &eventTypes,
+                   const QString &dateBase, const QString &everyoneEarns, double from, double to,
+                   const QString &status, bool salespersonByRef)
+{
+    return QJsonArray{text(branch, true),     text(salespeople, salespersonByRef), text(eventTypes, true),
+                      text(dateBase, false),  text(everyoneEarns, false),          date(from, true),
+                      date(to, true),         text(status, true)};
+}
+
+}  // namespace args

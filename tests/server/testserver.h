@@ -1,0 +1,61 @@
+#pragma once
+
+#include <commissionhttpserver.h>
+#include <connectionprovider.h>
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QMutex>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+
+// An in-process commission server on a free loopback port, with its log
+// lines kept for inspection, and a client for it.
+class TestServer {
+public:
+    TestServer(const database::ConnectionString &where, const QString &secret = QString());
+    ~TestServer();
+
+    int port() const { return m_port; }
+    QStringList logLines() const;
+
+    struct Reply {
+        int status = 0;
+        QJsonValue result;  // "result" of a 200 answer
+        QString error;      // "error" of any other
+    };
+    Reply call(const QString &method, const QJsonArray &arguments,
+               const std::map<std::string, std::string> &headers = {}) const;
+    // Any body, to any path.
+    Reply post(const std::string &path, const std::string &body,
+               const std::map<std::string, std::string> &headers = {}) const;
+    // A call to a server on another port of this machine.
+    static Reply callPort(int port, const QString &method, const QJsonArray &arguments,
+                          const std::map<std::string, std::string> &headers = {});
+
+    static const std::string secretHeader;
+
+private:
+    std::unique_ptr<commission::ConnectionProvider> m_connections;
+    std::unique_ptr<commission::CommissionHttpServer> m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable QMutex m_mutex;
+    QStringList m_log;
+};
+
+// Arguments as the screen sends them.
+namespace args {
+QJsonValue text(const QString &value, bool byRef);
+QJsonValue date(double days, bool byRef);
+QJsonValue packet(const QJsonValue &packet);
+// The eight listing arguments of GetVendedores / GetOrcamentos.
+QJsonArray listing(const QString &branch, const QString &salespeople, const QString &eventTypes,
+                   const QString &dateBase = QStringLiteral("EVENTO"), const QString &everyoneEarns = QStringLiteral("S"),
+                   double from = 45413, double to = 45443, const QString &status = QStringLiteral("N"),
+                   bool salespersonByRef = true);
+}  // namespace args
