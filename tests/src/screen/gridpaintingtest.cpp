@@ -1,10 +1,13 @@
 #include "amountcellpainter.h"
+#include "daycount.h"
+#include "fielddef.h"
 #include "gridpainting.h"
 #include "hostoperations.h"
 #include "screendatasets.h"
 #include "scripteddialogs.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
+#include "textcellpainter.h"
 
 #include <QApplication>
 #include <QMap>
@@ -169,6 +172,29 @@ private slots:
         const QString text = AmountCellPainter::format(1234.5);
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         QCOMPARE(text, QString("1,234.50"));
+    }
+
+    void shouldDrawTextCellsWithTheFieldsEditText_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("expected");
+        const int text = int(packet::FieldKind::Text), date = int(packet::FieldKind::DateTime);
+        const double day = packet::toDayCount(QDate(2024, 3, 15));
+        QTest::newRow("text") << text << QVariant("Cliente") << "Cliente";
+        QTest::newRow("null text") << text << QVariant() << "";
+        QTest::newRow("date") << date << QVariant(day) << "15/03/2024";
+        QTest::newRow("date and time") << date << QVariant(day + 0.5) << "15/03/2024 12:00:00";
+        QTest::newRow("no date") << date << QVariant(0.0) << "";
+        QTest::newRow("number, unformatted") << int(packet::FieldKind::Float) << QVariant(1234.5) << "1234,5";
+    }
+    void shouldDrawTextCellsWithTheFieldsEditText()
+    {
+        QFETCH(int, kind);
+        QFETCH(QVariant, value);
+        QFETCH(QString, expected);
+        const FieldDef field{.name = "F", .kind = packet::FieldKind(kind), .size = 50, .displayFormat = "0.00#,##"};
+        QCOMPARE(TextCellPainter::editText(field, value), expected);
     }
 
     void shouldPaintAmountsRightAlignedOrLeaveThemEmpty_data()
