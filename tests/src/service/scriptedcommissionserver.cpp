@@ -52,6 +52,10 @@ ScriptedCommissionServer::ScriptedCommissionServer() : m_server(std::make_unique
 
 ScriptedCommissionServer::~ScriptedCommissionServer()
 {
+    // stop() does nothing until the accept loop runs; wait for it, or a server
+    // that goes right after it came leaves the thread listening for ever.
+    while (!m_server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     m_server->stop();
     m_thread.join();
 }
