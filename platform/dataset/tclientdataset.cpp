@@ -279,7 +279,7 @@ void TClientDataSet::First()
         d->bof = d->eof = true;
         return;
     }
-    moveTo(0, true, false);
+    setCurrent(0, true, false);
 }
 
 void TClientDataSet::Next()
@@ -291,7 +291,7 @@ void TClientDataSet::Next()
         d->eof = true;
         return;
     }
-    moveTo(d->current + 1, false, false);
+    setCurrent(d->current + 1, false, false);
 }
 
 void TClientDataSet::Prior()
@@ -303,7 +303,7 @@ void TClientDataSet::Prior()
         d->eof = d->rows.isEmpty();
         return;
     }
-    moveTo(d->current - 1, false, false);
+    setCurrent(d->current - 1, false, false);
 }
 
 void TClientDataSet::Last()
@@ -314,7 +314,7 @@ void TClientDataSet::Last()
         d->bof = d->eof = true;
         return;
     }
-    moveTo(d->rows.size() - 1, false, true);
+    setCurrent(d->rows.size() - 1, false, true);
 }
 
 void TClientDataSet::MoveTo(int row)
@@ -323,7 +323,7 @@ void TClientDataSet::MoveTo(int row)
     if (row < 0 || row >= d->rows.size())
         failDataSet(QStringLiteral("Registro %1 fora do conjunto de %2 registros.").arg(row + 1).arg(d->rows.size()));
     postPending();
-    moveTo(row, false, false);
+    setCurrent(row, false, false);
 }
 
 void TClientDataSet::Edit()
@@ -466,7 +466,7 @@ void TClientDataSet::postPending()
         Post();
 }
 
-void TClientDataSet::moveTo(int row, bool bof, bool eof)
+void TClientDataSet::setCurrent(int row, bool bof, bool eof)
 {
     const bool moved = row != d->current;
     d->current = row;

@@ -37,8 +37,8 @@ public:
 // owner that needs the first row's detail runs its handler itself, once.
 // AfterScroll fires only when the current row really changed.
 //
-// Rows come only from packets: no operation inserts rows, so the insert state
-// is never entered by this class; Post and Cancel accept it for sets that do.
+// Rows come only from packets (no operation inserts rows), so the state Insert
+// exists for handlers that test "edit or insert" but is never entered.
 class DATASET_EXPORT TClientDataSet : public QObject {
     Q_OBJECT
 public:
@@ -114,7 +114,8 @@ public:
     std::function<void(TClientDataSet &)> AfterScroll;
 
 signals:
-    // Lower-level notifications used by TDataSource; controls listen there.
+    // The same notifications for listeners that are not controls: emitted after
+    // the data sources were told, and held back alike while controls are disabled.
     void stateChanged();
     void contentReset();          // rows replaced, opened or closed
     void rowChanged(int row);     // values of one row changed (edit, post, cancel)
@@ -129,7 +130,7 @@ private:
     void detachSource(TDataSource *source);
     void requireActive() const;
     void postPending();
-    void moveTo(int row, bool bof, bool eof);
+    void setCurrent(int row, bool bof, bool eof);
     void setState(State state);
     void notifyState();
     void notifyData(DataEvent event, int row = -1);

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -17,6 +18,7 @@
 struct FakeServiceHost::Private {
     httplib::Server server;
     std::thread thread;
+    std::atomic<bool> listenEnded = false;
     int port = 0;
     mutable std::mutex mutex;
     Answer answer;
@@ -51,13 +53,20 @@ FakeServiceHost::FakeServiceHost()
         response.set_content(answer.body.toStdString(), "application/json");
     });
     d->port = d->server.bind_to_any_port("127.0.0.1");
-    d->thread = std::thread([this] { d->server.listen_after_bind(); });
+    d->thread = std::thread([this] {
+        d->server.listen_after_bind();
+        d->listenEnded = true;
+    });
     // The socket already listens, so calls made before the accept loop runs
     // just wait in the backlog.
 }
 
 FakeServiceHost::~FakeServiceHost()
 {
+    // stop() does nothing until the accept loop runs: a host that goes right
+    // after it came would otherwise leave the thread listening for ever.
+    while (!d->server.is_running() && !d->listenEnded)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     d->server.stop();
     d->thread.join();
 }
