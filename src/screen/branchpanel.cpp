@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QShortcut>
 
 namespace {
 
@@ -109,6 +110,12 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
     btnFilial->FieldNome = QStringLiteral("NMFILIAL");
     btnFilial->Title = QStringLiteral("Filial");
     btnFilial->EmptyError = QStringLiteral("Não há filial cadastrada.");
+
+    // The lookup button takes no focus; F9 in the code field opens the list,
+    // so it is reachable from the keyboard as well.
+    auto *lookupKey = new QShortcut(QKeySequence(Qt::Key_F9), medCdFilial, nullptr, nullptr, Qt::WidgetShortcut);
+    lookupKey->setObjectName(QStringLiteral("lookupKey"));
+    QObject::connect(lookupKey, &QShortcut::activated, btnFilial, &QToolButton::click);
 }
 
 QString BranchPanel::code() const

@@ -24,11 +24,13 @@
 #include "dialogseam.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -80,6 +82,8 @@ struct TfrmManComis::Private {
     std::unique_ptr<GridPainting> painting;
     // The outcome of the last filter dialog, read by the panel's exit.
     int lastFilterOutcome = mrNone;
+    // The control that had the focus when the screen was closed.
+    QPointer<QWidget> focusAtClose;
 };
 
 TfrmManComis::TfrmManComis(QWidget *parent)
@@ -252,6 +256,11 @@ void TfrmManComis::wireHandlers()
     dbgPadrao->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
                                          int state) { d->painting->dbgPadraoDrawColumnCell(canvas, rect, col, column, state); };
 
+    // A tab page that hides while it holds the focus hands the focus to the
+    // page control (see eventFilter).
+    tshPadrao->installEventFilter(this);
+    tshOrcamento->installEventFilter(this);
+
     FocusChain &focus = FocusChain::instance();
     focus.setEnterHandler(medCdFilial, [this] { medCdFilialEnter(medCdFilial); });
     focus.setExitHandler(medCdFilial, [this] { medCdFilialExit(medCdFilial); });
@@ -270,6 +279,21 @@ void TfrmManComis::wireHandlers()
     pieces.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
     pieces.Habilita = [this] { Habilita(); };
     d->loader = std::make_unique<QuoteLoader>(pieces);
+}
+
+bool TfrmManComis::eventFilter(QObject *watched, QEvent *event)
+{
+    // Left alone, the toolkit would move the focus of a hidden page on to the
+    // next control in the window, which can be the branch code field: entering
+    // the branch panel that way would empty both lists on a mere change of tab.
+    const bool pageChange = pgcPadrao->isVisible();
+    if (event->type() == QEvent::Hide && pageChange && (watched == tshPadrao || watched == tshOrcamento)) {
+        auto *page = static_cast<QWidget *>(watched);
+        QWidget *focus = QApplication::focusWidget();
+        if (focus != nullptr && page->isAncestorOf(focus))
+            pgcPadrao->setFocus();
+    }
+    return TfrmPadraoGrid::eventFilter(watched, event);
 }
 
 // --- lifecycle ---------------------------------------------------------------
@@ -293,6 +317,7 @@ void TfrmManComis::FormCreate()
 void TfrmManComis::FormActivate()
 {
     TfrmPadraoGrid::FormActivate();
+    restoreFocusAfterClose();
     if (boPrimVez) {
         firstActivation();
         boPrimVez = false;
@@ -327,6 +352,18 @@ void TfrmManComis::FormClose()
 {
     TfrmPadraoGrid::FormClose();
     netManuComissao->setConnected(false);
+    d->focusAtClose = ActiveControl();
+}
+
+void TfrmManComis::restoreFocusAfterClose()
+{
+    // Shown again, the child window would otherwise put the focus on its first
+    // control, the branch code field, and entering the branch panel empties
+    // the lists: a screen brought back keeps the focus where the user left it.
+    if (QWidget *control = d->focusAtClose) {
+        d->focusAtClose = nullptr;
+        control->setFocus();
+    }
 }
 
 void TfrmManComis::netManuComissaoBeforeConnect(TNetConnection &connection)

@@ -97,10 +97,13 @@ protected:
     void FormActivate() override;
     void FormClose() override;
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void buildLayout();
     void wireHandlers();
     void firstActivation();
+    void restoreFocusAfterClose();
     void loadQuoteParameters();
 
     struct Private;
