@@ -2,12 +2,14 @@
 
 #include "branchpanel.h"
 #include "commissionservice.h"
+#include "commissionsettlement.h"
 #include "focuschain.h"
 #include "gridpainting.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "quoteloader.h"
+#include "quotemarking.h"
 #include "screencatalogue.h"
 #include "screendatasets.h"
 #include "screenpictures.h"
@@ -80,6 +82,8 @@ struct TfrmManComis::Private {
     std::unique_ptr<CommissionService> service;
     std::unique_ptr<QuoteLoader> loader;
     std::unique_ptr<GridPainting> painting;
+    std::unique_ptr<QuoteMarking> marking;
+    std::unique_ptr<CommissionSettlement> settlement;
     // The outcome of the last filter dialog, read by the panel's exit.
     int lastFilterOutcome = mrNone;
     // The control that had the focus when the screen was closed.
@@ -279,6 +283,23 @@ void TfrmManComis::wireHandlers()
     pieces.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
     pieces.Habilita = [this] { Habilita(); };
     d->loader = std::make_unique<QuoteLoader>(pieces);
+
+    d->marking =
+        std::make_unique<QuoteMarking>(QuoteMarking::Screen{dbgOrcamento, cdsOrcamentos, [this] { Habilita(); }});
+    dbgOrcamento->OnDblClick = [this] { dbgOrcamentoDblClick(dbgOrcamento); };
+    dbgOrcamento->OnCellClick = [this](const TDBGrid::TColumn &column) { dbgOrcamentoCellClick(column); };
+    dbgOrcamento->OnKeyDown = [this](int &key, Qt::KeyboardModifiers shift) {
+        dbgOrcamentoKeyDown(dbgOrcamento, key, shift);
+    };
+    dbgOrcamento->OnTitleClick = [this](const TDBGrid::TColumn &column) { dbgOrcamentoTitleClick(column); };
+    dbgOrcamento->OnKeyPress = [this](QChar &key) { dbgOrcamentoKeyPress(dbgOrcamento, key); };
+    dbgOrcamento->OnColEnter = [this] { dbgOrcamentoColEnter(dbgOrcamento); };
+    cdsOrcamentos->BeforePost = [this](TClientDataSet &dataSet) { cdsOrcamentosBeforePost(dataSet); };
+
+    d->settlement = std::make_unique<CommissionSettlement>(CommissionSettlement::Screen{
+        d->service.get(), cdsVendedores, cdsOrcamentos, msgPadrao, [this] { sbtVerificarClick(sbtVerificar); }});
+    connect(sbtConfirmar, &QToolButton::clicked, this, guarded([this] { sbtConfirmarClick(sbtConfirmar); }));
+    connect(sbtCancelar, &QToolButton::clicked, this, guarded([this] { sbtCancelarClick(sbtCancelar); }));
 }
 
 bool TfrmManComis::eventFilter(QObject *watched, QEvent *event)
@@ -483,6 +504,55 @@ void TfrmManComis::dbgPadraoEnter(QObject *)
 void TfrmManComis::dbgOrcamentoEnter(QObject *sender)
 {
     dbgPadraoEnter(sender);
+}
+
+// --- generating and cancelling -----------------------------------------------
+
+void TfrmManComis::sbtConfirmarClick(QObject *)
+{
+    d->settlement->sbtConfirmarClick();
+}
+
+void TfrmManComis::sbtCancelarClick(QObject *)
+{
+    d->settlement->sbtCancelarClick();
+}
+
+// --- marking -------------------------------------------------------------------
+
+void TfrmManComis::dbgOrcamentoDblClick(QObject *)
+{
+    d->marking->dbgOrcamentoDblClick();
+}
+
+void TfrmManComis::dbgOrcamentoCellClick(const TDBGrid::TColumn &column)
+{
+    d->marking->dbgOrcamentoCellClick(column);
+}
+
+void TfrmManComis::dbgOrcamentoKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
+{
+    d->marking->dbgOrcamentoKeyDown(key, shift);
+}
+
+void TfrmManComis::dbgOrcamentoTitleClick(const TDBGrid::TColumn &column)
+{
+    d->marking->dbgOrcamentoTitleClick(column);
+}
+
+void TfrmManComis::dbgOrcamentoKeyPress(QObject *, QChar &key)
+{
+    d->marking->dbgOrcamentoKeyPress(key);
+}
+
+void TfrmManComis::dbgOrcamentoColEnter(QObject *)
+{
+    d->marking->dbgOrcamentoColEnter();
+}
+
+void TfrmManComis::cdsOrcamentosBeforePost(TClientDataSet &dataSet)
+{
+    d->marking->cdsOrcamentosBeforePost(dataSet);
 }
 
 // --- loading -----------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tdbgrid.h"
 #include "tfrmpadraogrid.h"
 
 #include <QString>
@@ -15,11 +16,12 @@ class QToolButton;
 class TADOIBQuery;
 class TBtnPesquisa;
 class TClientDataSet;
-class TDBGrid;
 class TDataSource;
 class TNetConnection;
 class CommissionService;
 class QuoteLoader;
+class QuoteMarking;
+class CommissionSettlement;
 
 // The commission maintenance screen: the branch panel, the salesperson and
 // quote grids, and the commands that filter, refresh, search, generate and
@@ -75,6 +77,19 @@ public:
     // Entering either grid turns in-place editing off in both.
     void dbgPadraoEnter(QObject *sender);
     void dbgOrcamentoEnter(QObject *sender);
+
+    // Generating and cancelling the commission of the marked quotes.
+    void sbtConfirmarClick(QObject *sender);
+    void sbtCancelarClick(QObject *sender);
+
+    // Marking quotes on the quote grid.
+    void dbgOrcamentoDblClick(QObject *sender);
+    void dbgOrcamentoCellClick(const TDBGrid::TColumn &column);
+    void dbgOrcamentoKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
+    void dbgOrcamentoTitleClick(const TDBGrid::TColumn &column);
+    void dbgOrcamentoKeyPress(QObject *sender, QChar &key);
+    void dbgOrcamentoColEnter(QObject *sender);
+    void cdsOrcamentosBeforePost(TClientDataSet &dataSet);
 
     // Loading of salespeople and quotes.
     void DadosOrcamento();

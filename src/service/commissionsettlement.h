@@ -1,0 +1,52 @@
+#pragma once
+
+#include "commissionservice.h"
+#include "servicemessages.h"
+
+#include <functional>
+
+class TClientDataSet;
+class TMessages;
+
+// Generating and cancelling the commission of the marked quotes of the
+// current salesperson: after the user's confirmation the whole quote set goes
+// to the commission service, the answer is shown from the screen's catalogue
+// and the lists are reloaded, so they show what the server now holds.
+//
+// The busy indicator (kind 1) is on while a command runs and off on every way
+// out. An error of the service naming a parameter key ("N_PARAM_...") is shown
+// from the catalogue and ends the command without a reload; every other error
+// travels on unchanged to the handler guard's error display.
+class CommissionSettlement {
+public:
+    // What the commands touch on the screen.
+    struct Screen {
+        CommissionService *service = nullptr;
+        TClientDataSet *cdsVendedores = nullptr;
+        TClientDataSet *cdsOrcamentos = nullptr;
+        TMessages *msgPadrao = nullptr;
+        // The screen's refresh command: reloads salespeople and quotes.
+        std::function<void()> sbtVerificarClick;
+    };
+
+    explicit CommissionSettlement(Screen screen);
+
+    // Generates: asks, sends the quotes with the operator's code, shows
+    // success or the refusal, stops the indicator, then reloads.
+    void sbtConfirmarClick();
+    // Cancels: asks (only with marked quotes and listed salespeople), sends
+    // the quotes, reloads, then shows success and stops the indicator.
+    void sbtCancelarClick();
+
+private:
+    bool confirmed(const QString &questionKey) const;
+    void informSuccess(const QString &key) const;
+    void generate();
+    void showParameterError(const QString &errorText) const;
+
+    Screen m_screen;
+    ServiceMessages m_messages;
+    // A command in progress: a second one that reaches us meanwhile (from a
+    // nested event loop) sends nothing.
+    bool m_running = false;
+};
