@@ -27,6 +27,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -68,6 +69,22 @@ QLabel *checkImage(QWidget *toolbar, const char *name, int left, const QImage &p
     image->setGeometry(left, 8, 16, 16);
     image->setVisible(false);
     return image;
+}
+
+// The quote grid's columns. The mark column's title is a tick drawn by a
+// symbol font; where that font is not installed its letter would show
+// instead, so the title becomes the tick character in the screen's font.
+QVector<TDBGrid::TColumn> quoteColumns()
+{
+    QVector<TDBGrid::TColumn> columns = screendatasets::orcamentosColumns();
+    for (TDBGrid::TColumn &column : columns) {
+        if (column.fieldName == QLatin1String("IDCHECK") && column.hasTitleFont &&
+            !QFontDatabase::hasFamily(column.titleFont.family())) {
+            column.title = QStringLiteral("\u2713");
+            column.titleFont = sansSerif(11);
+        }
+    }
+    return columns;
 }
 
 void moveLeft(QWidget *widget, int left)
@@ -200,7 +217,7 @@ void TfrmManComis::buildLayout()
                              TDBGrid::dgCancelOnExit);
     dbgOrcamento->horizontalHeader()->setFont(sansSerif(11));
     dbgOrcamento->setDataSource(dtsOrcamento);
-    dbgOrcamento->setColumns(screendatasets::orcamentosColumns());
+    dbgOrcamento->setColumns(quoteColumns());
     scbOrca->setWidget(dbgOrcamento);
 
     // Navigator: the current salesperson's name.

@@ -4,6 +4,7 @@
 #include "tmessages.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -179,6 +180,12 @@ void ScreenLayoutTest::shouldListGridColumns()
     }
     QCOMPARE(actualFields, fields);
     QCOMPARE(actualWidths, widths);
+    if (grid == QLatin1String("dbgOrcamento")) {
+        // The tick of the symbol font, or the tick character where it is missing.
+        const bool symbolFont = QFontDatabase::hasFamily(QStringLiteral("Monotype Sorts"));
+        QCOMPARE(dbg->Column(0).title, symbolFont ? QStringLiteral("4") : QStringLiteral("\u2713"));
+        QCOMPARE(dbg->Column(0).alignment, Qt::Alignment(Qt::AlignCenter));
+    }
 }
 
 void ScreenLayoutTest::shouldOfferFilterAtEndOfMaintenanceMenuWithCtrlL()
