@@ -1,5 +1,6 @@
 #include "branchpanel.h"
 
+#include "commandglyphs.h"
 #include "fielddef.h"
 #include "hostoperations.h"
 #include "tadoibquery.h"
@@ -74,6 +75,7 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
     btnFilial->setObjectName(QStringLiteral("btnFilial"));
     btnFilial->setGeometry(107, 7, 21, 21);
     btnFilial->setToolTip(QStringLiteral("Pesquisar"));
+    btnFilial->setIcon(commandGlyph(CommandGlyph::Search));
 
     edtNmFilial = new QLineEdit(panel);
     edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
