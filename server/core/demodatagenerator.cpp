@@ -106,7 +106,7 @@ QString DemoDataGenerator::salespersonCode(int index) const
 double DemoDataGenerator::salespersonPercent(int index) const
 {
     // One in 25 salespeople has a default of 0 %: all their commission is zero.
-    return index % 25 == 24 ? 0.0 : 1.0 + (index % 11) * 0.5;
+    return index % 25 == 21 ? 0.0 : 1.0 + (index % 11) * 0.5;
 }
 
 void DemoDataGenerator::generate(const QSqlDatabase &db, const Progress &progress)
@@ -144,7 +144,8 @@ void DemoDataGenerator::writeSalespeople(const QSqlDatabase &db)
     for (int i = 0; i < m_size.salespeople; ++i) {
         const QString name = QStringLiteral("%1 %2").arg(firstNames[i % firstNames.size()],
                                                          surnames[(i / firstNames.size() + i) % surnames.size()]);
-        const bool withoutSupplier = i % 10 == 9;
+        // Spread over the branches (salesperson i sells in branch i mod branches).
+        const bool withoutSupplier = i % 9 == 2;
         const bool earnsNone = i % 8 == 7;
         salespeople.add({salespersonCode(i), name,
                          withoutSupplier ? nullText() : QVariant(QStringLiteral("FORN%1").arg(code(i + 1, 5))),
@@ -240,7 +241,7 @@ QVector<DemoDataGenerator::GeneratedQuote> DemoDataGenerator::writeQuotes(const 
 
         // Older closed quotes of salespeople who may have commission already
         // have it (a percentage of 0 would have been refused).
-        const bool mayHaveCommission = salesperson % 10 != 9 && salesperson % 8 != 7 && percentThousandths > 0;
+        const bool mayHaveCommission = salesperson % 9 != 2 && salesperson % 8 != 7 && percentThousandths > 0;
         if (generatedUntil.isValid() && !open && event < generatedUntil && mayHaveCommission && branch != m_size.branches - 1)
             generated.append({key, salespersonCode(salesperson), event, percentThousandths,
                               CommissionMath::commissionCents(totalCents, percentThousandths)});

@@ -80,10 +80,11 @@ void PayableRepository::removeCommissions(const QVector<QuoteKey> &keys)
         QVariantList values;
         values.reserve(count * 3);
         for (qsizetype i = start; i < start + count; ++i)
-            values << keys[i].branch << keys[i].number << keys[i].sequence;
+            QuoteKey::appendValues(values, keys[i]);
         SqlRunner::run(m_db,
-                       QStringLiteral("DELETE FROM ORCACOMISSAO WHERE (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE) IN (%1)")
-                           .arg(SqlRunner::rowPlaceholders(int(count), 3)),
+                       QuoteKey::keyTable(int(count))
+                           + QStringLiteral("DELETE FROM ORCACOMISSAO WHERE (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE)"
+                                            " IN (SELECT B, N, S FROM K)"),
                        values);
     }
 }

@@ -48,16 +48,15 @@ packet::Packet QuoteRepository::quotes(const QuoteFilter &filter, const QString 
 }
 
 template<typename Visit>
-void QuoteRepository::forKeyChunks(const QString &sqlBeforeKeys, const QVector<QuoteKey> &keys, Visit visit) const
+void QuoteRepository::forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys, Visit visit) const
 {
     for (qsizetype start = 0; start < keys.size(); start += keysPerStatement) {
         const qsizetype count = std::min<qsizetype>(keysPerStatement, keys.size() - start);
         QVariantList values;
         values.reserve(count * 3);
         for (qsizetype i = start; i < start + count; ++i)
-            values << keys[i].branch << keys[i].number << keys[i].sequence;
-        QSqlQuery query = SqlRunner::run(
-            m_db, sqlBeforeKeys + QStringLiteral(" IN (%1)").arg(SqlRunner::rowPlaceholders(int(count), 3)), values);
+            QuoteKey::appendValues(values, keys[i]);
+        QSqlQuery query = SqlRunner::run(m_db, QuoteKey::keyTable(int(count)) + sqlAfterKeys, values);
         while (query.next())
             visit(query);
     }
@@ -67,8 +66,8 @@ QHash<QuoteKey, StoredQuote> QuoteRepository::findQuotes(const QVector<QuoteKey>
 {
     QHash<QuoteKey, StoredQuote> found;
     const QString sql = QStringLiteral("SELECT Q.CDFILIAL, Q.NRORCAEVENTO, Q.NRSEQORCAEVE, Q.CDVENDEDOR,"
-                                       " Q.DTFECHAORCA, %1 FROM ORCAEVENTO Q"
-                                       " WHERE (Q.CDFILIAL, Q.NRORCAEVENTO, Q.NRSEQORCAEVE)")
+                                       " Q.DTFECHAORCA, %1 FROM K JOIN ORCAEVENTO Q ON Q.CDFILIAL = K.B"
+                                       " AND Q.NRORCAEVENTO = K.N AND Q.NRSEQORCAEVE = K.S")
                             .arg(CommissionMath::sqlCents(QStringLiteral("Q.VRTOTALOREV")));
     forKeyChunks(sql, keys, [&found](const QSqlQuery &query) {
         StoredQuote quote;
@@ -85,7 +84,8 @@ QVector<QuoteCommission> QuoteRepository::generatedCommissions(const QVector<Quo
 {
     QVector<QuoteCommission> found;
     const QString sql = QStringLiteral("SELECT L.CDFILIAL, L.NRORCAEVENTO, L.NRSEQORCAEVE, L.NRCONTAPAGAR, %1, %2"
-                                       " FROM ORCACOMISSAO L WHERE (L.CDFILIAL, L.NRORCAEVENTO, L.NRSEQORCAEVE)")
+                                       " FROM K JOIN ORCACOMISSAO L ON L.CDFILIAL = K.B AND L.NRORCAEVENTO = K.N"
+                                       " AND L.NRSEQORCAEVE = K.S")
                             .arg(CommissionMath::sqlThousandths(QStringLiteral("L.VRPERCCOMIS")),
                                  CommissionMath::sqlCents(QStringLiteral("L.VRCOMISSAO")));
     forKeyChunks(sql, keys, [&found](const QSqlQuery &query) {

@@ -27,9 +27,10 @@ public:
     QVector<QuoteCommission> generatedCommissions(const QVector<QuoteKey> &keys) const;
 
 private:
-    // Runs a statement whose WHERE ends with a key list, in chunks.
+    // Runs a statement that joins the key table K (QuoteKey::keyTable), in
+    // chunks of keys.
     template<typename Visit>
-    void forKeyChunks(const QString &sqlBeforeKeys, const QVector<QuoteKey> &keys, Visit visit) const;
+    void forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys, Visit visit) const;
 
     QSqlDatabase m_db;
 };

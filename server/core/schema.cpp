@@ -54,9 +54,13 @@ const QStringList initialSchema = {
     // product (cents x thousandths of a percent) inside 64-bit integers, in
     // SQL as in C++; the checks make SQLite hold to that as PostgreSQL does.
     // The selections always name one branch and a period on one of the two
-    // dates; these two indexes keep them to the rows of that branch and period.
-    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_EVENTO ON ORCAEVENTO (CDFILIAL, DTEVENTO)"),
-    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_FECHAMENTO ON ORCAEVENTO (CDFILIAL, DTFECHAORCA)"),
+    // dates. These indexes lead with exactly that and then carry every column
+    // the salespeople listing reads, so it is answered from the index alone,
+    // a few pages read in order instead of one table page per quote.
+    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_EVENTO ON ORCAEVENTO (CDFILIAL, DTEVENTO, CDVENDEDOR,"
+                   " DTFECHAORCA, CDTIPOEVENTO, VRTOTALOREV, VRPERCCOMIS, NRORCAEVENTO, NRSEQORCAEVE)"),
+    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_FECHAMENTO ON ORCAEVENTO (CDFILIAL, DTFECHAORCA, CDVENDEDOR,"
+                   " DTEVENTO, CDTIPOEVENTO, VRTOTALOREV, VRPERCCOMIS, NRORCAEVENTO, NRSEQORCAEVE)"),
     QStringLiteral(
         "CREATE TABLE PARAMORCAEVE ("
         " NRPARAMORCAEVE INTEGER NOT NULL PRIMARY KEY CHECK (NRPARAMORCAEVE = 1),"

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QString>
+
+#include <memory>
+
+namespace httplib {
+class Client;
+}
+
+// A keep-alive HTTP client for the commission server, as the screen's
+// connection uses it.
+class BenchClient {
+public:
+    explicit BenchClient(int port);
+    ~BenchClient();
+
+    // The call's result; raises std::runtime_error for anything but 200.
+    QJsonValue call(const QString &method, const QJsonArray &arguments);
+
+    static QJsonValue text(const QString &value, bool byRef);
+    static QJsonValue date(double days, bool byRef);
+    static QJsonValue packet(const QJsonValue &packet);
+
+private:
+    std::unique_ptr<httplib::Client> m_client;
+};
