@@ -3,6 +3,7 @@
 #include "branchpanel.h"
 #include "commissionservice.h"
 #include "commissionsettlement.h"
+#include "dialogseam.h"
 #include "focuschain.h"
 #include "gridpainting.h"
 #include "handlerguard.h"
@@ -23,7 +24,6 @@
 #include "tfrmfiltromanucomissao.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
-#include "dialogseam.h"
 
 #include <QAction>
 #include <QApplication>
