@@ -33,7 +33,7 @@ void BulkInserter::add(const QVariantList &row)
         if (!m_fullStatement->prepare(statement(m_rowsPerStatement)))
             throw SqlRunner::failure(m_db, m_fullStatement->lastError(), statement(1));
     }
-    write(*m_fullStatement, m_rowsPerStatement);
+    write(*m_fullStatement);
 }
 
 void BulkInserter::finish()
@@ -44,16 +44,15 @@ void BulkInserter::finish()
     QSqlQuery query(m_db);
     if (!query.prepare(statement(rows)))
         throw SqlRunner::failure(m_db, query.lastError(), statement(1));
-    write(query, rows);
+    write(query);
 }
 
-void BulkInserter::write(QSqlQuery &query, int rows)
+void BulkInserter::write(QSqlQuery &query)
 {
     for (int i = 0; i < m_pending.size(); ++i)
         query.bindValue(i, m_pending[i]);
     if (!query.exec())
         throw SqlRunner::failure(m_db, query.lastError(), statement(1));
-    m_written += rows;
     m_pending.clear();
 }
 

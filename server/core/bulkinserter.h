@@ -20,11 +20,9 @@ public:
     void add(const QVariantList &row);  // raises ServiceError
     void finish();                      // writes the rows still pending
 
-    qint64 rowsWritten() const { return m_written; }
-
 private:
     QString statement(int rows) const;
-    void write(QSqlQuery &query, int rows);
+    void write(QSqlQuery &query);
 
     QSqlDatabase m_db;
     QString m_table;
@@ -32,7 +30,6 @@ private:
     int m_rowsPerStatement;
     QVariantList m_pending;
     std::optional<QSqlQuery> m_fullStatement;
-    qint64 m_written = 0;
 };
 
 }  // namespace commission

@@ -96,7 +96,8 @@ packet::Packet CallArguments::packet(int index, const QString &name) const
     // The row count is checked before decoding, so an oversized packet costs
     // no more than reading it.
     if (json.toObject().value(QStringLiteral("rows")).toArray().size() > maxPacketRows)
-        refuse(QStringLiteral("%1 com mais de %2 linhas.").arg(describe(index, name)).arg(maxPacketRows));
+        throw ServiceError(ServiceError::Kind::TooLarge,
+                           QStringLiteral("%1 com mais de %2 linhas.").arg(describe(index, name)).arg(maxPacketRows));
     try {
         return packet::fromJson(json);
     } catch (const packet::PacketError &error) {

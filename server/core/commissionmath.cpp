@@ -9,11 +9,6 @@ constexpr qint64 centsPerPercentUnit = 100000;  // 100 (percent) x 1000 (thousan
 constexpr double largestPercent = 1000.0;
 }  // namespace
 
-qint64 CommissionMath::toCents(double amount)
-{
-    return std::llround(amount * 100.0);
-}
-
 std::optional<qint64> CommissionMath::toThousandths(double percent)
 {
     if (!std::isfinite(percent) || std::fabs(percent) > largestPercent)

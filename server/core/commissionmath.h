@@ -17,7 +17,6 @@ public:
     static constexpr qint64 minPercent = 1;
     static constexpr qint64 maxPercent = 99990;
 
-    static qint64 toCents(double amount);
     // nullopt beyond +-1000 %: never a valid percentage, kept away from overflow.
     static std::optional<qint64> toThousandths(double percent);
     static qint64 commissionCents(qint64 totalCents, qint64 percentThousandths);

@@ -16,7 +16,6 @@ public:
     static SqlDialect of(const QSqlDatabase &db);
     explicit SqlDialect(Engine engine) : m_engine(engine) {}
 
-    Engine engine() const { return m_engine; }
     bool isPostgres() const { return m_engine == Engine::Postgres; }
 
     // Row locks for read-then-write sequences; SQLite locks the whole

@@ -68,7 +68,8 @@ private slots:
     void shouldAnswerMissingParameterKeysWith422();
     void shouldAnswerUnknownPathsWith404_data();
     void shouldAnswerUnknownPathsWith404();
-    void shouldRefuseAnOversizedBodyWith413();
+    void shouldRefuseOversizedRequestsWith413_data();
+    void shouldRefuseOversizedRequestsWith413();
     void shouldRequireTheSecretAndChangeNothingWithoutIt_data();
     void shouldRequireTheSecretAndChangeNothingWithoutIt();
     void shouldLogOneLinePerCall();
@@ -217,16 +218,6 @@ void CommissionHttpTest::shouldRefuseMalformedRequestsAndKeepServing_data()
     QTest::newRow("no operator") << generate << call(generation({{1, 5}}, QString()));
     QTest::newRow("operator too long") << generate << call(generation({{1, 5}}, QString(21, QLatin1Char('X'))));
     QTest::newRow("marked quote twice") << generate << call(generation({{1, 5}, {1, 6}}));
-    QJsonObject tooManyRows = packet::toJson(CommissionFixture::quotesPacket({}));
-    QJsonArray manyRows;
-    const QJsonArray emptyRow = QJsonArray{QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(),
-                                           QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(),
-                                           QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()};
-    for (int i = 0; i <= 100000; ++i)
-        manyRows.append(emptyRow);
-    tooManyRows[QStringLiteral("rows")] = manyRows;
-    QTest::newRow("more than 100,000 rows") << generate
-                                            << call({args::packet(tooManyRows), args::text(QStringLiteral("OP7"), false)});
 }
 
 void CommissionHttpTest::shouldRefuseMalformedRequestsAndKeepServing()
@@ -322,10 +313,33 @@ void CommissionHttpTest::shouldAnswerUnknownPathsWith404()
     QVERIFY(!reply.error.isEmpty());
 }
 
-void CommissionHttpTest::shouldRefuseAnOversizedBodyWith413()
+void CommissionHttpTest::shouldRefuseOversizedRequestsWith413_data()
 {
-    const std::string body = "{\"args\": [\"" + std::string(9 << 20, 'x') + "\"]}";
-    const TestServer::Reply reply = m_server->post("/rdm/ORE09700.rdmManuComissao/GetParamOrcaEve", body);
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<QByteArray>("body");
+
+    QTest::newRow("body over 8 MiB") << "GetParamOrcaEve"
+                                     << "{\"args\": [\"" + QByteArray(9 << 20, 'x') + "\"]}";
+    QJsonObject tooManyRows = packet::toJson(CommissionFixture::quotesPacket({}));
+    QJsonArray rows;
+    const QJsonArray emptyRow(QJsonArray{QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(),
+                                         QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(),
+                                         QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue(), QJsonValue()});
+    for (int i = 0; i <= 100000; ++i)
+        rows.append(emptyRow);
+    tooManyRows[QStringLiteral("rows")] = rows;
+    const QJsonArray arguments{args::packet(tooManyRows), args::text(QStringLiteral("OP7"), false)};
+    QTest::newRow("packet over 100,000 rows")
+        << "SetComissao" << QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
+}
+
+void CommissionHttpTest::shouldRefuseOversizedRequestsWith413()
+{
+    QFETCH(QString, method);
+    QFETCH(QByteArray, body);
+
+    const TestServer::Reply reply =
+        m_server->post("/rdm/ORE09700.rdmManuComissao/" + method.toStdString(), body.toStdString());
     QCOMPARE(reply.status, 413);
     QVERIFY(!reply.error.isEmpty());
     QCOMPARE(m_server->call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);

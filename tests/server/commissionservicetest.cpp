@@ -5,6 +5,7 @@
 #include <connectionprovider.h>
 #include <daycount.h>
 #include <recordsetlayouts.h>
+#include <schema.h>
 #include <serviceerror.h>
 #include <sqlvalues.h>
 #include <writetransaction.h>
@@ -68,6 +69,7 @@ private slots:
     void cleanup();
     void cleanupTestCase();
 
+    void shouldMigrateOnceAndLeaveAMigratedDatabaseAlone();
     void shouldListSalespeopleBySelectionRules_data();
     void shouldListSalespeopleBySelectionRules();
     void shouldListQuotesOfOneSalesperson_data();
@@ -137,6 +139,17 @@ void CommissionServiceTest::expectNothingWritten()
     QCOMPARE(data.count(QStringLiteral("ORCACOMISSAO")), 2);
     QCOMPARE(data.count(QStringLiteral("AUDITCOMISSAO")), 0);
     QCOMPARE(data.count(QStringLiteral("AUDITCOMISSAOORC")), 0);
+}
+
+void CommissionServiceTest::shouldMigrateOnceAndLeaveAMigratedDatabaseAlone()
+{
+    const QSqlDatabase db = m_connections->database();
+    QCOMPARE(commission::Schema::version(db), commission::Schema::latestVersion());
+    commission::Schema::migrate(db);
+    commission::Schema::migrate(db);
+    QCOMPARE(commission::Schema::version(db), commission::Schema::latestVersion());
+    QCOMPARE(fixture().count(QStringLiteral("SCHEMAVERSAO")), commission::Schema::latestVersion());
+    QCOMPARE(fixture().count(QStringLiteral("ORCAEVENTO")), 12);
 }
 
 void CommissionServiceTest::shouldListSalespeopleBySelectionRules_data()
