@@ -76,7 +76,11 @@ void CommissionHttpServer::Private::configure()
     const int threads = settings.threads;
     server.new_task_queue = [threads] { return new httplib::ThreadPool(size_t(threads)); };
     server.set_tcp_nodelay(true);
+    // A kept-alive connection holds its worker while it waits for the next
+    // request; a short wait keeps a screen's burst of calls on one connection
+    // without letting idle screens hold the workers.
     server.set_keep_alive_max_count(1000);
+    server.set_keep_alive_timeout(2);
     server.set_payload_max_length(size_t(settings.maxBodyBytes));
     server.set_pre_routing_handler([this](const httplib::Request &request, httplib::Response &response) {
         return checkSecret(request, response);

@@ -15,7 +15,7 @@ struct HttpSettings {
     QString listenAddress = QStringLiteral("127.0.0.1");
     int port = 8211;              // 0: any free port
     QString secret;               // required in X-Commission-Secret when not empty
-    int threads = 8;              // worker threads, each with its own database connection
+    int threads = 16;             // worker threads, each with its own database connection
     qint64 maxBodyBytes = 8 << 20;
 };
 

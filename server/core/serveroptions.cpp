@@ -39,7 +39,7 @@ QString ServerOptions::usage()
         "  --port PORTA       porta (padrão 8211; 0 escolhe uma livre)\n"
         "  --secret SEGREDO   segredo compartilhado exigido em X-Commission-Secret\n"
         "                     (ou COMMISSION_SERVER_SECRET); obrigatório fora do loopback\n"
-        "  --threads N        threads de atendimento (padrão 8)\n"
+        "  --threads N        threads de atendimento (padrão 16)\n"
         "  --create-demo      cria o banco de demonstração e termina\n");
 }
 

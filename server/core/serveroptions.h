@@ -15,7 +15,7 @@ struct ServerOptions {
     QString listenAddress = QStringLiteral("127.0.0.1");
     int port = 8211;
     QString secret;
-    int threads = 8;
+    int threads = 16;
     bool createDemo = false;
     bool showHelp = false;
 

@@ -300,19 +300,19 @@ void CommissionRulesTest::shouldReadTheCommandLine_data()
     QTest::addColumn<bool>("valid");
     QTest::addColumn<QString>("expected");  // database|listen|port|secret|threads|demo
 
-    QTest::newRow("defaults") << QStringList() << "" << true << "commission.db|127.0.0.1|8211||8|0";
+    QTest::newRow("defaults") << QStringList() << "" << true << "commission.db|127.0.0.1|8211||16|0";
     QTest::newRow("PostgreSQL and port") << QStringList{"--database", "postgresql://u@h:5432/c", "--port", "9000"} << ""
-                                         << true << "postgresql://u@h:5432/c|127.0.0.1|9000||8|0";
+                                         << true << "postgresql://u@h:5432/c|127.0.0.1|9000||16|0";
     QTest::newRow("demo") << QStringList{"--database", "demo.db", "--create-demo"} << "" << true
-                          << "demo.db|127.0.0.1|8211||8|1";
+                          << "demo.db|127.0.0.1|8211||16|1";
     QTest::newRow("beyond loopback with secret") << QStringList{"--listen", "0.0.0.0", "--secret", "abc"} << "" << true
-                                                 << "commission.db|0.0.0.0|8211|abc|8|0";
+                                                 << "commission.db|0.0.0.0|8211|abc|16|0";
     QTest::newRow("secret from the environment") << QStringList{"--listen", "10.0.0.5"} << "env" << true
-                                                 << "commission.db|10.0.0.5|8211|env|8|0";
+                                                 << "commission.db|10.0.0.5|8211|env|16|0";
     QTest::newRow("option before environment") << QStringList{"--secret", "opt"} << "env" << true
-                                               << "commission.db|127.0.0.1|8211|opt|8|0";
+                                               << "commission.db|127.0.0.1|8211|opt|16|0";
     QTest::newRow("loopback by name") << QStringList{"--listen", "localhost"} << "" << true
-                                      << "commission.db|localhost|8211||8|0";
+                                      << "commission.db|localhost|8211||16|0";
     QTest::newRow("beyond loopback without secret") << QStringList{"--listen", "0.0.0.0"} << "" << false << "";
     QTest::newRow("port not a number") << QStringList{"--port", "http"} << "" << false << "";
     QTest::newRow("port too high") << QStringList{"--port", "70000"} << "" << false << "";
