@@ -1,0 +1,366 @@
+#include "../../server/commissionfixture.h"
+#include "../../server/testdatabase.h"
+#include "../../server/testserver.h"
+
+// Brings in the screen's CommissionService from beside it: the server's
+// folder has a header of the same name.
+#include "commissionsettlement.h"
+#include "daycount.h"
+#include "hostoperations.h"
+#include "modulestate.h"
+#include "screencatalogue.h"
+#include "scripteddialogs.h"
+#include "session.h"
+#include "tclientdataset.h"
+#include "tdbgrid.h"
+#include "tfrmmancomis.h"
+#include "tmessages.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+#include <utility>
+
+using namespace Cli_ORE09700;
+
+namespace {
+
+const QString generateQuestion = QStringLiteral("Deseja gerar contas para todos os orçamentos marcados?");
+const QString generated = QStringLiteral("Comissão gerada com sucesso.");
+const QString cancelQuestion = QStringLiteral("Deseja cancelar as contas dos orçamentos marcados?");
+const QString cancelled = QStringLiteral("Cancelamento das comissões realizado com sucesso.");
+const QString noSupplier = QStringLiteral("Não há fornecedor cadastrado para o vendedor. Operação bloqueada.");
+const QString payablePaid = QStringLiteral("Conta a pagar não pode ser cancelada, a conta já foi baixada.");
+const QString allZero =
+    QStringLiteral("Nenhuma comissão foi gerada, pois o valor da comissão dos orçamentos é igual a zero.");
+
+// Scripted dialogs that also note, for every dialog, how many reloads the
+// server had answered by then, and may act while a question is open.
+class RecordingDialogs : public ScriptedDialogs {
+public:
+    std::function<int()> reloadsSoFar;
+    std::function<void(const QString &text)> whileShown;
+    QList<int> reloadsAtDialog;
+
+    int messageDlg(const QString &text, MsgDlgType type, int buttons) override
+    {
+        note(text);
+        return ScriptedDialogs::messageDlg(text, type, buttons);
+    }
+    void showError(const QString &text) override
+    {
+        note(text);
+        ScriptedDialogs::showError(text);
+    }
+
+private:
+    void note(const QString &text)
+    {
+        reloadsAtDialog.append(reloadsSoFar());
+        if (whileShown)
+            whileShown(text);
+    }
+};
+
+}  // namespace
+
+// Generation and cancellation on the real screen against the real commission
+// server over an SQLite fixture (see CommissionFixture): branch 0001, May 2024
+// by event date.
+class CommissionSettlementTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void shouldShowWhatTheServerDidAndReloadAsItRequires_data();
+    void shouldShowWhatTheServerDidAndReloadAsItRequires();
+    void shouldGenerateOnlyTheMarkedQuotes();
+    void shouldGenerateOnceWhenTheCommandComesAgain_data();
+    void shouldGenerateOnceWhenTheCommandComesAgain();
+    void shouldReportAServerGoneDuringGeneration();
+    void shouldTakeTextsOfServiceKeysFromTheCatalogue_data();
+    void shouldTakeTextsOfServiceKeysFromTheCatalogue();
+
+private:
+    void openScreen(const QString &status);
+    void showQuotesOf(const QString &salesperson);
+    void clickMark(int row);
+    int calls(const QString &method) const;
+    qint64 commissions() const { return fixture().count(QStringLiteral("ORCACOMISSAO")); }
+    CommissionFixture fixture() const { return CommissionFixture(m_connections->database()); }
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<commission::ConnectionProvider> m_connections;
+    std::unique_ptr<TestServer> m_server;
+    std::unique_ptr<RecordingDialogs> m_dialogs;
+    std::unique_ptr<TfrmManComis> m_screen;
+};
+
+void CommissionSettlementTest::initTestCase()
+{
+    m_database = std::make_unique<TestDatabase>(TestDatabase::Backend::Sqlite, QStringLiteral("settlement_test"));
+}
+
+void CommissionSettlementTest::init()
+{
+    m_database->reset();
+    m_connections = std::make_unique<commission::ConnectionProvider>(m_database->where());
+    fixture().write();
+    m_server = std::make_unique<TestServer>(m_database->where());
+    QVERIFY(m_server->port() > 0);
+
+    SessionValues session;
+    session.branchCode = QStringLiteral("0001");
+    session.branchFixed = true;
+    session.serverPort = m_server->port();
+    session.operatorCode = QStringLiteral("OP7");
+    Session::set(session);
+
+    m_dialogs = std::make_unique<RecordingDialogs>();
+    m_dialogs->reloadsSoFar = [this] { return calls(QStringLiteral("GetVendedores")); };
+}
+
+void CommissionSettlementTest::cleanup()
+{
+    m_screen.reset();
+    m_dialogs.reset();
+    m_server.reset();
+    m_connections.reset();
+    Filtro = TFiltro();
+    boFiltro = false;
+    boPrimVez = false;
+    inContOrcamento = 0;
+}
+
+// The screen after a confirmed filter for the status: salespeople listed and
+// the first one's quotes loaded.
+void CommissionSettlementTest::openScreen(const QString &status)
+{
+    m_screen = std::make_unique<TfrmManComis>();
+    QVERIFY(m_screen->create());
+    boPrimVez = false;
+    boFiltro = false;
+    Filtro.stCdFilial = QStringLiteral("0001");
+    Filtro.dtDePeriodo = packet::toDayCount(QDate(2024, 5, 1));
+    Filtro.dtAtePeriodo = packet::toDayCount(QDate(2024, 5, 31));
+    Filtro.Comissao.stGerada = status;
+    SetChildEnabled(m_screen->panManComis, false);
+    m_screen->cdsParamOrcaEve->loadFromPacket(m_screen->service().GetParamOrcaEve());
+    m_screen->showScreen();
+    QApplication::setActiveWindow(m_screen->window());
+    QVERIFY(QTest::qWaitForWindowActive(m_screen->window()));
+    m_screen->sbtVerificarClick(m_screen->sbtVerificar);
+}
+
+// Moves to the salesperson and onto the quote grid, where the quotes come
+// all marked; the user unmarks and marks the first one again, as the
+// commands are offered only once marking ran on the quote grid.
+void CommissionSettlementTest::showQuotesOf(const QString &salesperson)
+{
+    TClientDataSet &salespeople = *m_screen->cdsVendedores;
+    for (salespeople.First(); !salespeople.Eof(); salespeople.Next()) {
+        if (salespeople.AsString(QStringLiteral("NMFANVEN")) == salesperson)
+            break;
+    }
+    QVERIFY2(!salespeople.Eof(), qPrintable(salesperson));
+    m_screen->pgcPadrao->setCurrentWidget(m_screen->tshOrcamento);
+    m_screen->dbgOrcamento->setFocus();
+    clickMark(0);
+    clickMark(0);
+    QCOMPARE(inContOrcamento, m_screen->cdsOrcamentos->RecordCount());
+}
+
+void CommissionSettlementTest::clickMark(int row)
+{
+    TDBGrid &grid = *m_screen->dbgOrcamento;
+    const QModelIndex cell = grid.model()->index(row, IndiceCol(&grid, QStringLiteral("IDCHECK")));
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
+}
+
+int CommissionSettlementTest::calls(const QString &method) const
+{
+    if (!m_server)
+        return -1;
+    return int(m_server->logLines().filter(QLatin1Char(' ') + method + QLatin1Char(' ')).size());
+}
+
+void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("salesperson");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<int>("reloads");           // after the command
+    QTest::addColumn<int>("reloadsBeforeLast"); // when the last dialog showed
+    QTest::addColumn<int>("commissionsAdded");
+
+    QTest::newRow("generated, success before the reload")
+        << "N" << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1 << 0 << 2;
+    QTest::newRow("cancelled, success after the reload")
+        << "S" << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1 << -1;
+    QTest::newRow("salesperson without supplier, no reload")
+        << "N" << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0 << 0 << 0;
+    QTest::newRow("paid payable, no reload")
+        << "S" << "Fábio Nunes" << int(mrYes) << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0;
+    QTest::newRow("refused, then reloaded")
+        << "N" << "Elisa Rocha" << int(mrYes) << QStringList{generateQuestion, allZero} << 1 << 0 << 0;
+    QTest::newRow("generation declined, reloaded")
+        << "N" << "Ana Souza" << int(mrNo) << QStringList{generateQuestion} << 1 << 0 << 0;
+    QTest::newRow("cancellation declined, reloaded")
+        << "S" << "Ana Souza" << int(mrNo) << QStringList{cancelQuestion} << 1 << 0 << 0;
+}
+
+void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, salesperson);
+    QFETCH(int, answer);
+    QFETCH(QStringList, shown);
+    QFETCH(int, reloads);
+    QFETCH(int, reloadsBeforeLast);
+    QFETCH(int, commissionsAdded);
+    openScreen(status);
+    showQuotesOf(salesperson);
+    const bool generating = status == QLatin1String("N");
+    QToolButton *command = generating ? m_screen->sbtConfirmar : m_screen->sbtCancelar;
+    QVERIFY(command->isEnabled());
+    const int reloadsBefore = calls(QStringLiteral("GetVendedores"));
+    const qint64 commissionsBefore = commissions();
+    m_dialogs->answers.enqueue(answer);
+
+    QTest::mouseClick(command, Qt::LeftButton);
+
+    QCOMPARE(m_dialogs->messages(), shown);
+    QCOMPARE(calls(QStringLiteral("GetVendedores")), reloadsBefore + reloads);
+    QCOMPARE(m_dialogs->reloadsAtDialog.last(), reloadsBefore + reloadsBeforeLast);
+    QCOMPARE(commissions(), commissionsBefore + commissionsAdded);
+    QCOMPARE(calls(generating ? QStringLiteral("SetComissao") : QStringLiteral("SetCancelaComissao")),
+             answer == mrYes ? 1 : 0);
+    QVERIFY(!BusyIndicatorShown());
+    if (reloads > 0) {
+        // The lists are what the server now holds: the settled quotes left
+        // the listing of their status.
+        QCOMPARE(m_screen->pgcPadrao->currentWidget(), m_screen->tshPadrao);
+        QCOMPARE(inContOrcamento, m_screen->cdsOrcamentos->RecordCount());
+    }
+}
+
+void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
+{
+    openScreen(QStringLiteral("N"));
+    showQuotesOf(QStringLiteral("Ana Souza"));
+    clickMark(1);  // the credit quote 0000000009 stays as it is
+
+    QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+
+    QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated}));
+    // One payable for the operator, for the marked quote's 5 % of 1000.00.
+    const QVariant payable = fixture().value(
+        QStringLiteral("SELECT VRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001' AND CDOPERADOR = 'OP7'"));
+    QCOMPARE(payable.toDouble(), 50.0);
+    // Reloaded: Ana keeps only the quote she did not mark.
+    QCOMPARE(m_screen->cdsVendedores->AsString(QStringLiteral("NMFANVEN")), QStringLiteral("Ana Souza"));
+    QCOMPARE(m_screen->cdsOrcamentos->RecordCount(), 1);
+    QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000009"));
+}
+
+void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain_data()
+{
+    QTest::addColumn<bool>("whileAsking");
+    QTest::newRow("double click on the button") << false;
+    QTest::newRow("click while the question is open") << true;
+}
+
+void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain()
+{
+    QFETCH(bool, whileAsking);
+    openScreen(QStringLiteral("N"));
+    showQuotesOf(QStringLiteral("Ana Souza"));
+    QToolButton *generate = m_screen->sbtConfirmar;
+    if (whileAsking) {
+        // The command itself, as the button (which ignores a click while it
+        // is still reporting one) would not pass it on.
+        m_dialogs->whileShown = [this, again = true](const QString &text) mutable {
+            if (text == generateQuestion && std::exchange(again, false))
+                m_screen->sbtConfirmarClick(m_screen->sbtConfirmar);
+        };
+    }
+    const qint64 commissionsBefore = commissions();
+
+    QTest::mouseClick(generate, Qt::LeftButton);
+    QTest::mouseClick(generate, Qt::LeftButton);
+
+    QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated}));
+    QCOMPARE(calls(QStringLiteral("SetComissao")), 1);
+    QCOMPARE(commissions(), commissionsBefore + 2);
+    QVERIFY(!generate->isEnabled());
+}
+
+void CommissionSettlementTest::shouldReportAServerGoneDuringGeneration()
+{
+    openScreen(QStringLiteral("N"));
+    showQuotesOf(QStringLiteral("Ana Souza"));
+    m_dialogs->whileShown = [this](const QString &text) {
+        if (text == generateQuestion)
+            m_server.reset();
+    };
+    const qint64 commissionsBefore = commissions();
+
+    QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+
+    QCOMPARE(m_dialogs->messages().size(), 2);
+    QVERIFY2(m_dialogs->errors().value(0).startsWith(QStringLiteral("Não foi possível comunicar com o servidor")),
+             qPrintable(m_dialogs->messages().join(QLatin1Char('\n'))));
+    QVERIFY(!BusyIndicatorShown());
+    QCOMPARE(commissions(), commissionsBefore);
+    // Nothing was reloaded: the marks are still there to try again.
+    QCOMPARE(m_screen->cdsOrcamentos->RecordCount(), 2);
+    QCOMPARE(inContOrcamento, 2);
+}
+
+void CommissionSettlementTest::shouldTakeTextsOfServiceKeysFromTheCatalogue_data()
+{
+    QTest::addColumn<bool>("error");  // raised as an error, else answered as a refusal
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("parameter key") << true << "N_PARAM_VEND_S_FORN" << noSupplier;
+    QTest::newRow("detail without placeholder") << true << "N_PARAM_VEND_S_FORN|0003" << noSupplier;
+    QTest::newRow("detail in the placeholder") << true << "N_PARAM_SERIE|0001" << "Série 0001 não encontrada.";
+    QTest::newRow("placeholders beyond the detail") << true << "N_PARAM_ENTRE|1" << "Entre 1 e  dias; 100% do valor.";
+    QTest::newRow("percent sign kept") << true << "N_PARAM_PERC|x" << "Até 99,99%.";
+    QTest::newRow("unknown parameter key")
+        << true << "N_PARAM_NOVO" << "O servidor recusou a operação (N_PARAM_NOVO).";
+    QTest::newRow("unknown key with detail")
+        << true << "N_PARAM_NOVO|0001" << "O servidor recusou a operação (N_PARAM_NOVO: 0001).";
+    QTest::newRow("key without text") << true << "N_PARAM_VAZIO" << "O servidor recusou a operação (N_PARAM_VAZIO).";
+    QTest::newRow("refusal") << false << "VALOR_COMISS_ZERO" << allZero;
+    QTest::newRow("unknown refusal") << false << "CHAVE_NOVA" << "O servidor recusou a operação (CHAVE_NOVA).";
+}
+
+void CommissionSettlementTest::shouldTakeTextsOfServiceKeysFromTheCatalogue()
+{
+    QFETCH(bool, error);
+    QFETCH(QString, answer);
+    QFETCH(QString, shown);
+    TMessages catalogue;
+    catalogue.setLines(manComisCatalogue()
+                       + QStringList{QStringLiteral("N_PARAM_SERIE|Série %s não encontrada."),
+                                     QStringLiteral("N_PARAM_ENTRE|Entre %s e %s dias; 100%% do valor."),
+                                     QStringLiteral("N_PARAM_PERC|Até 99,99%."), QStringLiteral("N_PARAM_VAZIO|  ")});
+    const ServiceMessages messages(catalogue);
+
+    QCOMPARE(ServiceMessages::namesParameterKey(answer), error);
+    QCOMPARE(error ? messages.parameterError(answer) : messages.refusal(answer), shown);
+}
+
+QTEST_MAIN(CommissionSettlementTest)
+#include "commissionsettlementtest.moc"
