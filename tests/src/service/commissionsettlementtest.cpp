@@ -83,6 +83,7 @@ private slots:
     void shouldShowWhatTheServerDidAndReloadAsItRequires_data();
     void shouldShowWhatTheServerDidAndReloadAsItRequires();
     void shouldGenerateOnlyTheMarkedQuotes();
+    void shouldListGeneratedQuotesAsGeneratedAndCancelThemAgain();
     void shouldGenerateOnceWhenTheCommandComesAgain_data();
     void shouldGenerateOnceWhenTheCommandComesAgain();
     void shouldReportAServerGoneDuringGeneration();
@@ -270,6 +271,28 @@ void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
     QCOMPARE(m_screen->cdsVendedores->AsString(QStringLiteral("NMFANVEN")), QStringLiteral("Ana Souza"));
     QCOMPARE(m_screen->cdsOrcamentos->RecordCount(), 1);
     QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000009"));
+}
+
+void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThemAgain()
+{
+    openScreen(QStringLiteral("N"));
+    const qint64 commissionsBefore = commissions();
+    showQuotesOf(QStringLiteral("Bruno Lima"));
+    QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    QCOMPARE(commissions(), commissionsBefore + 1);
+    const QString brunosPayable = QStringLiteral("SELECT VRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0002'");
+    QCOMPARE(fixture().value(brunosPayable).toDouble(), 10.0);
+
+    // The filter run that follows a confirmed "Gerada" filter.
+    Filtro.Comissao.stGerada = QStringLiteral("S");
+    m_screen->sbtVerificarClick(m_screen->sbtVerificar);
+    showQuotesOf(QStringLiteral("Bruno Lima"));
+    QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000005"));
+    QTest::mouseClick(m_screen->sbtCancelar, Qt::LeftButton);
+
+    QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated, cancelQuestion, cancelled}));
+    QCOMPARE(commissions(), commissionsBefore);
+    QCOMPARE(fixture().value(brunosPayable).toDouble(), 0.0);
 }
 
 void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain_data()
