@@ -49,6 +49,7 @@ struct TfrmFiltroPadrao::Private {
     int modalResult = mrNone;
     bool running = false;        // inside ShowModal
     bool endPending = false;     // the end of the run is queued
+    bool releasePending = false; // Release() was asked for during the run
     bool activeDialog = false;   // FormActivate ran and the dialog has not been left since
 };
 
@@ -133,6 +134,12 @@ int TfrmFiltroPadrao::ShowModal()
     d->running = true;
     exec();
     d->running = false;
+    // Posted only now, from the caller's level: the event loop that runs the
+    // run's own events, or any loop nested in it, would delete it at once.
+    if (d->releasePending) {
+        d->releasePending = false;
+        deleteLater();
+    }
     return d->modalResult;
 }
 
@@ -164,7 +171,10 @@ void TfrmFiltroPadrao::endModalRun()
 
 void TfrmFiltroPadrao::Release()
 {
-    deleteLater();
+    if (d->running)
+        d->releasePending = true;  // once ShowModal has returned
+    else
+        deleteLater();
 }
 
 void TfrmFiltroPadrao::FormCreate() {}

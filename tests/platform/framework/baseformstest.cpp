@@ -102,6 +102,8 @@ void whenActive(QDialog *dialog, std::function<void()> action)
         if (!QTest::qWaitForWindowActive(dialog))
             qWarning("the dialog did not become active");
         action();
+        // Events of the run, deferred deletions included, go on before it ends.
+        QTest::qWait(5);
     });
 }
 
