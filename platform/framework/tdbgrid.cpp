@@ -1,8 +1,8 @@
 #include "tdbgrid.h"
 
 #include "handlerguard.h"
-#include "paintingerrorseam.h"
 #include "hostoperations.h"
+#include "paintingerrorseam.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 #include "tdbgriddelegate.h"
@@ -37,6 +37,13 @@ struct TDBGrid::Private {
     bool drawingSuspended = false;  // the draw handler failed; re-armed by the next data change
     QPersistentModelIndex pressed;
     bool doubleClickPress = false;
+
+    packet::FieldKind kindOf(int column) const
+    {
+        const TClientDataSet *set = source ? source->dataSet() : nullptr;
+        const QString field = model->fieldAt(column);
+        return set && set->fieldIndex(field) >= 0 ? set->fieldDef(field).kind : packet::FieldKind::Text;
+    }
 };
 
 namespace {
@@ -59,10 +66,13 @@ QKeyEvent copyWith(const QKeyEvent *event, int key, const QString &text)
     return QKeyEvent(event->type(), key, event->modifiers(), text, event->isAutoRepeat(), event->count());
 }
 
+// Numbers in a cell editor: the user's decimal separator, no thousands
+// separators either way (so "1.5" is not read as fifteen under Brazilian
+// settings but falls back to the C notation).
 QLocale editLocale()
 {
     QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
     return locale;
 }
 
@@ -544,18 +554,12 @@ QString TDBGrid::editText(const QModelIndex &index) const
     const QVariant raw = index.data(Qt::EditRole);
     if (raw.isNull() || !raw.isValid())
         return QString();
-    TClientDataSet *set = d->source ? d->source->dataSet() : nullptr;
-    const QString field = d->model->fieldAt(index.column());
-    const packet::FieldKind kind =
-        set && set->fieldIndex(field) >= 0 ? set->fieldDef(field).kind : packet::FieldKind::Text;
-    switch (kind) {
+    switch (d->kindOf(index.column())) {
     case packet::FieldKind::Float:
         return editLocale().toString(raw.toDouble(), 'g', 15);
     case packet::FieldKind::DateTime: {
-        const QDateTime moment = raw.canConvert<double>() && raw.typeId() != QMetaType::QDateTime
-                                         && raw.typeId() != QMetaType::QDate
-                                     ? packet::dateTimeFromDayCount(raw.toDouble())
-                                     : raw.toDateTime();
+        const bool dayCount = raw.typeId() != QMetaType::QDateTime && raw.typeId() != QMetaType::QDate;
+        const QDateTime moment = dayCount ? packet::dateTimeFromDayCount(raw.toDouble()) : raw.toDateTime();
         if (!moment.isValid())
             return QString();
         return moment.time() == QTime(0, 0) ? moment.toString(QStringLiteral("dd/MM/yyyy"))
@@ -574,10 +578,7 @@ void TDBGrid::storeEditText(const QModelIndex &index, const QString &text)
     if (text == editText(index))
         return;
     runGuarded([&] {
-        TClientDataSet *set = d->source ? d->source->dataSet() : nullptr;
-        const QString field = d->model->fieldAt(index.column());
-        const packet::FieldKind kind =
-            set && set->fieldIndex(field) >= 0 ? set->fieldDef(field).kind : packet::FieldKind::Text;
+        const packet::FieldKind kind = d->kindOf(index.column());
         const QString trimmed = text.trimmed();
         QVariant value;
         if (kind == packet::FieldKind::Float && !trimmed.isEmpty()) {

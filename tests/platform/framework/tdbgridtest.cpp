@@ -291,6 +291,8 @@ private slots:
         QTest::newRow("unchanged") << "" << 0 << QStringList() << 5.0;
         QTest::newRow("not a number") << "abc" << 0 << QStringList{"Valor inválido."} << 5.0;
         QTest::newRow("decimal comma") << "7,5" << 1 << QStringList() << 7.5;
+        QTest::newRow("decimal point") << "7.5" << 1 << QStringList() << 7.5;
+        QTest::newRow("emptied") << " " << 1 << QStringList() << 0.0;
     }
     void shouldStoreNothingForAnUnchangedOrInvalidEdit()
     {
