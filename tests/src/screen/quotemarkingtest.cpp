@@ -48,13 +48,10 @@ private slots:
     void init();
     void cleanup();
 
-    void shouldToggleTheCurrentQuoteOnTheMarkColumn_data();
-    void shouldToggleTheCurrentQuoteOnTheMarkColumn();
-    void shouldToggleNothingOffTheMarkColumn_data();
-    void shouldToggleNothingOffTheMarkColumn();
+    void shouldToggleTheCurrentQuoteOnlyOnTheMarkColumn_data();
+    void shouldToggleTheCurrentQuoteOnlyOnTheMarkColumn();
     void shouldInvertEveryMarkAndEndOnTheFirstQuote_data();
     void shouldInvertEveryMarkAndEndOnTheFirstQuote();
-    void shouldOnlyReturnToTheFirstQuoteOnAnotherTitle();
     void shouldChangeNothingWithoutQuotes_data();
     void shouldChangeNothingWithoutQuotes();
     void shouldLetOnlyDigitsIntoThePercentageOfCreditQuotes_data();
@@ -145,112 +142,93 @@ void QuoteMarkingTest::trigger(const QString &action, int row, const char *field
         QFAIL(qPrintable(action));
 }
 
-void QuoteMarkingTest::shouldToggleTheCurrentQuoteOnTheMarkColumn_data()
+void QuoteMarkingTest::shouldToggleTheCurrentQuoteOnlyOnTheMarkColumn_data()
 {
     QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("field");  // the current column
     QTest::addColumn<QVariant>("mark");
     QTest::addColumn<QVariant>("percent");
-    QTest::addColumn<QString>("toggled");
-    QTest::addColumn<double>("commission");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<double>("commission");  // 999: stale, the row was not posted
 
-    QTest::newRow("click marks") << "click" << QVariant("N") << QVariant(5.0) << "S" << 50.0;
-    QTest::newRow("click unmarks") << "click" << QVariant("S") << QVariant(5.0) << "N" << 50.0;
-    QTest::newRow("double click") << "doubleClick" << QVariant("S") << QVariant(2.5) << "N" << 25.0;
-    QTest::newRow("space") << "space" << QVariant("N") << QVariant(5.0) << "S" << 50.0;
-    QTest::newRow("shift space as space") << "shiftSpace" << QVariant("S") << QVariant(5.0) << "N" << 50.0;
-    QTest::newRow("empty mark becomes S") << "click" << QVariant("") << QVariant(5.0) << "S" << 50.0;
-    QTest::newRow("null mark becomes S") << "space" << QVariant() << QVariant(5.0) << "S" << 50.0;
-    QTest::newRow("no percentage, no commission") << "click" << QVariant("N") << QVariant() << "S" << 0.0;
+    const QString mark = QStringLiteral("IDCHECK");
+    QTest::newRow("click marks") << "click" << mark << QVariant("N") << QVariant(5.0) << "S" << 50.0;
+    QTest::newRow("click unmarks") << "click" << mark << QVariant("S") << QVariant(5.0) << "N" << 50.0;
+    QTest::newRow("double click") << "doubleClick" << mark << QVariant("S") << QVariant(2.5) << "N" << 25.0;
+    QTest::newRow("space") << "space" << mark << QVariant("N") << QVariant(5.0) << "S" << 50.0;
+    QTest::newRow("shift space as space") << "shiftSpace" << mark << QVariant("S") << QVariant(5.0) << "N" << 50.0;
+    QTest::newRow("empty mark becomes S") << "click" << mark << QVariant("") << QVariant(5.0) << "S" << 50.0;
+    QTest::newRow("null mark becomes S") << "space" << mark << QVariant() << QVariant(5.0) << "S" << 50.0;
+    QTest::newRow("no percentage, no commission") << "click" << mark << QVariant("N") << QVariant() << "S" << 0.0;
+    QTest::newRow("click on the client") << "click" << "NMFANTCLIE" << QVariant("N") << QVariant(5.0) << "N" << 999.0;
+    QTest::newRow("click on the percentage")
+        << "click" << "VRPERCCOMIS" << QVariant("S") << QVariant(5.0) << "S" << 999.0;
+    QTest::newRow("double click on the total")
+        << "doubleClick" << "VRTOTALOREV" << QVariant("N") << QVariant(5.0) << "N" << 999.0;
+    QTest::newRow("space on the quote number")
+        << "space" << "NRORCAEVENTO" << QVariant("S") << QVariant(5.0) << "S" << 999.0;
 }
 
-void QuoteMarkingTest::shouldToggleTheCurrentQuoteOnTheMarkColumn()
+void QuoteMarkingTest::shouldToggleTheCurrentQuoteOnlyOnTheMarkColumn()
 {
     QFETCH(QString, action);
+    QFETCH(QString, field);
     QFETCH(QVariant, mark);
     QFETCH(QVariant, percent);
-    QFETCH(QString, toggled);
+    QFETCH(QString, after);
     QFETCH(double, commission);
     load({{QStringLiteral("N")}, {mark, 1000, percent}});
     const int before = inContOrcamento;
 
-    trigger(action, 1, "IDCHECK");
+    trigger(action, 1, qPrintable(field));
 
-    QCOMPARE(marksOf(quotes()), QStringList({QStringLiteral("N"), toggled}));
-    QCOMPARE(inContOrcamento, before + (toggled == QLatin1String("S") ? 1 : -1));
+    QCOMPARE(marksOf(quotes()), QStringList({QStringLiteral("N"), after}));
+    QCOMPARE(inContOrcamento, before + (after == QLatin1String("S")) - (mark.toString() == QLatin1String("S")));
     QCOMPARE(quotes().state(), TClientDataSet::State::Browse);
     QCOMPARE(quotes().AsFloat(QStringLiteral("VRCOMISSAO")), commission);
     QCOMPARE(m_screen->sbtConfirmar->isEnabled(), inContOrcamento > 0);
 }
 
-void QuoteMarkingTest::shouldToggleNothingOffTheMarkColumn_data()
-{
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("field");
-    QTest::newRow("click on the client") << "click" << "NMFANTCLIE";
-    QTest::newRow("click on the percentage") << "click" << "VRPERCCOMIS";
-    QTest::newRow("double click on the total") << "doubleClick" << "VRTOTALOREV";
-    QTest::newRow("space on the quote number") << "space" << "NRORCAEVENTO";
-}
-
-void QuoteMarkingTest::shouldToggleNothingOffTheMarkColumn()
-{
-    QFETCH(QString, action);
-    QFETCH(QString, field);
-    load({{QStringLiteral("S")}, {QStringLiteral("N")}});
-
-    trigger(action, 1, qPrintable(field));
-
-    QCOMPARE(marksOf(quotes()), QStringList({QStringLiteral("S"), QStringLiteral("N")}));
-    QCOMPARE(inContOrcamento, 1);
-    QCOMPARE(quotes().AsFloat(QStringLiteral("VRCOMISSAO")), 999.0);
-}
-
 void QuoteMarkingTest::shouldInvertEveryMarkAndEndOnTheFirstQuote_data()
 {
     QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("field");  // the title clicked, or the current column
     QTest::addColumn<QStringList>("marks");
-    QTest::addColumn<QStringList>("inverted");
+    QTest::addColumn<QStringList>("after");
+    QTest::addColumn<int>("counterMove");  // n - 2k when inverted
 
     const QStringList mixed{"S", "N", "", "S", "S"};
     const QStringList mixedInverted{"N", "S", "S", "N", "N"};
-    QTest::newRow("title, 5 quotes, 3 marked") << "title" << mixed << mixedInverted;
-    QTest::newRow("ctrl space, 5 quotes, 3 marked") << "ctrlSpace" << mixed << mixedInverted;
-    QTest::newRow("title, none marked") << "title" << QStringList{"N", "N"} << QStringList{"S", "S"};
+    const QString mark = QStringLiteral("IDCHECK");
+    QTest::newRow("title, 5 quotes, 3 marked") << "title" << mark << mixed << mixedInverted << -1;
+    QTest::newRow("ctrl space, 5 quotes, 3 marked") << "ctrlSpace" << mark << mixed << mixedInverted << -1;
+    QTest::newRow("title, none marked") << "title" << mark << QStringList{"N", "N"} << QStringList{"S", "S"} << 2;
     QTest::newRow("ctrl space off the mark column, all marked")
-        << "ctrlSpace" << QStringList{"S", "S", "S"} << QStringList{"N", "N", "N"};
+        << "ctrlSpace" << "VRCOMISSAO" << QStringList{"S", "S", "S"} << QStringList{"N", "N", "N"} << -3;
+    QTest::newRow("title of another column only goes to the first quote")
+        << "title" << "NMFANTCLIE" << mixed << mixed << 0;
 }
 
 void QuoteMarkingTest::shouldInvertEveryMarkAndEndOnTheFirstQuote()
 {
     QFETCH(QString, action);
+    QFETCH(QString, field);
     QFETCH(QStringList, marks);
-    QFETCH(QStringList, inverted);
+    QFETCH(QStringList, after);
+    QFETCH(int, counterMove);
     QVector<Quote> rows;
     for (const QString &mark : marks)
         rows.append({mark});
     load(rows);
     const int before = inContOrcamento;
-    const int k = int(marks.count(QStringLiteral("S")));
-    const int last = int(marks.size()) - 1;
 
-    trigger(action, last, action == QLatin1String("title") ? "IDCHECK" : "VRCOMISSAO");
+    trigger(action, int(marks.size()) - 1, qPrintable(field));
 
-    QCOMPARE(marksOf(quotes()), inverted);
-    QCOMPARE(inContOrcamento - before, int(marks.size()) - 2 * k);
+    QCOMPARE(marksOf(quotes()), after);
+    QCOMPARE(inContOrcamento - before, counterMove);
     QCOMPARE(quotes().RecNo(), 0);
     QCOMPARE(grid().currentIndex().row(), 0);
     QCOMPARE(m_screen->sbtConfirmar->isEnabled(), inContOrcamento > 0);
-}
-
-void QuoteMarkingTest::shouldOnlyReturnToTheFirstQuoteOnAnotherTitle()
-{
-    load({{QStringLiteral("S")}, {QStringLiteral("N")}, {QStringLiteral("")}});
-
-    trigger(QStringLiteral("title"), 2, "NMFANTCLIE");
-
-    QCOMPARE(marksOf(quotes()), QStringList({QStringLiteral("S"), QStringLiteral("N"), QString()}));
-    QCOMPARE(inContOrcamento, 1);
-    QCOMPARE(quotes().RecNo(), 0);
 }
 
 void QuoteMarkingTest::shouldChangeNothingWithoutQuotes_data()
