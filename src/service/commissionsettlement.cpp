@@ -58,6 +58,8 @@ void CommissionSettlement::sbtConfirmarClick()
         // Also after a No or a refusal: the lists show what the server holds.
         m_screen.sbtVerificarClick();
     } catch (const ServiceError &error) {
+        // Only the server's own errors name catalogue keys; any other error,
+        // and a service error without one, travels on unchanged.
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
             throw;
         showParameterError(messageOf(error));
