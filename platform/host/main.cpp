@@ -17,7 +17,7 @@ SessionValues demoSession()
 {
     SessionValues demo;
     demo.branchCode = QStringLiteral("0001");
-    demo.branchName = QStringLiteral("MATRIZ");
+    demo.branchName = QStringLiteral("Filial Centro");  // as the demo database names branch 0001
     demo.operatorCode = QStringLiteral("ADMIN");
     demo.database = QStringLiteral(COMMISSION_DEMO_DATABASE);
     return demo;
