@@ -78,8 +78,12 @@ QLocale editLocale()
 
 int defaultCharacters(const FieldDef *def)
 {
+    // A date always shows as dd/MM/yyyy, whatever narrower width its field asks for.
+    constexpr int dateCharacters = 10;
     if (!def)
         return 10;
+    if (def->kind == packet::FieldKind::DateTime)
+        return qMax(def->displayWidth, dateCharacters);
     if (def->displayWidth > 0)
         return def->displayWidth;
     switch (def->kind) {
@@ -254,6 +258,7 @@ void TDBGrid::afterModelReset()
 {
     TClientDataSet *set = d->source ? d->source->dataSet() : nullptr;
     const QFontMetrics metrics = fontMetrics();
+    const QFontMetrics titleMetrics = horizontalHeader()->fontMetrics();
     d->effective.clear();
     for (int i = 0; i < columnCount(); ++i) {
         TColumn column = i < d->columns.size() ? d->columns[i] : TColumn();
@@ -265,7 +270,7 @@ void TDBGrid::afterModelReset()
         if (i >= d->columns.size()) {
             // Without a column list each field brings its own width and alignment.
             column.width = qMax(defaultCharacters(def) * metrics.horizontalAdvance(QLatin1Char('0')),
-                                metrics.horizontalAdvance(column.title))
+                                titleMetrics.horizontalAdvance(column.title) + 6)
                            + 4;
             if (def && def->kind == packet::FieldKind::Float)
                 column.alignment = Qt::AlignRight | Qt::AlignVCenter;

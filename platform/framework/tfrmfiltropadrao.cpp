@@ -1,6 +1,7 @@
 #include "tfrmfiltropadrao.h"
 
 #include "commandglyphs.h"
+#include "formfont.h"
 #include "dialogseam.h"
 #include "handlerguard.h"
 #include "tmessages.h"
@@ -56,6 +57,7 @@ struct TfrmFiltroPadrao::Private {
 TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Private)
 {
     setObjectName(QStringLiteral("frmFiltroPadrao"));
+    setFont(FormFont(11));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
 

@@ -1,6 +1,7 @@
 #include "tfrmpadraogrid.h"
 
 #include "commandglyphs.h"
+#include "formfont.h"
 #include "dialogseam.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
@@ -90,6 +91,7 @@ struct TfrmPadraoGrid::Private {
 TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent) : QWidget(parent), d(new Private)
 {
     setObjectName(QStringLiteral("frmPadraoGrid"));
+    setFont(FormFont(11));
     resize(640, 420);
 
     dtsPadrao = new TDataSource(this);

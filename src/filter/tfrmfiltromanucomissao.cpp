@@ -1,5 +1,6 @@
 #include "tfrmfiltromanucomissao.h"
 
+#include "formfont.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
@@ -37,18 +38,6 @@ const QString kGeraNaManutencao = QStringLiteral("MANUTENCAO");
 // it: the user can choose "Todos" or register salespeople first.
 const QString kSemVendedores =
     QStringLiteral("Nenhum vendedor cadastrado. Escolha \"Todos\" ou cadastre os vendedores.");
-
-QFont captionFontFor(const QFont &base)
-{
-    QFont font = base;
-    // The first family installed wins; the classic dialog font is rarely there.
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    font.setBold(true);
-    return font;
-}
 
 // A magnifying glass; the icon derives the greyed state for a disabled button.
 QIcon lookupGlyph()
@@ -104,7 +93,7 @@ TfrmFiltroManuComissao::TfrmFiltroManuComissao(QWidget *parent)
         QStringLiteral("PARAM_FECHA|Geração de Comissão parametrizada para o Fechamento do Orçamento."),
     });
 
-    const QFont captionFont = captionFontFor(font());
+    const QFont captionFont = FormFont(11, true);
     buildPeriodo(captionFont);
     grbVendedor = buildListGroup(QStringLiteral("grbVendedor"), QStringLiteral("Vendedor"), QStringLiteral("Vendedor"),
                                  175, rbtTodosVendedor, rbtListaVendedor, sbtVendedor, captionFont);

@@ -1,5 +1,6 @@
 #include "tfrmorcapendednte.h"
 
+#include "formfont.h"
 #include "modulestate.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -27,16 +28,6 @@ constexpr QRect textRect(55, 12, 666, 32);
 constexpr QRect okButtonRect(315, 8, 75, 25);
 
 const QString defaultText = QStringLiteral("Os vendedores abaixo não possuem comissão gerada.");
-
-// The form's font and the larger one of the text; heights are in pixels, as
-// the layout is.
-QFont formFont(int pixelHeight, bool bold = false)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    return font;
-}
 
 // Paints `widget` in the face colour of buttons, text colour kept.
 void useButtonFace(QWidget *widget)
@@ -75,7 +66,7 @@ TfrmOrcaPendednte::TfrmOrcaPendednte(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmOrcaPendednte"));
     setWindowTitle(QStringLiteral("Atenção"));
-    setFont(formFont(11));
+    setFont(FormFont(11));
     resize(outerSize);
 
     dtsOrcaPendednte = new TDataSource(this);
@@ -116,7 +107,7 @@ void TfrmOrcaPendednte::buildMessagePanel()
     memInforma->setObjectName(QStringLiteral("memInforma"));
     memInforma->setGeometry(textRect);
     memInforma->setFrameShape(QFrame::NoFrame);
-    memInforma->setFont(formFont(13));
+    memInforma->setFont(FormFont(13));
     memInforma->setReadOnly(true);
     memInforma->setFocusPolicy(Qt::NoFocus);
     memInforma->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -131,8 +122,8 @@ void TfrmOrcaPendednte::buildGrid()
     dbgMensagem = new TDBGrid(this);
     dbgMensagem->setObjectName(QStringLiteral("dbgMensagem"));
     dbgMensagem->setFrameShape(QFrame::NoFrame);
-    dbgMensagem->setFont(formFont(11));
-    dbgMensagem->horizontalHeader()->setFont(formFont(11, true));
+    dbgMensagem->setFont(FormFont(11));
+    dbgMensagem->horizontalHeader()->setFont(FormFont(11, true));
     useButtonFace(dbgMensagem);
     dbgMensagem->setOptions(TDBGrid::dgTitles | TDBGrid::dgColLines | TDBGrid::dgRowLines | TDBGrid::dgTabs
                             | TDBGrid::dgConfirmDelete | TDBGrid::dgCancelOnExit);

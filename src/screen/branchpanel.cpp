@@ -2,6 +2,7 @@
 
 #include "commandglyphs.h"
 #include "fielddef.h"
+#include "formfont.h"
 #include "hostoperations.h"
 #include "tadoibquery.h"
 #include "tbtnpesquisa.h"
@@ -32,15 +33,6 @@ FieldDef textField(const QString &name, int size, const QString &label = QString
     return field;
 }
 
-QFont panelFont(bool bold)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
-
 void setBackground(QWidget *widget, QPalette::ColorRole role)
 {
     QPalette palette = widget->palette();
@@ -57,7 +49,7 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
 {
     lblFilial = new QLabel(QStringLiteral("Filial"), panel);
     lblFilial->setObjectName(QStringLiteral("lblFilial"));
-    lblFilial->setFont(panelFont(true));
+    lblFilial->setFont(FormFont(11, true));
     lblFilial->move(6, 10);
     lblFilial->adjustSize();
 
@@ -67,7 +59,7 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
     // an empty position shows as a blank.
     medCdFilial->setInputMask(QStringLiteral(">nnnn; "));
     medCdFilial->setGeometry(50, 7, 54, 19);
-    medCdFilial->setFont(panelFont(false));
+    medCdFilial->setFont(FormFont(11));
     setBackground(medCdFilial, QPalette::ToolTipBase);
     lblFilial->setBuddy(medCdFilial);
 
@@ -80,7 +72,7 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
     edtNmFilial = new QLineEdit(panel);
     edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
     edtNmFilial->setGeometry(132, 7, 305, 19);
-    edtNmFilial->setFont(panelFont(false));
+    edtNmFilial->setFont(FormFont(11));
     setBackground(edtNmFilial, QPalette::Button);
     edtNmFilial->setEnabled(false);
 

@@ -5,6 +5,7 @@
 #include "commissionsettlement.h"
 #include "dialogseam.h"
 #include "focuschain.h"
+#include "formfont.h"
 #include "gridpainting.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
@@ -46,14 +47,6 @@ namespace {
 
 constexpr int kBranchPanelHeight = 32;
 
-QFont sansSerif(int pixelSize)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
 void setBaseColour(QWidget *widget, QPalette::ColorRole role)
 {
     QPalette palette = widget->palette();
@@ -81,7 +74,7 @@ QVector<TDBGrid::TColumn> quoteColumns()
         if (column.fieldName == QLatin1String("IDCHECK") && column.hasTitleFont &&
             !QFontDatabase::hasFamily(column.titleFont.family())) {
             column.title = QStringLiteral("\u2713");
-            column.titleFont = sansSerif(11);
+            column.titleFont = FormFont(11);
         }
     }
     return columns;
@@ -215,7 +208,7 @@ void TfrmManComis::buildLayout()
     dbgOrcamento->setOptions(TDBGrid::dgEditing | TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgColLines |
                              TDBGrid::dgRowLines | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete |
                              TDBGrid::dgCancelOnExit);
-    dbgOrcamento->horizontalHeader()->setFont(sansSerif(11));
+    dbgOrcamento->horizontalHeader()->setFont(FormFont(11));
     dbgOrcamento->setDataSource(dtsOrcamento);
     dbgOrcamento->setColumns(quoteColumns());
     scbOrca->setWidget(dbgOrcamento);
