@@ -200,10 +200,10 @@ void CommissionRulesTest::shouldRefuseQuotePacketsItCannotTrust()
     for (const packet::FieldSpec &field : commission::RecordSetLayouts::quotes()) {
         if (field.name == removedField)
             continue;
-        packet::FieldSpec spec = field;
+        packet::FieldSpec sent = field;
         if (field.name == floatField)
-            spec = {field.name, packet::FieldKind::Float, 0};
-        quotes.fields.append(spec);
+            sent = {field.name, packet::FieldKind::Float, 0};
+        quotes.fields.append(sent);
     }
     QVector<QVariant> row(quotes.fields.size());
     auto set = [&](const char *name, const QVariant &value) {
