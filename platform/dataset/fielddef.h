@@ -5,6 +5,7 @@
 #include "packet.h"
 
 #include <QString>
+#include <QVariant>
 
 // One declared field of a record set: what it holds and how grids show it.
 struct DATASET_EXPORT FieldDef {
@@ -17,4 +18,8 @@ struct DATASET_EXPORT FieldDef {
     bool visible = true;        // false: left out of grids without a column list
 
     QString title() const { return displayLabel.isEmpty() ? name : displayLabel; }
+    // A value of this field as the user edits it: no display format, numbers
+    // in the user's locale without group separators, dates as dd/MM/yyyy (with
+    // the time when there is one); empty text for null.
+    QString editText(const QVariant &value) const;
 };

@@ -556,25 +556,12 @@ void TDBGrid::paintCell(QPainter &painter, const QStyleOptionViewItem &option, c
 
 QString TDBGrid::editText(const QModelIndex &index) const
 {
+    const TClientDataSet *set = d->source ? d->source->dataSet() : nullptr;
+    const QString field = d->model->fieldAt(index.column());
     const QVariant raw = index.data(Qt::EditRole);
-    if (raw.isNull() || !raw.isValid())
-        return QString();
-    switch (d->kindOf(index.column())) {
-    case packet::FieldKind::Float:
-        return editLocale().toString(raw.toDouble(), 'g', 15);
-    case packet::FieldKind::DateTime: {
-        const bool dayCount = raw.typeId() != QMetaType::QDateTime && raw.typeId() != QMetaType::QDate;
-        const QDateTime moment = dayCount ? packet::dateTimeFromDayCount(raw.toDouble()) : raw.toDateTime();
-        if (!moment.isValid())
-            return QString();
-        return moment.time() == QTime(0, 0) ? moment.toString(QStringLiteral("dd/MM/yyyy"))
-                                            : moment.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
-    }
-    case packet::FieldKind::Text:
-    case packet::FieldKind::FixedText:
-        break;
-    }
-    return raw.toString();
+    if (!set || set->fieldIndex(field) < 0)
+        return raw.isNull() ? QString() : raw.toString();
+    return set->fieldDef(field).editText(raw);
 }
 
 void TDBGrid::storeEditText(const QModelIndex &index, const QString &text)

@@ -2,6 +2,7 @@
 
 #include "commandglyphs.h"
 #include "formfont.h"
+#include "ownwindow.h"
 #include "dialogseam.h"
 #include "handlerguard.h"
 #include "tmessages.h"
@@ -28,20 +29,6 @@ QToolButton *newButton(QWidget *parent, const char *name, const QString &caption
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     button->setMinimumHeight(26);
     return button;
-}
-
-// True when the window now active belongs to `owner`: one of its message
-// boxes or popups, whose parent chain leads back to it.
-bool ownWindowIsActive(const QWidget *owner)
-{
-    const QWidget *active = QApplication::activeWindow();
-    if (active == owner)
-        return false;
-    for (const QWidget *w = active; w; w = w->parentWidget()) {
-        if (w == owner)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace

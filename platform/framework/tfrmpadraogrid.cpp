@@ -2,6 +2,7 @@
 
 #include "commandglyphs.h"
 #include "formfont.h"
+#include "ownwindow.h"
 #include "dialogseam.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
@@ -50,20 +51,6 @@ QAction *newEntry(QMenu *menu, const char *name, const QString &text, QToolButto
     if (button)
         QObject::connect(entry, &QAction::triggered, button, &QToolButton::click);
     return entry;
-}
-
-// True when the window now active belongs to `owner`: one of its dialogs,
-// message boxes or popups, whose parent chain leads back to it.
-bool ownWindowIsActive(const QWidget *owner)
-{
-    const QWidget *active = QApplication::activeWindow();
-    if (active == owner)
-        return false;
-    for (const QWidget *w = active; w; w = w->parentWidget()) {
-        if (w == owner)
-            return true;
-    }
-    return false;
 }
 
 QFrame *newPanel(QWidget *parent, const char *name)

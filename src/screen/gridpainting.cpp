@@ -41,7 +41,7 @@ public:
 
     QString editText(const QString &field) const
     {
-        return TextCellPainter::editText(m_set.fieldDef(field), value(field));
+        return m_set.fieldDef(field).editText(value(field));
     }
 
     // Null reads as 0.

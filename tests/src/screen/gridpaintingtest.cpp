@@ -194,7 +194,7 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QString, expected);
         const FieldDef field{.name = "F", .kind = packet::FieldKind(kind), .size = 50, .displayFormat = "0.00#,##"};
-        QCOMPARE(TextCellPainter::editText(field, value), expected);
+        QCOMPARE(field.editText(value), expected);
     }
 
     void shouldPaintAmountsRightAlignedOrLeaveThemEmpty_data()
