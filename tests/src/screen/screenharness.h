@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../service/scriptedcommissionserver.h"
+#include "scriptedcommissionserver.h"
 #include "scripteddialogs.h"
 
 #include <QJsonObject>
