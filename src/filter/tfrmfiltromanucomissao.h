@@ -1,5 +1,6 @@
 #pragma once
 
+#include "moduleapi.h"
 #include "tfrmfiltropadrao.h"
 
 class QFont;
@@ -85,4 +86,4 @@ private:
 // Runs the filter dialog modally; the caller reads the outcome (1 OK, 2
 // Cancel) from Cli_ORE09701::frmFiltroManuComissao->ModalResult() right after.
 // The dialog releases itself; once it is gone the pointer is null again.
-void CriaFiltroManuComissao(QWidget *screen);
+MODULE_API void CriaFiltroManuComissao(QWidget *screen);

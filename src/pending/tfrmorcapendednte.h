@@ -1,5 +1,7 @@
 #pragma once
 
+#include "moduleapi.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -53,4 +55,4 @@ private:
 
 // Shows a new pending dialog over the record set with the text, modally; returns
 // when the user has closed it.
-void CriaOrcaPendedente(TClientDataSet *dataSet, const QString &text);
+MODULE_API void CriaOrcaPendedente(TClientDataSet *dataSet, const QString &text);
