@@ -6,6 +6,7 @@
 #include "session.h"
 
 #include <QApplication>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
@@ -27,12 +28,14 @@ SessionValues demoSession()
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("commission-host"));
-
+    // The options are read before the application starts, so help and a bad
+    // command line need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     HostOptions options;
     try {
-        options = HostOptions::parse(QApplication::arguments(), demoSession());
+        options = HostOptions::parse(arguments, demoSession());
     } catch (const std::invalid_argument &error) {
         std::fprintf(stderr, "%s\n\n%s", error.what(), qPrintable(HostOptions::usage()));
         return 2;
@@ -41,6 +44,9 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(HostOptions::usage()), stdout);
         return 0;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("commission-host"));
     Session::set(options.session);
 
     HostMainWindow window;
