@@ -1,9 +1,9 @@
 #include "tfrmfiltropadrao.h"
 
+#include "baseformparts.h"
 #include "commandglyphs.h"
-#include "formfont.h"
-#include "ownwindow.h"
 #include "dialogseam.h"
+#include "formfont.h"
 #include "handlerguard.h"
 #include "tmessages.h"
 
@@ -51,13 +51,7 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Pri
     msgPadrao = new TMessages(this);
     msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
 
-    lblCodTela = new QLabel(this);
-    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
-    lblCodTela->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblCodTela->setMargin(2);
-    QFont codeFont = lblCodTela->font();
-    codeFont.setBold(true);
-    lblCodTela->setFont(codeFont);
+    lblCodTela = newScreenCodeLabel(this);
 
     // The filter controls are placed inside by the dialog that uses the frame.
     grbFiltroPadrao = new QGroupBox(this);

@@ -1,9 +1,9 @@
 #include "tfrmpadraogrid.h"
 
+#include "baseformparts.h"
 #include "commandglyphs.h"
-#include "formfont.h"
-#include "ownwindow.h"
 #include "dialogseam.h"
+#include "formfont.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "tclientdataset.h"
@@ -138,13 +138,7 @@ void TfrmPadraoGrid::buildToolbar()
 
     // The buttons sit where they were placed; only the screen code follows the
     // right edge.
-    lblCodTela = new QLabel(panMenu);
-    lblCodTela->setObjectName(QStringLiteral("lblCodTela"));
-    lblCodTela->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lblCodTela->setMargin(2);
-    QFont codeFont = lblCodTela->font();
-    codeFont.setBold(true);
-    lblCodTela->setFont(codeFont);
+    lblCodTela = newScreenCodeLabel(panMenu);
     auto *toolbarLayout = new QHBoxLayout(panMenu);
     toolbarLayout->setContentsMargins(4, 3, 6, 3);
     toolbarLayout->addStretch();
