@@ -155,22 +155,20 @@ double BenchmarkRun::runBare(const QSqlDatabase &db, const QVector<commission::S
     return elapsedMs(timer);
 }
 
-BenchmarkRun::Comparison BenchmarkRun::measureSalespeople(int port)
+BenchmarkRun::Comparison BenchmarkRun::compareListing(int port, const QString &method, const QJsonArray &arguments,
+                                                      const QVector<commission::SqlStatement> &bare)
 {
+    constexpr int warmUpCalls = 10;  // the first runs warm the caches
     BenchClient client(port);
-    const QJsonArray arguments = listingArguments(branch, QString(), false, m_monthStart, m_monthEnd);
-    const commission::QuoteFilter filter = filterFor(branch, m_monthStart, m_monthEnd);
-    const QVector<commission::SqlStatement> bare = {commission::QuoteQueries::salespeople(filter),
-                                                    commission::QuoteQueries::pendingQuotes(filter)};
     const QSqlDatabase db = m_connections->database();
     Comparison comparison;
-    for (int i = 0; i < m_options.calls + 10; ++i) {
+    for (int i = 0; i < m_options.calls + warmUpCalls; ++i) {
         QElapsedTimer timer;
         timer.start();
-        client.call(QStringLiteral("GetVendedores"), arguments);
+        client.call(method, arguments);
         const double server = elapsedMs(timer);
         const double direct = runBare(db, bare);
-        if (i >= 10) {  // the first runs warm the caches
+        if (i >= warmUpCalls) {
             comparison.server.add(server);
             comparison.bare.add(direct);
         }
@@ -178,26 +176,20 @@ BenchmarkRun::Comparison BenchmarkRun::measureSalespeople(int port)
     return comparison;
 }
 
+BenchmarkRun::Comparison BenchmarkRun::measureSalespeople(int port)
+{
+    const commission::QuoteFilter filter = filterFor(branch, m_monthStart, m_monthEnd);
+    return compareListing(port, QStringLiteral("GetVendedores"),
+                          listingArguments(branch, QString(), false, m_monthStart, m_monthEnd),
+                          {commission::QuoteQueries::salespeople(filter),
+                           commission::QuoteQueries::pendingQuotes(filter)});
+}
+
 BenchmarkRun::Comparison BenchmarkRun::measureQuotes(int port, const QString &salesperson)
 {
-    BenchClient client(port);
-    const QJsonArray arguments = listingArguments(branch, salesperson, true, m_monthStart, m_monthEnd);
-    const QVector<commission::SqlStatement> bare = {
-        commission::QuoteQueries::quotes(filterFor(branch, m_monthStart, m_monthEnd), salesperson)};
-    const QSqlDatabase db = m_connections->database();
-    Comparison comparison;
-    for (int i = 0; i < m_options.calls + 10; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        client.call(QStringLiteral("GetOrcamentos"), arguments);
-        const double server = elapsedMs(timer);
-        const double direct = runBare(db, bare);
-        if (i >= 10) {
-            comparison.server.add(server);
-            comparison.bare.add(direct);
-        }
-    }
-    return comparison;
+    return compareListing(port, QStringLiteral("GetOrcamentos"),
+                          listingArguments(branch, salesperson, true, m_monthStart, m_monthEnd),
+                          {commission::QuoteQueries::quotes(filterFor(branch, m_monthStart, m_monthEnd), salesperson)});
 }
 
 double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows, int fieldsBranch, int fieldsNumber,

@@ -45,6 +45,10 @@ private:
     void buildDatabase();
     Comparison measureSalespeople(int port);
     Comparison measureQuotes(int port, const QString &salesperson);
+    // Times one listing method through HTTP against the same selection as bare
+    // SQL, call by call, after a few warm-up calls.
+    Comparison compareListing(int port, const QString &method, const QJsonArray &arguments,
+                              const QVector<commission::SqlStatement> &bare);
     Comparison measureGenerations(int port, Timings &cancellations);
     Throughput measureThroughput(int port);
 
