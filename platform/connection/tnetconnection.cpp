@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QUrl>
 
+#include <csignal>
+
 namespace {
 
 QJsonValue argumentKind(ServiceArgument::Kind kind)
@@ -78,6 +80,14 @@ struct TNetConnection::Private {
 TNetConnection::TNetConnection(QObject *parent)
     : QObject(parent), d(std::make_unique<Private>())
 {
+    // The HTTP library writes without MSG_NOSIGNAL: a server that closes
+    // while a request is still being sent would end the whole program with
+    // SIGPIPE instead of failing the call.
+    static const bool ignoringBrokenPipes = [] {
+        std::signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    Q_UNUSED(ignoringBrokenPipes);
 }
 
 TNetConnection::~TNetConnection() = default;

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "calllog.h"
-
-#include <QString>
+#include "httpsettings.h"
 
 #include <memory>
 #include <optional>
@@ -11,29 +10,30 @@ namespace commission {
 
 class ConnectionProvider;
 
-struct HttpSettings {
-    QString listenAddress = QStringLiteral("127.0.0.1");
-    int port = 8211;              // 0: any free port
-    QString secret;               // required in X-Commission-Secret when not empty
-    int threads = 16;             // worker threads, each with its own database connection
-    qint64 maxBodyBytes = 8 << 20;
-};
-
-// The commission service over HTTP (docs/protocol.md) on a pool of worker
-// threads. Checks the shared secret before a call's body is read, limits the
-// body size, turns every error into its status in one place and logs one
-// line per call.
+// The commission service over HTTP (docs/protocol.md). A few I/O threads
+// read and write every connection; complete calls wait in one queue, first in
+// first out, for a fixed set of database workers. The secret is checked
+// before a call's body is read, the body is held to its limit however it is
+// sent, every error becomes its status in one place and every call gets one
+// log line.
 class CommissionHttpServer {
 public:
     CommissionHttpServer(const HttpSettings &settings, ConnectionProvider &connections, LogSink log);
     ~CommissionHttpServer();
 
+    // Loads the TLS certificate and key when the settings name them; the
+    // reason in Portuguese when they cannot be used, else empty.
+    QString prepareTls();
     // Binds the address; the port bound, or nullopt when it cannot.
     std::optional<int> bind();
-    // Serves on the calling thread until stop().
+    // Serves on the calling thread (and the other I/O threads) until stop().
     void run();
-    // May be called from any thread; run() returns once the workers finished.
+    // May be called from any thread, before or during run(); running calls
+    // finish and are answered, then run() returns.
     void stop();
+
+    // Whether the queue has room for another call.
+    bool hasRoom() const;
 
 private:
     struct Private;

@@ -190,9 +190,19 @@ packet::Packet CommissionService::quotes(const QuoteFilter &filter, const QStrin
 
 QString CommissionService::generate(const packet::Packet &quotes, const Caller &caller)
 {
-    const QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, true);
+    QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, true);
     if (marked.isEmpty())
         return notMarked;
+    // Links are written in key order, so two generations of the same quotes
+    // sent in different orders meet on the first common quote instead of
+    // each holding one the other waits for.
+    std::sort(marked.begin(), marked.end(),
+              [](const MarkedQuote &a, const MarkedQuote &b) { return a.key < b.key; });
+    return retryingConflicts([&] { return generateOnce(marked, caller); });
+}
+
+QString CommissionService::generateOnce(const QVector<MarkedQuote> &marked, const Caller &caller)
+{
     const QString branch = singleBranch(marked);
     const QVector<QuoteKey> keys = keysOf(marked);
 
@@ -234,40 +244,90 @@ packet::Packet CommissionService::cancel(const packet::Packet &quotes, const Cal
     const QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, false);
     if (marked.isEmpty())
         return cancelledPacket({});
-    const QVector<QuoteKey> keys = keysOf(marked);
+    QVector<QuoteKey> keys = keysOf(marked);
+    std::sort(keys.begin(), keys.end());
+    return cancelledPacket(retryingConflicts([&] { return cancelOnce(keys, caller); }));
+}
 
+QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &keys, const Caller &caller)
+{
     QSqlDatabase db = m_connections.database();
     WriteTransaction transaction(db);
     const QuoteRepository quoteRepository(db);
     PayableRepository payables(db);
-    const QVector<PayableState> locked = payables.lockPayables(payablesOf(quoteRepository.generatedCommissions(keys)));
-    for (const PayableState &payable : locked) {
-        if (payable.paid)
+
+    // Lock the payables the links point at, then read the links again under
+    // the locks. A cancellation and a new generation that committed while we
+    // waited may have moved a quote to a payable we do not hold yet: lock that
+    // one too and read again, until every link read is under a lock. Then no
+    // other writer can change those links before we commit.
+    QHash<qint64, PayableState> locked;
+    QSet<qint64> asked;
+    QVector<QuoteCommission> links = quoteRepository.generatedCommissions(keys);
+    for (;;) {
+        QVector<qint64> toLock;
+        for (qint64 number : payablesOf(links)) {
+            if (!asked.contains(number))
+                toLock.append(number);
+        }
+        if (toLock.isEmpty())
+            break;
+        std::sort(toLock.begin(), toLock.end());
+        for (const PayableState &state : payables.lockPayables(toLock))
+            locked.insert(state.number, state);
+        for (qint64 number : std::as_const(toLock))
+            asked.insert(number);
+        links = quoteRepository.generatedCommissions(keys);
+    }
+    for (const QuoteCommission &link : std::as_const(links)) {
+        if (locked.value(link.payable).paid)
             throw ServiceError::businessRule(QStringLiteral("N_PARAM_CONTAPAGBAIXADA"));
     }
-    // Read again under the locks: a cancellation that committed meanwhile
-    // may have removed some of them.
-    const QVector<QuoteCommission> cancelled = quoteRepository.generatedCommissions(keys);
-    QVector<QuoteKey> cancelledKeys;
-    for (const QuoteCommission &commission : cancelled)
-        cancelledKeys.append(commission.key);
-    payables.removeCommissions(cancelledKeys);
 
+    // Every payable whose links go is lowered (or removed) and audited.
     const QDateTime now = QDateTime::currentDateTime();
-    for (const PayableState &payable : locked) {
+    QVector<qint64> numbers = payablesOf(links);
+    std::sort(numbers.begin(), numbers.end());
+    for (qint64 number : std::as_const(numbers)) {
         QVector<QuoteCommission> ofPayable;
-        for (const QuoteCommission &commission : cancelled) {
-            if (commission.payable == payable.number)
-                ofPayable.append(commission);
+        QVector<QuoteKey> keysOfPayable;
+        for (const QuoteCommission &link : std::as_const(links)) {
+            if (link.payable == number) {
+                ofPayable.append(link);
+                keysOfPayable.append(link.key);
+            }
         }
-        if (ofPayable.isEmpty())
-            continue;
-        payables.settleAmount(payable.number);
+        payables.removeCommissions(number, keysOfPayable);
+        payables.settleAmount(number);
+        const PayableState state = locked.value(number);
         payables.writeAudit(AuditEntry{AuditEntry::Operation::Cancellation, now, caller.operatorCode, caller.origin,
-                                       payable.branch, payable.salesperson, payable.number, ofPayable});
+                                       state.branch.isEmpty() ? ofPayable.first().key.branch : state.branch,
+                                       state.salesperson, number, ofPayable});
     }
     transaction.commit();
-    return cancelledPacket(cancelled);
+    return links;
+}
+
+template<typename Work>
+auto CommissionService::retryingConflicts(Work work) -> decltype(work())
+{
+    // The database gave the transaction up to break a deadlock or keep it
+    // serializable. Once more in a new transaction usually reaches the
+    // business outcome (the other writer has committed by then); a second
+    // conflict is answered as "busy".
+    try {
+        return work();
+    } catch (const ServiceError &error) {
+        if (error.kind() != ServiceError::Kind::Conflict)
+            throw;
+    }
+    try {
+        return work();
+    } catch (const ServiceError &error) {
+        if (error.kind() != ServiceError::Kind::Conflict)
+            throw;
+        throw ServiceError(ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados ocupado"), error.detail());
+    }
 }
 
 }  // namespace commission

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commissionrecords.h"
+#include "markedquotes.h"
 #include "quotefilter.h"
 
 #include <packet.h>
@@ -49,6 +51,11 @@ public:
     packet::Packet cancel(const packet::Packet &quotes, const Caller &caller);
 
 private:
+    QString generateOnce(const QVector<MarkedQuote> &marked, const Caller &caller);
+    QVector<QuoteCommission> cancelOnce(const QVector<QuoteKey> &keys, const Caller &caller);
+    template<typename Work>
+    auto retryingConflicts(Work work) -> decltype(work());
+
     ConnectionProvider &m_connections;
 };
 

@@ -72,7 +72,8 @@ QSqlDatabase ConnectionProvider::database()
             QSqlQuery(db).exec(QStringLiteral("PRAGMA mmap_size=268435456"));
         return db;
     } catch (const database::DatabaseError &error) {
-        throw ServiceError(ServiceError::Kind::Unavailable, QString::fromStdString(error.what()));
+        throw ServiceError(ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível"),
+                           QString::fromStdString(error.what()));
     }
 }
 

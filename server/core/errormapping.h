@@ -4,12 +4,23 @@
 
 namespace commission {
 
-// The one place where an error becomes an HTTP status (docs/protocol.md).
+// What the caller is told about an error, and what the log keeps of it.
+struct ErrorAnswer {
+    int status = 500;
+    QString text;     // the "error" of the answer
+    QString logText;  // the outcome written in the call's log line
+};
+
+// The one place where an error becomes an HTTP status and a text
+// (docs/protocol.md). Failures of the server itself reach the caller as a
+// general Portuguese text with a reference; their full text goes to the log
+// under the same reference.
 class ErrorMapping {
 public:
     static int httpStatus(ServiceError::Kind kind);
-    // The text of a status the HTTP library answered by itself (bad request
-    // line, unknown path, body too large).
+    static ErrorAnswer answer(const ServiceError &error);
+    // The text of a request refused before it reached a method (bad HTTP,
+    // unknown path, body too large, server busy).
     static QString messageForStatus(int status);
 };
 

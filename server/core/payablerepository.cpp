@@ -73,18 +73,19 @@ QVector<PayableState> PayableRepository::lockPayables(const QVector<qint64> &num
     return states;
 }
 
-void PayableRepository::removeCommissions(const QVector<QuoteKey> &keys)
+void PayableRepository::removeCommissions(qint64 payable, const QVector<QuoteKey> &keys)
 {
     for (qsizetype start = 0; start < keys.size(); start += rowsPerStatement) {
         const qsizetype count = std::min<qsizetype>(rowsPerStatement, keys.size() - start);
         QVariantList values;
-        values.reserve(count * 3);
+        values.reserve(count * 3 + 1);
         for (qsizetype i = start; i < start + count; ++i)
             QuoteKey::appendValues(values, keys[i]);
+        values.append(payable);
         SqlRunner::run(m_db,
                        QuoteKey::keyTable(int(count))
                            + QStringLiteral("DELETE FROM ORCACOMISSAO WHERE (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE)"
-                                            " IN (SELECT B, N, S FROM K)"),
+                                            " IN (SELECT B, N, S FROM K) AND NRCONTAPAGAR = ?"),
                        values);
     }
 }

@@ -18,7 +18,9 @@ public:
     bool insertCommissions(const QVector<QuoteCommission> &commissions);
     // Locks the payables for the rest of the transaction and reads them.
     QVector<PayableState> lockPayables(const QVector<qint64> &numbers);
-    void removeCommissions(const QVector<QuoteKey> &keys);
+    // Removes the links of these quotes to this payable, and no other link:
+    // a quote settled meanwhile into another payable keeps its link.
+    void removeCommissions(qint64 payable, const QVector<QuoteKey> &keys);
     // Sets the payable's amount to the sum of the links it still settles, or
     // deletes it when none is left.
     void settleAmount(qint64 payable);

@@ -39,8 +39,18 @@ QString ServerOptions::usage()
         "  --port PORTA       porta (padrão 8211; 0 escolhe uma livre)\n"
         "  --secret SEGREDO   segredo compartilhado exigido em X-Commission-Secret\n"
         "                     (ou COMMISSION_SERVER_SECRET); obrigatório fora do loopback\n"
-        "  --threads N        threads de atendimento (padrão 16)\n"
-        "  --create-demo      cria o banco de demonstração e termina\n");
+        "  --tls-cert ARQUIVO certificado PEM: o servidor atende em HTTPS\n"
+        "  --tls-key ARQUIVO  chave privada PEM do certificado\n"
+        "                     (fora do loopback TLS e segredo são obrigatórios)\n"
+        "  --threads N        trabalhadores do banco, uma conexão cada (padrão 16)\n"
+        "  --io-threads N     threads de entrada e saída da rede (padrão 2)\n"
+        "  --queue N          chamadas em espera antes de responder 503 (padrão 256)\n"
+        "  --header-timeout S segundos para receber os cabeçalhos (padrão 10)\n"
+        "  --body-timeout S   segundos para receber o corpo (padrão 30)\n"
+        "  --idle-timeout S   segundos de espera de uma conexão mantida ociosa (padrão 5)\n"
+        "  --init             cria um banco vazio com o esquema atual e termina\n"
+        "  --create-demo      cria o banco de demonstração e termina\n"
+        "O banco precisa existir; crie-o com --init ou --create-demo.\n");
 }
 
 ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &secretFromEnvironment)
@@ -51,9 +61,18 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     const QCommandLineOption port(QStringLiteral("port"), QString(), QStringLiteral("porta"));
     const QCommandLineOption secret(QStringLiteral("secret"), QString(), QStringLiteral("segredo"));
     const QCommandLineOption threads(QStringLiteral("threads"), QString(), QStringLiteral("n"));
+    const QCommandLineOption ioThreads(QStringLiteral("io-threads"), QString(), QStringLiteral("n"));
+    const QCommandLineOption queue(QStringLiteral("queue"), QString(), QStringLiteral("n"));
+    const QCommandLineOption headerTimeout(QStringLiteral("header-timeout"), QString(), QStringLiteral("s"));
+    const QCommandLineOption bodyTimeout(QStringLiteral("body-timeout"), QString(), QStringLiteral("s"));
+    const QCommandLineOption idleTimeout(QStringLiteral("idle-timeout"), QString(), QStringLiteral("s"));
+    const QCommandLineOption tlsCert(QStringLiteral("tls-cert"), QString(), QStringLiteral("arquivo"));
+    const QCommandLineOption tlsKey(QStringLiteral("tls-key"), QString(), QStringLiteral("arquivo"));
+    const QCommandLineOption init(QStringLiteral("init"));
     const QCommandLineOption createDemo(QStringLiteral("create-demo"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({database, listen, port, secret, threads, createDemo, help});
+    parser.addOptions({database, listen, port, secret, threads, ioThreads, queue, headerTimeout, bodyTimeout,
+                       idleTimeout, tlsCert, tlsKey, init, createDemo, help});
     if (!parser.parse(arguments))
         refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -62,6 +81,9 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     ServerOptions options;
     options.showHelp = parser.isSet(help);
     options.createDemo = parser.isSet(createDemo);
+    options.init = parser.isSet(init);
+    if (options.init && options.createDemo)
+        refuse(QStringLiteral("Use --init ou --create-demo, não os dois."));
     if (parser.isSet(database))
         options.database = parser.value(database);
     if (parser.isSet(listen))
@@ -70,6 +92,20 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
         options.port = number(parser.value(port), QStringLiteral("port"), 0, 65535);
     if (parser.isSet(threads))
         options.threads = number(parser.value(threads), QStringLiteral("threads"), 1, 256);
+    if (parser.isSet(ioThreads))
+        options.ioThreads = number(parser.value(ioThreads), QStringLiteral("io-threads"), 1, 64);
+    if (parser.isSet(queue))
+        options.queueLimit = number(parser.value(queue), QStringLiteral("queue"), 1, 100000);
+    if (parser.isSet(headerTimeout))
+        options.headerTimeoutSeconds = number(parser.value(headerTimeout), QStringLiteral("header-timeout"), 1, 3600);
+    if (parser.isSet(bodyTimeout))
+        options.bodyTimeoutSeconds = number(parser.value(bodyTimeout), QStringLiteral("body-timeout"), 1, 3600);
+    if (parser.isSet(idleTimeout))
+        options.idleTimeoutSeconds = number(parser.value(idleTimeout), QStringLiteral("idle-timeout"), 1, 3600);
+    options.tlsCertificate = parser.value(tlsCert).trimmed();
+    options.tlsKey = parser.value(tlsKey).trimmed();
+    if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty())
+        refuse(QStringLiteral("--tls-cert e --tls-key vão juntos."));
     options.secret = parser.isSet(secret) ? parser.value(secret) : secretFromEnvironment;
 
     if (options.database.trimmed().isEmpty())
@@ -77,9 +113,13 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     if (options.listenAddress.isEmpty())
         refuse(QStringLiteral("--listen não pode ser vazio."));
     // Beyond loopback anyone on the network could call; only callers that
-    // know the secret may.
+    // know the secret may, and the secret must not cross the network in
+    // clear text.
     if (!isLoopback(options.listenAddress) && options.secret.isEmpty())
         refuse(QStringLiteral("Escutando em %1 (fora do loopback) o servidor exige --secret ou COMMISSION_SERVER_SECRET.")
+                   .arg(options.listenAddress));
+    if (!isLoopback(options.listenAddress) && options.tlsCertificate.isEmpty())
+        refuse(QStringLiteral("Escutando em %1 (fora do loopback) o servidor exige TLS: informe --tls-cert e --tls-key.")
                    .arg(options.listenAddress));
     return options;
 }

@@ -5,18 +5,24 @@
 
 namespace commission {
 
-// The server's command line:
-//   commission-server [--database PATH|postgresql://...] [--listen ADDRESS]
-//                     [--port N] [--secret TEXT] [--threads N] [--create-demo]
-// The secret may come from COMMISSION_SERVER_SECRET instead; it is required
-// when the server listens beyond loopback.
+// The server's command line (usage() lists it). The secret may come from
+// COMMISSION_SERVER_SECRET instead; listening beyond loopback requires it and
+// TLS.
 struct ServerOptions {
     QString database = QStringLiteral("commission.db");
     QString listenAddress = QStringLiteral("127.0.0.1");
     int port = 8211;
     QString secret;
     int threads = 16;
+    int ioThreads = 2;
+    int queueLimit = 256;
+    int headerTimeoutSeconds = 10;
+    int bodyTimeoutSeconds = 30;
+    int idleTimeoutSeconds = 5;
+    QString tlsCertificate;
+    QString tlsKey;
     bool createDemo = false;
+    bool init = false;  // create an empty, migrated database and exit
     bool showHelp = false;
 
     // Raises std::invalid_argument with a message for the user.

@@ -11,6 +11,8 @@
 
 #include <connectionstring.h>
 
+#include <QFileInfo>
+
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -59,13 +61,39 @@ private:
 int ServerProgram::run(const ServerOptions &options)
 {
     try {
-        return options.createDemo ? createDemo(options) : serve(options);
+        if (options.createDemo)
+            return createDemo(options);
+        if (options.init)
+            return init(options);
+        return serve(options);
     } catch (const database::DatabaseError &error) {
         say(QString::fromStdString(error.what()));
     } catch (const ServiceError &error) {
-        say(error.message());
+        say(error.detail().isEmpty() ? error.message() : QStringLiteral("%1: %2").arg(error.message(), error.detail()));
     }
     return 1;
+}
+
+QString ServerProgram::missingDatabase(const database::ConnectionString &where)
+{
+    if (!where.isSqlite() || QFileInfo::exists(where.databaseName))
+        return QString();
+    return QStringLiteral("O banco %1 não existe. Confira o caminho em --database, ou crie o banco com --init"
+                          " (vazio) ou --create-demo (com dados de demonstração).")
+        .arg(where.describe());
+}
+
+int ServerProgram::init(const ServerOptions &options)
+{
+    ConnectionProvider connections(database::ConnectionString::parse(options.database));
+    const QSqlDatabase db = connections.database();
+    if (Schema::version(db) > 0) {
+        say(QStringLiteral("O banco %1 já existe; nada foi criado.").arg(connections.where().describe()));
+        return 1;
+    }
+    Schema::migrate(db);
+    say(QStringLiteral("Banco vazio criado em %1.").arg(connections.where().describe()));
+    return 0;
 }
 
 int ServerProgram::createDemo(const ServerOptions &options)
@@ -92,7 +120,20 @@ int ServerProgram::createDemo(const ServerOptions &options)
 
 int ServerProgram::serve(const ServerOptions &options)
 {
-    ConnectionProvider connections(database::ConnectionString::parse(options.database));
+    const database::ConnectionString where = database::ConnectionString::parse(options.database);
+    // A mistyped path must not become a new, empty database that answers
+    // every call as if nothing had been set up.
+    const QString missing = missingDatabase(where);
+    if (!missing.isEmpty()) {
+        say(missing);
+        return 1;
+    }
+    ConnectionProvider connections(where);
+    if (Schema::version(connections.database()) == 0) {
+        say(QStringLiteral("O banco %1 não tem as tabelas da comissão. Confira --database, ou crie-as com --init.")
+                .arg(where.describe()));
+        return 1;
+    }
     Schema::migrate(connections.database());
     connections.discard();
 
@@ -101,17 +142,30 @@ int ServerProgram::serve(const ServerOptions &options)
     settings.port = options.port;
     settings.secret = options.secret;
     settings.threads = options.threads;
+    settings.ioThreads = options.ioThreads;
+    settings.queueLimit = options.queueLimit;
+    settings.headerTimeout = std::chrono::seconds(options.headerTimeoutSeconds);
+    settings.bodyTimeout = std::chrono::seconds(options.bodyTimeoutSeconds);
+    settings.idleTimeout = std::chrono::seconds(options.idleTimeoutSeconds);
+    settings.tlsCertificate = options.tlsCertificate;
+    settings.tlsKey = options.tlsKey;
     CommissionHttpServer server(settings, connections, CallLog::standardError());
+    const QString tlsProblem = server.prepareTls();
+    if (!tlsProblem.isEmpty()) {
+        say(tlsProblem);
+        return 1;
+    }
     const std::optional<int> port = server.bind();
     if (!port) {
         say(QStringLiteral("Não foi possível escutar em %1:%2.").arg(options.listenAddress).arg(options.port));
         return 1;
     }
-    say(QStringLiteral("Servidor de comissões em http://%1:%2 (banco %3, %4 threads%5)")
-            .arg(options.listenAddress)
+    say(QStringLiteral("Servidor de comissões em %1://%2:%3 (banco %4, %5 trabalhadores, fila de %6%7)")
+            .arg(settings.usesTls() ? QStringLiteral("https") : QStringLiteral("http"), options.listenAddress)
             .arg(*port)
             .arg(connections.where().describe())
             .arg(options.threads)
+            .arg(options.queueLimit)
             .arg(options.secret.isEmpty() ? QString() : QStringLiteral(", com segredo")));
     {
         StopOnSignal stopOnSignal(server);

@@ -1,18 +1,29 @@
 #pragma once
 
+#include <QString>
+
+namespace database {
+struct ConnectionString;
+}
+
 namespace commission {
 
 struct ServerOptions;
 
-// What the commission-server executable does with its options: create the
-// demo database, or migrate the database and serve until SIGINT or SIGTERM.
+// What the commission-server executable does with its options: create an
+// empty or a demo database, or migrate an existing database and serve until
+// SIGINT or SIGTERM.
 class ServerProgram {
 public:
     // The process exit code.
     static int run(const ServerOptions &options);
 
 private:
+    static int init(const ServerOptions &options);
     static int createDemo(const ServerOptions &options);
+    // Why the database cannot be served because it does not exist; empty
+    // when it exists (or is not a file).
+    static QString missingDatabase(const database::ConnectionString &where);
     static int serve(const ServerOptions &options);
 };
 

@@ -2,9 +2,15 @@
 
 namespace commission {
 
-ServiceError::ServiceError(Kind kind, const QString &message)
-    : std::runtime_error(message.toStdString()), m_kind(kind)
+ServiceError::ServiceError(Kind kind, const QString &message, const QString &detail)
+    : std::runtime_error(message.toStdString()), m_kind(kind), m_detail(detail)
 {
+}
+
+bool ServiceError::isServerFailure() const
+{
+    return m_kind == Kind::Conflict || m_kind == Kind::Unavailable || m_kind == Kind::Database
+           || m_kind == Kind::Internal;
 }
 
 ServiceError ServiceError::badRequest(const QString &message)

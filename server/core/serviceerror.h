@@ -8,9 +8,13 @@ namespace commission {
 
 // The one error type of the commission server. Its kind says what went wrong
 // from the caller's point of view; the HTTP layer turns the kind into a status
-// code in exactly one place (errormapping.h). Errors of the libraries below
-// (packet decoding, opening a database) are converted into this type where
-// they are caught, so nothing else reaches the HTTP layer.
+// code and a text in exactly one place (errormapping.h). Errors of the
+// libraries below (packet decoding, opening a database) are converted into
+// this type where they are caught, so nothing else reaches the HTTP layer.
+//
+// The message of the first kinds is meant for the caller. The last three are
+// failures of the server itself: their message and detail are written to the
+// log only, and the caller gets a general text with a reference to that line.
 class ServiceError : public std::runtime_error {
 public:
     enum class Kind {
@@ -19,14 +23,20 @@ public:
         NotFound,      // unknown remote object or method
         TooLarge,      // the request exceeds a size limit
         BusinessRule,  // a rule refused the call; the message is an "N_PARAM_" catalogue key
+        Conflict,      // the database gave up a transaction (deadlock, serialization); it may be retried
         Unavailable,   // the database cannot be reached or stays busy
+        Database,      // a statement failed
         Internal       // anything else that went wrong on the server
     };
 
-    ServiceError(Kind kind, const QString &message);
+    ServiceError(Kind kind, const QString &message, const QString &detail = QString());
 
     Kind kind() const { return m_kind; }
     QString message() const { return QString::fromStdString(what()); }
+    // What only the log may show: the driver's text, the statement.
+    const QString &detail() const { return m_detail; }
+    // Whether the message is the server's own business and stays in the log.
+    bool isServerFailure() const;
 
     static ServiceError badRequest(const QString &message);
     static ServiceError businessRule(const QString &catalogueKey);
@@ -34,6 +44,7 @@ public:
 
 private:
     Kind m_kind;
+    QString m_detail;
 };
 
 }  // namespace commission

@@ -34,6 +34,14 @@ bool isUnavailable(const QSqlDatabase &db, const QSqlError &error)
     return primaryCode == 5 || primaryCode == 6;
 }
 
+// PostgreSQL gave up the transaction to break a deadlock or keep it
+// serializable; the same work in a new transaction may succeed.
+bool isConflict(const QSqlDatabase &db, const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return SqlDialect::of(db).isPostgres() && (code == QLatin1String("40001") || code == QLatin1String("40P01"));
+}
+
 }  // namespace
 
 QSqlQuery SqlRunner::run(const QSqlDatabase &db, const QString &sql, const QVariantList &values)
@@ -86,13 +94,15 @@ QString SqlRunner::rowPlaceholders(int rows, int columns)
 
 ServiceError SqlRunner::failure(const QSqlDatabase &db, const QSqlError &error, const QString &sql)
 {
-    const QString text = error.text().trimmed();
+    // The statement's first words say which step failed; with the driver's
+    // text they go to the log only.
+    const QString detail = QStringLiteral("%1 ...: %2").arg(sql.simplified().section(QLatin1Char(' '), 0, 3),
+                                                           error.text().trimmed());
     if (isUnavailable(db, error))
-        return ServiceError(ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível: %1").arg(text));
-    // The statement's first words say which step failed without handing the
-    // whole text to the caller.
-    const QString statement = sql.simplified().section(QLatin1Char(' '), 0, 3);
-    return ServiceError::internal(QStringLiteral("Falha no banco de dados (%1 ...): %2").arg(statement, text));
+        return ServiceError(ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível"), detail);
+    if (isConflict(db, error))
+        return ServiceError(ServiceError::Kind::Conflict, QStringLiteral("Transação interrompida pelo banco"), detail);
+    return ServiceError(ServiceError::Kind::Database, QStringLiteral("Falha no banco de dados"), detail);
 }
 
 }  // namespace commission

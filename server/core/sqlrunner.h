@@ -16,8 +16,7 @@ namespace commission {
 class SqlRunner {
 public:
     // Prepares the statement, binds the values in order and runs it; the
-    // query is forward-only. Raises ServiceError (Unavailable when the
-    // connection is lost or the database stays busy, Internal otherwise).
+    // query is forward-only. Raises ServiceError (see failure()).
     static QSqlQuery run(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
 
     // As run(), but a duplicate primary or unique key answers false instead
@@ -30,7 +29,9 @@ public:
     static QString rowPlaceholders(int rows, int columns);
 
     // The error of a failed statement: Unavailable when the connection is
-    // lost (PostgreSQL) or the database stayed busy (SQLite), else Internal.
+    // lost (PostgreSQL) or the database stayed busy (SQLite), Conflict for a
+    // deadlock or serialization failure, else Database. The driver's text
+    // goes into the detail, never into the message.
     static ServiceError failure(const QSqlDatabase &db, const QSqlError &error, const QString &sql);
 };
 

@@ -298,28 +298,42 @@ void CommissionRulesTest::shouldReadTheCommandLine_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("environmentSecret");
     QTest::addColumn<bool>("valid");
-    QTest::addColumn<QString>("expected");  // database|listen|port|secret|threads|demo
+    QTest::addColumn<QString>("expected");  // database|listen|port|secret|threads|demo|init|queue|timeouts|tls
 
-    QTest::newRow("defaults") << QStringList() << "" << true << "commission.db|127.0.0.1|8211||16|0";
+    const QStringList tls{"--tls-cert", "c.pem", "--tls-key", "k.pem"};
+    QTest::newRow("defaults") << QStringList() << "" << true << "commission.db|127.0.0.1|8211||16|0|0|256|10/30/5|";
     QTest::newRow("PostgreSQL and port") << QStringList{"--database", "postgresql://u@h:5432/c", "--port", "9000"} << ""
-                                         << true << "postgresql://u@h:5432/c|127.0.0.1|9000||16|0";
+                                         << true << "postgresql://u@h:5432/c|127.0.0.1|9000||16|0|0|256|10/30/5|";
     QTest::newRow("demo") << QStringList{"--database", "demo.db", "--create-demo"} << "" << true
-                          << "demo.db|127.0.0.1|8211||16|1";
-    QTest::newRow("beyond loopback with secret") << QStringList{"--listen", "0.0.0.0", "--secret", "abc"} << "" << true
-                                                 << "commission.db|0.0.0.0|8211|abc|16|0";
-    QTest::newRow("secret from the environment") << QStringList{"--listen", "10.0.0.5"} << "env" << true
-                                                 << "commission.db|10.0.0.5|8211|env|16|0";
+                          << "demo.db|127.0.0.1|8211||16|1|0|256|10/30/5|";
+    QTest::newRow("empty database") << QStringList{"--database", "new.db", "--init"} << "" << true
+                                    << "new.db|127.0.0.1|8211||16|0|1|256|10/30/5|";
+    QTest::newRow("queue and deadlines")
+        << QStringList{"--queue", "8", "--header-timeout", "2", "--body-timeout", "3", "--idle-timeout", "1"} << ""
+        << true << "commission.db|127.0.0.1|8211||16|0|0|8|2/3/1|";
+    QTest::newRow("beyond loopback with secret and TLS") << (QStringList{"--listen", "0.0.0.0", "--secret", "abc"} + tls)
+                                                         << "" << true
+                                                         << "commission.db|0.0.0.0|8211|abc|16|0|0|256|10/30/5|c.pem";
+    QTest::newRow("secret from the environment") << (QStringList{"--listen", "10.0.0.5"} + tls) << "env" << true
+                                                 << "commission.db|10.0.0.5|8211|env|16|0|0|256|10/30/5|c.pem";
+    QTest::newRow("TLS on loopback") << tls << "" << true << "commission.db|127.0.0.1|8211||16|0|0|256|10/30/5|c.pem";
     QTest::newRow("option before environment") << QStringList{"--secret", "opt"} << "env" << true
-                                               << "commission.db|127.0.0.1|8211|opt|16|0";
+                                               << "commission.db|127.0.0.1|8211|opt|16|0|0|256|10/30/5|";
     QTest::newRow("loopback by name") << QStringList{"--listen", "localhost"} << "" << true
-                                      << "commission.db|localhost|8211||16|0";
-    QTest::newRow("beyond loopback without secret") << QStringList{"--listen", "0.0.0.0"} << "" << false << "";
+                                      << "commission.db|localhost|8211||16|0|0|256|10/30/5|";
+    QTest::newRow("beyond loopback without secret") << (QStringList{"--listen", "0.0.0.0"} + tls) << "" << false << "";
+    QTest::newRow("beyond loopback without TLS") << QStringList{"--listen", "0.0.0.0", "--secret", "abc"} << "" << false
+                                                 << "";
+    QTest::newRow("certificate without key") << QStringList{"--tls-cert", "c.pem"} << "" << false << "";
+    QTest::newRow("init and demo together") << QStringList{"--init", "--create-demo"} << "" << false << "";
     QTest::newRow("port not a number") << QStringList{"--port", "http"} << "" << false << "";
     QTest::newRow("port too high") << QStringList{"--port", "70000"} << "" << false << "";
     QTest::newRow("no threads") << QStringList{"--threads", "0"} << "" << false << "";
+    QTest::newRow("no queue") << QStringList{"--queue", "0"} << "" << false << "";
+    QTest::newRow("no header deadline") << QStringList{"--header-timeout", "0"} << "" << false << "";
     QTest::newRow("unknown option") << QStringList{"--verbose"} << "" << false << "";
     QTest::newRow("stray argument") << QStringList{"serve"} << "" << false << "";
-    QTest::newRow("empty database") << QStringList{"--database", ""} << "" << false << "";
+    QTest::newRow("empty database name") << QStringList{"--database", ""} << "" << false << "";
 }
 
 void CommissionRulesTest::shouldReadTheCommandLine()
@@ -335,12 +349,18 @@ void CommissionRulesTest::shouldReadTheCommandLine()
         return;
     }
     const commission::ServerOptions options = commission::ServerOptions::parse(arguments, environmentSecret);
-    QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6")
+    QCOMPARE(QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9/%10/%11|%12")
                  .arg(options.database, options.listenAddress)
                  .arg(options.port)
                  .arg(options.secret)
                  .arg(options.threads)
-                 .arg(options.createDemo ? 1 : 0),
+                 .arg(options.createDemo ? 1 : 0)
+                 .arg(options.init ? 1 : 0)
+                 .arg(options.queueLimit)
+                 .arg(options.headerTimeoutSeconds)
+                 .arg(options.bodyTimeoutSeconds)
+                 .arg(options.idleTimeoutSeconds)
+                 .arg(options.tlsCertificate),
              expected);
 }
 

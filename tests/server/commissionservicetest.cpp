@@ -540,7 +540,7 @@ void CommissionServiceTest::shouldWriteNothingWhenGenerationFailsHalfway()
         m_service->generate(CommissionFixture::quotesPacket({{1, 5}, {9, 5}}), operatorOne);
         QFAIL("the failing audit went unnoticed");
     } catch (const ServiceError &error) {
-        QCOMPARE(error.kind(), ServiceError::Kind::Internal);
+        QCOMPARE(error.kind(), ServiceError::Kind::Database);
     }
     expectNothingWritten();
 }

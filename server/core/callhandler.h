@@ -1,0 +1,59 @@
+#pragma once
+
+#include "calllog.h"
+#include "commissionendpoint.h"
+#include "commissionservice.h"
+#include "httpsettings.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace commission {
+
+class ConnectionProvider;
+
+// One answer of the HTTP layer: a status and a JSON body.
+struct HttpAnswer {
+    int status = 200;
+    std::string body;
+    int retryAfterSeconds = 0;     // sent as Retry-After when not 0
+    bool closeConnection = false;  // the request's body was not read, or cannot be trusted
+};
+
+// What the server does with a request, apart from moving bytes: the secret
+// check, the routing to the remote object's methods, the status mapping and
+// the log line of every call. Knows nothing of sockets, so the HTTP layer
+// stays a transport.
+class CallHandler {
+public:
+    static const std::string_view secretHeader;
+
+    CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log);
+
+    // Decided on the request line and headers alone, before the body is read:
+    // the answer of a request that reaches no method (wrong secret, unknown
+    // path, not a POST), or nullopt when the body is to be read and the call
+    // queued.
+    std::optional<HttpAnswer> screen(std::string_view verb, std::string_view target, std::string_view secret) const;
+
+    // Runs one call on the calling thread, which owns a database connection.
+    // Takes the body over and frees it as soon as it is parsed.
+    HttpAnswer call(std::string_view target, std::string body, const QString &origin);
+
+    // A request that the HTTP layer refuses by itself (bad HTTP, body too
+    // large, headers too slow, server busy), in the same JSON shape, logged.
+    HttpAnswer refuse(int status, const QString &request) const;
+
+    // The caller is told to come back in this many seconds when the queue is full.
+    static constexpr int busyRetrySeconds = 1;
+
+private:
+    HttpSettings m_settings;
+    ConnectionProvider &m_connections;
+    LogSink m_log;
+    CommissionService m_service;
+    CommissionEndpoint m_endpoint;
+};
+
+}  // namespace commission

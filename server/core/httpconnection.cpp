@@ -1,0 +1,287 @@
+#include "httpconnection.h"
+
+#include "callhandler.h"
+#include "callqueue.h"
+#include "httpsettings.h"
+
+#include <boost/asio/post.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+
+#include <memory>
+#include <optional>
+
+namespace commission {
+
+namespace {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+using error_code = beast::error_code;
+
+// A connection that ends after its answer: the client may still be sending
+// a body nobody reads (a refused secret, a body over the limit). Reading it
+// away for a moment, into a small buffer that is emptied each time, before
+// closing keeps the kernel from resetting the connection under the answer,
+// so a client that writes its whole body before reading still gets it.
+constexpr std::size_t drainBytes = 64 << 20;
+constexpr std::chrono::seconds drainTime{2};
+constexpr std::size_t firstRead = 4096;
+
+std::string_view view(beast::string_view text)
+{
+    return {text.data(), text.size()};
+}
+
+QString qText(beast::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(std::min<std::size_t>(text.size(), 200)));
+}
+
+QString originOf(const tcp::socket &socket)
+{
+    error_code ec;
+    const tcp::endpoint peer = socket.remote_endpoint(ec);
+    return ec ? QString() : QString::fromStdString(peer.address().to_string());
+}
+
+// Whether the Transfer-Encoding, if any, is the one a request may carry.
+bool acceptableTransferEncoding(const http::request_parser<http::string_body>::value_type &request)
+{
+    const auto found = request.find(http::field::transfer_encoding);
+    if (found == request.end())
+        return true;
+    return beast::iequals(found->value(), "chunked") && request.count(http::field::transfer_encoding) == 1;
+}
+
+int statusOfReadError(const error_code &ec)
+{
+    if (ec == http::error::body_limit || ec == http::error::buffer_overflow)
+        return 413;
+    if (ec == http::error::header_limit)
+        return 431;
+    return 400;
+}
+
+bool isDisconnect(const error_code &ec)
+{
+    return ec == http::error::end_of_stream || ec == asio::error::eof || ec == asio::error::connection_reset
+           || ec == asio::error::operation_aborted || ec == asio::ssl::error::stream_truncated
+           || ec == beast::error::timeout;
+}
+
+template <class Stream>
+class Connection : public std::enable_shared_from_this<Connection<Stream>> {
+public:
+    template <class... StreamArguments>
+    Connection(const ConnectionContext &context, QString origin, StreamArguments &&...arguments)
+        : m_context(context), m_origin(std::move(origin)), m_stream(std::forward<StreamArguments>(arguments)...)
+    {
+    }
+
+    void start()
+    {
+        lowest().expires_after(m_context.settings.headerTimeout);
+        if constexpr (isTls) {
+            m_stream.async_handshake(asio::ssl::stream_base::server,
+                                     [self = this->shared_from_this()](const error_code &ec) {
+                                         if (ec)
+                                             return self->closeNow();
+                                         self->awaitRequest();
+                                     });
+        } else {
+            awaitRequest();
+        }
+    }
+
+private:
+    static constexpr bool isTls = !std::is_same_v<Stream, beast::tcp_stream>;
+
+    beast::tcp_stream &lowest() { return beast::get_lowest_layer(m_stream); }
+
+    // A new connection has the header deadline from its start; a kept-alive
+    // one may idle for a while before the next request begins, and its
+    // header deadline runs from that request's first byte.
+    void awaitRequest()
+    {
+        if (m_buffer.size() > 0)
+            return readHeader();
+        if (m_keptAlive)
+            lowest().expires_after(m_context.settings.idleTimeout);
+        m_stream.async_read_some(m_buffer.prepare(firstRead),
+                                 [self = this->shared_from_this()](const error_code &ec, std::size_t bytes) {
+                                     if (ec)
+                                         return self->closeNow();
+                                     self->m_buffer.commit(bytes);
+                                     if (self->m_keptAlive)
+                                         self->lowest().expires_after(self->m_context.settings.headerTimeout);
+                                     self->readHeader();
+                                 });
+    }
+
+    void readHeader()
+    {
+        m_parser.emplace();
+        m_parser->header_limit(std::uint32_t(m_context.settings.maxHeaderBytes));
+        m_parser->body_limit(std::uint64_t(m_context.settings.maxBodyBytes));
+        http::async_read_header(m_stream, m_buffer, *m_parser,
+                                [self = this->shared_from_this()](const error_code &ec, std::size_t) {
+                                    self->onHeader(ec);
+                                });
+    }
+
+    void onHeader(const error_code &ec)
+    {
+        if (ec) {
+            if (ec == beast::error::timeout && m_buffer.size() > 0)
+                return answerAndClose(408);
+            if (isDisconnect(ec))
+                return closeNow();
+            return answerAndClose(statusOfReadError(ec));
+        }
+        const auto &request = m_parser->get();
+        m_version = request.version();
+        if (!acceptableTransferEncoding(request))
+            return answerAndClose(400);
+        std::optional<HttpAnswer> early =
+            m_context.handler.screen(view(request.method_string()), view(request.target()),
+                                     view(request[beast::string_view(CallHandler::secretHeader.data(),
+                                                                     CallHandler::secretHeader.size())]));
+        if (early)
+            return write(std::move(*early));
+        lowest().expires_after(m_context.settings.bodyTimeout);
+        http::async_read(m_stream, m_buffer, *m_parser,
+                         [self = this->shared_from_this()](const error_code &ec, std::size_t) { self->onBody(ec); });
+    }
+
+    void onBody(const error_code &ec)
+    {
+        if (ec) {
+            if (ec == beast::error::timeout)
+                return answerAndClose(408);
+            if (isDisconnect(ec))
+                return closeNow();
+            return answerAndClose(statusOfReadError(ec));
+        }
+        // No deadline while the call runs: the queue and the database bound it.
+        lowest().expires_never();
+        auto request = m_parser->release();
+        m_parser.reset();
+        m_keepAlive = request.keep_alive();
+        auto call = [self = this->shared_from_this(), target = std::string(request.target()),
+                     body = std::move(request.body())]() mutable {
+            HttpAnswer answer = self->m_context.handler.call(target, std::move(body), self->m_origin);
+            asio::post(self->m_stream.get_executor(), [self, answer = std::move(answer)]() mutable {
+                self->write(std::move(answer));
+            });
+        };
+        if (!m_context.queue.submit(std::move(call))) {
+            HttpAnswer busy = m_context.handler.refuse(
+                503, QStringLiteral("%1 %2 (fila cheia)").arg(qText(request.method_string()), qText(request.target())));
+            write(std::move(busy));
+        }
+    }
+
+    void answerAndClose(int status)
+    {
+        const QString request = m_parser && m_parser->is_header_done()
+                                    ? QStringLiteral("%1 %2").arg(qText(m_parser->get().method_string()),
+                                                                  qText(m_parser->get().target()))
+                                    : QStringLiteral("HTTP");
+        HttpAnswer answer = m_context.handler.refuse(status, request);
+        answer.closeConnection = true;
+        write(std::move(answer));
+    }
+
+    void write(HttpAnswer answer)
+    {
+        m_closeAfterWrite = answer.closeConnection || !m_keepAlive;
+        m_response = {};
+        m_response.version(m_version == 10 ? 10 : 11);
+        m_response.result(http::status(answer.status));
+        m_response.set(http::field::content_type, "application/json; charset=utf-8");
+        if (answer.retryAfterSeconds > 0)
+            m_response.set(http::field::retry_after, std::to_string(answer.retryAfterSeconds));
+        m_response.body() = std::move(answer.body);
+        m_response.keep_alive(!m_closeAfterWrite);
+        m_response.prepare_payload();
+        lowest().expires_after(m_context.settings.bodyTimeout);
+        http::async_write(m_stream, m_response, [self = this->shared_from_this()](const error_code &ec, std::size_t) {
+            self->onWritten(ec);
+        });
+    }
+
+    void onWritten(const error_code &ec)
+    {
+        m_response = {};
+        if (ec)
+            return closeNow();
+        if (m_closeAfterWrite)
+            return closeGracefully();
+        m_keptAlive = true;
+        m_keepAlive = true;
+        awaitRequest();
+    }
+
+    void closeGracefully()
+    {
+        if constexpr (isTls) {
+            lowest().expires_after(drainTime);
+            m_stream.async_shutdown([self = this->shared_from_this()](const error_code &) { self->closeNow(); });
+        } else {
+            error_code ignored;
+            lowest().socket().shutdown(tcp::socket::shutdown_send, ignored);
+            lowest().expires_after(drainTime);
+            drain();
+        }
+    }
+
+    void drain()
+    {
+        m_buffer.clear();
+        lowest().async_read_some(m_buffer.prepare(firstRead),
+                                 [self = this->shared_from_this()](const error_code &ec, std::size_t bytes) {
+                                     self->m_drained += bytes;
+                                     if (ec || self->m_drained > drainBytes)
+                                         return self->closeNow();
+                                     self->drain();
+                                 });
+    }
+
+    void closeNow()
+    {
+        error_code ignored;
+        lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
+        lowest().close();
+    }
+
+    const ConnectionContext &m_context;
+    QString m_origin;
+    Stream m_stream;
+    beast::flat_buffer m_buffer;
+    std::optional<http::request_parser<http::string_body>> m_parser;
+    http::response<http::string_body> m_response;
+    unsigned m_version = 11;
+    bool m_keepAlive = true;
+    bool m_keptAlive = false;
+    bool m_closeAfterWrite = false;
+    std::size_t m_drained = 0;
+};
+
+}  // namespace
+
+void HttpConnection::start(tcp::socket socket, asio::ssl::context *tls, const ConnectionContext &context)
+{
+    const QString origin = originOf(socket);
+    if (tls) {
+        std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, origin, std::move(socket), *tls)
+            ->start();
+    } else {
+        std::make_shared<Connection<beast::tcp_stream>>(context, origin, std::move(socket))->start();
+    }
+}
+
+}  // namespace commission

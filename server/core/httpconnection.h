@@ -1,0 +1,32 @@
+#pragma once
+
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/context.hpp>
+
+namespace commission {
+
+class CallHandler;
+class CallQueue;
+struct HttpSettings;
+
+// What every connection of one server shares.
+struct ConnectionContext {
+    const HttpSettings &settings;
+    CallHandler &handler;
+    CallQueue &queue;
+};
+
+// One client connection, from its first byte to its close, on the I/O
+// threads: reads a request with its deadlines and limits, hands the call to
+// the queue, writes the answer, and reads the next request of a kept-alive
+// or pipelined connection only when the answer before it is written. A
+// connection waiting for its client holds no worker and no thread.
+class HttpConnection {
+public:
+    // Serves the accepted socket; over TLS when a context is given. The
+    // connection keeps itself alive until it closes.
+    static void start(boost::asio::ip::tcp::socket socket, boost::asio::ssl::context *tls,
+                      const ConnectionContext &context);
+};
+
+}  // namespace commission
