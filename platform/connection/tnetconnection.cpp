@@ -107,7 +107,14 @@ void TNetConnection::setConnected(bool connected)
     }
     if (BeforeConnect)
         BeforeConnect(*this);
-    auto client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
+    std::unique_ptr<httplib::Client> client;
+    if (CaFile.isEmpty()) {
+        client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
+    } else {
+        client = std::make_unique<httplib::Client>("https://" + Host.toStdString() + ":" + std::to_string(Port));
+        client->set_ca_cert_path(CaFile.toStdString());
+        client->enable_server_certificate_verification(true);
+    }
     client->set_keep_alive(true);
     client->set_tcp_nodelay(true);
     client->set_connection_timeout(wholeSeconds(ConnectTimeoutMs), remainingMicroseconds(ConnectTimeoutMs));
@@ -156,6 +163,15 @@ QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const
         break;
     case httplib::Error::Write:
         reason = QStringLiteral("falha ao enviar a chamada");
+        break;
+    case httplib::Error::SSLConnection:
+        reason = QStringLiteral("falha na conexão segura (TLS); confira se o servidor atende em HTTPS");
+        break;
+    case httplib::Error::SSLLoadingCerts:
+        reason = QStringLiteral("não foi possível ler o certificado da autoridade %1").arg(CaFile);
+        break;
+    case httplib::Error::SSLServerVerification:
+        reason = QStringLiteral("o certificado do servidor não foi confirmado pela autoridade %1").arg(CaFile);
         break;
     default:
         reason = QString::fromStdString(httplib::to_string(static_cast<httplib::Error>(error)));

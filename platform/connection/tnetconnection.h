@@ -63,6 +63,9 @@ public:
     QString Host = QStringLiteral("127.0.0.1");
     int Port = 8211;
     QString Secret;            // sent as X-Commission-Secret when not empty
+    // A PEM file of the authorities that may sign the server's certificate.
+    // When given, calls go over HTTPS and the server must prove its name.
+    QString CaFile;
     bool ThrowException = false;
     int ConnectTimeoutMs = 3000;
     int ReadTimeoutMs = 30000;

@@ -74,6 +74,7 @@ QString HostOptions::usage()
         "  --server <endereço>      servidor de aplicação\n"
         "  --port <porta>           porta do servidor de aplicação\n"
         "  --secret <segredo>       segredo enviado ao servidor\n"
+        "  --server-ca <arquivo>    autoridade (PEM) do certificado do servidor: chamadas em HTTPS\n"
         "  --database <banco>       banco compartilhado: arquivo SQLite ou postgresql://...\n"
         "  --config <arquivo>       arquivo com as mesmas chaves (chave = valor)\n"
         "  --open-module [arquivo]  abre o módulo ao iniciar (padrão: libORE09700.so ao lado do programa)\n"

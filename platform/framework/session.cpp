@@ -19,6 +19,7 @@ const QString operatorKey = QStringLiteral("operator");
 const QString serverKey = QStringLiteral("server");
 const QString portKey = QStringLiteral("port");
 const QString secretKey = QStringLiteral("secret");
+const QString serverCaKey = QStringLiteral("server-ca");
 const QString databaseKey = QStringLiteral("database");
 const QString configKey = QStringLiteral("config");
 
@@ -71,6 +72,8 @@ void assign(SessionValues &values, const QString &key, const QString &value)
         values.serverPort = portFrom(value);
     else if (key == secretKey)
         values.serverSecret = value;
+    else if (key == serverCaKey)
+        values.serverCaFile = value;
     else if (key == databaseKey)
         values.database = value;
     else
@@ -109,6 +112,8 @@ void Session::addOptions(QCommandLineParser &parser)
     valued(serverKey, QStringLiteral("Endereço do servidor de aplicação."), QStringLiteral("endereço"));
     valued(portKey, QStringLiteral("Porta do servidor de aplicação."), QStringLiteral("porta"));
     valued(secretKey, QStringLiteral("Segredo enviado ao servidor de aplicação."), QStringLiteral("segredo"));
+    valued(serverCaKey, QStringLiteral("Autoridade (PEM) que assina o certificado do servidor: chamadas em HTTPS."),
+           QStringLiteral("arquivo"));
     valued(databaseKey, QStringLiteral("Banco de dados compartilhado (arquivo SQLite ou postgresql://...)."),
            QStringLiteral("banco"));
     valued(configKey, QStringLiteral("Arquivo de configuração com as mesmas chaves."), QStringLiteral("arquivo"));
@@ -119,7 +124,8 @@ SessionValues Session::fromParser(const QCommandLineParser &parser, const Sessio
     SessionValues values = defaults;
     if (parser.isSet(configKey))
         values = fromConfigFile(parser.value(configKey), values);
-    for (const QString &key : {branchKey, branchNameKey, operatorKey, serverKey, portKey, secretKey, databaseKey}) {
+    for (const QString &key :
+         {branchKey, branchNameKey, operatorKey, serverKey, portKey, secretKey, serverCaKey, databaseKey}) {
         if (parser.isSet(key))
             assign(values, key, parser.value(key));
     }
@@ -199,6 +205,10 @@ SessionValues Session::validated(const SessionValues &values)
     if (values.serverPort < 1 || values.serverPort > 65535)
         refuse(QStringLiteral("Porta do servidor inválida: \"%1\". Informe um número de 1 a 65535.")
                    .arg(values.serverPort));
+
+    result.serverCaFile = values.serverCaFile.trimmed();
+    if (!result.serverCaFile.isEmpty() && !QFile::exists(result.serverCaFile))
+        refuse(QStringLiteral("Arquivo da autoridade do servidor não encontrado: \"%1\".").arg(result.serverCaFile));
 
     try {
         database::ConnectionString::parse(values.database);

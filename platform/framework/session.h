@@ -16,6 +16,7 @@ struct FRAMEWORK_EXPORT SessionValues {
     QString serverHost = QStringLiteral("127.0.0.1");  // WebURL
     int serverPort = 8211;    // WebPort
     QString serverSecret;     // sent with every service call when not empty
+    QString serverCaFile;     // when not empty: HTTPS, the server's certificate checked against it
     QString operatorCode;     // Operador
     QString database;         // connection string of the shared database
 };
@@ -26,7 +27,8 @@ public:
     static void set(const SessionValues &values);
 
     // Reads the options (--branch, --branch-name, --fixed-branch,
-    // --operator, --server, --port, --secret, --database, --config FILE) over
+    // --operator, --server, --port, --secret, --server-ca, --database,
+    // --config FILE) over
     // the defaults; a config file holds the same keys in INI form. Raises
     // std::invalid_argument naming the bad value.
     // `arguments` is the whole command line, program name first. The config

@@ -7,17 +7,29 @@
 
 const std::string TestServer::secretHeader = "X-Commission-Secret";
 
-TestServer::TestServer(const database::ConnectionString &where, const QString &secret)
-    : m_connections(std::make_unique<commission::ConnectionProvider>(where))
+commission::HttpSettings TestServer::settings(const QString &secret)
 {
     commission::HttpSettings settings;
-    settings.port = 0;
     settings.secret = secret;
     settings.threads = 4;
+    return settings;
+}
+
+TestServer::TestServer(const database::ConnectionString &where, const QString &secret)
+    : TestServer(where, settings(secret))
+{
+}
+
+TestServer::TestServer(const database::ConnectionString &where, commission::HttpSettings settings)
+    : m_connections(std::make_unique<commission::ConnectionProvider>(where))
+{
+    settings.port = 0;
     m_server = std::make_unique<commission::CommissionHttpServer>(settings, *m_connections, [this](const QString &line) {
         const QMutexLocker lock(&m_mutex);
         m_log.append(line);
     });
+    if (!m_server->prepareTls().isEmpty())
+        return;
     m_port = m_server->bind().value_or(0);
     m_thread = std::thread([this] { m_server->run(); });
 }
@@ -25,7 +37,8 @@ TestServer::TestServer(const database::ConnectionString &where, const QString &s
 TestServer::~TestServer()
 {
     m_server->stop();
-    m_thread.join();
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 QStringList TestServer::logLines() const

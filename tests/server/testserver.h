@@ -18,6 +18,9 @@
 class TestServer {
 public:
     TestServer(const database::ConnectionString &where, const QString &secret = QString());
+    // Any settings; the port is always a free one.
+    TestServer(const database::ConnectionString &where, commission::HttpSettings settings);
+    static commission::HttpSettings settings(const QString &secret = QString());
     ~TestServer();
 
     int port() const { return m_port; }

@@ -1,0 +1,393 @@
+#include "commissionfixture.h"
+#include "rawhttpclient.h"
+#include "testdatabase.h"
+#include "testserver.h"
+
+#include <connectionprovider.h>
+#include <packetcodec.h>
+#include <tnetconnection.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <httplib.h>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
+
+// The HTTP side of the server, on SQLite: framing, limits, deadlines, the
+// queue, fairness, TLS, error references and the start of the program.
+class HttpTransportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeepingIt();
+    void shouldAnswerPipelinedCallsInOrder();
+    void shouldAnswerACallFollowedByAHalfClose();
+    void shouldRefuseAmbiguousFramingAndClose_data();
+    void shouldRefuseAmbiguousFramingAndClose();
+    void shouldCloseSlowHeadersAtTheDeadlineWhileServingOthers();
+    void shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull();
+    void shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAreBusy();
+    void shouldAnswerServerFailuresWithAReferenceAndNoInternals();
+    void shouldServeHttpsOnlyToClientsThatVerifyIt_data();
+    void shouldServeHttpsOnlyToClientsThatVerifyIt();
+    void shouldStartOnlyOnADatabaseThatExists_data();
+    void shouldStartOnlyOnADatabaseThatExists();
+
+private:
+    CommissionFixture fixture() { return CommissionFixture(m_connections->database()); }
+    static QByteArray generationBody(int quote);
+    void makeCertificates();
+
+    std::unique_ptr<TestDatabase> m_database;
+    std::unique_ptr<commission::ConnectionProvider> m_connections;
+    QTemporaryDir m_certificates;
+};
+
+namespace {
+
+qint64 peakResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return 0;
+}
+
+QString serverProgram()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/commission-server");
+}
+
+const QByteArray parameterCall = RawHttpClient::post(RawHttpClient::callPath("GetParamOrcaEve"), "{\"args\": []}");
+
+}  // namespace
+
+void HttpTransportTest::initTestCase()
+{
+    m_database = std::make_unique<TestDatabase>(TestDatabase::Backend::Sqlite, QStringLiteral("http_transport_test"));
+    makeCertificates();
+}
+
+void HttpTransportTest::init()
+{
+    m_database->reset();
+    m_connections = std::make_unique<commission::ConnectionProvider>(m_database->where());
+    fixture().write();
+}
+
+void HttpTransportTest::cleanup()
+{
+    m_connections.reset();
+}
+
+void HttpTransportTest::makeCertificates()
+{
+    QVERIFY(m_certificates.isValid());
+    for (const QString &name : {QStringLiteral("server"), QStringLiteral("other")}) {
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=localhost",
+                       "-addext", "subjectAltName=DNS:localhost,IP:127.0.0.1", "-keyout",
+                       m_certificates.filePath(name + ".key"), "-out", m_certificates.filePath(name + ".crt")});
+        QVERIFY2(openssl.waitForFinished(30000) && openssl.exitCode() == 0, openssl.readAllStandardError().constData());
+    }
+}
+
+QByteArray HttpTransportTest::generationBody(int quote)
+{
+    const QJsonArray arguments{args::packet(packet::toJson(CommissionFixture::quotesPacket({{quote, 5}}))),
+                               args::text(QStringLiteral("OP7"), false)};
+    return QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
+}
+
+void HttpTransportTest::shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeepingIt()
+{
+    // First in the program, so the peak it measures is its own.
+    TestServer server(m_database->where());
+    const qint64 peakBefore = peakResidentBytes();
+    RawHttpClient client(server.port());
+    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve")
+                        + " HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"));
+    const QByteArray chunk = QByteArray::number(64 << 10, 16) + "\r\n" + QByteArray(64 << 10, 'x') + "\r\n";
+    qint64 sent = 0;
+    while (sent < (200 << 20) && !client.hasSomethingToRead(0) && client.send(chunk))
+        sent += chunk.size();
+    const QVector<RawAnswer> answers = client.readAnswers(1, 10000);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 413);
+    QVERIFY2(sent < (200 << 20), "the server read the whole body");
+    const qint64 growth = peakResidentBytes() - peakBefore;
+    QVERIFY2(growth < (20 << 20), qPrintable(QStringLiteral("memory grew by %1 MB").arg(growth >> 20)));
+    QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
+}
+
+void HttpTransportTest::shouldAnswerPipelinedCallsInOrder()
+{
+    TestServer server(m_database->where());
+    RawHttpClient client(server.port());
+    // Three calls in one write, each with its own outcome.
+    QVERIFY(client.send(parameterCall
+                        + RawHttpClient::post(RawHttpClient::callPath("GetVendedores"), "{\"args\": []}")
+                        + RawHttpClient::post(RawHttpClient::callPath("GetTudo"), "{\"args\": []}")));
+    const QVector<RawAnswer> answers = client.readAnswers(3, 10000);
+    QCOMPARE(answers.size(), 3);
+    QCOMPARE(answers[0].status, 200);
+    QCOMPARE(answers[1].status, 400);
+    QCOMPARE(answers[2].status, 404);
+}
+
+void HttpTransportTest::shouldAnswerACallFollowedByAHalfClose()
+{
+    TestServer server(m_database->where());
+    RawHttpClient client(server.port());
+    QVERIFY(client.send(RawHttpClient::post(RawHttpClient::callPath("SetComissao"), generationBody(1))));
+    client.halfClose();
+    const QVector<RawAnswer> answers = client.readAnswers(1, 10000);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 200);
+    QCOMPARE(fixture().count(QStringLiteral("CONTAPAGAR")), 3);  // the fixture's two and the new one
+    QVERIFY(client.waitForClose(5000));
+}
+
+void HttpTransportTest::shouldRefuseAmbiguousFramingAndClose_data()
+{
+    QTest::addColumn<QByteArray>("headers");
+
+    QTest::newRow("two different lengths") << QByteArray("Content-Length: 12\r\nContent-Length: 13\r\n");
+    QTest::newRow("length and chunked") << QByteArray("Content-Length: 12\r\nTransfer-Encoding: chunked\r\n");
+    QTest::newRow("chunked and length") << QByteArray("Transfer-Encoding: chunked\r\nContent-Length: 12\r\n");
+    QTest::newRow("encoding other than chunked") << QByteArray("Transfer-Encoding: gzip\r\n");
+    QTest::newRow("length not a number") << QByteArray("Content-Length: 12x\r\n");
+}
+
+void HttpTransportTest::shouldRefuseAmbiguousFramingAndClose()
+{
+    QFETCH(QByteArray, headers);
+
+    TestServer server(m_database->where());
+    RawHttpClient client(server.port());
+    // What follows the headers would be a second request to a server that
+    // trusted the wrong length.
+    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        + headers + "\r\n{\"args\": []}" + parameterCall));
+    const QVector<RawAnswer> answers = client.readAnswers(2, 5000);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 400);
+    QVERIFY(client.waitForClose(5000));
+}
+
+void HttpTransportTest::shouldCloseSlowHeadersAtTheDeadlineWhileServingOthers()
+{
+    commission::HttpSettings settings = TestServer::settings();
+    settings.headerTimeout = std::chrono::seconds(1);
+    TestServer server(m_database->where(), settings);
+
+    std::vector<std::unique_ptr<RawHttpClient>> slow;
+    for (int i = 0; i < 16; ++i)
+        slow.push_back(std::make_unique<RawHttpClient>(server.port()));
+    const QByteArray request = parameterCall;
+    QElapsedTimer clock;
+    clock.start();
+    int open = int(slow.size());
+    // One header byte per client every 100 ms, while a normal client calls.
+    for (int byte = 0; open > 0 && clock.elapsed() < 5000; ++byte) {
+        open = 0;
+        for (auto &client : slow) {
+            if (client->isConnected() && client->send(request.mid(byte % 20, 1)) && !client->hasSomethingToRead(0))
+                ++open;
+        }
+        QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
+        QTest::qWait(100);
+    }
+    QCOMPARE(open, 0);
+    QVERIFY2(clock.elapsed() < 4000, "slow headers were not cut at their deadline");
+}
+
+void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
+{
+    commission::HttpSettings settings = TestServer::settings();
+    settings.threads = 1;
+    settings.queueLimit = 1;
+    TestServer server(m_database->where(), settings);
+
+    // Another writer holds the database: the one worker waits on it with the
+    // first generation, the second waits in the queue, the third finds it full.
+    fixture().exec(QStringLiteral("BEGIN IMMEDIATE"));
+    std::vector<std::unique_ptr<RawHttpClient>> clients;
+    for (int quote : {1, 3, 5}) {
+        clients.push_back(std::make_unique<RawHttpClient>(server.port()));
+        QVERIFY(clients.back()->send(RawHttpClient::post(RawHttpClient::callPath("SetComissao"), generationBody(quote))));
+    }
+    const auto answered = [&clients] {
+        return std::find_if(clients.begin(), clients.end(),
+                            [](const auto &client) { return client->hasSomethingToRead(0); });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(answered() != clients.end(), 4000);
+    const QVector<RawAnswer> busy = (*answered())->readAnswers(1, 1000);
+    fixture().exec(QStringLiteral("COMMIT"));
+    QCOMPARE(busy.size(), 1);
+    QCOMPARE(busy[0].status, 503);
+    QCOMPARE(busy[0].header("Retry-After"), QByteArray("1"));
+    QVERIFY(QJsonDocument::fromJson(busy[0].body).object().value(QStringLiteral("error")).toString().contains(
+        QStringLiteral("Tente novamente")));
+    QVERIFY(server.logLines().join('\n').contains(QStringLiteral("error 503")));
+}
+
+void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAreBusy()
+{
+    TestServer server(m_database->where());
+    std::atomic<bool> stop{false};
+    std::atomic<int> started{0};
+    std::vector<std::thread> busy;
+    const std::string body = QJsonDocument(QJsonObject{{QStringLiteral("args"), args::listing(QStringLiteral("0001"), QString(), QString())}})
+                                 .toJson(QJsonDocument::Compact)
+                                 .toStdString();
+    for (int i = 0; i < 16; ++i) {
+        busy.emplace_back([&] {
+            httplib::Client client("127.0.0.1", server.port());
+            client.set_keep_alive(true);
+            client.set_tcp_nodelay(true);
+            bool counted = false;
+            while (!stop) {
+                client.Post("/rdm/ORE09700.rdmManuComissao/GetVendedores", body, "application/json");
+                if (!counted)
+                    ++started, counted = true;
+            }
+        });
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(started.load(), 16, 10000);
+    QElapsedTimer clock;
+    clock.start();
+    const TestServer::Reply reply = server.call(QStringLiteral("GetParamOrcaEve"), {});
+    const qint64 waited = clock.elapsed();
+    stop = true;
+    for (std::thread &thread : busy)
+        thread.join();
+    QCOMPARE(reply.status, 200);
+    QVERIFY2(waited < 100, qPrintable(QStringLiteral("the 17th client waited %1 ms").arg(waited)));
+}
+
+void HttpTransportTest::shouldAnswerServerFailuresWithAReferenceAndNoInternals()
+{
+    TestServer server(m_database->where());
+    fixture().exec(QStringLiteral("CREATE TRIGGER FALHA_CONTA BEFORE INSERT ON CONTAPAGAR"
+                                  " BEGIN SELECT RAISE(FAIL, 'gatilho de teste'); END"));
+    const TestServer::Reply reply =
+        server.post(RawHttpClient::callPath("SetComissao").toStdString(), generationBody(1).toStdString());
+    fixture().exec(QStringLiteral("DROP TRIGGER FALHA_CONTA"));
+    QCOMPARE(reply.status, 500);
+    static const QRegularExpression expected(QStringLiteral(
+        "^Falha no banco de dados \\(ref\\. (\\d{8}-\\d{4})\\)\\. Tente novamente; se persistir, informe o suporte\\.$"));
+    const QRegularExpressionMatch match = expected.match(reply.error);
+    QVERIFY2(match.hasMatch(), qPrintable(reply.error));
+    // The log line under the same reference has what the caller must not see.
+    const QString log = server.logLines().join('\n');
+    QVERIFY(log.contains(QStringLiteral("ref ") + match.captured(1)));
+    QVERIFY(log.contains(QStringLiteral("gatilho de teste")));
+    QVERIFY(!reply.error.contains(QStringLiteral("CONTAPAGAR")));
+}
+
+void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt_data()
+{
+    QTest::addColumn<bool>("serverTls");
+    QTest::addColumn<QString>("authority");  // the client's CA file name; empty: plain HTTP
+    QTest::addColumn<QString>("failure");    // part of the error; empty: the call works
+
+    QTest::newRow("verified") << true << "server.crt" << "";
+    QTest::newRow("another authority") << true << "other.crt" << "não foi confirmado";
+    QTest::newRow("plain call to a TLS server") << true << "" << "Não foi possível comunicar";
+    QTest::newRow("TLS call to a plain server") << false << "server.crt" << "conexão segura";
+}
+
+void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt()
+{
+    QFETCH(bool, serverTls);
+    QFETCH(QString, authority);
+    QFETCH(QString, failure);
+
+    commission::HttpSettings settings = TestServer::settings();
+    if (serverTls) {
+        settings.tlsCertificate = m_certificates.filePath(QStringLiteral("server.crt"));
+        settings.tlsKey = m_certificates.filePath(QStringLiteral("server.key"));
+    }
+    TestServer server(m_database->where(), settings);
+    QVERIFY(server.port() > 0);
+
+    TNetConnection connection;
+    connection.ServerName = QStringLiteral("ORE09700.rdmManuComissao");
+    connection.Host = QStringLiteral("127.0.0.1");
+    connection.Port = server.port();
+    connection.ReadTimeoutMs = 5000;
+    if (!authority.isEmpty())
+        connection.CaFile = m_certificates.filePath(authority);
+    try {
+        const QJsonValue result = connection.call(QStringLiteral("GetParamOrcaEve"), {});
+        QVERIFY2(failure.isEmpty(), "the call went through");
+        QVERIFY(result.isObject());
+    } catch (const TransportError &error) {
+        QVERIFY2(!failure.isEmpty(), error.what());
+        QVERIFY2(QString::fromUtf8(error.what()).contains(failure), error.what());
+    }
+}
+
+void HttpTransportTest::shouldStartOnlyOnADatabaseThatExists_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("fileAfter");
+
+    QTest::newRow("mistyped path") << QStringList{"--database", "%1/missing.db", "--port", "0"} << 1
+                                   << "%1/missing.db não existe" << false;
+    QTest::newRow("empty database on request") << QStringList{"--database", "%1/new.db", "--init"} << 0
+                                               << "Banco vazio criado" << true;
+    QTest::newRow("beyond loopback without TLS")
+        << QStringList{"--database", "%1/missing.db", "--listen", "0.0.0.0", "--secret", "s"} << 2 << "exige TLS"
+        << false;
+}
+
+void HttpTransportTest::shouldStartOnlyOnADatabaseThatExists()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    QFETCH(bool, fileAfter);
+
+    QTemporaryDir dir;
+    for (QString &argument : arguments)
+        argument.replace(QStringLiteral("%1"), dir.path());
+    message.replace(QStringLiteral("%1"), dir.path());
+    QProcess program;
+    program.start(serverProgram(), arguments);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), exitCode);
+    QVERIFY2(QString::fromUtf8(program.readAllStandardError()).contains(message), qPrintable(message));
+    QCOMPARE(QFile::exists(arguments[1]), fileAfter);
+}
+
+int main(int argc, char **argv)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    QCoreApplication app(argc, argv);
+    HttpTransportTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "httptransporttest.moc"
