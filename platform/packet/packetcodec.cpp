@@ -120,42 +120,64 @@ bool looksLikePacket(const QJsonValue &value)
 
 Packet fromJson(const QJsonValue &value)
 {
+    Packet packet;
+    forEachRow(
+        value,
+        [&packet](const QVector<FieldSpec> &fields) {
+            packet.fields = fields;
+        },
+        [&packet](const QVector<QVariant> &row) { packet.rows.append(row); });
+    return packet;
+}
+
+QVector<FieldSpec> decodeFields(const QJsonValue &value)
+{
     if (!looksLikePacket(value))
         fail(QStringLiteral("A resposta não é um pacote de dados."));
     const QJsonObject object = value.toObject();
     const QJsonValue fieldsValue = object.value(QStringLiteral("fields"));
-    const QJsonValue rowsValue = object.value(QStringLiteral("rows"));
-    if (!fieldsValue.isArray() || !rowsValue.isArray())
+    if (!fieldsValue.isArray() || !object.value(QStringLiteral("rows")).isArray())
         fail(QStringLiteral("Pacote inválido: faltam os campos ou as linhas."));
 
-    Packet packet;
+    QVector<FieldSpec> specs;
     QSet<QString> names;
     const QJsonArray fields = fieldsValue.toArray();
-    packet.fields.reserve(fields.size());
+    specs.reserve(fields.size());
     for (int i = 0; i < fields.size(); ++i) {
         FieldSpec field = decodeField(fields[i], i);
         if (names.contains(field.name.toUpper()))
             fail(QStringLiteral("Pacote inválido: campo \"%1\" repetido.").arg(field.name));
         names.insert(field.name.toUpper());
-        packet.fields.append(field);
+        specs.append(field);
     }
+    return specs;
+}
 
-    const QJsonArray rows = rowsValue.toArray();
-    packet.rows.reserve(rows.size());
+void decodeRow(const QVector<FieldSpec> &fields, const QJsonValue &value, int index, QVector<QVariant> &row)
+{
+    if (!value.isArray())
+        fail(QStringLiteral("Pacote inválido: linha %1 não é uma lista.").arg(index + 1));
+    const QJsonArray values = value.toArray();
+    if (values.size() != fields.size())
+        fail(QStringLiteral("Pacote inválido: linha %1 tem %2 valores para %3 campos.")
+                 .arg(index + 1).arg(values.size()).arg(fields.size()));
+    row.clear();
+    row.reserve(fields.size());
+    for (int c = 0; c < values.size(); ++c)
+        row.append(decodeValue(fields[c], values[c], index));
+}
+
+void forEachRow(const QJsonValue &value, const std::function<void(const QVector<FieldSpec> &)> &fieldsRead,
+                const std::function<void(const QVector<QVariant> &)> &rowRead)
+{
+    const QVector<FieldSpec> fields = decodeFields(value);
+    fieldsRead(fields);
+    const QJsonArray rows = value.toObject().value(QStringLiteral("rows")).toArray();
+    QVector<QVariant> row;
     for (int r = 0; r < rows.size(); ++r) {
-        if (!rows[r].isArray())
-            fail(QStringLiteral("Pacote inválido: linha %1 não é uma lista.").arg(r + 1));
-        const QJsonArray values = rows[r].toArray();
-        if (values.size() != packet.fields.size())
-            fail(QStringLiteral("Pacote inválido: linha %1 tem %2 valores para %3 campos.")
-                     .arg(r + 1).arg(values.size()).arg(packet.fields.size()));
-        QVector<QVariant> row;
-        row.reserve(values.size());
-        for (int c = 0; c < values.size(); ++c)
-            row.append(decodeValue(packet.fields[c], values[c], r));
-        packet.rows.append(std::move(row));
+        decodeRow(fields, rows[r], r, row);
+        rowRead(row);
     }
-    return packet;
 }
 
 QByteArray encode(const Packet &packet)

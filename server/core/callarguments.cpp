@@ -1,5 +1,6 @@
 #include "callarguments.h"
 
+#include "callbody.h"
 #include "serviceerror.h"
 
 #include <packetcodec.h>
@@ -28,8 +29,9 @@ QString describe(int index, const QString &name)
 
 CallArguments CallArguments::parse(const QByteArray &body)
 {
+    const CallBody split(body);
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    const QJsonDocument document = QJsonDocument::fromJson(split.skeleton(), &error);
     if (error.error != QJsonParseError::NoError)
         refuse(QStringLiteral("Requisição não é JSON válido: %1.").arg(error.errorString()));
     const QJsonValue arguments = document.object().value(QStringLiteral("args"));
@@ -37,6 +39,11 @@ CallArguments CallArguments::parse(const QByteArray &body)
         refuse(QStringLiteral("Requisição sem a lista de argumentos \"args\"."));
     CallArguments result;
     result.m_arguments = arguments.toArray();
+    for (int i = 0; i < result.m_arguments.size(); ++i) {
+        const QByteArray rows = split.rows(i);
+        if (!rows.isNull())
+            result.m_rowTexts.insert(i, rows);
+    }
     for (int i = 0; i < result.m_arguments.size(); ++i) {
         if (!result.m_arguments[i].isObject())
             refuse(QStringLiteral("Argumento %1 não é um objeto.").arg(i + 1));
@@ -92,14 +99,47 @@ double CallArguments::date(int index, const QString &name, bool byRef) const
 
 packet::Packet CallArguments::packet(int index, const QString &name) const
 {
+    packet::Packet result;
+    packetRows(
+        index, name, [&result](const QVector<packet::FieldSpec> &fields) { result.fields = fields; },
+        [&result](const QVector<QVariant> &row) { result.rows.append(row); });
+    return result;
+}
+
+void CallArguments::packetRows(int index, const QString &name,
+                               const std::function<void(const QVector<packet::FieldSpec> &)> &fields,
+                               const std::function<void(const QVector<QVariant> &)> &row) const
+{
     const QJsonValue json = value(index, name, QStringLiteral("packet"), false);
+    const QByteArray rowsText = m_rowTexts.value(index);
     // The row count is checked before decoding, so an oversized packet costs
     // no more than reading it.
-    if (json.toObject().value(QStringLiteral("rows")).toArray().size() > maxPacketRows)
+    qsizetype rowCount = 0;
+    if (rowsText.isNull())
+        rowCount = json.toObject().value(QStringLiteral("rows")).toArray().size();
+    else if (!CallBody::forEachElement(rowsText, [&rowCount](const QByteArray &) { ++rowCount; }))
+        refuse(QStringLiteral("Requisição não é JSON válido: lista de linhas malformada."));
+    if (rowCount > maxPacketRows)
         throw ServiceError(ServiceError::Kind::TooLarge,
                            QStringLiteral("%1 com mais de %2 linhas.").arg(describe(index, name)).arg(maxPacketRows));
     try {
-        return packet::fromJson(json);
+        if (rowsText.isNull())
+            return packet::forEachRow(json, fields, row);
+        const QVector<packet::FieldSpec> specs = packet::decodeFields(json);
+        fields(specs);
+        int rowIndex = 0;
+        QVector<QVariant> values;
+        // A thousand rows at a time: few parser runs, little held at once.
+        CallBody::forEachBatch(rowsText, 1000, [&](const QByteArray &batch) {
+            QJsonParseError error;
+            const QJsonDocument rows = QJsonDocument::fromJson(batch, &error);
+            if (error.error != QJsonParseError::NoError)
+                refuse(QStringLiteral("Requisição não é JSON válido: %1.").arg(error.errorString()));
+            for (const QJsonValue &json : rows.array()) {
+                packet::decodeRow(specs, json, rowIndex++, values);
+                row(values);
+            }
+        });
     } catch (const packet::PacketError &error) {
         refuse(QStringLiteral("%1: %2").arg(describe(index, name), QString::fromStdString(error.what())));
     }

@@ -104,8 +104,9 @@ HttpAnswer CallHandler::call(std::string_view target, std::string body, const QS
         if (object != CommissionEndpoint::objectName || !m_endpoint.hasMethod(method))
             throw ServiceError(ServiceError::Kind::NotFound,
                                QStringLiteral("Objeto ou método desconhecido: %1.%2.").arg(object, method));
-        CallArguments arguments = CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
-        std::string().swap(body);  // parsed: the text is no longer needed
+        // The arguments read large packets from the body as they go; it
+        // lives until the call ends.
+        const CallArguments arguments = CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
         const CallOutcome outcome = m_endpoint.call(method, arguments, origin);
         call.setBranch(outcome.branch);
         HttpAnswer answer{200, json(QJsonObject{{QStringLiteral("result"), outcome.result}}), 0, false};

@@ -38,7 +38,6 @@ public:
     std::optional<HttpAnswer> screen(std::string_view verb, std::string_view target, std::string_view secret) const;
 
     // Runs one call on the calling thread, which owns a database connection.
-    // Takes the body over and frees it as soon as it is parsed.
     HttpAnswer call(std::string_view target, std::string body, const QString &origin);
 
     // A request that the HTTP layer refuses by itself (bad HTTP, body too

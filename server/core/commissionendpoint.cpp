@@ -3,6 +3,7 @@
 #include "callarguments.h"
 #include "codelist.h"
 #include "commissionservice.h"
+#include "markedquotes.h"
 #include "serviceerror.h"
 
 #include <daycount.h>
@@ -38,10 +39,20 @@ QString oneOf(const QString &value, const QStringList &allowed, const QString &n
     return value;
 }
 
-QString firstBranchOf(const packet::Packet &quotes)
+// Only the marked quotes of the packet are kept: a screen sends back every
+// quote it lists.
+QVector<MarkedQuote> markedQuotes(const CallArguments &arguments, bool withPercent)
 {
-    const int branch = quotes.fieldIndex(QStringLiteral("CDFILIAL"));
-    return branch >= 0 && !quotes.rows.isEmpty() ? quotes.rows.first()[branch].toString() : QString();
+    MarkedQuotes reader(withPercent);
+    arguments.packetRows(
+        0, QStringLiteral("orçamentos"), [&reader](const QVector<packet::FieldSpec> &fields) { reader.setFields(fields); },
+        [&reader](const QVector<QVariant> &row) { reader.addRow(row); });
+    return reader.take();
+}
+
+QString firstBranchOf(const QVector<MarkedQuote> &marked)
+{
+    return marked.isEmpty() ? QString() : marked.first().key.branch;
 }
 
 }  // namespace
@@ -123,13 +134,14 @@ CallOutcome CommissionEndpoint::getOrcamentos(const CallArguments &arguments, co
 CallOutcome CommissionEndpoint::setComissao(const CallArguments &arguments, const QString &origin)
 {
     arguments.expectCount(2, 2);
-    const packet::Packet quotes = arguments.packet(0, QStringLiteral("orçamentos"));
+    QVector<MarkedQuote> quotes = markedQuotes(arguments, true);
     const QString operatorCode = arguments.text(1, QStringLiteral("operador"), operatorCodeSize, false).trimmed();
     // Every payable names who created it.
     if (operatorCode.isEmpty())
         throw ServiceError::badRequest(QStringLiteral("Operador não informado."));
-    const QString refusal = m_service.generate(quotes, Caller{operatorCode, origin});
-    return {refusal, firstBranchOf(quotes), refusal};
+    const QString branch = firstBranchOf(quotes);
+    const QString refusal = m_service.generate(std::move(quotes), Caller{operatorCode, origin});
+    return {refusal, branch, refusal};
 }
 
 CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &arguments, const QString &origin)
@@ -137,7 +149,7 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &argument
     // The screen sends the packet alone; a caller may add its operator code,
     // which the audit then records.
     arguments.expectCount(1, 2);
-    const packet::Packet quotes = arguments.packet(0, QStringLiteral("orçamentos"));
+    const QVector<MarkedQuote> quotes = markedQuotes(arguments, false);
     const QString operatorCode = arguments.count() > 1
                                      ? arguments.text(1, QStringLiteral("operador"), operatorCodeSize, false).trimmed()
                                      : QString();

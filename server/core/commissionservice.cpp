@@ -190,7 +190,11 @@ packet::Packet CommissionService::quotes(const QuoteFilter &filter, const QStrin
 
 QString CommissionService::generate(const packet::Packet &quotes, const Caller &caller)
 {
-    QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, true);
+    return generate(MarkedQuotes::read(quotes, true), caller);
+}
+
+QString CommissionService::generate(QVector<MarkedQuote> marked, const Caller &caller)
+{
     if (marked.isEmpty())
         return notMarked;
     // Links are written in key order, so two generations of the same quotes
@@ -241,7 +245,11 @@ QString CommissionService::generateOnce(const QVector<MarkedQuote> &marked, cons
 
 packet::Packet CommissionService::cancel(const packet::Packet &quotes, const Caller &caller)
 {
-    const QVector<MarkedQuote> marked = MarkedQuotes::read(quotes, false);
+    return cancel(MarkedQuotes::read(quotes, false), caller);
+}
+
+packet::Packet CommissionService::cancel(const QVector<MarkedQuote> &marked, const Caller &caller)
+{
     if (marked.isEmpty())
         return cancelledPacket({});
     QVector<QuoteKey> keys = keysOf(marked);

@@ -43,12 +43,14 @@ public:
     // record the payable needs is missing. Nothing is written unless it
     // succeeds.
     QString generate(const packet::Packet &quotes, const Caller &caller);
+    QString generate(QVector<MarkedQuote> marked, const Caller &caller);
 
     // Removes the commission of the marked quotes that have one, lowering or
     // removing their payables. Raises ServiceError (BusinessRule,
     // "N_PARAM_CONTAPAGBAIXADA") and changes nothing when a payable is paid.
     // Answers the quotes whose commission was cancelled.
     packet::Packet cancel(const packet::Packet &quotes, const Caller &caller);
+    packet::Packet cancel(const QVector<MarkedQuote> &marked, const Caller &caller);
 
 private:
     QString generateOnce(const QVector<MarkedQuote> &marked, const Caller &caller);

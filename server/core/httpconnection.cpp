@@ -153,6 +153,22 @@ private:
         if (early)
             return write(std::move(*early));
         lowest().expires_after(m_context.settings.bodyTimeout);
+        // A client that asks first (large bodies, some clients) is told to
+        // go on only now that its headers passed.
+        if (beast::iequals(request[http::field::expect], "100-continue")) {
+            auto goOn = std::make_shared<http::response<http::empty_body>>(http::status::continue_, request.version());
+            return http::async_write(m_stream, *goOn,
+                                     [self = this->shared_from_this(), goOn](const error_code &ec, std::size_t) {
+                                         if (ec)
+                                             return self->closeNow();
+                                         self->readBody();
+                                     });
+        }
+        readBody();
+    }
+
+    void readBody()
+    {
         http::async_read(m_stream, m_buffer, *m_parser,
                          [self = this->shared_from_this()](const error_code &ec, std::size_t) { self->onBody(ec); });
     }

@@ -8,12 +8,15 @@ namespace commission {
 
 namespace {
 
-int requiredField(const packet::Packet &quotes, const QString &name, bool text)
+int requiredField(const QVector<packet::FieldSpec> &fields, const QString &name, bool text)
 {
-    const int index = quotes.fieldIndex(name);
-    if (index < 0)
+    const auto found = std::find_if(fields.begin(), fields.end(), [&name](const packet::FieldSpec &field) {
+        return field.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+    if (found == fields.end())
         throw ServiceError::badRequest(QStringLiteral("Pacote de orçamentos sem o campo %1.").arg(name));
-    const packet::FieldKind kind = quotes.fields[index].kind;
+    const int index = int(found - fields.begin());
+    const packet::FieldKind kind = fields[index].kind;
     const bool isText = kind == packet::FieldKind::Text || kind == packet::FieldKind::FixedText;
     if (isText != text)
         throw ServiceError::badRequest(QStringLiteral("Campo %1 do pacote de orçamentos com tipo %2.")
@@ -33,30 +36,37 @@ QString keyPart(const QVector<QVariant> &row, int index, const QString &name, in
 
 QVector<MarkedQuote> MarkedQuotes::read(const packet::Packet &quotes, bool withPercent)
 {
-    const int mark = requiredField(quotes, QStringLiteral("IDCHECK"), true);
-    const int branch = requiredField(quotes, QStringLiteral("CDFILIAL"), true);
-    const int number = requiredField(quotes, QStringLiteral("NRORCAEVENTO"), true);
-    const int sequence = requiredField(quotes, QStringLiteral("NRSEQORCAEVE"), true);
-    const int percent = withPercent ? requiredField(quotes, QStringLiteral("VRPERCCOMIS"), false) : -1;
+    MarkedQuotes reader(withPercent);
+    reader.setFields(quotes.fields);
+    for (const QVector<QVariant> &row : quotes.rows)
+        reader.addRow(row);
+    return reader.take();
+}
 
-    QVector<MarkedQuote> marked;
-    QSet<QuoteKey> seen;
-    for (int r = 0; r < quotes.rows.size(); ++r) {
-        const QVector<QVariant> &row = quotes.rows[r];
-        if (row[mark].toString() != QLatin1String("S"))
-            continue;
-        MarkedQuote quote;
-        quote.key = QuoteKey{keyPart(row, branch, QStringLiteral("CDFILIAL"), r + 1),
-                             keyPart(row, number, QStringLiteral("NRORCAEVENTO"), r + 1),
-                             keyPart(row, sequence, QStringLiteral("NRSEQORCAEVE"), r + 1)};
-        if (seen.contains(quote.key))
-            throw ServiceError::badRequest(QStringLiteral("Orçamento %1 repetido no pacote.").arg(quote.key.describe()));
-        seen.insert(quote.key);
-        // An empty percentage reads as 0, as it does on the screen.
-        quote.percent = percent >= 0 ? row[percent].toDouble() : 0.0;
-        marked.append(quote);
-    }
-    return marked;
+void MarkedQuotes::setFields(const QVector<packet::FieldSpec> &fields)
+{
+    m_mark = requiredField(fields, QStringLiteral("IDCHECK"), true);
+    m_branch = requiredField(fields, QStringLiteral("CDFILIAL"), true);
+    m_number = requiredField(fields, QStringLiteral("NRORCAEVENTO"), true);
+    m_sequence = requiredField(fields, QStringLiteral("NRSEQORCAEVE"), true);
+    m_percent = m_withPercent ? requiredField(fields, QStringLiteral("VRPERCCOMIS"), false) : -1;
+}
+
+void MarkedQuotes::addRow(const QVector<QVariant> &row)
+{
+    const int rowNumber = ++m_rowNumber;
+    if (row[m_mark].toString() != QLatin1String("S"))
+        return;
+    MarkedQuote quote;
+    quote.key = QuoteKey{keyPart(row, m_branch, QStringLiteral("CDFILIAL"), rowNumber),
+                         keyPart(row, m_number, QStringLiteral("NRORCAEVENTO"), rowNumber),
+                         keyPart(row, m_sequence, QStringLiteral("NRSEQORCAEVE"), rowNumber)};
+    if (m_seen.contains(quote.key))
+        throw ServiceError::badRequest(QStringLiteral("Orçamento %1 repetido no pacote.").arg(quote.key.describe()));
+    m_seen.insert(quote.key);
+    // An empty percentage reads as 0, as it does on the screen.
+    quote.percent = m_percent >= 0 ? row[m_percent].toDouble() : 0.0;
+    m_marked.append(quote);
 }
 
 }  // namespace commission

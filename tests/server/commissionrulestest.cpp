@@ -40,6 +40,8 @@ private slots:
     void shouldCheckCallArguments();
     void shouldReadTheCommandLine_data();
     void shouldReadTheCommandLine();
+    void shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould_data();
+    void shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould();
 };
 
 void CommissionRulesTest::shouldRoundCommissionHalfAwayFromZero_data()
@@ -362,6 +364,52 @@ void CommissionRulesTest::shouldReadTheCommandLine()
                  .arg(options.idleTimeoutSeconds)
                  .arg(options.tlsCertificate),
              expected);
+}
+
+void CommissionRulesTest::shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");  // the rows read, "|"-separated, or "error:" and what the message holds
+
+    const QByteArray fields = R"("fields": [{"name": "A", "kind": "text", "size": 10}, {"name": "B", "kind": "float"}])";
+    const auto body = [&fields](const QByteArray &rows, const QByteArray &extra = {}) {
+        return R"({"args": [{"kind": "packet", "value": {"format": "packet/1", )" + fields + R"(, "rows": )" + rows
+               + "}" + extra + "}]}";
+    };
+    QTest::newRow("plain rows") << body(R"([["x", 1], ["y", 2.5]])") << "x;1|y;2.5";
+    QTest::newRow("no rows") << body("[]") << "";
+    QTest::newRow("brackets and quotes in texts") << body(R"([["a]\"[,}", 1], [" ] ", 2]])") << "a]\"[,};1| ] ;2";
+    QTest::newRow("blanks everywhere") << body("[ [ \"x\" , 1 ] ,\n [ \"y\" , 2 ] ]") << "x;1|y;2";
+    QTest::newRow("keys after the rows") << body(R"([["x", 1]])", R"(, "ref": false)") << "x;1";
+    QTest::newRow("rows twice: parsed whole") << R"({"args": [{"kind": "packet", "value": {"format": "packet/1", )" + fields
+                                                    + R"(, "rows": [["x", 1]], "rows": [["y", 2]]}}]})"
+                                              << "y;2";
+    QTest::newRow("a row that is not a list") << body(R"([["x", 1], 5])") << "error:linha 2 não é uma lista";
+    QTest::newRow("mismatched brackets in a row") << body(R"([["x", 1}])") << "error:JSON válido";
+    QTest::newRow("truncated rows") << body(R"([["x", 1], ["y")") << "error:JSON válido";
+    QTest::newRow("a value of the wrong kind") << body(R"([["x", "1"]])") << "error:B";
+    QTest::newRow("garbage after the body") << body(R"([["x", 1]])") + "]" << "error:JSON válido";
+}
+
+void CommissionRulesTest::shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, expected);
+
+    QStringList rows;
+    try {
+        const commission::CallArguments arguments = commission::CallArguments::parse(body);
+        arguments.packetRows(
+            0, QStringLiteral("pacote"), [](const QVector<packet::FieldSpec> &) {},
+            [&rows](const QVector<QVariant> &row) {
+                rows.append(row[0].toString() + QLatin1Char(';') + row[1].toString());
+            });
+    } catch (const ServiceError &error) {
+        QVERIFY2(expected.startsWith(QLatin1String("error:")), qPrintable(error.message()));
+        QVERIFY2(error.message().contains(expected.mid(6)), qPrintable(error.message()));
+        return;
+    }
+    QCOMPARE(rows.join(QLatin1Char('|')), expected);
 }
 
 QTEST_GUILESS_MAIN(CommissionRulesTest)

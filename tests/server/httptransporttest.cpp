@@ -33,6 +33,8 @@ private slots:
     void cleanup();
 
     void shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeepingIt();
+    void shouldReadALargePacketWithinThreeTimesItsSize();
+    void shouldTellAClientThatAsksToGoOnWithItsBody();
     void shouldAnswerPipelinedCallsInOrder();
     void shouldAnswerACallFollowedByAHalfClose();
     void shouldRefuseAmbiguousFramingAndClose_data();
@@ -57,6 +59,14 @@ private:
 };
 
 namespace {
+
+// Starts a new peak of this process's resident memory.
+void resetPeakResidentBytes()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
 
 qint64 peakResidentBytes()
 {
@@ -136,6 +146,47 @@ void HttpTransportTest::shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeeping
     const qint64 growth = peakResidentBytes() - peakBefore;
     QVERIFY2(growth < (20 << 20), qPrintable(QStringLiteral("memory grew by %1 MB").arg(growth >> 20)));
     QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
+}
+
+void HttpTransportTest::shouldReadALargePacketWithinThreeTimesItsSize()
+{
+    TestServer server(m_database->where());
+    // Every quote the screen lists goes back, marked or not.
+    const QVector<CommissionFixture::Row> rows(60000, CommissionFixture::Row{1, 5, false});
+    const QJsonArray arguments{args::packet(packet::toJson(CommissionFixture::quotesPacket(rows))),
+                               args::text(QStringLiteral("OP7"), false)};
+    const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
+    QVERIFY2(body.size() > (5 << 20) && body.size() < (8 << 20), qPrintable(QString::number(body.size())));
+    const QByteArray request = RawHttpClient::post(RawHttpClient::callPath("SetComissao"), body);
+    RawHttpClient client(server.port());
+    resetPeakResidentBytes();
+    const qint64 before = peakResidentBytes();
+    QVERIFY(client.send(request));
+    const QVector<RawAnswer> answers = client.readAnswers(1, 30000);
+    const qint64 growth = peakResidentBytes() - before;
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 200);
+    QCOMPARE(QJsonDocument::fromJson(answers[0].body).object().value(QStringLiteral("result")).toString(),
+             QStringLiteral("N_MARCADO"));
+    QVERIFY2(growth < 3 * body.size(), qPrintable(QStringLiteral("%1 MB for a body of %2 MB")
+                                                       .arg(growth / 1e6, 0, 'f', 1)
+                                                       .arg(body.size() / 1e6, 0, 'f', 1)));
+}
+
+void HttpTransportTest::shouldTellAClientThatAsksToGoOnWithItsBody()
+{
+    TestServer server(m_database->where());
+    RawHttpClient client(server.port());
+    const QByteArray body = "{\"args\": []}";
+    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        "Expect: 100-continue\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"));
+    const QVector<RawAnswer> interim = client.readAnswers(1, 5000);
+    QCOMPARE(interim.size(), 1);
+    QCOMPARE(interim[0].status, 100);
+    QVERIFY(client.send(body));
+    const QVector<RawAnswer> answers = client.readAnswers(2, 5000);
+    QCOMPARE(answers.size(), 2);
+    QCOMPARE(answers[1].status, 200);
 }
 
 void HttpTransportTest::shouldAnswerPipelinedCallsInOrder()

@@ -1,0 +1,29 @@
+#include "loadrun.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+// commission-load [--port N] [--clients N] [--seconds N]
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Carga de muitas telas ao mesmo tempo num servidor de comissões em 127.0.0.1."));
+    parser.addHelpOption();
+    const LoadOptions defaults;
+    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Porta do servidor (padrão %1).").arg(defaults.port),
+                                  QStringLiteral("porta"), QString::number(defaults.port));
+    const QCommandLineOption clients(QStringLiteral("clients"), QStringLiteral("Clientes simultâneos."),
+                                     QStringLiteral("n"), QString::number(defaults.clients));
+    const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Duração em segundos."),
+                                     QStringLiteral("s"), QString::number(defaults.seconds));
+    parser.addOptions({port, clients, seconds});
+    parser.process(app);
+
+    LoadOptions options;
+    options.port = std::clamp(parser.value(port).toInt(), 1, 65535);
+    options.clients = std::clamp(parser.value(clients).toInt(), 1, 1000);
+    options.seconds = std::clamp(parser.value(seconds).toInt(), 1, 600);
+    return LoadRun(options).run();
+}
