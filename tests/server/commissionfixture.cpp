@@ -101,6 +101,11 @@ void CommissionFixture::write() const
     exec(QStringLiteral("INSERT INTO ORCACOMISSAO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE, NRCONTAPAGAR, VRPERCCOMIS,"
                         " VRCOMISSAO) VALUES ('0001', '0000000001', '02', 101, 4, 80),"
                         " ('0001', '0000000012', '01', 102, 1, 10)"));
+    // Payables written with their numbers leave PostgreSQL's identity behind;
+    // new ones must not run into them.
+    if (m_db.driverName() == QLatin1String("QPSQL"))
+        exec(QStringLiteral("SELECT setval(pg_get_serial_sequence('contapagar', 'nrcontapagar'),"
+                            " (SELECT MAX(NRCONTAPAGAR) FROM CONTAPAGAR))"));
     transaction.commit();
 }
 
