@@ -141,6 +141,38 @@ private slots:
                                            << "0005|MATRIZ|N|ADMIN|127.0.0.1|8211||/tmp/commission.db";
     }
 
+    void shouldTakeTheServerAuthorityFromOptionsOrTheFile_data()
+    {
+        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("authority");  // file name in the test folder, or "error:" and the message
+        QTest::newRow("none: plain HTTP") << QByteArray() << QStringList() << "";
+        QTest::newRow("from the command line") << QByteArray() << QStringList{"--server-ca", "%1/ca.pem"} << "ca.pem";
+        QTest::newRow("from the config file") << QByteArray("server-ca = %1/ca.pem\n") << QStringList() << "ca.pem";
+        QTest::newRow("a file that does not exist") << QByteArray() << QStringList{"--server-ca", "%1/none.pem"}
+                                                    << "error:Arquivo da autoridade do servidor não encontrado";
+    }
+
+    void shouldTakeTheServerAuthorityFromOptionsOrTheFile()
+    {
+        QFETCH(QByteArray, config);
+        QFETCH(QStringList, options);
+        QFETCH(QString, authority);
+        writeConfig(QStringLiteral("ca.pem"), "-----BEGIN CERTIFICATE-----\n");
+        config.replace("%1", m_dir.path().toUtf8());
+        for (QString &option : options)
+            option.replace(QStringLiteral("%1"), m_dir.path());
+        if (!config.isEmpty())
+            options << QStringLiteral("--config") << writeConfig(QStringLiteral("ca.ini"), config);
+        try {
+            const SessionValues values = Session::fromArguments(commandLine(options), demo());
+            QCOMPARE(values.serverCaFile, authority.isEmpty() ? QString() : m_dir.filePath(authority));
+        } catch (const std::invalid_argument &error) {
+            QVERIFY2(authority.startsWith(QLatin1String("error:")), error.what());
+            QVERIFY2(QString::fromUtf8(error.what()).contains(authority.mid(6)), error.what());
+        }
+    }
+
     void shouldReadConfigFileUnderCommandLine()
     {
         QFETCH(QByteArray, config);
