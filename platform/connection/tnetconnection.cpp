@@ -125,12 +125,25 @@ void TNetConnection::setConnected(bool connected)
     d->port = Port;
 }
 
-QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgument> &arguments)
+QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry)
 {
-    setConnected(true);
-
     const std::string path = "/rdm/" + percentEncoded(ServerName) + "/" + percentEncoded(method);
     const QByteArray body = requestBody(arguments);
+    if (retry == Retry::Never)
+        return callOnce(path, body);
+    try {
+        return callOnce(path, body);
+    } catch (const TransportError &) {
+        // The server went away under the call, or its connection did:
+        // start over on a new one.
+        setConnected(false);
+        return callOnce(path, body);
+    }
+}
+
+QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &body)
+{
+    setConnected(true);
     httplib::Headers headers;
     if (!Secret.isEmpty())
         headers.emplace("X-Commission-Secret", Secret.toStdString());

@@ -74,10 +74,19 @@ public:
     bool Connected() const;
     void setConnected(bool connected);
 
-    // The dispatch: calls a method of ServerName and returns its result.
-    QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments);
+    // Whether a call may be sent again when it cannot have been answered:
+    // a read may, a write never (it may have been carried out, and the
+    // operator must see that it failed).
+    enum class Retry { Never, OnceOnTransportFailure };
+
+    // The dispatch: calls a method of ServerName and returns its result. A
+    // call marked OnceOnTransportFailure that fails in transport is sent
+    // once more on a new connection (to a server behind a balancer, most
+    // likely another one).
+    QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry = Retry::Never);
 
 private:
+    QJsonValue callOnce(const std::string &path, const QByteArray &body);
     QString transportFailure(int error, qint64 elapsedMs) const;
     QString unreachable(const QString &reason) const;
     QJsonValue reply(int status, const QByteArray &body) const;

@@ -45,6 +45,11 @@ packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
 
 }  // namespace
 
+// Listings change nothing: one that failed in transport is asked again once,
+// on a new connection. Generation and cancellation never are; the operator
+// sees the failure and the reload shows what the server holds.
+constexpr TNetConnection::Retry readRetry = TNetConnection::Retry::OnceOnTransportFailure;
+
 CommissionService::CommissionService(TNetConnection &connection)
     : m_connection(connection)
 {
@@ -52,13 +57,13 @@ CommissionService::CommissionService(TNetConnection &connection)
 
 packet::Packet CommissionService::GetParamOrcaEve()
 {
-    return checkedPacket(getParamOrcaEve, m_connection.call(getParamOrcaEve, {}));
+    return checkedPacket(getParamOrcaEve, m_connection.call(getParamOrcaEve, {}, readRetry));
 }
 
 CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Selection &selection)
 {
     const QJsonValue answer =
-        CheckResultServ(m_connection.call(getVendedores, selectionArguments(selection, true)), true, 0);
+        CheckResultServ(m_connection.call(getVendedores, selectionArguments(selection, true), readRetry), true, 0);
     const QJsonArray parts = answer.toArray();
     if (!answer.isArray() || parts.size() != 2)
         throw packet::PacketError(
@@ -68,7 +73,7 @@ CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Sele
 
 packet::Packet CommissionService::GetOrcamentos(const Selection &selection)
 {
-    return checkedPacket(getOrcamentos, m_connection.call(getOrcamentos, selectionArguments(selection, false)));
+    return checkedPacket(getOrcamentos, m_connection.call(getOrcamentos, selectionArguments(selection, false), readRetry));
 }
 
 QString CommissionService::SetComissao(const packet::Packet &quotes, const QString &operatorCode)

@@ -22,6 +22,7 @@ struct FakeServiceHost::Private {
     int port = 0;
     mutable std::mutex mutex;
     Answer answer;
+    QVector<Answer> firstAnswers;
     QVector<Request> requests;
 };
 
@@ -45,7 +46,7 @@ FakeServiceHost::FakeServiceHost()
             recorded.secret = QString::fromStdString(request.get_header_value("X-Commission-Secret"));
             recorded.body = QByteArray::fromStdString(request.body);
             d->requests.append(recorded);
-            answer = d->answer;
+            answer = d->firstAnswers.isEmpty() ? d->answer : d->firstAnswers.takeFirst();
         }
         if (answer.delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(answer.delayMs));
@@ -80,6 +81,12 @@ void FakeServiceHost::answerWith(const Answer &answer)
 {
     std::lock_guard lock(d->mutex);
     d->answer = answer;
+}
+
+void FakeServiceHost::answerFirstWith(const Answer &answer)
+{
+    std::lock_guard lock(d->mutex);
+    d->firstAnswers.append(answer);
 }
 
 void FakeServiceHost::answerWithResult(const QByteArray &resultJson)

@@ -196,6 +196,41 @@ private slots:
         QVERIFY(!connection.Connected());
     }
 
+    void shouldRetryOnlyReadsOnceAfterATransportFailure_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<int>("failures");  // answers that are no reply before the good one
+        QTest::addColumn<bool>("succeeds");
+        QTest::addColumn<int>("requests");
+
+        QTest::newRow("read, one failure") << true << 1 << true << 2;
+        QTest::newRow("read, two failures") << true << 2 << false << 2;
+        QTest::newRow("write, one failure") << false << 1 << false << 1;
+        QTest::newRow("read, refused by the server") << true << 0 << true << 1;
+    }
+
+    void shouldRetryOnlyReadsOnceAfterATransportFailure()
+    {
+        QFETCH(bool, read);
+        QFETCH(int, failures);
+        QFETCH(bool, succeeds);
+        QFETCH(int, requests);
+
+        FakeServiceHost host;
+        // What a balancer answers when its server died: no reply of ours.
+        for (int i = 0; i < failures; ++i)
+            host.answerFirstWith({502, "<html>Bad Gateway</html>", 0});
+        host.answerWithResult(R"("ok")");
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        const auto retry = read ? TNetConnection::Retry::OnceOnTransportFailure : TNetConnection::Retry::Never;
+        if (succeeds)
+            QCOMPARE(connection.call("GetVendedores", {}, retry).toString(), QString("ok"));
+        else
+            QVERIFY_THROWS_EXCEPTION(TransportError, connection.call("SetComissao", {}, retry));
+        QCOMPARE(host.requests().size(), requests);
+    }
+
     void shouldCallAgainAfterTheServerDroppedAnIdleConnection()
     {
         FakeServiceHost host;
