@@ -4,6 +4,7 @@
 #include "connectionprovider.h"
 #include "errormapping.h"
 #include "serviceerror.h"
+#include "sqlrunner.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -13,6 +14,12 @@ namespace commission {
 namespace {
 
 constexpr std::string_view callPrefix = "/rdm/";
+constexpr std::string_view healthPath = "/health";
+
+bool isHealthCheck(std::string_view verb, std::string_view target)
+{
+    return verb == "GET" && target.substr(0, target.find('?')) == healthPath;
+}
 
 // Runs over the whole given text whatever it holds, so the time taken tells
 // nothing about how much of a guess was right.
@@ -73,6 +80,9 @@ CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &conne
 std::optional<HttpAnswer> CallHandler::screen(std::string_view verb, std::string_view target,
                                               std::string_view secret) const
 {
+    // A balancer asks without the secret; the answer tells nothing of the data.
+    if (isHealthCheck(verb, target))
+        return std::nullopt;
     if (!m_settings.secret.isEmpty() && !sameSecret(secret, m_settings.secret.toUtf8())) {
         CallLog call(m_log, describeRequest(verb, target));
         const QString message = QStringLiteral("Chamada sem o segredo compartilhado correto.");
@@ -94,8 +104,28 @@ std::optional<HttpAnswer> CallHandler::screen(std::string_view verb, std::string
     return std::nullopt;
 }
 
+HttpAnswer CallHandler::health()
+{
+    try {
+        SqlRunner::run(m_connections.database(), QStringLiteral("SELECT 1"));
+        return HttpAnswer{200, json(QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")}}), 0, false};
+    } catch (const ServiceError &error) {
+        m_connections.discard();
+        const ErrorAnswer mapped = ErrorMapping::answer(ServiceError(
+            ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível"), error.detail()));
+        CallLog call(m_log, QString::fromLatin1(healthPath.data(), qsizetype(healthPath.size())));
+        call.failed(mapped.status, mapped.logText);
+        return HttpAnswer{mapped.status,
+                          json(QJsonObject{{QStringLiteral("status"), QStringLiteral("indisponível")},
+                                           {QStringLiteral("error"), mapped.text}}),
+                          0, false};
+    }
+}
+
 HttpAnswer CallHandler::call(std::string_view target, std::string body, const QString &origin)
 {
+    if (target.substr(0, target.find('?')) == healthPath)
+        return health();
     QString object;
     QString method;
     splitCall(target, &object, &method);

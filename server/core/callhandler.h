@@ -37,8 +37,13 @@ public:
     // queued.
     std::optional<HttpAnswer> screen(std::string_view verb, std::string_view target, std::string_view secret) const;
 
-    // Runs one call on the calling thread, which owns a database connection.
+    // Runs one call (or a health check) on the calling thread, which owns a
+    // database connection.
     HttpAnswer call(std::string_view target, std::string body, const QString &origin);
+
+    // GET /health: 200 when the database answers, 503 when it does not. A
+    // full queue answers 503 before this is reached.
+    HttpAnswer health();
 
     // A request that the HTTP layer refuses by itself (bad HTTP, body too
     // large, headers too slow, server busy), in the same JSON shape, logged.

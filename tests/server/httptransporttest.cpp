@@ -43,6 +43,7 @@ private slots:
     void shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull();
     void shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAreBusy();
     void shouldAnswerServerFailuresWithAReferenceAndNoInternals();
+    void shouldTellABalancerWhetherItCanServe();
     void shouldServeHttpsOnlyToClientsThatVerifyIt_data();
     void shouldServeHttpsOnlyToClientsThatVerifyIt();
     void shouldStartOnlyOnADatabaseThatExists_data();
@@ -353,6 +354,28 @@ void HttpTransportTest::shouldAnswerServerFailuresWithAReferenceAndNoInternals()
     QVERIFY(log.contains(QStringLiteral("ref ") + match.captured(1)));
     QVERIFY(log.contains(QStringLiteral("gatilho de teste")));
     QVERIFY(!reply.error.contains(QStringLiteral("CONTAPAGAR")));
+}
+
+void HttpTransportTest::shouldTellABalancerWhetherItCanServe()
+{
+    const QByteArray health = "GET /health HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    {
+        TestServer server(m_database->where(), TestServer::settings(QStringLiteral("segredo")));
+        RawHttpClient client(server.port());
+        QVERIFY(client.send(health));
+        const QVector<RawAnswer> answers = client.readAnswers(1, 5000);
+        QCOMPARE(answers.size(), 1);
+        QCOMPARE(answers[0].status, 200);  // no secret needed
+        QCOMPARE(answers[0].body, QByteArray(R"({"status":"ok"})"));
+    }
+    // A database that cannot be reached.
+    TestServer server(database::ConnectionString::parse(QStringLiteral("postgresql://nobody@127.0.0.1:1/none")));
+    RawHttpClient client(server.port());
+    QVERIFY(client.send(health));
+    const QVector<RawAnswer> answers = client.readAnswers(1, 10000);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 503);
+    QVERIFY(!answers[0].body.contains("nobody"));
 }
 
 void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt_data()
