@@ -52,7 +52,7 @@ void HostMainWindow::buildMenus()
     QAction *quit = file->addAction(QStringLiteral("&Sair"), this, &QWidget::close);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu *modules = menuBar()->addMenu(QStringLiteral("&Módulos"));
+    QMenu *modules = menuBar()->addMenu(QStringLiteral("Mó&dulos"));
     modules->setObjectName(QStringLiteral("modulesMenu"));
     m_openCommission = modules->addAction(QStringLiteral("Manutenção da Comissão"));
     m_openCommission->setObjectName(QStringLiteral("openCommissionAction"));

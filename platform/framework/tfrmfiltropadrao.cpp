@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <QKeyEvent>
 #include <QToolButton>
 
 namespace {
@@ -180,6 +181,19 @@ void TfrmFiltroPadrao::reject()
         setModalResult(mrCancel);
     else
         QDialog::reject();
+}
+
+void TfrmFiltroPadrao::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && d->running) {
+        if (sbtConfirma->isEnabled())
+            sbtConfirma->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmFiltroPadrao::closeEvent(QCloseEvent *event)

@@ -58,6 +58,8 @@ protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;
+    // Enter confirms, as the default button of a dialog does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void endModalRun();

@@ -269,6 +269,8 @@ void TfrmFiltroManuComissao::FormActivate()
     if (!m_loadedFromFiltro) {
         m_loadedFromFiltro = true;
         loadFromFiltro();
+        // The operator types the period first.
+        depDePeriodo->setFocus();
     }
 }
 

@@ -37,6 +37,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -194,6 +195,8 @@ void TfrmManComis::buildLayout()
     scbOrca->setObjectName(QStringLiteral("scbOrca"));
     scbOrca->setFrameShape(QFrame::NoFrame);
     scbOrca->setWidgetResizable(true);
+    // Only a frame around the grid: Tab goes from the tab bar straight in.
+    scbOrca->setFocusPolicy(Qt::NoFocus);
     auto *panelLayout = new QVBoxLayout(panDbgOrca);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     panelLayout->addWidget(scbOrca);
@@ -224,8 +227,29 @@ void TfrmManComis::buildLayout()
     mnuFiltrar = mnuManutencao->addAction(QStringLiteral("&Filtrar"));
     mnuFiltrar->setObjectName(QStringLiteral("mnuFiltrar"));
     mnuFiltrar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
-    // The shortcut works while the screen's window is active, menu closed.
-    addAction(mnuFiltrar);
+    // Every command on the keyboard, shown in its menu entry; the shortcuts
+    // work while the screen's window is active, the menu closed.
+    mnuConfirmar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));               // generate
+    mnuCancelar->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));    // cancel the commission
+    mnuProcurar->setShortcut(QKeySequence(QKeySequence::Find));                  // Ctrl+F
+    mnuVerificar->setShortcut(QKeySequence(QKeySequence::Refresh));              // F5
+    for (QAction *entry : {mnuFiltrar, mnuConfirmar, mnuCancelar, mnuProcurar, mnuVerificar}) {
+        entry->setShortcutContext(Qt::WindowShortcut);
+        addAction(entry);
+    }
+    // The tabs switch from inside the grids too, as in any tabbed window.
+    const auto switchTabs = [this](const QKeySequence &keys, int step) {
+        auto *shortcut = new QShortcut(keys, pgcPadrao, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, step] {
+            const int count = pgcPadrao->count();
+            pgcPadrao->setCurrentIndex((pgcPadrao->currentIndex() + step + count) % count);
+        });
+    };
+    switchTabs(QKeySequence(Qt::CTRL | Qt::Key_Tab), 1);
+    switchTabs(QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1);
+    switchTabs(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1);
+    switchTabs(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1);
+    switchTabs(QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1);
 
     msgPadrao->setLines(manComisCatalogue());
 

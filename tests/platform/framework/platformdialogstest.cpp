@@ -29,7 +29,7 @@ struct Salespeople {
         set.addField({.name = "NMFANVEN", .kind = FieldKind::Text, .size = 50, .displayLabel = "Nome"});
         packet::Packet p;
         p.fields = {{"CDVENDEDOR", FieldKind::Text, 4}, {"NMFANVEN", FieldKind::Text, 50}};
-        const QStringList names{"Ana Souza", "Bruno Lima", "Carla Souza", "Davi Rocha"};
+        const QStringList names{"Ana Souza", "Bruno Lima", "Cárla Souza", "Fábio Rocha"};
         for (int i = 0; i < rows; ++i)
             p.rows.append({QString("000%1").arg(i + 1), names[i]});
         set.loadFromPacket(p);
@@ -219,6 +219,10 @@ private slots:
         QTest::newRow("the current row last") << 1 << "bruno" << 1;
         QTest::newRow("in the code column") << 0 << "0004" << 3;
         QTest::newRow("nowhere") << 1 << "zzz" << -1;
+        QTest::newRow("without the accent") << 0 << "fab" << 3;
+        QTest::newRow("in capitals") << 0 << "FÁBIO" << 3;
+        QTest::newRow("with an accent not stored") << 0 << "brúno" << 1;
+        QTest::newRow("accented, after the current row") << 0 << "carla" << 2;
     }
     void shouldFindTheNextRowHoldingTheText()
     {

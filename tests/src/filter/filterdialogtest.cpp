@@ -609,6 +609,7 @@ private slots:
         QTest::newRow("cancel button") << "cancel" << 2;
         QTest::newRow("close box") << "close" << 2;
         QTest::newRow("escape") << "escape" << 2;
+        QTest::newRow("enter") << "enter" << 1;
     }
 
     void shouldReportTheOutcomeAfterTheDialogReleasedItself()
@@ -642,6 +643,8 @@ private slots:
                 dialog.sbtCancel->click();
             else if (ending == QLatin1String("close"))
                 dialog.close();
+            else if (ending == QLatin1String("enter"))
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             else
                 QTest::keyClick(&dialog, Qt::Key_Escape);
             QCOMPARE(dialog.ModalResult(), outcome);
@@ -662,6 +665,18 @@ private slots:
         flushReleasedDialogs();
         QVERIFY(opened.isNull());
         QCOMPARE(Cli_ORE09701::frmFiltroManuComissao, nullptr);
+    }
+
+    void shouldOpenWithTheFocusInTheStartOfThePeriod()
+    {
+        runFilter([&](Dialog &dialog) {
+            QWidget *focused = QApplication::focusWidget();
+            QVERIFY(focused == dialog.depDePeriodo || dialog.depDePeriodo->isAncestorOf(focused));
+            // Typed at once, every digit lands; a blank confirms nothing.
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("01032024 "));
+            QCOMPARE(dialog.depDePeriodo->GetDate(), day(2024, 3, 1));
+            QCOMPARE(dialog.ModalResult(), 0);
+        });
     }
 
     void shouldOpenWithDefaultsThenWithTheConfirmedChoices()

@@ -95,6 +95,8 @@ private slots:
     void shouldRetryFirstActivationWhenServerFails_data();
     void shouldRetryFirstActivationWhenServerFails();
     void shouldKeepFocusInCodeFieldWhenDatabaseIsDown();
+    void shouldSwitchTabsFromInsideTheGrids_data();
+    void shouldSwitchTabsFromInsideTheGrids();
 };
 
 void MaintenanceScreenTest::shouldTakeBranchFromSessionOnFirstActivation_data()
@@ -553,4 +555,34 @@ void MaintenanceScreenTest::shouldKeepFocusInCodeFieldWhenDatabaseIsDown()
 }
 
 QTEST_MAIN(MaintenanceScreenTest)
+void MaintenanceScreenTest::shouldSwitchTabsFromInsideTheGrids_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+
+    QTest::newRow("Ctrl+Tab") << int(Qt::Key_Tab) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+PgDown") << int(Qt::Key_PageDown) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+PgUp") << int(Qt::Key_PageUp) << int(Qt::ControlModifier);
+    QTest::newRow("Ctrl+Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ControlModifier | Qt::ShiftModifier);
+}
+
+void MaintenanceScreenTest::shouldSwitchTabsFromInsideTheGrids()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::ConfirmNotGenerated;
+    TfrmManComis *screen = harness.open();
+    QCOMPARE(screen->pgcPadrao->currentIndex(), 0);
+    screen->dbgPadrao->setFocus();
+    // Two tabs: forwards and backwards both reach the other one, and back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    ScreenHarness::settle();
+    QCOMPARE(screen->pgcPadrao->currentIndex(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    ScreenHarness::settle();
+    QCOMPARE(screen->pgcPadrao->currentIndex(), 0);
+}
+
 #include "maintenancescreentest.moc"

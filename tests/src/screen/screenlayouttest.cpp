@@ -1,3 +1,4 @@
+#include "hostmainwindow.h"
 #include "tbtnpesquisa.h"
 #include "tdbgrid.h"
 #include "tfrmmancomis.h"
@@ -8,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QScrollArea>
 #include <QSet>
 #include <QTabWidget>
 #include <QTest>
@@ -36,6 +39,9 @@ private slots:
     void shouldMaskBranchCode_data();
     void shouldMaskBranchCode();
     void shouldPutBranchPanelFirstUnderToolbarAndInTabOrder();
+    void shouldOfferEveryCommandOnTheKeyboard_data();
+    void shouldOfferEveryCommandOnTheKeyboard();
+    void shouldGiveMenusOfHostAndScreenDifferentAccessKeys();
 
 private:
     std::unique_ptr<TfrmManComis> screen;
@@ -254,4 +260,48 @@ void ScreenLayoutTest::shouldPutBranchPanelFirstUnderToolbarAndInTabOrder()
 }
 
 QTEST_MAIN(ScreenLayoutTest)
+void ScreenLayoutTest::shouldOfferEveryCommandOnTheKeyboard_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QKeySequence>("keys");
+
+    QTest::newRow("filter") << "mnuFiltrar" << QKeySequence(Qt::CTRL | Qt::Key_L);
+    QTest::newRow("generate") << "mnuConfirmar" << QKeySequence(Qt::CTRL | Qt::Key_G);
+    QTest::newRow("cancel the commission") << "mnuCancelar" << QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G);
+    QTest::newRow("search") << "mnuProcurar" << QKeySequence(Qt::CTRL | Qt::Key_F);
+    QTest::newRow("refresh") << "mnuVerificar" << QKeySequence(Qt::Key_F5);
+}
+
+void ScreenLayoutTest::shouldOfferEveryCommandOnTheKeyboard()
+{
+    QFETCH(QString, entry);
+    QFETCH(QKeySequence, keys);
+
+    auto *action = screen->findChild<QAction *>(entry);
+    QVERIFY(action);
+    // Shown in the menu entry, and working with the menu closed.
+    QCOMPARE(action->shortcut(), keys);
+    QVERIFY(screen->actions().contains(action));
+    // No other entry of the screen answers the same keys.
+    for (const QAction *other : screen->findChildren<QAction *>()) {
+        if (other != action)
+            QVERIFY2(other->shortcut() != keys, qPrintable(other->objectName()));
+    }
+}
+
+void ScreenLayoutTest::shouldGiveMenusOfHostAndScreenDifferentAccessKeys()
+{
+    HostMainWindow host;
+    QSet<QString> keys;
+    const auto accessKey = [](const QString &text) { return text.mid(text.indexOf(QLatin1Char('&')) + 1, 1).toLower(); };
+    for (const QAction *menu : host.menuBar()->actions())
+        keys.insert(accessKey(menu->text()));
+    for (const QAction *menu : screen->mnuMenu->actions()) {
+        QVERIFY2(!keys.contains(accessKey(menu->text())), qPrintable(menu->text()));
+        keys.insert(accessKey(menu->text()));
+    }
+    // The frame around the quote grid is not a stop of its own.
+    QCOMPARE(screen->scbOrca->focusPolicy(), Qt::NoFocus);
+}
+
 #include "screenlayouttest.moc"
