@@ -3,6 +3,7 @@
 
 #include "hostmainwindow.h"
 #include "hostoptions.h"
+#include "operatorlocale.h"
 #include "session.h"
 
 #include <QApplication>
@@ -47,6 +48,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("commission-host"));
+    OperatorLocale::apply(app);
     Session::set(options.session);
 
     HostMainWindow window;

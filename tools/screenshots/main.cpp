@@ -3,6 +3,7 @@
 
 #include "hostmainwindow.h"
 #include "screenshottour.h"
+#include "operatorlocale.h"
 #include "session.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    OperatorLocale::apply(app);
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({"out", "Folder for the pictures.", "folder", "screenshots"});
