@@ -2,10 +2,12 @@
 
 #include "connectionstring.h"
 #include "hostoperations.h"
+#include "tdtmdbgeral.h"
 
 #include <QCommandLineParser>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSqlQuery>
 
 #include <stdexcept>
 
@@ -215,6 +217,28 @@ SessionValues Session::validated(const SessionValues &values)
     } catch (const database::DatabaseError &error) {
         refuse(QString::fromUtf8(error.what()));
     }
+    return result;
+}
+
+SessionValues Session::withStoredBranchName(const SessionValues &values)
+{
+    SessionValues result = values;
+    if (!values.branchName.isEmpty() || values.branchCode.isEmpty())
+        return result;
+    const SessionValues previous = current;
+    current = values;  // the database module opens the session's database
+    try {
+        QSqlQuery query(dtmDBGeral().adcGeral());
+        query.prepare(QStringLiteral("SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = ?"));
+        query.addBindValue(values.branchCode);
+        if (query.exec() && query.next())
+            result.branchName = query.value(0).toString().trimmed();
+    } catch (const database::DatabaseError &) {
+        // No name then: the status bar shows the code alone, and the screen
+        // says what is wrong with the database when it needs it.
+    }
+    dtmDBGeral().disconnect();
+    current = previous;
     return result;
 }
 

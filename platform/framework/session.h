@@ -48,6 +48,11 @@ public:
     // The values checked and brought to their stored form (branch code to
     // width 4, upper case). Raises std::invalid_argument naming the bad value.
     static SessionValues validated(const SessionValues &values);
+
+    // The values with the branch's name from the shared database's branch
+    // table when none was given; left empty when the table cannot be read or
+    // does not know the branch.
+    static SessionValues withStoredBranchName(const SessionValues &values);
 };
 
 FRAMEWORK_EXPORT QString FiliProc();

@@ -3,6 +3,8 @@
 #include "connectionstring.h"
 #include "session.h"
 
+#include <QFileInfo>
+
 namespace {
 
 const QString connectionName = QStringLiteral("adcGeral");
@@ -32,8 +34,14 @@ QSqlDatabase TdtmDBGeral::adcGeral()
     }
     // openConnection leaves no connection behind when it fails, so the next
     // use tries again.
-    return database::openConnection(database::ConnectionString::parse(Session::values().database),
-                                    connectionName);
+    const database::ConnectionString where = database::ConnectionString::parse(Session::values().database);
+    // A mistyped path must not become a new, empty database.
+    if (where.isSqlite() && !QFileInfo::exists(where.databaseName))
+        throw database::DatabaseError(QStringLiteral("O banco de dados compartilhado %1 não existe. Confira a opção"
+                                                     " --database (ou a chave database do arquivo de configuração).")
+                                          .arg(where.databaseName)
+                                          .toStdString());
+    return database::openConnection(where, connectionName);
 }
 
 void TdtmDBGeral::disconnect()

@@ -19,7 +19,6 @@ SessionValues demoSession()
 {
     SessionValues demo;
     demo.branchCode = QStringLiteral("0001");
-    demo.branchName = QStringLiteral("Filial Centro");  // as the demo database names branch 0001
     demo.operatorCode = QStringLiteral("ADMIN");
     demo.database = QStringLiteral(COMMISSION_DEMO_DATABASE);
     return demo;
@@ -49,7 +48,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("commission-host"));
     OperatorLocale::apply(app);
-    Session::set(options.session);
+    Session::set(Session::withStoredBranchName(options.session));
 
     HostMainWindow window;
     window.show();

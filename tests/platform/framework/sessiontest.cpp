@@ -4,6 +4,8 @@
 #include "hostoptions.h"
 #include "session.h"
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -171,6 +173,44 @@ private slots:
             QVERIFY2(authority.startsWith(QLatin1String("error:")), error.what());
             QVERIFY2(QString::fromUtf8(error.what()).contains(authority.mid(6)), error.what());
         }
+    }
+
+    void shouldNameTheBranchFromTheBranchTableWhenNoNameIsGiven_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("givenName");
+        QTest::addColumn<QString>("database");  // "table": a database with the branch table
+        QTest::addColumn<QString>("name");
+        QTest::newRow("from the table") << "0002" << "" << "table" << "Filial Norte";
+        QTest::newRow("a given name wins") << "0002" << "Minha filial" << "table" << "Minha filial";
+        QTest::newRow("a branch the table lacks") << "0009" << "" << "table" << "";
+        QTest::newRow("a database that does not exist") << "0002" << "" << "missing" << "";
+    }
+
+    void shouldNameTheBranchFromTheBranchTableWhenNoNameIsGiven()
+    {
+        QFETCH(QString, code);
+        QFETCH(QString, givenName);
+        QFETCH(QString, database);
+        QFETCH(QString, name);
+        const QString path = m_dir.filePath(database + QStringLiteral(".db"));
+        if (database == QLatin1String("table") && !QFile::exists(path)) {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("branches"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("CREATE TABLE FILIAL (CDFILIAL TEXT, NMFILIAL TEXT)"));
+            QSqlQuery(db).exec(QStringLiteral("INSERT INTO FILIAL VALUES ('0001', 'Filial Centro'), ('0002', 'Filial Norte ')"));
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("branches"));
+        }
+        SessionValues values = demo();
+        values.branchCode = code;
+        values.branchName = givenName;
+        values.database = path;
+        QCOMPARE(Session::withStoredBranchName(values).branchName, name);
+        // Looking never creates a database.
+        QCOMPARE(QFile::exists(path), database == QLatin1String("table"));
     }
 
     void shouldReadConfigFileUnderCommandLine()
