@@ -293,6 +293,10 @@ void TfrmPadraoGrid::placeInHostArea()
 void TfrmPadraoGrid::showScreen()
 {
     placeInHostArea();
+    // Shown on request while it is already the active screen, it is
+    // activated again all the same: the operator who picks it once more
+    // expects what failed at its activation to be tried again.
+    const bool alreadyActive = d->activeScreen;
     if (QMdiSubWindow *child = d->childWindow) {
         if (child->isMinimized())
             child->showNormal();
@@ -301,8 +305,11 @@ void TfrmPadraoGrid::showScreen()
         child->raise();
         QMdiArea *area = child->mdiArea();
         area->setActiveSubWindow(child);
-        if (area->activeSubWindow() == child)
+        if (area->activeSubWindow() == child) {
+            if (alreadyActive && d->activeScreen)
+                d->activeScreen = false;
             activated();
+        }
         return;
     }
     if (isMinimized())
@@ -311,6 +318,10 @@ void TfrmPadraoGrid::showScreen()
         show();
     raise();
     activateWindow();
+    if (alreadyActive && d->activeScreen) {
+        d->activeScreen = false;
+        activated();
+    }
 }
 
 void TfrmPadraoGrid::closeScreen()

@@ -493,14 +493,18 @@ void MaintenanceScreenTest::shouldKeepInstanceAndStateWhenClosedAndOpenedAgain()
 void MaintenanceScreenTest::shouldRetryFirstActivationWhenServerFails_data()
 {
     QTest::addColumn<bool>("serverGone");
+    QTest::addColumn<bool>("pickedAgain");  // the operator picks the screen from the host's menu again
 
-    QTest::newRow("service refuses") << false;
-    QTest::newRow("nothing listens") << true;
+    QTest::newRow("service refuses, activated again") << false << false;
+    QTest::newRow("nothing listens, activated again") << true << false;
+    QTest::newRow("service refuses, picked again") << false << true;
+    QTest::newRow("nothing listens, picked again") << true << true;
 }
 
 void MaintenanceScreenTest::shouldRetryFirstActivationWhenServerFails()
 {
     QFETCH(bool, serverGone);
+    QFETCH(bool, pickedAgain);
 
     ScreenHarness harness(QStringLiteral("0001"), false);
     harness.filter.answers << Answer::ConfirmNotGenerated;
@@ -523,7 +527,10 @@ void MaintenanceScreenTest::shouldRetryFirstActivationWhenServerFails()
     // The next activation tries the whole first-activation work again.
     if (!serverGone)
         ScreenHarness::scriptDefaults(harness.server);
-    harness.activateAgain();
+    if (pickedAgain)
+        harness.open();  // the entry again, on the screen that is already the active one
+    else
+        harness.activateAgain();
     if (serverGone) {
         QCOMPARE(harness.dialogs.errors().size(), 2);
         QCOMPARE(boPrimVez, true);
