@@ -627,6 +627,11 @@ void TfrmManComis::medCdFilialExit(QObject *)
 void TfrmManComis::btnFilialAfterPesq(QObject *)
 {
     d->branch->takePick();
+    // The button takes no focus: a pick made from outside the panel enters
+    // it now, emptying the lists of the old branch, so that leaving it runs
+    // the filter for the picked one and the header never disagrees with the
+    // lists.
+    d->branch->focusCodeIfEnabled();
 }
 
 void TfrmManComis::panManComisEnter()

@@ -275,19 +275,25 @@ void MaintenanceScreenTest::shouldEmptyListsAndFilterAgainWhenPanelIsEnteredAndL
 void MaintenanceScreenTest::shouldFillBranchFromLookupWithoutFilterRun_data()
 {
     QTest::addColumn<bool>("byKey");
+    QTest::addColumn<bool>("fromTheGrid");  // the button clicked while the focus is outside the panel
 
-    QTest::newRow("button") << false;
-    QTest::newRow("F9 in the code field") << true;
+    QTest::newRow("button") << false << false;
+    QTest::newRow("F9 in the code field") << true << false;
+    QTest::newRow("button, focus in the grid") << false << true;
 }
 
 void MaintenanceScreenTest::shouldFillBranchFromLookupWithoutFilterRun()
 {
     QFETCH(bool, byKey);
+    QFETCH(bool, fromTheGrid);
 
     ScreenHarness harness(QStringLiteral("0001"), false);
-    harness.filter.answers << Answer::ConfirmNotGenerated;
+    harness.filter.answers << Answer::ConfirmNotGenerated << Answer::ConfirmNotGenerated;
     TfrmManComis *screen = harness.open();
-    QTest::mouseClick(screen->medCdFilial, Qt::LeftButton);
+    if (fromTheGrid)
+        QCOMPARE(focusName(), QStringLiteral("dbgPadrao"));
+    else
+        QTest::mouseClick(screen->medCdFilial, Qt::LeftButton);
     harness.dialogs.onLookup = [](TDataSource *source, const QString &) {
         source->dataSet()->MoveTo(1);
         return true;
@@ -304,7 +310,14 @@ void MaintenanceScreenTest::shouldFillBranchFromLookupWithoutFilterRun()
     QCOMPARE(screen->medCdFilial->text(), QStringLiteral("00AB"));
     QCOMPARE(screen->edtNmFilial->text(), QStringLiteral("FILIAL AB"));
     QCOMPARE(harness.filter.opened, 1);
+    // The pick enters the panel: the lists of the old branch are gone, and
+    // leaving the panel runs the filter for the picked one.
     QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
+    QVERIFY(!screen->cdsVendedores->Active());
+    QTest::keyClick(screen->medCdFilial, Qt::Key_Tab);
+    ScreenHarness::settle();
+    QCOMPARE(harness.filter.opened, 2);
+    QCOMPARE(Filtro.stCdFilial, QStringLiteral("00AB"));
 }
 
 void MaintenanceScreenTest::shouldRunFilterFromButtonAndCtrlL_data()
