@@ -25,6 +25,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+using Cli_ORE09700::boPrimVez;
 using Cli_ORE09700::Filtro;
 using Cli_ORE09700::frmManComis;
 
@@ -457,8 +458,9 @@ void TfrmFiltroManuComissao::Habilita()
     if (frmManComis == nullptr)
         return;
     TfrmManComis &screen = *frmManComis;
-    screen.sbtFiltrar->setEnabled(true);
-    screen.mnuFiltrar->setEnabled(true);
+    // The filter stays off until an activation has loaded the parameters.
+    screen.sbtFiltrar->setEnabled(!boPrimVez);
+    screen.mnuFiltrar->setEnabled(!boPrimVez);
     const std::pair<QToolButton *, QAction *> disabledCommands[] = {
         {screen.sbtIncluir, screen.mnuIncluir},     {screen.sbtAlterar, screen.mnuAlterar},
         {screen.sbtExcluir, screen.mnuExcluir},     {screen.sbtGravar, screen.mnuGravar},

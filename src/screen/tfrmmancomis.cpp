@@ -433,6 +433,8 @@ void TfrmManComis::netManuComissaoBeforeConnect(TNetConnection &connection)
 
 void TfrmManComis::sbtFiltrarClick(QObject *)
 {
+    if (boPrimVez)
+        return;
     inContOrcamento = 0;
     boExibePendednte = true;
     boFiltro = true;
@@ -502,7 +504,8 @@ void TfrmManComis::Habilita()
     sbtVerificar->setEnabled((onVendedores || onOrcamentos) && !cdsVendedores->IsEmpty());
     sbtConfirmar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N"));
     sbtCancelar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S"));
-    sbtFiltrar->setEnabled(true);
+    // The filter needs the quote parameters, which an activation loads.
+    sbtFiltrar->setEnabled(!boPrimVez);
 
     // Menu entries follow their buttons; the save entry is left alone.
     mnuIncluir->setEnabled(sbtIncluir->isEnabled());
@@ -643,7 +646,9 @@ void TfrmManComis::panManComisEnter()
 
 void TfrmManComis::panManComisExit()
 {
-    if (!boFiltro)
+    // Until an activation has loaded the quote parameters there is nothing
+    // to filter with.
+    if (!boFiltro || boPrimVez)
         return;
     sbtFiltrarClick(sbtFiltrar);
     if (d->lastFilterOutcome != mrOk) {

@@ -95,6 +95,8 @@ private slots:
     void shouldRetryFirstActivationWhenServerFails_data();
     void shouldRetryFirstActivationWhenServerFails();
     void shouldKeepFocusInCodeFieldWhenDatabaseIsDown();
+    void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters_data();
+    void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters();
     void shouldSwitchTabsFromInsideTheGrids_data();
     void shouldSwitchTabsFromInsideTheGrids();
 };
@@ -603,6 +605,57 @@ void MaintenanceScreenTest::shouldSwitchTabsFromInsideTheGrids()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     ScreenHarness::settle();
     QCOMPARE(screen->pgcPadrao->currentIndex(), 0);
+}
+
+void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParameters_data()
+{
+    QTest::addColumn<QString>("reopening");
+
+    QTest::newRow("closed and opened again") << "close";
+    QTest::newRow("picked again") << "pick";
+    QTest::newRow("another window, then back") << "activate";
+}
+
+void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParameters()
+{
+    QFETCH(QString, reopening);
+
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::ConfirmNotGenerated;
+    harness.server.answer(QStringLiteral("GetParamOrcaEve"),
+                          ScriptedCommissionServer::Reply::error(503, QStringLiteral("Banco fora do ar")));
+    TfrmManComis *screen = harness.open();
+    const auto reopen = [&] {
+        if (reopening == QLatin1String("close")) {
+            screen->closeScreen();
+            ScreenHarness::settle();
+            harness.open();
+        } else if (reopening == QLatin1String("pick")) {
+            harness.open();
+        } else {
+            harness.activateAgain();
+        }
+    };
+
+    // The server is still down: every activation fails, and nothing runs
+    // on parameters that were never loaded, wherever the focus goes.
+    reopen();
+    QCOMPARE(harness.dialogs.errors().size(), 2);
+    QCOMPARE(boPrimVez, true);
+    QVERIFY(!screen->sbtFiltrar->isEnabled());
+    QVERIFY(!screen->mnuFiltrar->isEnabled());
+    QTest::mouseClick(screen->medCdFilial, Qt::LeftButton);
+    QTest::keyClick(screen->medCdFilial, Qt::Key_Tab);
+    QTest::keyClick(screen, Qt::Key_L, Qt::ControlModifier);
+    ScreenHarness::settle();
+    QCOMPARE(harness.filter.opened, 0);
+
+    // Back: the next activation loads them and opens the filter once.
+    ScreenHarness::scriptDefaults(harness.server);
+    reopen();
+    QCOMPARE(boPrimVez, false);
+    QCOMPARE(harness.filter.opened, 1);
+    QVERIFY(screen->sbtFiltrar->isEnabled());
 }
 
 #include "maintenancescreentest.moc"
