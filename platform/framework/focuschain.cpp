@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QMdiSubWindow>
 #include <QSet>
+#include <QTimer>
 #include <QVector>
+#include <QWindowStateChangeEvent>
 
 namespace {
 
@@ -46,6 +48,7 @@ struct FocusChain::Private {
     QHash<QWidget *, Handlers> handlers;
     QHash<QWidget *, QPointer<QWidget>> lastFocus;  // per form
     QSet<QWidget *> busyForms;  // forms whose handlers are running
+    QSet<QWidget *> reshowingForms;  // restored from minimized, focus not yet put back
     bool restoring = false;
 
     void watch(FocusChain *chain, QWidget *widget)
@@ -55,6 +58,7 @@ struct FocusChain::Private {
         QObject::connect(widget, &QObject::destroyed, chain, [this, widget] {
             handlers.remove(widget);
             lastFocus.remove(widget);
+            reshowingForms.remove(widget);
         });
     }
 
@@ -104,8 +108,38 @@ bool FocusChain::restoring() const
 
 void FocusChain::rememberFocus(QWidget *form, QWidget *widget)
 {
+    if (!d->lastFocus.contains(form))
+        form->installEventFilter(this);
     d->watch(this, form);
     d->lastFocus[form] = widget;
+}
+
+bool FocusChain::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *form = qobject_cast<QWidget *>(watched);
+    if (event->type() != QEvent::WindowStateChange || !form || !d->lastFocus.contains(form))
+        return false;
+    const auto *change = static_cast<QWindowStateChangeEvent *>(event);
+    if (!(change->oldState() & Qt::WindowMinimized) || form->isMinimized())
+        return false;
+    // Restored: the toolkit hands the focus to a control of its choosing
+    // (the window manager's, too). Once that has settled, the control the
+    // operator left is given the focus back, without leaving or entering
+    // anything, as if the window had never been minimized.
+    d->reshowingForms.insert(form);
+    QTimer::singleShot(0, this, [this, form = QPointer<QWidget>(form)] {
+        if (!form)
+            return;
+        d->reshowingForms.remove(form);
+        QWidget *left = d->lastFocus.value(form);
+        QWidget *now = QApplication::focusWidget();
+        if (left && left->isVisible() && left->isEnabled() && now != left && now && formOf(now) == form) {
+            d->restoring = true;
+            left->setFocus(Qt::OtherFocusReason);
+            d->restoring = false;
+        }
+    });
+    return false;
 }
 
 void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
@@ -117,6 +151,11 @@ void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
     // The form itself takes the focus only while it shows no control (a
     // minimized child window): that leaves no control and enters none.
     if (!form || now == form || d->busyForms.contains(form))
+        return;
+    // While its window is minimized the form shows no control, whatever
+    // widget the toolkit hands the focus to meanwhile: no control is left
+    // and none entered, and the focus it had is kept for its restoring.
+    if (form->isMinimized() || d->reshowingForms.contains(form))
         return;
     const bool withinForm = old && old != form && formOf(old) == form;
     QWidget *from = withinForm ? old : d->lastFocus.value(form).data();

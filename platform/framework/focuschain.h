@@ -38,6 +38,7 @@ private:
     explicit FocusChain(QObject *parent = nullptr);
     ~FocusChain() override;
     void onFocusChanged(QWidget *old, QWidget *now);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void follow(QWidget *form, QWidget *from, QWidget *to);
     bool moveOnce(QWidget *form, QWidget *from, QWidget *to);
     void rememberFocus(QWidget *form, QWidget *widget);

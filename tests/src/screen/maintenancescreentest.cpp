@@ -97,6 +97,7 @@ private slots:
     void shouldKeepFocusInCodeFieldWhenDatabaseIsDown();
     void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters_data();
     void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters();
+    void shouldRunNothingWhenMinimizedWithTheFocusInTheBranchPanel();
     void shouldSwitchTabsFromInsideTheGrids_data();
     void shouldSwitchTabsFromInsideTheGrids();
 };
@@ -656,6 +657,25 @@ void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParame
     QCOMPARE(boPrimVez, false);
     QCOMPARE(harness.filter.opened, 1);
     QVERIFY(screen->sbtFiltrar->isEnabled());
+}
+
+void MaintenanceScreenTest::shouldRunNothingWhenMinimizedWithTheFocusInTheBranchPanel()
+{
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::Cancel << Answer::ConfirmNotGenerated;
+    TfrmManComis *screen = harness.open();
+    QCOMPARE(harness.filter.opened, 1);
+    QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
+
+    // Minimizing is neither an activation nor a move out of the panel.
+    screen->childWindow()->showMinimized();
+    ScreenHarness::settle();
+    QCOMPARE(harness.filter.opened, 1);
+
+    // Restored, the focus is where the operator left it.
+    screen->childWindow()->showNormal();
+    ScreenHarness::settle();
+    QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
 }
 
 #include "maintenancescreentest.moc"
