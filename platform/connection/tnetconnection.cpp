@@ -2,13 +2,18 @@
 
 #include <httplib.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QThread>
 #include <QUrl>
 
 #include <csignal>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -72,6 +77,7 @@ ServiceError::ServiceError(const QString &message, int status)
 
 struct TNetConnection::Private {
     std::unique_ptr<httplib::Client> client;
+    bool calling = false;  // a call is on its way (the event loop may run meanwhile)
     // The endpoint the client was prepared for, named in transport errors.
     QString host;
     int port = 0;
@@ -141,8 +147,37 @@ QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgu
     }
 }
 
+namespace {
+
+// Runs `work` on a thread of its own while the calling thread's event loop
+// goes on without user input: windows repaint and busy indicators move, and
+// what the operator types or clicks waits until the work is done. The caller
+// still returns only when it is done. Without an event loop to keep alive
+// (no application, or not its thread) the work runs right here.
+void waitRepainting(const std::function<void()> &work)
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() != application->thread()) {
+        work();
+        return;
+    }
+    QEventLoop loop;
+    std::thread worker([&work, &loop] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+}
+
+}  // namespace
+
 QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &body)
 {
+    // Something that ran while the event loop waited for a call must not
+    // send another on the same connection.
+    if (d->calling)
+        throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
     setConnected(true);
     httplib::Headers headers;
     if (!Secret.isEmpty())
@@ -150,11 +185,16 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
 
     QElapsedTimer clock;
     clock.start();
-    const httplib::Result result =
-        d->client->Post(path, headers, body.constData(), static_cast<size_t>(body.size()), "application/json");
-    if (!result)
-        throw TransportError(transportFailure(static_cast<int>(result.error()), clock.elapsed()).toStdString());
-    return reply(result->status, QByteArray::fromStdString(result->body));
+    std::optional<httplib::Result> result;
+    d->calling = true;
+    waitRepainting([&] {
+        result.emplace(
+            d->client->Post(path, headers, body.constData(), static_cast<size_t>(body.size()), "application/json"));
+    });
+    d->calling = false;
+    if (!*result)
+        throw TransportError(transportFailure(static_cast<int>(result->error()), clock.elapsed()).toStdString());
+    return reply((*result)->status, QByteArray::fromStdString((*result)->body));
 }
 
 QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const

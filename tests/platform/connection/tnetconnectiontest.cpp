@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -229,6 +230,22 @@ private slots:
         else
             QVERIFY_THROWS_EXCEPTION(TransportError, connection.call("SetComissao", {}, retry));
         QCOMPARE(host.requests().size(), requests);
+    }
+
+    void shouldKeepTheEventLoopGoingWhileACallWaits()
+    {
+        FakeServiceHost host;
+        host.answerWith({200, R"({"result":"ok"})", 400});
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        // A timer due in the middle of a slow call fires during it: the
+        // window would repaint and the busy indicator move.
+        bool fired = false;
+        bool returned = false;
+        QTimer::singleShot(50, [&] { fired = !returned; });
+        QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
+        returned = true;
+        QVERIFY(fired);
     }
 
     void shouldCallAgainAfterTheServerDroppedAnIdleConnection()

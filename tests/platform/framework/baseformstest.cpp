@@ -385,8 +385,8 @@ private slots:
         QCOMPARE(second->activations(), 1);
         first->showScreen();  // back to the first: a new activation
         QCOMPARE(first->activations(), 2);
-        first->showScreen();  // already the active one: nothing new
-        QCOMPARE(first->activations(), 2);
+        first->showScreen();  // already the active one, picked again: activated again
+        QCOMPARE(first->activations(), 3);
 
         // Closed: hidden, kept, FormClose ran; shown again: same window, activated.
         QMdiSubWindow *child = qobject_cast<QMdiSubWindow *>(first->childWindow());
@@ -397,7 +397,7 @@ private slots:
         QCOMPARE(first->childWindow(), child);
         QVERIFY(child->isVisible() && first->isVisible());
         QCOMPARE(area->activeSubWindow(), child);
-        QCOMPARE(first->activations(), 3);
+        QCOMPARE(first->activations(), 4);
 
         // Minimized: restored and brought to the front.
         child->showMinimized();
