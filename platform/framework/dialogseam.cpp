@@ -1,6 +1,7 @@
 #include "dialogseam.h"
 
 #include "hostoperations.h"
+#include "operatorcursor.h"
 #include "platformdialogs.h"
 
 #include <QAbstractButton>
@@ -70,6 +71,7 @@ class DefaultDialogs : public DialogSeam {
 public:
     int messageDlg(const QString &text, MsgDlgType type, int buttons) override
     {
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, dialogParent());
         QList<QPair<QAbstractButton *, ModalResult>> added;
         QAbstractButton *escape = nullptr;
@@ -102,16 +104,19 @@ public:
 
     bool lookup(TDataSource *source, const QString &title) override
     {
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         return runLookupDialog(source, title);
     }
 
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override
     {
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         return runPickListDialog(source, keyField, title, list);
     }
 
     void search(TDataSource *source) override
     {
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         runSearchDialog(source);
     }
 };

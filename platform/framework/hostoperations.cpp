@@ -2,6 +2,7 @@
 
 #include "busyindicator.h"
 #include "dialogseam.h"
+#include "operatorcursor.h"
 #include "silentabort.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -10,6 +11,7 @@
 #include <QApplication>
 #include <QPointer>
 
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -19,6 +21,7 @@ QPointer<BusyIndicator> busyIndicator;
 // On from ActiveShowAvi to DeactiveShowAvi, also when there is no window to
 // show the indicator on (tests without a host).
 bool busyOn = false;
+std::unique_ptr<OperatorCursor> busyCursor;
 int screenCursor = crDefault;
 
 const QString noDataText = QStringLiteral("O servidor não retornou dados.");
@@ -131,6 +134,9 @@ void ActiveShowAvi(QWidget *form, int kind, const QString &text)
     QWidget *host = form ? form : MainForm();
     if (!host)
         host = QApplication::activeWindow();
+    // The hourglass while the program works, over whatever was shown.
+    if (!busyOn)
+        busyCursor = std::make_unique<OperatorCursor>(OperatorCursor::Shows::Working);
     busyOn = true;
     if (host)
         indicatorOn(host)->start(kind, text);
@@ -139,6 +145,7 @@ void ActiveShowAvi(QWidget *form, int kind, const QString &text)
 void DeactiveShowAvi()
 {
     busyOn = false;
+    busyCursor.reset();
     if (busyIndicator)
         busyIndicator->stop();
 }

@@ -1,5 +1,10 @@
 #include "scripteddialogs.h"
 
+#include "operatorcursor.h"
+
+#include <QApplication>
+#include <QCursor>
+
 namespace {
 
 // The answer of a person who agrees with whatever is asked.
@@ -49,35 +54,53 @@ QStringList ScriptedDialogs::messages() const
 
 void ScriptedDialogs::clear()
 {
+    cursorsShown.clear();
     shown.clear();
+}
+
+int ScriptedDialogs::currentCursorShape()
+{
+    const QCursor *cursor = QApplication::overrideCursor();
+    return cursor ? int(cursor->shape()) : int(Qt::ArrowCursor);
 }
 
 int ScriptedDialogs::messageDlg(const QString &text, MsgDlgType type, int buttons)
 {
+    // As a real dialog would, the script runs under the operator's arrow.
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
     shown.append({QStringLiteral("message"), text, type, buttons});
+    cursorsShown.append(currentCursorShape());
     return answers.isEmpty() ? agreeingAnswer(buttons) : answers.dequeue();
 }
 
 void ScriptedDialogs::showError(const QString &text)
 {
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
     shown.append({QStringLiteral("error"), text, MsgDlgType::Error, mbOK});
+    cursorsShown.append(currentCursorShape());
 }
 
 bool ScriptedDialogs::lookup(TDataSource *source, const QString &title)
 {
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
     shown.append({QStringLiteral("lookup"), title});
+    cursorsShown.append(currentCursorShape());
     return onLookup ? onLookup(source, title) : false;
 }
 
 bool ScriptedDialogs::pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list)
 {
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
     shown.append({QStringLiteral("pickList"), title});
+    cursorsShown.append(currentCursorShape());
     return onPickList ? onPickList(source, keyField, title, list) : false;
 }
 
 void ScriptedDialogs::search(TDataSource *source)
 {
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
     shown.append({QStringLiteral("search"), QString()});
+    cursorsShown.append(currentCursorShape());
     if (onSearch)
         onSearch(source);
 }

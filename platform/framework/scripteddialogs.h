@@ -29,6 +29,7 @@ public:
     std::function<void(TDataSource *)> onSearch;
 
     QList<Shown> shown;
+    QList<int> cursorsShown;  // the cursor shape (Qt::CursorShape) while each dialog was up
     QStringList errors() const;    // texts of showError and Error-type messages
     QStringList messages() const;  // texts of every messageDlg and showError, in order
     void clear();  // forgets what was shown; queued answers stay
@@ -40,5 +41,7 @@ public:
     void search(TDataSource *source) override;
 
 private:
+    static int currentCursorShape();
+
     DialogSeam *m_previous;
 };

@@ -3,6 +3,7 @@
 #include "baseformparts.h"
 #include "commandglyphs.h"
 #include "dialogseam.h"
+#include "operatorcursor.h"
 #include "formfont.h"
 #include "handlerguard.h"
 #include "tmessages.h"
@@ -116,7 +117,11 @@ int TfrmFiltroPadrao::ShowModal()
 {
     d->modalResult = mrNone;
     d->running = true;
-    exec();
+    {
+        // The dialog waits for the operator: the arrow, whatever the caller showed.
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+        exec();
+    }
     d->running = false;
     // Posted only now, from the caller's level: the event loop that runs the
     // run's own events, or any loop nested in it, would delete it at once.

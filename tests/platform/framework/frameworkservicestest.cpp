@@ -537,6 +537,46 @@ private slots:
         DeactiveShowAvi();
         QVERIFY(!BusyIndicatorShown());
     }
+
+    void shouldShowTheHourglassOnlyWhileWorkingAndTheArrowWhileADialogWaits_data()
+    {
+        QTest::addColumn<bool>("busy");        // a call in progress (the busy indicator on)
+        QTest::addColumn<bool>("hourglass");   // the screen's hourglass set by the caller
+
+        QTest::newRow("idle") << false << false;
+        QTest::newRow("the caller's hourglass") << false << true;
+        QTest::newRow("a call in progress") << true << false;
+        QTest::newRow("both") << true << true;
+    }
+
+    void shouldShowTheHourglassOnlyWhileWorkingAndTheArrowWhileADialogWaits()
+    {
+        QFETCH(bool, busy);
+        QFETCH(bool, hourglass);
+        const auto shape = [] {
+            const QCursor *cursor = QApplication::overrideCursor();
+            return cursor ? cursor->shape() : Qt::ArrowCursor;
+        };
+        ScriptedDialogs dialogs;
+        QWidget host;
+        if (hourglass)
+            SetScreenCursor(crHourGlass);
+        if (busy)
+            ActiveShowAvi(&host, 6);
+        const Qt::CursorShape working = busy || hourglass ? Qt::WaitCursor : Qt::ArrowCursor;
+        QCOMPARE(shape(), working);
+
+        MessageDlg(QStringLiteral("Confirma?"), MsgDlgType::Confirmation, mbYes | mbNo);
+        DialogSeam::current().showError(QStringLiteral("Falhou."));
+        QCOMPARE(dialogs.cursorsShown, QList<int>({Qt::ArrowCursor, Qt::ArrowCursor}));
+        QCOMPARE(shape(), working);  // given back after each dialog
+
+        if (busy)
+            DeactiveShowAvi();
+        QCOMPARE(shape(), hourglass ? Qt::WaitCursor : Qt::ArrowCursor);
+        SetScreenCursor(crDefault);
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
 };
 
 QTEST_MAIN(FrameworkServicesTest)
