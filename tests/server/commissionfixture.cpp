@@ -1,5 +1,6 @@
 #include "commissionfixture.h"
 
+#include <commissionmath.h>
 #include <recordsetlayouts.h>
 #include <sqlrunner.h>
 #include <writetransaction.h>
@@ -137,4 +138,41 @@ QVariant CommissionFixture::value(const QString &sql, const QVariantList &values
 void CommissionFixture::exec(const QString &sql, const QVariantList &values) const
 {
     SqlRunner::run(m_db, sql, values);
+}
+
+QStringList CommissionFixture::moneyFaults() const
+{
+    using commission::CommissionMath;
+    // The fixture's own payables (101, 102) have no audit rows.
+    const QString sumOfLinks = CommissionMath::sqlCents(
+        QStringLiteral("(SELECT COALESCE(SUM(L.VRCOMISSAO), 0) FROM ORCACOMISSAO L WHERE L.NRCONTAPAGAR = P.NRCONTAPAGAR)"));
+    const QString held = CommissionMath::sqlCents(
+        QStringLiteral("COALESCE((SELECT P.VRCONTAPAGAR FROM CONTAPAGAR P WHERE P.NRCONTAPAGAR = A.NRCONTAPAGAR), 0)"));
+    const QString audited = CommissionMath::sqlCents(
+        QStringLiteral("SUM(CASE WHEN A.IDOPERACAO = 'G' THEN A.VRCOMISSAO ELSE -A.VRCOMISSAO END)"));
+    const QList<std::pair<QString, QString>> rules = {
+        {QStringLiteral("payables that differ from the sum of their links"),
+         QStringLiteral("SELECT COUNT(*) FROM CONTAPAGAR P WHERE %1 <> %2")
+             .arg(CommissionMath::sqlCents(QStringLiteral("P.VRCONTAPAGAR")), sumOfLinks)},
+        {QStringLiteral("payables without links"),
+         QStringLiteral("SELECT COUNT(*) FROM CONTAPAGAR P WHERE NOT EXISTS"
+                        " (SELECT 1 FROM ORCACOMISSAO L WHERE L.NRCONTAPAGAR = P.NRCONTAPAGAR)")},
+        {QStringLiteral("links without their generation's audit"),
+         QStringLiteral("SELECT COUNT(*) FROM ORCACOMISSAO L WHERE L.NRCONTAPAGAR NOT IN (101, 102) AND NOT EXISTS"
+                        " (SELECT 1 FROM AUDITCOMISSAOORC D JOIN AUDITCOMISSAO A"
+                        " ON A.NRAUDITCOMISSAO = D.NRAUDITCOMISSAO WHERE A.IDOPERACAO = 'G'"
+                        " AND A.NRCONTAPAGAR = L.NRCONTAPAGAR AND D.CDFILIAL = L.CDFILIAL"
+                        " AND D.NRORCAEVENTO = L.NRORCAEVENTO AND D.NRSEQORCAEVE = L.NRSEQORCAEVE)")},
+        {QStringLiteral("payables whose audit does not add up to what they hold"),
+         QStringLiteral("SELECT COUNT(*) FROM (SELECT A.NRCONTAPAGAR FROM AUDITCOMISSAO A"
+                        " GROUP BY A.NRCONTAPAGAR HAVING %1 <> MAX(%2)) X")
+             .arg(audited, held)},
+    };
+    QStringList faults;
+    for (const auto &[rule, sql] : rules) {
+        const qint64 found = value(sql).toLongLong();
+        if (found != 0)
+            faults.append(QStringLiteral("%1: %2").arg(rule).arg(found));
+    }
+    return faults;
 }

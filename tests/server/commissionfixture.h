@@ -7,6 +7,7 @@
 
 #include <QMetaType>
 #include <QSqlDatabase>
+#include <QStringList>
 #include <QVariantList>
 #include <QVector>
 
@@ -47,6 +48,12 @@ public:
     static packet::Packet quotesPacket(const QVector<Row> &rows);
 
     qint64 count(const QString &table) const;
+
+    // What is wrong with the money, one line per broken rule (empty when it
+    // is whole): every payable has links and equals their sum, every link of
+    // a payable made after the fixture has its generation's audit row, and
+    // what the audit says each payable got and lost is what it holds now.
+    QStringList moneyFaults() const;
     QVariant value(const QString &sql, const QVariantList &values = {}) const;
     void exec(const QString &sql, const QVariantList &values = {}) const;
 

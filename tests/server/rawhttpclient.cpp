@@ -71,15 +71,8 @@ QVector<RawAnswer> RawHttpClient::readAnswers(int count, int timeoutMs)
     clock.start();
     while (!parseAnswers(answers) || answers.size() < count) {
         answers.clear();
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (m_closed || left <= 0 || !hasSomethingToRead(int(left)))
+        if (!receive(timeoutMs - clock.elapsed()))
             break;
-        char chunk[65536];
-        const ssize_t got = ::recv(m_socket, chunk, sizeof chunk, 0);
-        if (got <= 0)
-            m_closed = true;
-        else
-            m_received.append(chunk, got);
     }
     answers.clear();
     parseAnswers(answers);
@@ -91,16 +84,22 @@ bool RawHttpClient::waitForClose(int timeoutMs)
     QElapsedTimer clock;
     clock.start();
     while (!m_closed) {
-        const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0 || !hasSomethingToRead(int(left)))
+        if (!receive(timeoutMs - clock.elapsed()))
             return false;
-        char chunk[65536];
-        const ssize_t got = ::recv(m_socket, chunk, sizeof chunk, 0);
-        if (got <= 0)
-            m_closed = true;
-        else
-            m_received.append(chunk, got);
     }
+    return true;
+}
+
+bool RawHttpClient::receive(qint64 timeoutMs)
+{
+    if (m_closed || timeoutMs <= 0 || !hasSomethingToRead(int(timeoutMs)))
+        return false;
+    char chunk[65536];
+    const ssize_t got = ::recv(m_socket, chunk, sizeof chunk, 0);
+    if (got <= 0)
+        m_closed = true;
+    else
+        m_received.append(chunk, got);
     return true;
 }
 

@@ -39,6 +39,9 @@ public:
     static QByteArray callPath(const QByteArray &method);
 
 private:
+    // Reads what arrives within the time; false when nothing came (or the
+    // connection was closed already).
+    bool receive(qint64 timeoutMs);
     bool parseAnswers(QVector<RawAnswer> &answers);
 
     int m_socket = -1;
