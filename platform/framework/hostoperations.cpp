@@ -165,6 +165,11 @@ void SetMainForm(QWidget *form)
     mainForm = form;
 }
 
+QString InvalidDateText(const QString &typed)
+{
+    return QStringLiteral("Data inválida: %1. Informe uma data existente, no formato dd/mm/aaaa.").arg(typed.trimmed());
+}
+
 void SetScreenCursor(int cursor)
 {
     switch (cursor) {

@@ -56,6 +56,11 @@ FRAMEWORK_EXPORT bool BusyIndicatorShown();
 FRAMEWORK_EXPORT QWidget *MainForm();
 FRAMEWORK_EXPORT void SetMainForm(QWidget *mainForm);
 
+// The message for a text that is not a date, naming it and saying what to
+// type: "Data inválida: 31/02/2024. Informe uma data existente, no formato
+// dd/mm/aaaa."
+FRAMEWORK_EXPORT QString InvalidDateText(const QString &typed);
+
 // The screen cursor: crHourGlass (-11) sets the wait cursor over the whole
 // application, crDefault (0) takes every cursor override away. Other values
 // raise std::invalid_argument.

@@ -78,7 +78,7 @@ void TDateEditPlus::CheckValidDate()
     if (text().isEmpty() || date().isValid())
         return;
     m_edit->setFocus();
-    MensErro(QStringLiteral("Data inválida."), true);
+    MensErro(InvalidDateText(text()), true);
 }
 
 QLineEdit *TDateEditPlus::editor() const

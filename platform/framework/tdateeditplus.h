@@ -21,7 +21,7 @@ public:
     QString text() const;      // "" when nothing is typed
     double GetDate() const;    // day count; 0 for an empty or invalid text
     void SetDate(double days); // 0 empties the field
-    // Reports a text that is not a date ("Data inválida.") through MensErro
+    // Reports a text that is not a date ("Data inválida: <o texto>. ...", naming it) through MensErro
     // with the abort flag, after moving the focus here.
     void CheckValidDate();
     QLineEdit *editor() const;

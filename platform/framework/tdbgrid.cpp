@@ -584,7 +584,7 @@ void TDBGrid::storeEditText(const QModelIndex &index, const QString &text)
         } else if (kind == packet::FieldKind::DateTime && !trimmed.isEmpty()) {
             const QDate date = QDate::fromString(trimmed, QStringLiteral("dd/MM/yyyy"));
             if (!date.isValid())
-                MensErro(QStringLiteral("Data inválida."), true);
+                MensErro(InvalidDateText(trimmed), true);
             value = packet::toDayCount(date);
         } else if (!trimmed.isEmpty()) {
             value = text;

@@ -1,4 +1,5 @@
 #include "handlerguard.h"
+#include "hostoperations.h"
 #include "scripteddialogs.h"
 #include "tdateeditplus.h"
 
@@ -92,7 +93,10 @@ private slots:
 
         const bool ended = runGuarded([&] { edit->CheckValidDate(); });
         QCOMPARE(ended, !reported);  // a report ends the handler
-        QCOMPARE(dialogs.errors(), reported ? QStringList{"Data inválida."} : QStringList());
+        // The message names what was typed and says what to type.
+        QCOMPARE(dialogs.errors(), reported ? QStringList{InvalidDateText(edit->text())} : QStringList());
+        if (reported)
+            QVERIFY(dialogs.errors().first().startsWith(QStringLiteral("Data inválida: ") + edit->text().trimmed()));
         QCOMPARE(edit->editor()->hasFocus(), reported);
     }
 };

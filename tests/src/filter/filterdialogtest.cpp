@@ -44,7 +44,10 @@ const QString kPeriodo = QStringLiteral("Período deve ser informado.");
 const QString kLVendedor = QStringLiteral("Vendedor deve ser informado.");
 const QString kLTipoEvento = QStringLiteral("Tipo de evento deve ser informado.");
 // The date edit's own report of a text that is not a date.
-const QString kDataInvalida = QStringLiteral("Data inválida.");
+const QString kStartNotADate =
+    QStringLiteral("Data inválida: 31/02/2024. Informe uma data existente, no formato dd/mm/aaaa.");
+const QString kEndNotADate =
+    QStringLiteral("Data inválida: 45/13/2024. Informe uma data existente, no formato dd/mm/aaaa.");
 
 enum class Lookups { Filled, Empty, Missing };
 
@@ -268,9 +271,9 @@ private slots:
         QTest::newRow("end before start") << ok << "10/03/2024" << "09/03/2024" << false << "" << false << ""
                                           << kDtIniMaior << "depDePeriodo";
         QTest::newRow("start is not a date") << ok << "31/02/2024" << to << false << "" << false << ""
-                                             << kDataInvalida << "depDePeriodo";
+                                             << kStartNotADate << "depDePeriodo";
         QTest::newRow("end is not a date") << ok << from << "45/13/2024" << false << "" << false << ""
-                                           << kDataInvalida << "depAtePeriodo";
+                                           << kEndNotADate << "depAtePeriodo";
         QTest::newRow("salespeople by list, none picked")
             << ok << from << to << true << "" << false << "" << kLVendedor << "rbtListaVendedor";
         QTest::newRow("salespeople by list, blank list")
