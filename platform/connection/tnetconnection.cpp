@@ -250,9 +250,14 @@ QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
         if (!success && object.value(QStringLiteral("error")).isString())
             throw ServiceError(object.value(QStringLiteral("error")).toString(), status);
     }
+    // Something else answered on that address (another program, a balancer
+    // without a server), or the answer came cut: say what to check.
     const QString what = parseError.error != QJsonParseError::NoError || !document.isObject()
-                             ? QStringLiteral("a resposta não é JSON")
-                             : QStringLiteral("a resposta não traz resultado nem erro");
-    throw TransportError(unreachable(QStringLiteral("resposta inválida (status %1): %2").arg(status).arg(what))
-                             .toStdString());
+                             ? QStringLiteral("quem respondeu não é o servidor de comissões (status %1); confira o"
+                                              " endereço e a porta do servidor nas opções da sessão")
+                                   .arg(status)
+                             : QStringLiteral("a resposta do servidor veio incompleta (status %1); tente novamente e,"
+                                              " se persistir, informe o suporte")
+                                   .arg(status);
+    throw TransportError(unreachable(what).toStdString());
 }

@@ -80,18 +80,18 @@ private slots:
         QTest::newRow("server failure with accents")
             << 500 << QByteArray(R"({"error":"Falha: conexão perdida"})") << "service" << "Falha: conexão perdida";
         QTest::newRow("database down") << 503 << QByteArray(R"({"error":"banco"})") << "service" << "banco";
-        QTest::newRow("garbage") << 200 << QByteArray("<html>oops</html>") << "transport" << "não é JSON";
-        QTest::newRow("empty body") << 200 << QByteArray() << "transport" << "não é JSON";
-        QTest::newRow("array") << 200 << QByteArray("[1]") << "transport" << "não é JSON";
+        QTest::newRow("garbage") << 200 << QByteArray("<html>oops</html>") << "transport" << "não é o servidor de comissões";
+        QTest::newRow("empty body") << 200 << QByteArray() << "transport" << "não é o servidor de comissões";
+        QTest::newRow("array") << 200 << QByteArray("[1]") << "transport" << "não é o servidor de comissões";
         QTest::newRow("neither result nor error")
-            << 200 << QByteArray(R"({"answer":1})") << "transport" << "nem erro";
+            << 200 << QByteArray(R"({"answer":1})") << "transport" << "veio incompleta";
         QTest::newRow("error with success status")
-            << 200 << QByteArray(R"({"error":"x"})") << "transport" << "nem erro";
+            << 200 << QByteArray(R"({"error":"x"})") << "transport" << "veio incompleta";
         QTest::newRow("result with failure status")
             << 500 << QByteArray(R"({"result":"x"})") << "transport" << "status 500";
         QTest::newRow("failure without json") << 502 << QByteArray("Bad Gateway") << "transport" << "status 502";
         QTest::newRow("error that is not text")
-            << 400 << QByteArray(R"({"error":{"code":1}})") << "transport" << "nem erro";
+            << 400 << QByteArray(R"({"error":{"code":1}})") << "transport" << "veio incompleta";
     }
 
     void shouldMapEveryAnswer()
