@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <latch>
@@ -36,6 +37,8 @@ private slots:
     void shouldSettleTheNewPayableWhenACancellationWaitsWhileTheQuoteIsCancelledAndGeneratedAgain();
     void shouldChangeNothingTwiceWhenTwoCancellationsRace();
     void shouldCreateOnePayableWhenGenerationsListTheQuotesInOppositeOrders();
+    void shouldRetryAGenerationTheDatabaseGaveUpOnceAndAnswerBusyTheSecondTime_data();
+    void shouldRetryAGenerationTheDatabaseGaveUpOnceAndAnswerBusyTheSecondTime();
 
 private:
     CommissionFixture fixture() { return CommissionFixture(m_connections->database()); }
@@ -279,6 +282,51 @@ void MoneyPathTest::shouldCreateOnePayableWhenGenerationsListTheQuotesInOpposite
         QCOMPARE(cancelled.status, 200);
     }
     QVERIFY(!m_server->logLines().join('\n').contains(QStringLiteral("error 500")));
+}
+
+void MoneyPathTest::shouldRetryAGenerationTheDatabaseGaveUpOnceAndAnswerBusyTheSecondTime_data()
+{
+    QTest::addColumn<int>("conflicts");  // how many attempts the database gives up
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("payables");   // new ones
+
+    QTest::newRow("once: the retry succeeds") << 1 << 200 << 1;
+    QTest::newRow("twice: busy, nothing written") << 2 << 503 << 0;
+}
+
+void MoneyPathTest::shouldRetryAGenerationTheDatabaseGaveUpOnceAndAnswerBusyTheSecondTime()
+{
+    QFETCH(int, conflicts);
+    QFETCH(int, status);
+    QFETCH(int, payables);
+    if (m_backend != TestDatabase::Backend::Postgres)
+        QSKIP("Só o PostgreSQL desiste de uma transação por conflito.");
+
+    // The first `conflicts` links written fail as a serialization failure
+    // would; a sequence counts the attempts across the rolled-back ones.
+    CommissionFixture data = fixture();
+    data.exec(QStringLiteral("CREATE SEQUENCE TENTATIVAS"));
+    data.exec(QStringLiteral("CREATE OR REPLACE FUNCTION DESISTE() RETURNS TRIGGER AS $$ BEGIN"
+                             " IF nextval('TENTATIVAS') <= %1 THEN"
+                             " RAISE EXCEPTION 'conflito de teste' USING ERRCODE = 'serialization_failure';"
+                             " END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
+                  .arg(conflicts));
+    data.exec(QStringLiteral("CREATE TRIGGER DESISTE BEFORE INSERT ON ORCACOMISSAO FOR EACH ROW EXECUTE FUNCTION DESISTE()"));
+    const auto dropTrigger = qScopeGuard([this] {
+        fixture().exec(QStringLiteral("DROP TRIGGER DESISTE ON ORCACOMISSAO"));
+        fixture().exec(QStringLiteral("DROP SEQUENCE TENTATIVAS"));
+    });
+    const qint64 before = data.count(QStringLiteral("CONTAPAGAR"));
+
+    const TestServer::Reply reply = m_server->call(QStringLiteral("SetComissao"), quotesArgument({1, 3}, "OP7"));
+    QCOMPARE(reply.status, status);
+    if (status == 200)
+        QCOMPARE(reply.result.toString(), QString());
+    else
+        QVERIFY2(reply.error.contains(QStringLiteral("(ref. ")) && !reply.error.contains(QStringLiteral("conflito")),
+                 qPrintable(reply.error));
+    QCOMPARE(data.count(QStringLiteral("CONTAPAGAR")), before + payables);
+    verifyMoneyIsWhole();
 }
 
 int main(int argc, char **argv)
