@@ -72,7 +72,7 @@ QString describeRequest(std::string_view verb, std::string_view target)
 const std::string_view CallHandler::secretHeader = "X-Commission-Secret";
 
 CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
-    : m_settings(settings), m_connections(connections), m_log(std::move(log)), m_service(connections),
+    : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)), m_service(connections),
       m_endpoint(m_service)
 {
 }
@@ -83,7 +83,7 @@ std::optional<HttpAnswer> CallHandler::screen(std::string_view verb, std::string
     // A balancer asks without the secret; the answer tells nothing of the data.
     if (isHealthCheck(verb, target))
         return std::nullopt;
-    if (!m_settings.secret.isEmpty() && !sameSecret(secret, m_settings.secret.toUtf8())) {
+    if (!m_secret.isEmpty() && !sameSecret(secret, m_secret)) {
         CallLog call(m_log, describeRequest(verb, target));
         const QString message = QStringLiteral("Chamada sem o segredo compartilhado correto.");
         HttpAnswer answer = errorAnswer(ErrorMapping::httpStatus(ServiceError::Kind::Unauthorized), message);

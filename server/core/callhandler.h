@@ -54,6 +54,7 @@ public:
 
 private:
     HttpSettings m_settings;
+    QByteArray m_secret;  // the settings' secret as it arrives in the header
     ConnectionProvider &m_connections;
     LogSink m_log;
     CommissionService m_service;
