@@ -48,7 +48,7 @@ struct FocusChain::Private {
     QHash<QWidget *, Handlers> handlers;
     QHash<QWidget *, QPointer<QWidget>> lastFocus;  // per form
     QSet<QWidget *> busyForms;  // forms whose handlers are running
-    QSet<QWidget *> reshowingForms;  // restored from minimized, focus not yet put back
+    QSet<QWidget *> heldForms;  // the toolkit is placing their focus; not followed
     bool restoring = false;
 
     void watch(FocusChain *chain, QWidget *widget)
@@ -58,7 +58,7 @@ struct FocusChain::Private {
         QObject::connect(widget, &QObject::destroyed, chain, [this, widget] {
             handlers.remove(widget);
             lastFocus.remove(widget);
-            reshowingForms.remove(widget);
+            heldForms.remove(widget);
         });
     }
 
@@ -126,20 +126,31 @@ bool FocusChain::eventFilter(QObject *watched, QEvent *event)
     // (the window manager's, too). Once that has settled, the control the
     // operator left is given the focus back, without leaving or entering
     // anything, as if the window had never been minimized.
-    d->reshowingForms.insert(form);
-    QTimer::singleShot(0, this, [this, form = QPointer<QWidget>(form)] {
+    holdFocus(form, d->lastFocus.value(form));
+    return false;
+}
+
+void FocusChain::holdFocus(QWidget *form, QWidget *control)
+{
+    if (!form)
+        return;
+    d->watch(this, form);
+    d->heldForms.insert(form);
+    QTimer::singleShot(0, this, [this, form = QPointer<QWidget>(form), control = QPointer<QWidget>(control)] {
         if (!form)
             return;
-        d->reshowingForms.remove(form);
-        QWidget *left = d->lastFocus.value(form);
-        QWidget *now = QApplication::focusWidget();
-        if (left && left->isVisible() && left->isEnabled() && now != left && now && formOf(now) == form) {
-            d->restoring = true;
-            left->setFocus(Qt::OtherFocusReason);
-            d->restoring = false;
-        }
+        d->heldForms.remove(form);
+        // Put back into the window's memory even while it is inactive, so
+        // that its next activation hands the focus to this control.
+        if (!control || !control->isVisible() || !control->isEnabled() || formOf(control) != form ||
+            control->window()->focusWidget() == control)
+            return;
+        d->restoring = true;
+        control->setFocus(Qt::OtherFocusReason);
+        d->restoring = false;
+        if (QApplication::focusWidget() == control)
+            rememberFocus(form, control);
     });
-    return false;
 }
 
 void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
@@ -155,7 +166,7 @@ void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
     // While its window is minimized the form shows no control, whatever
     // widget the toolkit hands the focus to meanwhile: no control is left
     // and none entered, and the focus it had is kept for its restoring.
-    if (form->isMinimized() || d->reshowingForms.contains(form))
+    if (form->isMinimized() || d->heldForms.contains(form))
         return;
     const bool withinForm = old && old != form && formOf(old) == form;
     QWidget *from = withinForm ? old : d->lastFocus.value(form).data();

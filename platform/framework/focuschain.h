@@ -34,6 +34,12 @@ public:
     // True while the chain is putting the focus back after a veto.
     bool restoring() const;
 
+    // The toolkit is handing the focus of `form` to a control of its own
+    // choosing (a child window being activated, a window being restored).
+    // Moves in the form run nothing until the event loop is back; then
+    // `control` has the focus again, without leaving or entering anything.
+    void holdFocus(QWidget *form, QWidget *control);
+
 private:
     explicit FocusChain(QObject *parent = nullptr);
     ~FocusChain() override;

@@ -3,6 +3,7 @@
 #include "baseformparts.h"
 #include "commandglyphs.h"
 #include "dialogseam.h"
+#include "focuschain.h"
 #include "formfont.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
@@ -283,9 +284,12 @@ void TfrmPadraoGrid::placeInHostArea()
         // which does not make another screen the active one.
         if (!window)
             return;
-        if (window == d->childWindow)
+        if (window == d->childWindow) {
             activated();
-        else
+            // The child window goes on to focus a control it remembers from
+            // long ago; the focus stays where the activation left it.
+            FocusChain::instance().holdFocus(window, focusWidget());
+        } else
             d->activeScreen = false;
     });
 }

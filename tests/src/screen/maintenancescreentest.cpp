@@ -98,6 +98,8 @@ private slots:
     void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters_data();
     void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters();
     void shouldRunNothingWhenMinimizedWithTheFocusInTheBranchPanel();
+    void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack_data();
+    void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack();
     void shouldSwitchTabsFromInsideTheGrids_data();
     void shouldSwitchTabsFromInsideTheGrids();
 };
@@ -675,6 +677,43 @@ void MaintenanceScreenTest::shouldRunNothingWhenMinimizedWithTheFocusInTheBranch
     // Restored, the focus is where the operator left it.
     screen->childWindow()->showNormal();
     ScreenHarness::settle();
+    QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
+}
+
+void MaintenanceScreenTest::shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack_data()
+{
+    QTest::addColumn<QString>("reopening");
+
+    QTest::newRow("closed and opened again") << "close";
+    QTest::newRow("picked again") << "pick";
+    QTest::newRow("another window, then back") << "activate";
+}
+
+void MaintenanceScreenTest::shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack()
+{
+    QFETCH(QString, reopening);
+
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::Cancel << Answer::Cancel << Answer::Cancel;
+    TfrmManComis *screen = harness.open();
+    QCOMPARE(harness.filter.opened, 1);
+    QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
+
+    if (reopening == QLatin1String("close")) {
+        screen->closeScreen();
+        ScreenHarness::settle();
+        harness.open();
+    } else if (reopening == QLatin1String("pick")) {
+        harness.open();
+    } else {
+        harness.activateAgain();
+    }
+    ScreenHarness::settle();
+
+    // The activation runs the filter once; cancelled with no salespeople, the
+    // run ends in the branch code field and nothing opens it again.
+    QCOMPARE(harness.filter.opened, 2);
+    QCOMPARE(harness.filter.unexpected, 0);
     QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
 }
 
