@@ -1,5 +1,7 @@
 #include "connectionstring.h"
 
+#include "databasefailure.h"
+
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
@@ -67,10 +69,10 @@ QSqlDatabase openConnection(const ConnectionString &where, const QString &connec
         db.setConnectOptions(QStringLiteral("connect_timeout=5"));
     }
     if (!db.open()) {
-        const QString error = db.lastError().text();
+        const QSqlError error = db.lastError();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName);
-        fail(QStringLiteral("Não foi possível abrir o banco %1: %2").arg(where.describe(), error));
+        DatabaseFailure::raise(error, where);
     }
     if (where.isSqlite()) {
         QSqlQuery pragma(db);

@@ -34,7 +34,7 @@ public:
 
 // Opens a named connection on the calling thread. SQLite files are put in WAL
 // mode with a busy timeout, so a reader and a writer in two processes do not
-// block each other. Raises DatabaseError with the driver's text on failure.
+// block each other. Raises DatabaseError with an operator's text on failure.
 DATABASE_EXPORT QSqlDatabase openConnection(const ConnectionString &where, const QString &connectionName);
 
 }  // namespace database

@@ -47,8 +47,12 @@ ModuleLoader::EntryProcedure ModuleLoader::entryOf(const QString &path)
     // the module's own finalization runs when the process ends.
     library->setLoadHints(QLibrary::PreventUnloadHint);
     if (!library->load()) {
-        d->error = QStringLiteral("Não foi possível carregar o módulo %1: %2")
-                       .arg(QDir::toNativeSeparators(path), library->errorString());
+        // The loader's text (English, about symbols and ELF headers) is for support.
+        qWarning("module %s: %s", qPrintable(path), qPrintable(library->errorString()));
+        d->error = QStringLiteral("Não foi possível carregar o módulo %1: o arquivo não é um módulo deste programa "
+                                  "ou falta uma biblioteca de que ele precisa. Reinstale o programa; se persistir, "
+                                  "informe o suporte.")
+                       .arg(QDir::toNativeSeparators(path));
         return nullptr;
     }
     auto entry = reinterpret_cast<EntryProcedure>(library->resolve(entryName));

@@ -6,6 +6,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlQuery>
 
@@ -153,8 +154,13 @@ SessionValues Session::fromArguments(const QStringList &arguments, const Session
 SessionValues Session::fromConfigFile(const QString &path, const SessionValues &defaults)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        refuse(QStringLiteral("Não foi possível ler o arquivo de configuração %1: %2").arg(path, file.errorString()));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QFileInfo info(path);
+        const QString why = !info.exists() ? QStringLiteral("ele não existe; confira o caminho dado em --config")
+                            : info.isDir() ? QStringLiteral("é uma pasta, não um arquivo")
+                                           : QStringLiteral("este usuário não tem permissão de leitura");
+        refuse(QStringLiteral("Não foi possível ler o arquivo de configuração %1: %2.").arg(path, why));
+    }
 
     SessionValues values = defaults;
     int lineNumber = 0;

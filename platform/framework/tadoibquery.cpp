@@ -1,8 +1,10 @@
 #include "tadoibquery.h"
 
 #include "connectionstring.h"
+#include "databasefailure.h"
 #include "daycount.h"
 #include "packet.h"
+#include "session.h"
 #include "tdtmdbgeral.h"
 
 #include <QRegularExpression>
@@ -16,6 +18,12 @@ namespace {
 [[noreturn]] void fail(const QString &message)
 {
     throw database::DatabaseError(message.toStdString());
+}
+
+// A statement the shared database refused, told in the operator's words.
+[[noreturn]] void failed(const QSqlError &error)
+{
+    database::DatabaseFailure::raise(error, database::ConnectionString::parse(Session::values().database));
 }
 
 QString paramKey(const QString &name)
@@ -116,7 +124,7 @@ void TADOIBQuery::Open()
         QSqlQuery query(connection);
         query.setForwardOnly(true);
         if (!query.prepare(text))
-            fail(query.lastError().text());
+            failed(query.lastError());
         // Values are always bound, never pasted into the text. A parameter
         // that was never set is bound as null.
         for (const QString &name : placeholders(text)) {
@@ -125,7 +133,7 @@ void TADOIBQuery::Open()
             query.bindValue(QLatin1Char(':') + name, value);
         }
         if (!query.exec())
-            fail(query.lastError().text());
+            failed(query.lastError());
 
         const QSqlRecord record = query.record();
         QVector<QVector<QVariant>> rows;
@@ -137,7 +145,7 @@ void TADOIBQuery::Open()
             rows << row;
         }
         if (query.lastError().isValid())
-            fail(query.lastError().text());
+            failed(query.lastError());
         if (fields().isEmpty())
             declareColumns(record, rows);
 

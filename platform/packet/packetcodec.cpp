@@ -190,7 +190,7 @@ Packet decode(const QByteArray &bytes)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)
-        fail(QStringLiteral("Pacote ilegível: %1.").arg(error.errorString()));
+        fail(QStringLiteral("Pacote ilegível: o texto recebido não é JSON válido (posição %1).").arg(error.offset));
     return fromJson(document.object());
 }
 

@@ -33,7 +33,7 @@ CallArguments CallArguments::parse(const QByteArray &body)
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(split.skeleton(), &error);
     if (error.error != QJsonParseError::NoError)
-        refuse(QStringLiteral("Requisição não é JSON válido: %1.").arg(error.errorString()));
+        refuse(QStringLiteral("Requisição não é JSON válido."));
     const QJsonValue arguments = document.object().value(QStringLiteral("args"));
     if (!document.isObject() || !arguments.isArray())
         refuse(QStringLiteral("Requisição sem a lista de argumentos \"args\"."));
@@ -134,7 +134,7 @@ void CallArguments::packetRows(int index, const QString &name,
             QJsonParseError error;
             const QJsonDocument rows = QJsonDocument::fromJson(batch, &error);
             if (error.error != QJsonParseError::NoError)
-                refuse(QStringLiteral("Requisição não é JSON válido: %1.").arg(error.errorString()));
+                refuse(QStringLiteral("Requisição não é JSON válido."));
             for (const QJsonValue &json : rows.array()) {
                 packet::decodeRow(specs, json, rowIndex++, values);
                 row(values);

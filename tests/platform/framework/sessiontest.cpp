@@ -102,7 +102,9 @@ private slots:
         QTest::newRow("option without value") << QStringList{"--port"} << "Linha de comando inválida";
         QTest::newRow("stray argument") << QStringList{"extra"} << "Argumento inesperado: extra";
         QTest::newRow("missing config file") << QStringList{"--config", "/nonexistent/host.ini"}
-                                             << "Não foi possível ler o arquivo de configuração /nonexistent/host.ini";
+                                             << "Não foi possível ler o arquivo de configuração /nonexistent/host.ini: ele não existe";
+        QTest::newRow("config file is a folder") << QStringList{"--config", "/tmp"}
+                                                 << "Não foi possível ler o arquivo de configuração /tmp: é uma pasta";
     }
 
     void shouldRefuseBadOptionsNamingTheValue()

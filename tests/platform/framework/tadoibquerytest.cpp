@@ -153,15 +153,15 @@ private slots:
         QVERIFY(query.IsEmpty());
     }
 
-    void shouldRaiseTheDriversErrorAndKeepTheSetClosed_data()
+    void shouldRaiseTheOperatorsTextAndKeepTheSetClosed_data()
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unknown table") << "SELECT CDFILIAL, NMFILIAL FROM NOPE" << "no such table";
-        QTest::newRow("syntax") << "SELEKT 1" << "syntax error";
+        QTest::newRow("unknown table") << "SELECT CDFILIAL, NMFILIAL FROM NOPE" << "não tem as tabelas esperadas (falta NOPE)";
+        QTest::newRow("syntax") << "SELEKT 1" << "Falha ao consultar o banco de dados";
         QTest::newRow("declared field missing") << "SELECT CDFILIAL FROM FILIAL" << "NMFILIAL";
     }
-    void shouldRaiseTheDriversErrorAndKeepTheSetClosed()
+    void shouldRaiseTheOperatorsTextAndKeepTheSetClosed()
     {
         QFETCH(QString, sql);
         QFETCH(QString, message);
