@@ -10,8 +10,8 @@
 // spinning ring (work in progress), kind 6 pages travelling between two
 // stacks (data coming from the server); any other kind shows the ring.
 //
-// The animation moves while the event loop runs; during a blocking call it
-// stays on the frame painted last, which is why start() paints at once.
+// The animation moves while the event loop runs, which it does during a
+// service call too (the call waits in an event loop that holds back input).
 class FRAMEWORK_EXPORT BusyIndicator : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +23,8 @@ public:
     void stop();
 
     int kind() const { return m_kind; }
+    // How far the animation has moved since the indicator was made.
+    int frame() const { return m_frame; }
     QString text() const { return m_text; }
 
 protected:

@@ -1,4 +1,5 @@
 #include "screenharness.h"
+#include "busyindicator.h"
 
 #include "hostoperations.h"
 #include "moduleentry.h"
@@ -13,6 +14,12 @@
 #include "tnetconnection.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QPointer>
+#include <QTimer>
+
+#include <algorithm>
+
 #include <QApplication>
 #include <QJsonArray>
 #include <QLabel>
@@ -98,6 +105,7 @@ private slots:
     void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters_data();
     void shouldRunNoFilterUntilAnActivationHasLoadedTheParameters();
     void shouldRunNothingWhenMinimizedWithTheFocusInTheBranchPanel();
+    void shouldMoveTheBusyIndicatorAndShowTheWaitCursorWhileACallRuns();
     void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack_data();
     void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack();
     void shouldSwitchTabsFromInsideTheGrids_data();
@@ -715,6 +723,68 @@ void MaintenanceScreenTest::shouldOpenTheFilterOnceWhenACancelledScreenIsBrought
     QCOMPARE(harness.filter.opened, 2);
     QCOMPARE(harness.filter.unexpected, 0);
     QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
+}
+
+void MaintenanceScreenTest::shouldMoveTheBusyIndicatorAndShowTheWaitCursorWhileACallRuns()
+{
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::ConfirmNotGenerated;
+    auto slow = ScriptedCommissionServer::Reply::result(
+        QJsonArray{ScreenHarness::salespeople(2), ScreenHarness::emptyPending()});
+    slow.delayMs = 700;
+    harness.server.answer(QStringLiteral("GetVendedores"), slow);
+
+    // Looks at the window while the salesperson list is on its way.
+    struct Sample {
+        bool indicatorShown;
+        int frame;
+        int cursor;
+    };
+    QList<Sample> samples;
+    int paints = 0;
+    QPointer<BusyIndicator> watched;
+    struct PaintCounter : QObject {
+        int *count;
+        explicit PaintCounter(int *c) : count(c) {}
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint)
+                ++*count;
+            return false;
+        }
+    } counter(&paints);
+    QTimer sampler;
+    sampler.setInterval(20);
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (harness.server.calls(QStringLiteral("GetVendedores")) == 0)
+            return;
+        const QList<BusyIndicator *> indicators = MainForm()->findChildren<BusyIndicator *>();
+        BusyIndicator *indicator = indicators.isEmpty() ? nullptr : indicators.first();
+        if (indicator && !watched) {
+            watched = indicator;
+            indicator->installEventFilter(&counter);
+        }
+        const QCursor *cursor = QApplication::overrideCursor();
+        samples.append({indicator && indicator->isVisible(), indicator ? indicator->frame() : -1,
+                        cursor ? int(cursor->shape()) : -1});
+    });
+    sampler.start();
+    harness.open();
+    sampler.stop();
+
+    QCOMPARE(harness.server.calls(QStringLiteral("GetVendedores")), 1);
+    // The event loop ran during the call: the window was sampled and painted,
+    // the animation moved, and the hourglass showed all the while; once the
+    // indicator went, so did the hourglass.
+    const auto during = std::find_if(samples.cbegin(), samples.cend(), [](const Sample &s) { return !s.indicatorShown; });
+    QVERIFY2(during - samples.cbegin() >= 10, qPrintable(QString::number(during - samples.cbegin())));
+    QVERIFY(std::all_of(samples.cbegin(), during, [](const Sample &s) { return s.cursor == int(Qt::WaitCursor); }));
+    QVERIFY(std::none_of(during, samples.cend(), [](const Sample &s) { return s.cursor == int(Qt::WaitCursor); }));
+    QVERIFY((during - 1)->frame > samples.first().frame);
+    QVERIFY(paints > 1);
+    // Ended: no hourglass and no indicator left.
+    QVERIFY(!QApplication::overrideCursor() || QApplication::overrideCursor()->shape() != Qt::WaitCursor);
+    QVERIFY(!watched || !watched->isVisible());
 }
 
 #include "maintenancescreentest.moc"
