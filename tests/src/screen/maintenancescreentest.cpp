@@ -14,19 +14,18 @@
 #include "tnetconnection.h"
 
 #include <QAction>
-#include <QCursor>
-#include <QPointer>
-#include <QTimer>
-
-#include <algorithm>
-
 #include <QApplication>
+#include <QCursor>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+
+#include <algorithm>
 
 using namespace Cli_ORE09700;
 using Answer = FilterDialogAnswers::Answer;
