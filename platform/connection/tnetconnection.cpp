@@ -180,8 +180,8 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
         throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
     setConnected(true);
     httplib::Headers headers;
-    if (!Secret.isEmpty())
-        headers.emplace("X-Commission-Secret", Secret.toStdString());
+    if (!Secret.isEmpty() && !SecretHeader.isEmpty())
+        headers.emplace(SecretHeader.toStdString(), Secret.toStdString());
 
     QElapsedTimer clock;
     clock.start();

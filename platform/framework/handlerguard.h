@@ -17,15 +17,26 @@ FRAMEWORK_EXPORT bool runGuarded(const std::function<void()> &handler);
 //   connect(button, &QAbstractButton::clicked, this, guarded([this] { ... }));
 // A handler that takes no arguments may be connected to a signal that has some
 // (clicked(bool) above); they are then not passed on.
+namespace handler_guard {
+
+// Calls the handler with the signal's arguments when it takes them, else
+// without. A function template of its own, so that every compiler discards
+// the branch that does not apply.
+template <typename Handler, typename... Args>
+void invoke(const Handler &handler, Args &&...args)
+{
+    if constexpr (std::is_invocable_v<const Handler &, Args...>)
+        handler(std::forward<Args>(args)...);
+    else
+        handler();
+}
+
+}  // namespace handler_guard
+
 template <typename Handler>
 auto guarded(Handler handler)
 {
     return [handler = std::move(handler)](auto &&...args) {
-        runGuarded([&] {
-            if constexpr (std::is_invocable_v<const Handler &, decltype(args)...>)
-                handler(std::forward<decltype(args)>(args)...);
-            else
-                handler();
-        });
+        runGuarded([&] { handler_guard::invoke(handler, std::forward<decltype(args)>(args)...); });
     };
 }

@@ -2,6 +2,7 @@
 
 #include "connectionstring.h"
 #include "hostoperations.h"
+#include "remotecontract.h"
 #include "tdtmdbgeral.h"
 
 #include <QCommandLineParser>
@@ -26,7 +27,7 @@ const QString serverCaKey = QStringLiteral("server-ca");
 const QString databaseKey = QStringLiteral("database");
 const QString configKey = QStringLiteral("config");
 
-constexpr int branchWidth = 4;
+constexpr int branchWidth = contract::RemoteContract::branchCodeWidth;
 
 SessionValues current;
 

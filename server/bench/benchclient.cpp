@@ -1,5 +1,7 @@
 #include "benchclient.h"
 
+#include <remotecontract.h>
+
 #include <httplib.h>
 
 #include <QJsonDocument>
@@ -20,7 +22,7 @@ BenchClient::~BenchClient() = default;
 QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
 {
     const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
-    const httplib::Result result = m_client->Post("/rdm/ORE09700.rdmManuComissao/" + method.toStdString(),
+    const httplib::Result result = m_client->Post(contract::RemoteContract::path(method).toStdString(),
                                                   body.toStdString(), "application/json");
     if (!result)
         throw std::runtime_error("sem resposta do servidor: " + httplib::to_string(result.error()));

@@ -6,6 +6,8 @@
 #include "serviceerror.h"
 #include "sqlrunner.h"
 
+#include <remotecontract.h>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -69,7 +71,7 @@ QString describeRequest(std::string_view verb, std::string_view target)
 
 }  // namespace
 
-const std::string_view CallHandler::secretHeader = "X-Commission-Secret";
+const std::string_view CallHandler::secretHeader = contract::RemoteContract::secretHeader;
 
 CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
     : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)), m_service(connections),

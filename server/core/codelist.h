@@ -1,5 +1,7 @@
 #pragma once
 
+#include <remotecontract.h>
+
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +13,7 @@ namespace commission {
 // but codes; the codes are then bound as query parameters.
 class CodeList {
 public:
-    static constexpr int maxCodes = 1000;
+    static constexpr int maxCodes = contract::RemoteContract::maxListedCodes;
 
     // Raises ServiceError (BadRequest) naming the list for anything else.
     static QStringList parse(const QString &text, int maxCodeLength, const QString &listName);

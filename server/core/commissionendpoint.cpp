@@ -8,6 +8,7 @@
 
 #include <daycount.h>
 #include <packetcodec.h>
+#include <remotecontract.h>
 
 #include <QJsonArray>
 
@@ -15,9 +16,28 @@ namespace commission {
 
 namespace {
 
-constexpr int salespersonCodeSize = 4;
-constexpr int eventTypeCodeSize = 3;
-constexpr int operatorCodeSize = 20;
+using contract::RemoteContract;
+
+constexpr int branchCodeWidth = RemoteContract::branchCodeWidth;
+constexpr int salespersonCodeWidth = RemoteContract::salespersonCodeWidth;
+
+// Reads a text argument as the contract declares it.
+QString textArgument(const CallArguments &arguments, const QString &method, int index)
+{
+    const RemoteContract::Argument declared = RemoteContract::arguments(method).at(index);
+    return arguments.text(index, declared.name, declared.size, declared.byRef);
+}
+
+double dateArgument(const CallArguments &arguments, const QString &method, int index)
+{
+    const RemoteContract::Argument declared = RemoteContract::arguments(method).at(index);
+    return arguments.date(index, declared.name, declared.byRef);
+}
+
+void expectArguments(const CallArguments &arguments, const QString &method)
+{
+    arguments.expectCount(RemoteContract::requiredArguments(method), int(RemoteContract::arguments(method).size()));
+}
 
 // Branch codes are stored four characters wide, filled with zeros on the
 // left, the form the screen's branch field brings them to ("1" -> "0001").
@@ -26,9 +46,9 @@ QString branchCode(const QString &text)
     const QString code = text.trimmed();
     if (code.isEmpty())
         throw ServiceError::badRequest(QStringLiteral("Filial não informada."));
-    if (!CodeList::isCode(code, 4))
+    if (!CodeList::isCode(code, branchCodeWidth))
         throw ServiceError::badRequest(QStringLiteral("Código de filial inválido: até 4 letras ou dígitos."));
-    return code.rightJustified(4, QLatin1Char('0'));
+    return code.rightJustified(branchCodeWidth, QLatin1Char('0'));
 }
 
 QString oneOf(const QString &value, const QStringList &allowed, const QString &name)
@@ -57,15 +77,15 @@ QString firstBranchOf(const QVector<MarkedQuote> &marked)
 
 }  // namespace
 
-const QString CommissionEndpoint::objectName = QStringLiteral("ORE09700.rdmManuComissao");
+const QString CommissionEndpoint::objectName = RemoteContract::objectName;
 
 CommissionEndpoint::CommissionEndpoint(CommissionService &service)
     : m_service(service),
-      m_handlers{{QStringLiteral("GetParamOrcaEve"), &CommissionEndpoint::getParamOrcaEve},
-                 {QStringLiteral("GetVendedores"), &CommissionEndpoint::getVendedores},
-                 {QStringLiteral("GetOrcamentos"), &CommissionEndpoint::getOrcamentos},
-                 {QStringLiteral("SetComissao"), &CommissionEndpoint::setComissao},
-                 {QStringLiteral("SetCancelaComissao"), &CommissionEndpoint::setCancelaComissao}}
+      m_handlers{{RemoteContract::getParamOrcaEve, &CommissionEndpoint::getParamOrcaEve},
+                 {RemoteContract::getVendedores, &CommissionEndpoint::getVendedores},
+                 {RemoteContract::getOrcamentos, &CommissionEndpoint::getOrcamentos},
+                 {RemoteContract::setComissao, &CommissionEndpoint::setComissao},
+                 {RemoteContract::setCancelaComissao, &CommissionEndpoint::setCancelaComissao}}
 {
 }
 
@@ -80,40 +100,40 @@ CallOutcome CommissionEndpoint::call(const QString &method, const CallArguments 
 QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, SalespersonArgument kind,
                                            QString *salesperson)
 {
-    arguments.expectCount(8, 8);
+    const QString &method = kind == SalespersonArgument::List ? RemoteContract::getVendedores
+                                                               : RemoteContract::getOrcamentos;
+    expectArguments(arguments, method);
     QuoteFilter filter;
-    filter.branch = branchCode(arguments.text(0, QStringLiteral("filial"), 4, true));
+    filter.branch = branchCode(textArgument(arguments, method, 0));
     if (kind == SalespersonArgument::List) {
-        filter.salespeople = CodeList::parse(
-            arguments.text(1, QStringLiteral("vendedores"), CodeList::maxCodes * (salespersonCodeSize + 1), true),
-            salespersonCodeSize, QStringLiteral("vendedores"));
+        filter.salespeople = CodeList::parse(textArgument(arguments, method, 1), salespersonCodeWidth,
+                                             QStringLiteral("vendedores"));
     } else {
         // Empty when no salesperson is listed: the answer is then empty.
-        *salesperson = arguments.text(1, QStringLiteral("vendedor"), salespersonCodeSize, false);
-        if (!salesperson->isEmpty() && !CodeList::isCode(*salesperson, salespersonCodeSize))
+        *salesperson = textArgument(arguments, method, 1);
+        if (!salesperson->isEmpty() && !CodeList::isCode(*salesperson, salespersonCodeWidth))
             throw ServiceError::badRequest(QStringLiteral("Código de vendedor inválido: até 4 letras ou dígitos."));
     }
-    filter.eventTypes = CodeList::parse(
-        arguments.text(2, QStringLiteral("tipos de evento"), CodeList::maxCodes * (eventTypeCodeSize + 1), true),
-        eventTypeCodeSize, QStringLiteral("tipos de evento"));
-    const QString dateBase = oneOf(arguments.text(3, QStringLiteral("IDDTBASECOMISSAO"), 30, false),
+    filter.eventTypes = CodeList::parse(textArgument(arguments, method, 2), RemoteContract::eventTypeCodeWidth,
+                                        QStringLiteral("tipos de evento"));
+    const QString dateBase = oneOf(textArgument(arguments, method, 3),
                                    {QStringLiteral("EVENTO"), QStringLiteral("FECHAMENTO")},
                                    QStringLiteral("IDDTBASECOMISSAO"));
     filter.dateBase = dateBase == QLatin1String("EVENTO") ? QuoteFilter::DateBase::Event : QuoteFilter::DateBase::Closing;
-    filter.everyoneEarns = oneOf(arguments.text(4, QStringLiteral("IDGERACOMISSAOVEND"), 1, false),
-                                 {QStringLiteral("S"), QStringLiteral("N")}, QStringLiteral("IDGERACOMISSAOVEND"))
+    filter.everyoneEarns = oneOf(textArgument(arguments, method, 4), {QStringLiteral("S"), QStringLiteral("N")},
+                                 QStringLiteral("IDGERACOMISSAOVEND"))
                            == QLatin1String("N");
-    filter.from = packet::dateFromDayCount(arguments.date(5, QStringLiteral("início do período"), true));
-    filter.to = packet::dateFromDayCount(arguments.date(6, QStringLiteral("fim do período"), true));
-    filter.generated = oneOf(arguments.text(7, QStringLiteral("situação da comissão"), 1, true),
-                             {QStringLiteral("N"), QStringLiteral("S")}, QStringLiteral("A situação da comissão"))
+    filter.from = packet::dateFromDayCount(dateArgument(arguments, method, 5));
+    filter.to = packet::dateFromDayCount(dateArgument(arguments, method, 6));
+    filter.generated = oneOf(textArgument(arguments, method, 7), {QStringLiteral("N"), QStringLiteral("S")},
+                             QStringLiteral("A situação da comissão"))
                        == QLatin1String("S");
     return filter;
 }
 
 CallOutcome CommissionEndpoint::getParamOrcaEve(const CallArguments &arguments, const QString &)
 {
-    arguments.expectCount(0, 0);
+    expectArguments(arguments, RemoteContract::getParamOrcaEve);
     return {packet::toJson(m_service.parameters()), QString(), QString()};
 }
 
@@ -133,9 +153,9 @@ CallOutcome CommissionEndpoint::getOrcamentos(const CallArguments &arguments, co
 
 CallOutcome CommissionEndpoint::setComissao(const CallArguments &arguments, const QString &origin)
 {
-    arguments.expectCount(2, 2);
+    expectArguments(arguments, RemoteContract::setComissao);
     QVector<MarkedQuote> quotes = markedQuotes(arguments, true);
-    const QString operatorCode = arguments.text(1, QStringLiteral("operador"), operatorCodeSize, false).trimmed();
+    const QString operatorCode = textArgument(arguments, RemoteContract::setComissao, 1).trimmed();
     // Every payable names who created it.
     if (operatorCode.isEmpty())
         throw ServiceError::badRequest(QStringLiteral("Operador não informado."));
@@ -148,10 +168,10 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &argument
 {
     // The screen sends the packet alone; a caller may add its operator code,
     // which the audit then records.
-    arguments.expectCount(1, 2);
+    expectArguments(arguments, RemoteContract::setCancelaComissao);
     const QVector<MarkedQuote> quotes = markedQuotes(arguments, false);
     const QString operatorCode = arguments.count() > 1
-                                     ? arguments.text(1, QStringLiteral("operador"), operatorCodeSize, false).trimmed()
+                                     ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed()
                                      : QString();
     return {packet::toJson(m_service.cancel(quotes, Caller{operatorCode, origin})), firstBranchOf(quotes), QString()};
 }

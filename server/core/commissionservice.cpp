@@ -12,6 +12,8 @@
 #include "serviceerror.h"
 #include "writetransaction.h"
 
+#include <remotecontract.h>
+
 #include <QSet>
 
 #include <optional>
@@ -20,12 +22,14 @@ namespace commission {
 
 namespace {
 
+using contract::RemoteContract;
+
 // Refusals answered as text; the keys of the screen's catalogue.
-const QString notMarked = QStringLiteral("N_MARCADO");
-const QString quoteUnknown = QStringLiteral("ORCA_N_CAD");
-const QString alreadyGenerated = QStringLiteral("COMISSAO_GERADA");
-const QString allZero = QStringLiteral("VALOR_COMISS_ZERO");
-const QString percentOutOfRange = QStringLiteral("VR_COM_DEVE");
+const QString &notMarked = RemoteContract::nothingMarked;
+const QString &quoteUnknown = RemoteContract::quoteUnknown;
+const QString &alreadyGenerated = RemoteContract::alreadyGenerated;
+const QString &allZero = RemoteContract::allZero;
+const QString &percentOutOfRange = RemoteContract::percentOutOfRange;
 
 QVector<QuoteKey> keysOf(const QVector<MarkedQuote> &marked)
 {
@@ -110,21 +114,21 @@ PayableSources payableSources(const QSqlDatabase &db, const QString &branchCode,
         throw ServiceError::internal(QStringLiteral("Vendedor %1 do orçamento não cadastrado.").arg(salespersonCode));
     sources.salesperson = *salesperson;
     if (sources.parameters.salespersonFlagCounts && !salesperson->earnsCommission)
-        throw ServiceError::businessRule(QStringLiteral("N_PARAM_VEND_N_COMISS"));
+        throw ServiceError::businessRule(RemoteContract::salespersonEarnsNothing);
     if (salesperson->supplier.isEmpty())
-        throw ServiceError::businessRule(QStringLiteral("N_PARAM_VEND_S_FORN"));
+        throw ServiceError::businessRule(RemoteContract::salespersonWithoutSupplier);
     if (sources.parameters.entryOperationType.isEmpty())
-        throw ServiceError::businessRule(QStringLiteral("N_PARAM_CDTPOPENTACE"));
+        throw ServiceError::businessRule(RemoteContract::entryOperationMissing);
     // A payable below zero (credit quotes outweigh the others) is booked
     // with the account type for negative quotes.
     sources.accountType = amountCents < 0 ? sources.parameters.creditAccountType : sources.parameters.accountType;
     if (sources.accountType.isEmpty())
-        throw ServiceError::businessRule(QStringLiteral("N_PARAM_TPCTPAG"));
+        throw ServiceError::businessRule(RemoteContract::payableTypeMissing);
     if (sources.parameters.entrySeries.isEmpty())
-        throw ServiceError::businessRule(QStringLiteral("N_PARAM_SERIEENTR"));
+        throw ServiceError::businessRule(RemoteContract::entrySeriesMissing);
     const std::optional<Branch> branch = masterData.branch(branchCode);
     if (!branch || branch->company.isEmpty())
-        throw ServiceError::businessRule(QStringLiteral("N_PARAM_EMPRESARELAC"));
+        throw ServiceError::businessRule(RemoteContract::companyMissing);
     return sources;
 }
 
@@ -289,7 +293,7 @@ QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &
     }
     for (const QuoteCommission &link : std::as_const(links)) {
         if (locked.value(link.payable).paid)
-            throw ServiceError::businessRule(QStringLiteral("N_PARAM_CONTAPAGBAIXADA"));
+            throw ServiceError::businessRule(RemoteContract::payablePaid);
     }
 
     // Every payable whose links go is lowered (or removed) and audited.

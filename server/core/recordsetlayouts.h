@@ -6,8 +6,8 @@
 
 namespace commission {
 
-// The fields of the four record sets the screen loads, in their order, with
-// kinds and sizes: every answer packet carries exactly these.
+// The packet fields of the record sets the server answers, as the shared
+// contract declares them, kept once per process.
 class RecordSetLayouts {
 public:
     static const QVector<packet::FieldSpec> &parameters();     // quote parameters

@@ -4,6 +4,7 @@
 #include "fielddef.h"
 #include "formfont.h"
 #include "hostoperations.h"
+#include "remotecontract.h"
 #include "tadoibquery.h"
 #include "tbtnpesquisa.h"
 #include "tdatasource.h"
@@ -18,7 +19,7 @@
 namespace {
 
 // Branch codes are stored four characters wide.
-constexpr int kCodeWidth = 4;
+constexpr int kCodeWidth = contract::RemoteContract::branchCodeWidth;
 
 FieldDef textField(const QString &name, int size, const QString &label = QString(), bool visible = true,
                    int displayWidth = 0)

@@ -11,6 +11,7 @@
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "quoteloader.h"
+#include "remotecontract.h"
 #include "quotemarking.h"
 #include "screencatalogue.h"
 #include "screendatasets.h"
@@ -255,7 +256,8 @@ void TfrmManComis::buildLayout()
 
     netManuComissao = new TNetConnection(this);
     netManuComissao->setObjectName(QStringLiteral("netManuComissao"));
-    netManuComissao->ServerName = QStringLiteral("ORE09700.rdmManuComissao");
+    netManuComissao->ServerName = contract::RemoteContract::objectName;
+    netManuComissao->SecretHeader = contract::RemoteContract::secretHeader;
     netManuComissao->ThrowException = false;
     // Replaced from the session by the before-connect handler.
     netManuComissao->Host = QStringLiteral("127.0.0.1");

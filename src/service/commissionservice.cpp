@@ -2,6 +2,7 @@
 
 #include "hostoperations.h"
 #include "packetcodec.h"
+#include "remotecontract.h"
 #include "tnetconnection.h"
 
 #include <QJsonArray>
@@ -9,24 +10,28 @@
 
 namespace {
 
-const QString getParamOrcaEve = QStringLiteral("GetParamOrcaEve");
-const QString getVendedores = QStringLiteral("GetVendedores");
-const QString getOrcamentos = QStringLiteral("GetOrcamentos");
-const QString setComissao = QStringLiteral("SetComissao");
-const QString setCancelaComissao = QStringLiteral("SetCancelaComissao");
+using contract::RemoteContract;
 
-// The eight arguments both list calls take; only the second one's passing
-// differs: the salesperson list goes by reference, a single code by value.
-QVector<ServiceArgument> selectionArguments(const CommissionService::Selection &s, bool salespeopleByRef)
+const QString &getParamOrcaEve = RemoteContract::getParamOrcaEve;
+const QString &getVendedores = RemoteContract::getVendedores;
+const QString &getOrcamentos = RemoteContract::getOrcamentos;
+const QString &setComissao = RemoteContract::setComissao;
+const QString &setCancelaComissao = RemoteContract::setCancelaComissao;
+
+// The eight arguments both list calls take, passed as the contract declares
+// (the salesperson list goes by reference, a single code by value).
+QVector<ServiceArgument> selectionArguments(const QString &method, const CommissionService::Selection &s)
 {
-    return {ServiceArgument::text(s.branch, true),
-            ServiceArgument::text(s.salespeople, salespeopleByRef),
-            ServiceArgument::text(s.eventTypes, true),
-            ServiceArgument::text(s.baseDateRule, false),
-            ServiceArgument::text(s.generationRule, false),
-            ServiceArgument::date(s.periodStart, true),
-            ServiceArgument::date(s.periodEnd, true),
-            ServiceArgument::text(s.commissionStatus, true)};
+    const QVector<RemoteContract::Argument> declared = RemoteContract::arguments(method);
+    const auto text = [&declared](int index, const QString &value) {
+        return ServiceArgument::text(value, declared.at(index).byRef);
+    };
+    const auto date = [&declared](int index, double value) {
+        return ServiceArgument::date(value, declared.at(index).byRef);
+    };
+    return {text(0, s.branch),         text(1, s.salespeople),    text(2, s.eventTypes),
+            text(3, s.baseDateRule),   text(4, s.generationRule), date(5, s.periodStart),
+            date(6, s.periodEnd),      text(7, s.commissionStatus)};
 }
 
 packet::Packet packetFrom(const QString &method, const QJsonValue &value)
@@ -63,7 +68,7 @@ packet::Packet CommissionService::GetParamOrcaEve()
 CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Selection &selection)
 {
     const QJsonValue answer =
-        CheckResultServ(m_connection.call(getVendedores, selectionArguments(selection, true), readRetry), true, 0);
+        CheckResultServ(m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry), true, 0);
     const QJsonArray parts = answer.toArray();
     if (!answer.isArray() || parts.size() != 2)
         throw packet::PacketError(
@@ -73,7 +78,7 @@ CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Sele
 
 packet::Packet CommissionService::GetOrcamentos(const Selection &selection)
 {
-    return checkedPacket(getOrcamentos, m_connection.call(getOrcamentos, selectionArguments(selection, false), readRetry));
+    return checkedPacket(getOrcamentos, m_connection.call(getOrcamentos, selectionArguments(getOrcamentos, selection), readRetry));
 }
 
 QString CommissionService::SetComissao(const packet::Packet &quotes, const QString &operatorCode)

@@ -1,43 +1,22 @@
 #include "screendatasets.h"
 
+#include "recordsetcontract.h"
 #include "tclientdataset.h"
 
 #include <QFont>
-
-using packet::FieldKind;
 
 namespace screendatasets {
 
 namespace {
 
-const QString amountFormat = QStringLiteral("0.00#,##");
+using contract::ContractField;
+using contract::RecordSetContract;
 
-FieldDef text(const QString &name, int size, const QString &label = {}, bool visible = true, int width = 0)
+void declareAll(TClientDataSet &set, const QVector<ContractField> &fields)
 {
-    return {.name = name, .kind = FieldKind::Text, .size = size, .displayLabel = label, .displayWidth = width,
-            .visible = visible};
-}
-
-FieldDef hiddenText(const QString &name, int size)
-{
-    return text(name, size, {}, false);
-}
-
-FieldDef amount(const QString &name, const QString &label, bool visible)
-{
-    return {.name = name, .kind = FieldKind::Float, .displayLabel = label, .displayFormat = amountFormat,
-            .visible = visible};
-}
-
-FieldDef dateTime(const QString &name, const QString &label, int width = 0)
-{
-    return {.name = name, .kind = FieldKind::DateTime, .displayLabel = label, .displayWidth = width};
-}
-
-void declareAll(TClientDataSet &set, const QVector<FieldDef> &fields)
-{
-    for (const FieldDef &field : fields)
-        set.addField(field);
+    for (const ContractField &field : fields)
+        set.addField({.name = field.name, .kind = field.kind, .size = field.size, .displayLabel = field.label,
+                      .displayFormat = field.format, .displayWidth = field.displayWidth, .visible = field.visible});
 }
 
 TDBGrid::TColumn column(const QString &field, int width)
@@ -52,66 +31,22 @@ TDBGrid::TColumn column(const QString &field, int width)
 
 void declareParamOrcaEve(TClientDataSet &set)
 {
-    declareAll(set, {
-        text("CDTPOPEROREV", 2),      text("CDTPCTRECEB", 6),      text("DSTPCTRECEB", 40),
-        text("NMTIPOOPER", 30),       text("CDCLASSFINA", 6),      text("CDTPOPFINACE", 2),
-        text("CDTPCTPAGAR", 6),       text("CDCLASSFPAG", 6),      text("IDESOPENTACE", 1),
-        text("CDTPOPENTACE", 2),      text("CDSERIEENTR", 5),      text("DSDEFACTPAG", 40),
-        text("IDTPPRODPEDOREV", 1),   text("IDORIGPRUNITORE", 1),  text("CDTIPOCUSTO", 2),
-        text("IDTPCOBRVREXTRA", 1),   text("DSTPCTPAGAR", 40),     text("CDFORNPADORC", 21),
-        text("CDTPAJECDISTORE", 4),   text("CDTPBAIXDISTORE", 2),  text("CDTPOPERORCNEG", 2),
-        text("CDTPCTPAGARNEG", 6),    text("NMTIPOOPERNEG", 30),   text("DSTPCTPAGARNEG", 40),
-        text("CDCLASSFINANEG", 6),    text("IDESOPERORCNEG", 1),   text("IDGERACOMISSAO", 30),
-        text("IDDTBASECOMISSAO", 30), text("IDGERACOMISSAOVEND", 1),
-    });
+    declareAll(set, RecordSetContract::paramOrcaEve());
 }
 
 void declareVendedores(TClientDataSet &set)
 {
-    declareAll(set, {
-        hiddenText("CDVENDEDOR", 4),
-        text("NMFANVEN", 50, QStringLiteral("Vendedor")),
-        hiddenText("CDFORNECED", 21),
-        hiddenText("IDGERACOMISVEND", 1),
-        hiddenText("IDCARGOVEND", 1),
-        amount("VRCOMISSAO", QStringLiteral("Valor da Comissão"), true),
-    });
+    declareAll(set, RecordSetContract::vendedores());
 }
 
 void declareOrcamentos(TClientDataSet &set)
 {
-    declareAll(set, {
-        hiddenText("IDCHECK", 1),
-        hiddenText("CDFILIAL", 4),
-        text("NRORCAEVENTO", 10, QStringLiteral("Nr. Orçamento")),
-        text("NRSEQORCAEVE", 10, QStringLiteral("Seq.")),
-        hiddenText("CDCLIENTE", 21),
-        hiddenText("CDVENDEDOR", 4),
-        hiddenText("CDTIPOEVENTO", 3),
-        dateTime("DTEVENTO", QStringLiteral("Dt. Evento")),
-        dateTime("DTFECHAORCA", QStringLiteral("Dt. Fechamento")),
-        amount("VRTOTALOREV", QStringLiteral("Vr. Orçamento"), false),
-        amount("VRPERCCOMIS", QStringLiteral("% Comissão"), false),
-        text("NMFANTCLIE", 50, QStringLiteral("Cliente")),
-        text("NMTIPOEVENTO", 30, QStringLiteral("Tipo de Evento")),
-        amount("VRCOMISSAO", QStringLiteral("Vr. Comissão"), false),
-        hiddenText("IDTPRECEOREV", 1),
-    });
+    declareAll(set, RecordSetContract::orcamentos());
 }
 
 void declareOrcaPendente(TClientDataSet &set)
 {
-    FieldDef sequence{.name = QStringLiteral("NRSEQORCAEVE"), .kind = FieldKind::FixedText, .size = 2,
-                      .displayLabel = QStringLiteral("Seq.")};
-    declareAll(set, {
-        hiddenText("CDFILIAL", 4),
-        text("NRORCAEVENTO", 10, QStringLiteral("Nr. Orçamento")),
-        sequence,
-        text("NMFANVEN", 50, QStringLiteral("Vendedor(a)"), true, 40),
-        hiddenText("CDVENDEDOR", 4),
-        dateTime("DTEVENTO", QStringLiteral("Dt. Evento"), 8),
-        text("DSTITUORCEVE", 100, QStringLiteral("Título do Orçamento"), true, 60),
-    });
+    declareAll(set, RecordSetContract::orcaPendente());
 }
 
 QVector<TDBGrid::TColumn> vendedoresColumns()

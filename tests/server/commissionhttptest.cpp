@@ -1,3 +1,4 @@
+#include <remotecontract.h>
 #include "commissionfixture.h"
 #include "testdatabase.h"
 #include "testserver.h"
@@ -227,7 +228,7 @@ void CommissionHttpTest::shouldRefuseMalformedRequestsAndKeepServing()
     QFETCH(QByteArray, body);
 
     const TestServer::Reply reply =
-        m_server->post("/rdm/ORE09700.rdmManuComissao/" + method.toStdString(), body.toStdString());
+        m_server->post(contract::RemoteContract::path(method).toStdString(), body.toStdString());
     QCOMPARE(reply.status, 400);
     QVERIFY2(!reply.error.isEmpty(), "a refusal says why");
     QCOMPARE(fixture().count(QStringLiteral("CONTAPAGAR")), 2);
@@ -300,10 +301,10 @@ void CommissionHttpTest::shouldAnswerUnknownPathsWith404_data()
 {
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("unknown method") << "/rdm/ORE09700.rdmManuComissao/GetTudo";
-    QTest::newRow("unknown object") << "/rdm/ORE09701.rdmOutro/GetParamOrcaEve";
-    QTest::newRow("method in lower case") << "/rdm/ORE09700.rdmManuComissao/getparamorcaeve";
-    QTest::newRow("not a call") << "/index.html";
+    QTest::newRow("unknown method") << contract::RemoteContract::path(QStringLiteral("GetTudo"));
+    QTest::newRow("unknown object") << QStringLiteral("/rdm/ORE09701.rdmOutro/GetParamOrcaEve");
+    QTest::newRow("method in lower case") << contract::RemoteContract::path(QStringLiteral("getparamorcaeve"));
+    QTest::newRow("not a call") << QStringLiteral("/index.html");
 }
 
 void CommissionHttpTest::shouldAnswerUnknownPathsWith404()
@@ -340,7 +341,7 @@ void CommissionHttpTest::shouldRefuseOversizedRequestsWith413()
     QFETCH(QByteArray, body);
 
     const TestServer::Reply reply =
-        m_server->post("/rdm/ORE09700.rdmManuComissao/" + method.toStdString(), body.toStdString());
+        m_server->post(contract::RemoteContract::path(method).toStdString(), body.toStdString());
     QCOMPARE(reply.status, 413);
     QVERIFY(!reply.error.isEmpty());
     QCOMPARE(m_server->call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);

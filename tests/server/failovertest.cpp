@@ -1,3 +1,4 @@
+#include <remotecontract.h>
 #include "commissionfixture.h"
 #include "testdatabase.h"
 #include "testserver.h"
@@ -198,7 +199,7 @@ void FailoverTest::shouldKeepServingAndKeepMoneyWholeWhenAServerDies()
     int writeTransportFailures = 0;
 
     const auto connection = [this](TNetConnection &net) {
-        net.ServerName = QStringLiteral("ORE09700.rdmManuComissao");
+        net.ServerName = contract::RemoteContract::objectName;
         net.Host = QStringLiteral("127.0.0.1");
         net.Port = m_balancerPort;
         net.ReadTimeoutMs = 10000;

@@ -1,3 +1,4 @@
+#include <remotecontract.h>
 #include "commissionfixture.h"
 #include "rawhttpclient.h"
 #include "testdatabase.h"
@@ -318,7 +319,7 @@ void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAr
             client.set_tcp_nodelay(true);
             bool counted = false;
             while (!stop) {
-                client.Post("/rdm/ORE09700.rdmManuComissao/GetVendedores", body, "application/json");
+                client.Post(contract::RemoteContract::path(contract::RemoteContract::getVendedores).toStdString(), body, "application/json");
                 if (!counted)
                     ++started, counted = true;
             }
@@ -405,7 +406,8 @@ void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt()
     QVERIFY(server.port() > 0);
 
     TNetConnection connection;
-    connection.ServerName = QStringLiteral("ORE09700.rdmManuComissao");
+    connection.ServerName = contract::RemoteContract::objectName;
+    connection.SecretHeader = contract::RemoteContract::secretHeader;
     connection.Host = QStringLiteral("127.0.0.1");
     connection.Port = server.port();
     connection.ReadTimeoutMs = 5000;

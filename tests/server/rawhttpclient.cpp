@@ -1,5 +1,7 @@
 #include "rawhttpclient.h"
 
+#include <remotecontract.h>
+
 #include <QElapsedTimer>
 
 #include <arpa/inet.h>
@@ -133,5 +135,5 @@ QByteArray RawHttpClient::post(const QByteArray &path, const QByteArray &body, c
 
 QByteArray RawHttpClient::callPath(const QByteArray &method)
 {
-    return "/rdm/ORE09700.rdmManuComissao/" + method;
+    return contract::RemoteContract::path(QString::fromLatin1(method)).toLatin1();
 }

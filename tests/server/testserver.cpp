@@ -1,11 +1,13 @@
 #include "testserver.h"
 
+#include <remotecontract.h>
+
 #include <httplib.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 
-const std::string TestServer::secretHeader = "X-Commission-Secret";
+const std::string TestServer::secretHeader = contract::RemoteContract::secretHeader;
 
 commission::HttpSettings TestServer::settings(const QString &secret)
 {
@@ -75,7 +77,7 @@ std::string callBody(const QJsonArray &arguments)
 
 std::string callPath(const QString &method)
 {
-    return "/rdm/ORE09700.rdmManuComissao/" + method.toStdString();
+    return contract::RemoteContract::path(method).toStdString();
 }
 
 }  // namespace

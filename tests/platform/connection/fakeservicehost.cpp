@@ -1,5 +1,7 @@
 #include "fakeservicehost.h"
 
+#include "remotecontract.h"
+
 #include <httplib.h>
 
 #include <QJsonDocument>
@@ -42,8 +44,8 @@ FakeServiceHost::FakeServiceHost()
             Request recorded;
             recorded.path = QString::fromStdString(request.path);
             recorded.contentType = QString::fromStdString(request.get_header_value("Content-Type"));
-            recorded.hasSecret = request.has_header("X-Commission-Secret");
-            recorded.secret = QString::fromStdString(request.get_header_value("X-Commission-Secret"));
+            recorded.hasSecret = request.has_header(contract::RemoteContract::secretHeader);
+            recorded.secret = QString::fromStdString(request.get_header_value(contract::RemoteContract::secretHeader));
             recorded.body = QByteArray::fromStdString(request.body);
             d->requests.append(recorded);
             answer = d->firstAnswers.isEmpty() ? d->answer : d->firstAnswers.takeFirst();

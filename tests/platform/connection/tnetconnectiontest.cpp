@@ -1,3 +1,4 @@
+#include "remotecontract.h"
 #include "fakeservicehost.h"
 #include "tnetconnection.h"
 
@@ -11,7 +12,8 @@ namespace {
 
 void pointAt(TNetConnection &connection, int port)
 {
-    connection.ServerName = "ORE09700.rdmManuComissao";
+    connection.ServerName = contract::RemoteContract::objectName;
+    connection.SecretHeader = contract::RemoteContract::secretHeader;
     connection.Host = "127.0.0.1";
     connection.Port = port;
 }
@@ -40,7 +42,7 @@ private slots:
 
         QCOMPARE(result, QJsonValue(packet));
         const FakeServiceHost::Request request = host.lastRequest();
-        QCOMPARE(request.path, QString("/rdm/ORE09700.rdmManuComissao/GetVendedores"));
+        QCOMPARE(request.path, contract::RemoteContract::path(QStringLiteral("GetVendedores")));
         QCOMPARE(request.contentType, QString("application/json"));
         QVERIFY(!request.hasSecret);
         const QJsonArray expected{
@@ -164,7 +166,8 @@ private slots:
     {
         FakeServiceHost host;
         TNetConnection connection;
-        connection.ServerName = "ORE09700.rdmManuComissao";
+        connection.ServerName = contract::RemoteContract::objectName;
+    connection.SecretHeader = contract::RemoteContract::secretHeader;
         connection.Host = "192.0.2.1";  // a design-time host, always replaced
         int connects = 0;
         connection.BeforeConnect = [&](TNetConnection &c) {

@@ -50,7 +50,8 @@ struct Form {
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(panel);
         layout->addWidget(outside);
-        for (const auto &[name, widget] : byName) {
+        for (const auto &[boundName, widget] : byName) {
+            const QString name = boundName;  // a lambda captures variables, not bindings
             FocusChain::instance().setEnterHandler(widget, [this, name] { log << QStringLiteral("enter ") + name; });
             FocusChain::instance().setExitHandler(widget, [this, name] {
                 log << QStringLiteral("exit ") + name;

@@ -1,3 +1,4 @@
+#include "remotecontract.h"
 #include "commissionservice.h"
 #include "fakeservicehost.h"
 #include "packetcodec.h"
@@ -110,13 +111,14 @@ private slots:
         FakeServiceHost host;
         host.answerWithResult(result);
         TNetConnection connection;
-        connection.ServerName = "ORE09700.rdmManuComissao";
+        connection.ServerName = contract::RemoteContract::objectName;
+        connection.SecretHeader = contract::RemoteContract::secretHeader;
         connection.Port = host.port();
         CommissionService service(connection);
 
         call(service);
         QCOMPARE(host.requests().size(), 1);
-        QCOMPARE(host.lastRequest().path, "/rdm/ORE09700.rdmManuComissao/" + method);
+        QCOMPARE(host.lastRequest().path, contract::RemoteContract::path(method));
         QCOMPARE(host.lastRequest().args(), arguments);
     }
 

@@ -8,6 +8,7 @@
 #include "daycount.h"
 #include "hostoperations.h"
 #include "modulestate.h"
+#include "remotecontract.h"
 #include "screencatalogue.h"
 #include "scripteddialogs.h"
 #include "session.h"
@@ -89,6 +90,7 @@ private slots:
     void shouldReportAServerGoneDuringGeneration();
     void shouldTakeTextsOfServiceKeysFromTheCatalogue_data();
     void shouldTakeTextsOfServiceKeysFromTheCatalogue();
+    void shouldHaveATextForEveryRefusalTheServerMayAnswer();
 
 private:
     void openScreen(const QString &status);
@@ -383,6 +385,14 @@ void CommissionSettlementTest::shouldTakeTextsOfServiceKeysFromTheCatalogue()
 
     QCOMPARE(ServiceMessages::namesParameterKey(answer), error);
     QCOMPARE(error ? messages.parameterError(answer) : messages.refusal(answer), shown);
+}
+
+void CommissionSettlementTest::shouldHaveATextForEveryRefusalTheServerMayAnswer()
+{
+    TMessages catalogue;
+    catalogue.setLines(manComisCatalogue());
+    for (const QString &key : contract::RemoteContract::refusalKeys())
+        QVERIFY2(!catalogue.Msg(key).trimmed().isEmpty(), qPrintable(key));
 }
 
 QTEST_MAIN(CommissionSettlementTest)

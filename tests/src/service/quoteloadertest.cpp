@@ -1,5 +1,7 @@
 #include "quoteloader.h"
 
+#include "remotecontract.h"
+
 #include "busyindicator.h"
 #include "commissionservice.h"
 #include "handlerguard.h"
@@ -133,7 +135,7 @@ void QuoteLoaderTest::init()
     SetMainForm(m_mainForm.get());
 
     m_connection = std::make_unique<TNetConnection>();
-    m_connection->ServerName = ScriptedCommissionServer::objectName;
+    m_connection->ServerName = contract::RemoteContract::objectName;
     m_connection->Host = QStringLiteral("127.0.0.1");
     m_connection->Port = m_server->port();
     m_connection->ReadTimeoutMs = readTimeoutMs;

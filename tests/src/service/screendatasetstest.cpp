@@ -1,5 +1,6 @@
 #include "datasetmodel.h"
 #include "packetcodec.h"
+#include "recordsetcontract.h"
 #include "screendatasets.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -11,69 +12,12 @@ using packet::Packet;
 
 namespace {
 
-// The layout the commission service sends, field by field:
-// name, kind, size, display label, amount format, display width, hidden.
-struct Layout {
-    const char *name;
-    FieldKind kind;
-    int size;
-    const char *label = "";
-    bool amount = false;
-    int width = 0;
-    bool hidden = false;
-};
+using contract::ContractField;
+using contract::RecordSetContract;
+using Layout = QVector<ContractField>;
 
-constexpr auto T = FieldKind::Text;
 constexpr auto F = FieldKind::Float;
 constexpr auto D = FieldKind::DateTime;
-
-const QVector<Layout> paramOrcaEve{
-    {"CDTPOPEROREV", T, 2},    {"CDTPCTRECEB", T, 6},     {"DSTPCTRECEB", T, 40},    {"NMTIPOOPER", T, 30},
-    {"CDCLASSFINA", T, 6},     {"CDTPOPFINACE", T, 2},    {"CDTPCTPAGAR", T, 6},     {"CDCLASSFPAG", T, 6},
-    {"IDESOPENTACE", T, 1},    {"CDTPOPENTACE", T, 2},    {"CDSERIEENTR", T, 5},     {"DSDEFACTPAG", T, 40},
-    {"IDTPPRODPEDOREV", T, 1}, {"IDORIGPRUNITORE", T, 1}, {"CDTIPOCUSTO", T, 2},     {"IDTPCOBRVREXTRA", T, 1},
-    {"DSTPCTPAGAR", T, 40},    {"CDFORNPADORC", T, 21},   {"CDTPAJECDISTORE", T, 4}, {"CDTPBAIXDISTORE", T, 2},
-    {"CDTPOPERORCNEG", T, 2},  {"CDTPCTPAGARNEG", T, 6},  {"NMTIPOOPERNEG", T, 30},  {"DSTPCTPAGARNEG", T, 40},
-    {"CDCLASSFINANEG", T, 6},  {"IDESOPERORCNEG", T, 1},  {"IDGERACOMISSAO", T, 30}, {"IDDTBASECOMISSAO", T, 30},
-    {"IDGERACOMISSAOVEND", T, 1},
-};
-
-const QVector<Layout> vendedores{
-    {"CDVENDEDOR", T, 4, "", false, 0, true},
-    {"NMFANVEN", T, 50, "Vendedor"},
-    {"CDFORNECED", T, 21, "", false, 0, true},
-    {"IDGERACOMISVEND", T, 1, "", false, 0, true},
-    {"IDCARGOVEND", T, 1, "", false, 0, true},
-    {"VRCOMISSAO", F, 0, "Valor da Comissão", true},
-};
-
-const QVector<Layout> orcamentos{
-    {"IDCHECK", T, 1, "", false, 0, true},
-    {"CDFILIAL", T, 4, "", false, 0, true},
-    {"NRORCAEVENTO", T, 10, "Nr. Orçamento"},
-    {"NRSEQORCAEVE", T, 10, "Seq."},
-    {"CDCLIENTE", T, 21, "", false, 0, true},
-    {"CDVENDEDOR", T, 4, "", false, 0, true},
-    {"CDTIPOEVENTO", T, 3, "", false, 0, true},
-    {"DTEVENTO", D, 0, "Dt. Evento"},
-    {"DTFECHAORCA", D, 0, "Dt. Fechamento"},
-    {"VRTOTALOREV", F, 0, "Vr. Orçamento", true, 0, true},
-    {"VRPERCCOMIS", F, 0, "% Comissão", true, 0, true},
-    {"NMFANTCLIE", T, 50, "Cliente"},
-    {"NMTIPOEVENTO", T, 30, "Tipo de Evento"},
-    {"VRCOMISSAO", F, 0, "Vr. Comissão", true, 0, true},
-    {"IDTPRECEOREV", T, 1, "", false, 0, true},
-};
-
-const QVector<Layout> orcaPendente{
-    {"CDFILIAL", T, 4, "", false, 0, true},
-    {"NRORCAEVENTO", T, 10, "Nr. Orçamento"},
-    {"NRSEQORCAEVE", FieldKind::FixedText, 2, "Seq."},
-    {"NMFANVEN", T, 50, "Vendedor(a)", false, 40},
-    {"CDVENDEDOR", T, 4, "", false, 0, true},
-    {"DTEVENTO", D, 0, "Dt. Evento", false, 8},
-    {"DSTITUORCEVE", T, 100, "Título do Orçamento", false, 60},
-};
 
 using Declare = void (*)(TClientDataSet &);
 
@@ -88,12 +32,12 @@ QString fullText(int size)
 
 // A packet as the service sends it: one row at full size, one of nulls, one
 // with no date and negative amounts.
-Packet sentPacket(const QVector<Layout> &layout)
+Packet sentPacket(const Layout &layout)
 {
     Packet p;
     QVector<QVariant> full, nulls, zeros;
-    for (const Layout &field : layout) {
-        p.fields.append({field.name, field.kind, field.kind == F || field.kind == D ? 0 : field.size});
+    for (const ContractField &field : layout) {
+        p.fields.append(field.spec());
         const bool number = field.kind == F || field.kind == D;
         full.append(number ? QVariant(field.kind == F ? 1234567.891 : 46000.75) : QVariant(fullText(field.size)));
         nulls.append(QVariant());
@@ -106,7 +50,7 @@ Packet sentPacket(const QVector<Layout> &layout)
 }  // namespace
 
 Q_DECLARE_METATYPE(Declare)
-Q_DECLARE_METATYPE(QVector<Layout>)
+Q_DECLARE_METATYPE(Layout)
 
 class ScreenDataSetsTest : public QObject {
     Q_OBJECT
@@ -114,11 +58,13 @@ private:
     static void addSets()
     {
         QTest::addColumn<Declare>("declare");
-        QTest::addColumn<QVector<Layout>>("layout");
-        QTest::newRow("cdsParamOrcaEve") << Declare(screendatasets::declareParamOrcaEve) << paramOrcaEve;
-        QTest::newRow("cdsVendedores") << Declare(screendatasets::declareVendedores) << vendedores;
-        QTest::newRow("cdsOrcamentos") << Declare(screendatasets::declareOrcamentos) << orcamentos;
-        QTest::newRow("cdsOrcaPendente") << Declare(screendatasets::declareOrcaPendente) << orcaPendente;
+        QTest::addColumn<Layout>("layout");
+        QTest::newRow("cdsParamOrcaEve") << Declare(screendatasets::declareParamOrcaEve)
+                                         << RecordSetContract::paramOrcaEve();
+        QTest::newRow("cdsVendedores") << Declare(screendatasets::declareVendedores) << RecordSetContract::vendedores();
+        QTest::newRow("cdsOrcamentos") << Declare(screendatasets::declareOrcamentos) << RecordSetContract::orcamentos();
+        QTest::newRow("cdsOrcaPendente") << Declare(screendatasets::declareOrcaPendente)
+                                         << RecordSetContract::orcaPendente();
     }
 
 private slots:
@@ -126,7 +72,7 @@ private slots:
     void shouldRoundTripWhatTheServiceSends()
     {
         QFETCH(Declare, declare);
-        QFETCH(QVector<Layout>, layout);
+        QFETCH(Layout, layout);
         TClientDataSet set;
         declare(set);
         const Packet sent = sentPacket(layout);
@@ -136,42 +82,44 @@ private slots:
         QCOMPARE(packet::decode(packet::encode(set.data())), sent);
     }
 
-    void shouldDeclareLabelsFormatsWidthsAndHiddenFields_data() { addSets(); }
-    void shouldDeclareLabelsFormatsWidthsAndHiddenFields()
+    void shouldDeclareTheContractsLabelsFormatsWidthsAndHiddenFields_data() { addSets(); }
+    void shouldDeclareTheContractsLabelsFormatsWidthsAndHiddenFields()
     {
         QFETCH(Declare, declare);
-        QFETCH(QVector<Layout>, layout);
+        QFETCH(Layout, layout);
         TClientDataSet set;
         declare(set);
         QCOMPARE(set.fields().size(), layout.size());
         for (int i = 0; i < layout.size(); ++i) {
             const FieldDef &field = set.fields()[i];
-            const Layout &expected = layout[i];
-            QCOMPARE(field.name, QString(expected.name));
-            QCOMPARE(field.displayLabel, QString(expected.label));
-            QCOMPARE(field.displayFormat, expected.amount ? QString("0.00#,##") : QString());
-            QCOMPARE(field.displayWidth, expected.width);
-            QCOMPARE(field.visible, !expected.hidden);
+            const ContractField &expected = layout[i];
+            QCOMPARE(field.name, expected.name);
+            QCOMPARE(field.kind, expected.kind);
+            QCOMPARE(field.size, expected.size);
+            QCOMPARE(field.displayLabel, expected.label);
+            QCOMPARE(field.displayFormat, expected.format);
+            QCOMPARE(field.displayWidth, expected.displayWidth);
+            QCOMPARE(field.visible, expected.visible);
         }
     }
 
     void shouldRefuseATextOneCharacterTooLong_data()
     {
         QTest::addColumn<Declare>("declare");
-        QTest::addColumn<QVector<Layout>>("layout");
+        QTest::addColumn<Layout>("layout");
         QTest::addColumn<int>("field");
         const struct {
             const char *set;
             Declare declare;
-            const QVector<Layout> &layout;
-        } sets[] = {{"cdsParamOrcaEve", screendatasets::declareParamOrcaEve, paramOrcaEve},
-                    {"cdsVendedores", screendatasets::declareVendedores, vendedores},
-                    {"cdsOrcamentos", screendatasets::declareOrcamentos, orcamentos},
-                    {"cdsOrcaPendente", screendatasets::declareOrcaPendente, orcaPendente}};
+            const Layout &layout;
+        } sets[] = {{"cdsParamOrcaEve", screendatasets::declareParamOrcaEve, RecordSetContract::paramOrcaEve()},
+                    {"cdsVendedores", screendatasets::declareVendedores, RecordSetContract::vendedores()},
+                    {"cdsOrcamentos", screendatasets::declareOrcamentos, RecordSetContract::orcamentos()},
+                    {"cdsOrcaPendente", screendatasets::declareOrcaPendente, RecordSetContract::orcaPendente()}};
         for (const auto &[set, declare, layout] : sets) {
             for (int i = 0; i < layout.size(); ++i) {
                 if (layout[i].size > 0)
-                    QTest::addRow("%s.%s", set, layout[i].name) << declare << layout << i;
+                    QTest::addRow("%s.%s", set, qPrintable(layout[i].name)) << declare << layout << i;
             }
         }
     }
@@ -179,7 +127,7 @@ private slots:
     void shouldRefuseATextOneCharacterTooLong()
     {
         QFETCH(Declare, declare);
-        QFETCH(QVector<Layout>, layout);
+        QFETCH(Layout, layout);
         QFETCH(int, field);
         TClientDataSet set;
         declare(set);
@@ -200,7 +148,7 @@ private slots:
     void shouldRefuseAPacketWithoutADeclaredField()
     {
         QFETCH(Declare, declare);
-        QFETCH(QVector<Layout>, layout);
+        QFETCH(Layout, layout);
         TClientDataSet set;
         declare(set);
         const Packet complete = sentPacket(layout);
@@ -222,7 +170,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TClientDataSet set;
         screendatasets::declareOrcaPendente(set);
-        set.loadFromPacket(sentPacket(orcaPendente));
+        set.loadFromPacket(sentPacket(RecordSetContract::orcaPendente()));
         TDataSource source;
         source.setDataSet(&set);
         DataSetModel model;
@@ -242,7 +190,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TClientDataSet set;
         screendatasets::declareVendedores(set);
-        set.loadFromPacket(sentPacket(vendedores));
+        set.loadFromPacket(sentPacket(RecordSetContract::vendedores()));
         TDataSource source;
         source.setDataSet(&set);
         DataSetModel model;

@@ -1,5 +1,7 @@
 #include "scriptedcommissionserver.h"
 
+#include "remotecontract.h"
+
 #include <httplib.h>
 
 #include <QJsonDocument>
@@ -27,7 +29,7 @@ ScriptedCommissionServer::Reply ScriptedCommissionServer::Reply::raw(const QByte
 ScriptedCommissionServer::ScriptedCommissionServer() : m_server(std::make_unique<httplib::Server>())
 {
     m_server->set_tcp_nodelay(true);
-    const std::string prefix = std::string("/rdm/") + objectName + "/";
+    const std::string prefix = contract::RemoteContract::path(QString()).toStdString();
     m_server->Post(R"(/rdm/([^/]+)/([^/]+))", [this, prefix](const httplib::Request &request, httplib::Response &response) {
         if (request.path.rfind(prefix, 0) != 0) {
             response.status = 404;

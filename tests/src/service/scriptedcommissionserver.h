@@ -20,8 +20,6 @@ class Server;
 // arguments kept. Unscripted methods answer 404.
 class ScriptedCommissionServer {
 public:
-    static constexpr const char *objectName = "ORE09700.rdmManuComissao";
-
     struct Reply {
         int status = 200;
         QByteArray body;

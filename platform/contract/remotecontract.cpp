@@ -1,0 +1,92 @@
+#include "remotecontract.h"
+
+namespace contract {
+
+namespace {
+
+using Kind = RemoteContract::ArgumentKind;
+
+constexpr int listSize(int codeWidth)
+{
+    return RemoteContract::maxListedCodes * (codeWidth + 1);  // codes and their separators
+}
+
+// The selection that both listings take; the second argument is the list of
+// salespeople for one and a single salesperson for the other.
+QVector<RemoteContract::Argument> selection(const RemoteContract::Argument &salespeople)
+{
+    return {{QStringLiteral("filial"), Kind::Text, true, RemoteContract::branchCodeWidth},
+            salespeople,
+            {QStringLiteral("tipos de evento"), Kind::Text, true, listSize(RemoteContract::eventTypeCodeWidth)},
+            {QStringLiteral("IDDTBASECOMISSAO"), Kind::Text, false, 30},
+            {QStringLiteral("IDGERACOMISSAOVEND"), Kind::Text, false, 1},
+            {QStringLiteral("início do período"), Kind::Date, true, 0},
+            {QStringLiteral("fim do período"), Kind::Date, true, 0},
+            {QStringLiteral("situação da comissão"), Kind::Text, true, 1}};
+}
+
+const RemoteContract::Argument quotesPacket{QStringLiteral("orçamentos"), Kind::Packet, false, 0};
+const RemoteContract::Argument operatorCode{QStringLiteral("operador"), Kind::Text, false,
+                                            RemoteContract::operatorCodeWidth};
+
+}  // namespace
+
+const QString RemoteContract::objectName = QStringLiteral("ORE09700.rdmManuComissao");
+const QString RemoteContract::getParamOrcaEve = QStringLiteral("GetParamOrcaEve");
+const QString RemoteContract::getVendedores = QStringLiteral("GetVendedores");
+const QString RemoteContract::getOrcamentos = QStringLiteral("GetOrcamentos");
+const QString RemoteContract::setComissao = QStringLiteral("SetComissao");
+const QString RemoteContract::setCancelaComissao = QStringLiteral("SetCancelaComissao");
+const char *const RemoteContract::secretHeader = "X-Commission-Secret";
+
+QStringList RemoteContract::methods()
+{
+    return {getParamOrcaEve, getVendedores, getOrcamentos, setComissao, setCancelaComissao};
+}
+
+QString RemoteContract::path(const QString &method)
+{
+    return QStringLiteral("/rdm/%1/%2").arg(objectName, method);
+}
+
+QVector<RemoteContract::Argument> RemoteContract::arguments(const QString &method)
+{
+    if (method == getVendedores)
+        return selection({QStringLiteral("vendedores"), Kind::Text, true, listSize(salespersonCodeWidth)});
+    if (method == getOrcamentos)
+        return selection({QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth});
+    if (method == setComissao || method == setCancelaComissao)
+        return {quotesPacket, operatorCode};
+    return {};
+}
+
+int RemoteContract::requiredArguments(const QString &method)
+{
+    // A cancellation may leave out the operator, whom the audit then omits.
+    if (method == setCancelaComissao)
+        return 1;
+    return int(arguments(method).size());
+}
+
+const QString RemoteContract::nothingMarked = QStringLiteral("N_MARCADO");
+const QString RemoteContract::quoteUnknown = QStringLiteral("ORCA_N_CAD");
+const QString RemoteContract::alreadyGenerated = QStringLiteral("COMISSAO_GERADA");
+const QString RemoteContract::allZero = QStringLiteral("VALOR_COMISS_ZERO");
+const QString RemoteContract::percentOutOfRange = QStringLiteral("VR_COM_DEVE");
+const QString RemoteContract::salespersonEarnsNothing = QStringLiteral("N_PARAM_VEND_N_COMISS");
+const QString RemoteContract::salespersonWithoutSupplier = QStringLiteral("N_PARAM_VEND_S_FORN");
+const QString RemoteContract::entryOperationMissing = QStringLiteral("N_PARAM_CDTPOPENTACE");
+const QString RemoteContract::payableTypeMissing = QStringLiteral("N_PARAM_TPCTPAG");
+const QString RemoteContract::entrySeriesMissing = QStringLiteral("N_PARAM_SERIEENTR");
+const QString RemoteContract::companyMissing = QStringLiteral("N_PARAM_EMPRESARELAC");
+const QString RemoteContract::payablePaid = QStringLiteral("N_PARAM_CONTAPAGBAIXADA");
+
+QStringList RemoteContract::refusalKeys()
+{
+    return {nothingMarked,           quoteUnknown,          alreadyGenerated,   allZero,
+            percentOutOfRange,       salespersonEarnsNothing, salespersonWithoutSupplier,
+            entryOperationMissing,   payableTypeMissing,    entrySeriesMissing, companyMissing,
+            payablePaid};
+}
+
+}  // namespace contract
