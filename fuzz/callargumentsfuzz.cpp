@@ -33,8 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             tolerate([&] { arguments.packet(index, name); });
             tolerate([&] {
                 int rows = 0;
-                arguments.packetRows(index, name, [](const QVector<packet::FieldSpec> &) {},
-                                     [&rows](const QVector<QVariant> &) { ++rows; });
+                arguments.packetRows(
+                    index, name, [](const QVector<packet::FieldSpec> &) {},
+                    [&rows](const QVector<QVariant> &) { ++rows; });
             });
         }
     });

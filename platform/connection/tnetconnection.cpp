@@ -20,9 +20,12 @@ namespace {
 QJsonValue argumentKind(ServiceArgument::Kind kind)
 {
     switch (kind) {
-    case ServiceArgument::Kind::Text: return QStringLiteral("text");
-    case ServiceArgument::Kind::Date: return QStringLiteral("date");
-    case ServiceArgument::Kind::Packet: return QStringLiteral("packet");
+    case ServiceArgument::Kind::Text:
+        return QStringLiteral("text");
+    case ServiceArgument::Kind::Date:
+        return QStringLiteral("date");
+    case ServiceArgument::Kind::Packet:
+        return QStringLiteral("packet");
     }
     return QStringLiteral("?");
 }
@@ -83,8 +86,7 @@ struct TNetConnection::Private {
     int port = 0;
 };
 
-TNetConnection::TNetConnection(QObject *parent)
-    : QObject(parent), d(std::make_unique<Private>())
+TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
 {
     // The HTTP library writes without MSG_NOSIGNAL: a server that closes
     // while a request is still being sent would end the whole program with
@@ -210,9 +212,8 @@ QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const
     case httplib::Error::Read:
         // A read that lasted the whole time-out was ended by it; a shorter
         // one means the server closed the connection without answering.
-        reason = elapsedMs >= ReadTimeoutMs
-                     ? QStringLiteral("tempo de resposta esgotado (%1 ms)").arg(ReadTimeoutMs)
-                     : QStringLiteral("a conexão foi encerrada sem resposta");
+        reason = elapsedMs >= ReadTimeoutMs ? QStringLiteral("tempo de resposta esgotado (%1 ms)").arg(ReadTimeoutMs)
+                                            : QStringLiteral("a conexão foi encerrada sem resposta");
         break;
     case httplib::Error::Write:
         reason = QStringLiteral("falha ao enviar a chamada");

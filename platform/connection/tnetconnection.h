@@ -62,8 +62,8 @@ public:
     QString ServerName;
     QString Host = QStringLiteral("127.0.0.1");
     int Port = 8211;
-    QString Secret;            // sent in SecretHeader when both are given
-    QByteArray SecretHeader;   // the name of the header the remote object reads its secret from
+    QString Secret;           // sent in SecretHeader when both are given
+    QByteArray SecretHeader;  // the name of the header the remote object reads its secret from
     // A PEM file of the authorities that may sign the server's certificate.
     // When given, calls go over HTTPS and the server must prove its name.
     QString CaFile;

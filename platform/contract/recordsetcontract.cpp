@@ -10,8 +10,11 @@ const QString amountFormat = QStringLiteral("0.00#,##");
 
 ContractField text(const char *name, int size, const char *label = nullptr, int width = 0)
 {
-    return {.name = QString::fromLatin1(name), .kind = FieldKind::Text, .size = size,
-            .label = label ? QString::fromUtf8(label) : QString(), .displayWidth = width};
+    return {.name = QString::fromLatin1(name),
+            .kind = FieldKind::Text,
+            .size = size,
+            .label = label ? QString::fromUtf8(label) : QString(),
+            .displayWidth = width};
 }
 
 ContractField hidden(const char *name, int size)
@@ -23,7 +26,9 @@ ContractField hidden(const char *name, int size)
 
 ContractField amount(const char *name, const char *label)
 {
-    return {.name = QString::fromLatin1(name), .kind = FieldKind::Float, .label = QString::fromUtf8(label),
+    return {.name = QString::fromLatin1(name),
+            .kind = FieldKind::Float,
+            .label = QString::fromUtf8(label),
             .format = amountFormat};
 }
 
@@ -36,7 +41,9 @@ ContractField hiddenAmount(const char *name, const char *label)
 
 ContractField dateTime(const char *name, const char *label, int width = 0)
 {
-    return {.name = QString::fromLatin1(name), .kind = FieldKind::DateTime, .label = QString::fromUtf8(label),
+    return {.name = QString::fromLatin1(name),
+            .kind = FieldKind::DateTime,
+            .label = QString::fromUtf8(label),
             .displayWidth = width};
 }
 
@@ -45,15 +52,15 @@ ContractField dateTime(const char *name, const char *label, int width = 0)
 const QVector<ContractField> &RecordSetContract::paramOrcaEve()
 {
     static const QVector<ContractField> fields = {
-        text("CDTPOPEROREV", 2),      text("CDTPCTRECEB", 6),      text("DSTPCTRECEB", 40),
-        text("NMTIPOOPER", 30),       text("CDCLASSFINA", 6),      text("CDTPOPFINACE", 2),
-        text("CDTPCTPAGAR", 6),       text("CDCLASSFPAG", 6),      text("IDESOPENTACE", 1),
-        text("CDTPOPENTACE", 2),      text("CDSERIEENTR", 5),      text("DSDEFACTPAG", 40),
-        text("IDTPPRODPEDOREV", 1),   text("IDORIGPRUNITORE", 1),  text("CDTIPOCUSTO", 2),
-        text("IDTPCOBRVREXTRA", 1),   text("DSTPCTPAGAR", 40),     text("CDFORNPADORC", 21),
-        text("CDTPAJECDISTORE", 4),   text("CDTPBAIXDISTORE", 2),  text("CDTPOPERORCNEG", 2),
-        text("CDTPCTPAGARNEG", 6),    text("NMTIPOOPERNEG", 30),   text("DSTPCTPAGARNEG", 40),
-        text("CDCLASSFINANEG", 6),    text("IDESOPERORCNEG", 1),   text("IDGERACOMISSAO", 30),
+        text("CDTPOPEROREV", 2),      text("CDTPCTRECEB", 6),        text("DSTPCTRECEB", 40),
+        text("NMTIPOOPER", 30),       text("CDCLASSFINA", 6),        text("CDTPOPFINACE", 2),
+        text("CDTPCTPAGAR", 6),       text("CDCLASSFPAG", 6),        text("IDESOPENTACE", 1),
+        text("CDTPOPENTACE", 2),      text("CDSERIEENTR", 5),        text("DSDEFACTPAG", 40),
+        text("IDTPPRODPEDOREV", 1),   text("IDORIGPRUNITORE", 1),    text("CDTIPOCUSTO", 2),
+        text("IDTPCOBRVREXTRA", 1),   text("DSTPCTPAGAR", 40),       text("CDFORNPADORC", 21),
+        text("CDTPAJECDISTORE", 4),   text("CDTPBAIXDISTORE", 2),    text("CDTPOPERORCNEG", 2),
+        text("CDTPCTPAGARNEG", 6),    text("NMTIPOOPERNEG", 30),     text("DSTPCTPAGARNEG", 40),
+        text("CDCLASSFINANEG", 6),    text("IDESOPERORCNEG", 1),     text("IDGERACOMISSAO", 30),
         text("IDDTBASECOMISSAO", 30), text("IDGERACOMISSAOVEND", 1),
     };
     return fields;
@@ -62,12 +69,8 @@ const QVector<ContractField> &RecordSetContract::paramOrcaEve()
 const QVector<ContractField> &RecordSetContract::vendedores()
 {
     static const QVector<ContractField> fields = {
-        hidden("CDVENDEDOR", 4),
-        text("NMFANVEN", 50, "Vendedor"),
-        hidden("CDFORNECED", 21),
-        hidden("IDGERACOMISVEND", 1),
-        hidden("IDCARGOVEND", 1),
-        amount("VRCOMISSAO", "Valor da Comissão"),
+        hidden("CDVENDEDOR", 4),      text("NMFANVEN", 50, "Vendedor"), hidden("CDFORNECED", 21),
+        hidden("IDGERACOMISVEND", 1), hidden("IDCARGOVEND", 1),         amount("VRCOMISSAO", "Valor da Comissão"),
     };
     return fields;
 }
@@ -77,7 +80,10 @@ const QVector<ContractField> &RecordSetContract::orcaPendente()
     static const QVector<ContractField> fields = {
         hidden("CDFILIAL", 4),
         text("NRORCAEVENTO", 10, "Nr. Orçamento"),
-        {.name = QStringLiteral("NRSEQORCAEVE"), .kind = FieldKind::FixedText, .size = 2, .label = QStringLiteral("Seq.")},
+        {.name = QStringLiteral("NRSEQORCAEVE"),
+         .kind = FieldKind::FixedText,
+         .size = 2,
+         .label = QStringLiteral("Seq.")},
         text("NMFANVEN", 50, "Vendedor(a)", 40),
         hidden("CDVENDEDOR", 4),
         dateTime("DTEVENTO", "Dt. Evento", 8),
@@ -111,8 +117,11 @@ const QVector<ContractField> &RecordSetContract::orcamentos()
 const QVector<ContractField> &RecordSetContract::orcamentosCancelados()
 {
     static const QVector<ContractField> fields = {
-        text("CDFILIAL", 4), text("NRORCAEVENTO", 10), text("NRSEQORCAEVE", 10),
-        amount("VRPERCCOMIS", "% Comissão"), amount("VRCOMISSAO", "Vr. Comissão"),
+        text("CDFILIAL", 4),
+        text("NRORCAEVENTO", 10),
+        text("NRSEQORCAEVE", 10),
+        amount("VRPERCCOMIS", "% Comissão"),
+        amount("VRCOMISSAO", "Vr. Comissão"),
     };
     return fields;
 }

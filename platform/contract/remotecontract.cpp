@@ -83,9 +83,17 @@ const QString RemoteContract::payablePaid = QStringLiteral("N_PARAM_CONTAPAGBAIX
 
 QStringList RemoteContract::refusalKeys()
 {
-    return {nothingMarked,           quoteUnknown,          alreadyGenerated,   allZero,
-            percentOutOfRange,       salespersonEarnsNothing, salespersonWithoutSupplier,
-            entryOperationMissing,   payableTypeMissing,    entrySeriesMissing, companyMissing,
+    return {nothingMarked,
+            quoteUnknown,
+            alreadyGenerated,
+            allZero,
+            percentOutOfRange,
+            salespersonEarnsNothing,
+            salespersonWithoutSupplier,
+            entryOperationMissing,
+            payableTypeMissing,
+            entrySeriesMissing,
+            companyMissing,
             payablePaid};
 }
 

@@ -18,8 +18,8 @@ public:
     struct Argument {
         QString name;  // as messages about the argument name it
         ArgumentKind kind;
-        bool byRef;    // passed by reference
-        int size;      // maximum characters of a text; 0 for the other kinds
+        bool byRef;  // passed by reference
+        int size;    // maximum characters of a text; 0 for the other kinds
     };
 
     static const QString objectName;

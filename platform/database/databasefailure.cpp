@@ -39,8 +39,8 @@ DatabaseFailure::Kind DatabaseFailure::classify(const QSqlError &error)
         return Kind::Busy;
     if (says("unable to open database file") || says("disk I/O error"))
         return Kind::CannotOpen;
-    if (error.type() == QSqlError::ConnectionError || state.startsWith(QLatin1String("08")) ||
-        state.startsWith(QLatin1String("28")) || state == QLatin1String("3D000"))
+    if (error.type() == QSqlError::ConnectionError || state.startsWith(QLatin1String("08"))
+        || state.startsWith(QLatin1String("28")) || state == QLatin1String("3D000"))
         return Kind::Unreachable;
     return Kind::Other;
 }

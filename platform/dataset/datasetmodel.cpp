@@ -48,10 +48,7 @@ bool parseNumber(const QString &text, QVariant &result)
 
 }  // namespace
 
-DataSetModel::DataSetModel(QObject *parent)
-    : QAbstractTableModel(parent)
-{
-}
+DataSetModel::DataSetModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void DataSetModel::setDataSource(TDataSource *source)
 {

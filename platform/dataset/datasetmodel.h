@@ -53,7 +53,7 @@ private:
 
     QPointer<TDataSource> m_source;
     QStringList m_columns;
-    QStringList m_shownFields;     // the field name of each column
-    QVector<int> m_fieldIndexes;   // field index of each column, -1 when unknown
-    int m_rowCount = 0;            // as last reported to views
+    QStringList m_shownFields;    // the field name of each column
+    QVector<int> m_fieldIndexes;  // field index of each column, -1 when unknown
+    int m_rowCount = 0;           // as last reported to views
 };

@@ -11,11 +11,11 @@
 struct DATASET_EXPORT FieldDef {
     QString name{};
     packet::FieldKind kind = packet::FieldKind::Text;
-    int size = 0;               // maximum characters of the text kinds
-    QString displayLabel{};     // grid title; the name when empty
-    QString displayFormat{};    // e.g. "0.00#,##"; empty for none
-    int displayWidth = 0;       // in characters; 0 for the kind's default
-    bool visible = true;        // false: left out of grids without a column list
+    int size = 0;             // maximum characters of the text kinds
+    QString displayLabel{};   // grid title; the name when empty
+    QString displayFormat{};  // e.g. "0.00#,##"; empty for none
+    int displayWidth = 0;     // in characters; 0 for the kind's default
+    bool visible = true;      // false: left out of grids without a column list
 
     QString title() const { return displayLabel.isEmpty() ? name : displayLabel; }
     // A value of this field as the user edits it: no display format, numbers

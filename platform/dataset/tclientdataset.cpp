@@ -50,11 +50,16 @@ bool isNullValue(const QVariant &value)
 bool isNumber(const QVariant &value)
 {
     switch (value.typeId()) {
-    case QMetaType::Double: case QMetaType::Float:
-    case QMetaType::Int: case QMetaType::UInt:
-    case QMetaType::LongLong: case QMetaType::ULongLong:
-    case QMetaType::Long: case QMetaType::ULong:
-    case QMetaType::Short: case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
         return true;
     default:
         return false;
@@ -106,10 +111,7 @@ Checked checkValue(const FieldDef &field, const QVariant &value)
 
 }  // namespace
 
-TClientDataSet::TClientDataSet(QObject *parent)
-    : QObject(parent), d(new Private)
-{
-}
+TClientDataSet::TClientDataSet(QObject *parent) : QObject(parent), d(new Private) {}
 
 TClientDataSet::~TClientDataSet()
 {
@@ -123,7 +125,8 @@ TClientDataSet::~TClientDataSet()
 void TClientDataSet::addField(const FieldDef &field)
 {
     if (d->state != State::Inactive)
-        failDataSet(QStringLiteral("Campo \"%1\": campos só podem ser declarados com o conjunto fechado.").arg(field.name));
+        failDataSet(
+            QStringLiteral("Campo \"%1\": campos só podem ser declarados com o conjunto fechado.").arg(field.name));
     if (field.name.isEmpty())
         failDataSet(QStringLiteral("Campo sem nome."));
     if (fieldIndex(field.name) >= 0)
@@ -181,14 +184,18 @@ void TClientDataSet::loadFromPacket(const packet::Packet &source)
         const QVector<QVariant> &sentRow = source.rows[r];
         if (sentRow.size() != source.fields.size())
             failPacket(QStringLiteral("Pacote inválido: linha %1 tem %2 valores para %3 campos.")
-                           .arg(r + 1).arg(sentRow.size()).arg(source.fields.size()));
+                           .arg(r + 1)
+                           .arg(sentRow.size())
+                           .arg(source.fields.size()));
         QVector<QVariant> row;
         row.reserve(d->fields.size());
         for (int f = 0; f < d->fields.size(); ++f) {
             Checked checked = checkValue(d->fields[f], sentRow[columns[f]]);
             if (!checked.problem.isEmpty())
                 failPacket(QStringLiteral("Campo \"%1\", linha %2: %3.")
-                               .arg(d->fields[f].name).arg(r + 1).arg(checked.problem));
+                               .arg(d->fields[f].name)
+                               .arg(r + 1)
+                               .arg(checked.problem));
             row.append(std::move(checked.value));
         }
         rows.append(std::move(row));
@@ -513,9 +520,17 @@ void TClientDataSet::notifyData(DataEvent event, int row)
             source->dataEvent(event, row);
     }
     switch (event) {
-    case DataEvent::ContentReset: emit contentReset(); break;
-    case DataEvent::RowChanged: emit rowChanged(row); break;
-    case DataEvent::CurrentChanged: emit currentChanged(row); break;
-    case DataEvent::Refreshed: emit refreshed(); break;
+    case DataEvent::ContentReset:
+        emit contentReset();
+        break;
+    case DataEvent::RowChanged:
+        emit rowChanged(row);
+        break;
+    case DataEvent::CurrentChanged:
+        emit currentChanged(row);
+        break;
+    case DataEvent::Refreshed:
+        emit refreshed();
+        break;
     }
 }

@@ -50,8 +50,8 @@ public:
     // Field declarations, in order. Declaring is allowed only while inactive.
     void addField(const FieldDef &field);
     const QVector<FieldDef> &fields() const;
-    int fieldIndex(const QString &name) const;          // -1 when absent; case-insensitive
-    const FieldDef &fieldDef(const QString &name) const; // throws DataSetError when absent
+    int fieldIndex(const QString &name) const;            // -1 when absent; case-insensitive
+    const FieldDef &fieldDef(const QString &name) const;  // throws DataSetError when absent
 
     // Replaces the whole content with the packet and opens the set on its first
     // row (a pending edit is dropped). All or nothing: a packet that lacks a
@@ -65,15 +65,15 @@ public:
     // edited counts as it was last posted.
     packet::Packet data() const;
 
-    void Open();    // opens an empty set when inactive
-    void Close();   // drops the rows and becomes inactive
+    void Open();   // opens an empty set when inactive
+    void Close();  // drops the rows and becomes inactive
     bool Active() const;
     State state() const;
 
-    int RecordCount() const;   // 0 when inactive
-    bool IsEmpty() const;      // true when inactive or without rows
-    int RecNo() const;         // zero-based current row, -1 when empty
-    bool Eof() const;          // true after Next() past the last row, or when empty
+    int RecordCount() const;  // 0 when inactive
+    bool IsEmpty() const;     // true when inactive or without rows
+    int RecNo() const;        // zero-based current row, -1 when empty
+    bool Eof() const;         // true after Next() past the last row, or when empty
     bool Bof() const;
 
     // Navigation posts a pending edit first (BeforePost runs) and fires
@@ -84,16 +84,16 @@ public:
     void Last();
     void MoveTo(int row);
 
-    void Edit();     // browse -> edit on the current row; no-op when already editing
-    void Post();     // runs BeforePost, then stores the row; edit/insert -> browse
-    void Cancel();   // drops the pending changes; edit/insert -> browse
+    void Edit();    // browse -> edit on the current row; no-op when already editing
+    void Post();    // runs BeforePost, then stores the row; edit/insert -> browse
+    void Cancel();  // drops the pending changes; edit/insert -> browse
 
     // Values of the current row (the pending values while editing).
-    QVariant value(const QString &field) const;         // null QVariant for null
+    QVariant value(const QString &field) const;  // null QVariant for null
     bool IsNull(const QString &field) const;
-    QString AsString(const QString &field) const;       // null reads as ""
-    double AsFloat(const QString &field) const;          // null reads as 0
-    void setValue(const QString &field, const QVariant &value); // edit/insert state only; checks kind and size
+    QString AsString(const QString &field) const;                // null reads as ""
+    double AsFloat(const QString &field) const;                  // null reads as 0
+    void setValue(const QString &field, const QVariant &value);  // edit/insert state only; checks kind and size
 
     // Values of any row, for models and painting.
     QVariant valueAt(int row, int column) const;
@@ -117,10 +117,10 @@ signals:
     // The same notifications for listeners that are not controls: emitted after
     // the data sources were told, and held back alike while controls are disabled.
     void stateChanged();
-    void contentReset();          // rows replaced, opened or closed
-    void rowChanged(int row);     // values of one row changed (edit, post, cancel)
-    void currentChanged(int row); // current row moved
-    void refreshed();             // the last EnableControls: values and current row may differ
+    void contentReset();           // rows replaced, opened or closed
+    void rowChanged(int row);      // values of one row changed (edit, post, cancel)
+    void currentChanged(int row);  // current row moved
+    void refreshed();              // the last EnableControls: values and current row may differ
 
 private:
     friend class TDataSource;

@@ -1,9 +1,6 @@
 #include "tdatasource.h"
 
-TDataSource::TDataSource(QObject *parent)
-    : QObject(parent)
-{
-}
+TDataSource::TDataSource(QObject *parent) : QObject(parent) {}
 
 void TDataSource::setDataSet(TClientDataSet *dataSet)
 {
@@ -32,10 +29,18 @@ void TDataSource::stateEvent()
 void TDataSource::dataEvent(TClientDataSet::DataEvent event, int row)
 {
     switch (event) {
-    case TClientDataSet::DataEvent::ContentReset: emit contentReset(); break;
-    case TClientDataSet::DataEvent::RowChanged: emit rowChanged(row); break;
-    case TClientDataSet::DataEvent::CurrentChanged: emit currentChanged(row); break;
-    case TClientDataSet::DataEvent::Refreshed: emit refreshed(); break;
+    case TClientDataSet::DataEvent::ContentReset:
+        emit contentReset();
+        break;
+    case TClientDataSet::DataEvent::RowChanged:
+        emit rowChanged(row);
+        break;
+    case TClientDataSet::DataEvent::CurrentChanged:
+        emit currentChanged(row);
+        break;
+    case TClientDataSet::DataEvent::Refreshed:
+        emit refreshed();
+        break;
     }
     emit dataChanged();
     if (OnDataChange)

@@ -97,10 +97,7 @@ public:
         return mrCancel;
     }
 
-    void showError(const QString &text) override
-    {
-        messageDlg(text, MsgDlgType::Error, mbOK);
-    }
+    void showError(const QString &text) override { messageDlg(text, MsgDlgType::Error, mbOK); }
 
     bool lookup(TDataSource *source, const QString &title) override
     {

@@ -47,8 +47,8 @@ struct FocusChain::Private {
     };
     QHash<QWidget *, Handlers> handlers;
     QHash<QWidget *, QPointer<QWidget>> lastFocus;  // per form
-    QSet<QWidget *> busyForms;  // forms whose handlers are running
-    QSet<QWidget *> heldForms;  // the toolkit is placing their focus; not followed
+    QSet<QWidget *> busyForms;                      // forms whose handlers are running
+    QSet<QWidget *> heldForms;                      // the toolkit is placing their focus; not followed
     bool restoring = false;
 
     void watch(FocusChain *chain, QWidget *widget)
@@ -142,8 +142,8 @@ void FocusChain::holdFocus(QWidget *form, QWidget *control)
         d->heldForms.remove(form);
         // Put back into the window's memory even while it is inactive, so
         // that its next activation hands the focus to this control.
-        if (!control || !control->isVisible() || !control->isEnabled() || formOf(control) != form ||
-            control->window()->focusWidget() == control)
+        if (!control || !control->isVisible() || !control->isEnabled() || formOf(control) != form
+            || control->window()->focusWidget() == control)
             return;
         d->restoring = true;
         control->setFocus(Qt::OtherFocusReason);

@@ -46,7 +46,8 @@ HostOptions HostOptions::parse(const QStringList &arguments, const SessionValues
 
     QCommandLineParser parser;
     Session::addOptions(parser);
-    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra as opções.")));
+    parser.addOption(
+        QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra as opções.")));
     if (!parser.parse(rest)) {
         const QStringList unknown = parser.unknownOptionNames();
         refuse(unknown.isEmpty() ? QStringLiteral("Linha de comando inválida: %1").arg(parser.errorText())

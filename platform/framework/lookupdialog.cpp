@@ -16,12 +16,8 @@
 #include <QVBoxLayout>
 
 LookupDialog::LookupDialog(TDataSource *source, const QString &title, QWidget *parent)
-    : QDialog(parent),
-      m_source(source),
-      m_model(new DataSetModel(this)),
-      m_filter(new QSortFilterProxyModel(this)),
-      m_filterEdit(new QLineEdit(this)),
-      m_list(new QTableView(this))
+    : QDialog(parent), m_source(source), m_model(new DataSetModel(this)), m_filter(new QSortFilterProxyModel(this)),
+      m_filterEdit(new QLineEdit(this)), m_list(new QTableView(this))
 {
     setWindowTitle(title);
     setObjectName(QStringLiteral("LookupDialog"));

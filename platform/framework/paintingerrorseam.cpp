@@ -3,8 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-PaintingErrorSeam::PaintingErrorSeam()
-    : m_previous(&DialogSeam::current())
+PaintingErrorSeam::PaintingErrorSeam() : m_previous(&DialogSeam::current())
 {
     DialogSeam::install(this);
 }

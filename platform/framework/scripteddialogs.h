@@ -29,10 +29,10 @@ public:
     std::function<void(TDataSource *)> onSearch;
 
     QList<Shown> shown;
-    QList<int> cursorsShown;  // the cursor shape (Qt::CursorShape) while each dialog was up
+    QList<int> cursorsShown;       // the cursor shape (Qt::CursorShape) while each dialog was up
     QStringList errors() const;    // texts of showError and Error-type messages
     QStringList messages() const;  // texts of every messageDlg and showError, in order
-    void clear();  // forgets what was shown; queued answers stay
+    void clear();                  // forgets what was shown; queued answers stay
 
     int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
     void showError(const QString &text) override;

@@ -49,8 +49,8 @@ bool flagFrom(const QString &key, const QString &text)
 {
     static const QStringList yes = {QStringLiteral("1"), QStringLiteral("true"), QStringLiteral("s"),
                                     QStringLiteral("sim"), QStringLiteral("yes")};
-    static const QStringList no = {QStringLiteral("0"), QStringLiteral("false"), QStringLiteral("n"),
-                                   QStringLiteral("não"), QStringLiteral("nao"), QStringLiteral("no")};
+    static const QStringList no = {QStringLiteral("0"),   QStringLiteral("false"), QStringLiteral("n"),
+                                   QStringLiteral("não"), QStringLiteral("nao"),   QStringLiteral("no")};
     const QString value = text.trimmed().toLower();
     if (yes.contains(value))
         return true;
@@ -111,7 +111,8 @@ void Session::addOptions(QCommandLineParser &parser)
     };
     valued(branchKey, QStringLiteral("Código da filial da sessão."), QStringLiteral("código"));
     valued(branchNameKey, QStringLiteral("Nome da filial da sessão."), QStringLiteral("nome"));
-    parser.addOption(QCommandLineOption(fixedBranchKey, QStringLiteral("A sessão fixa a filial: a tela não deixa trocá-la.")));
+    parser.addOption(
+        QCommandLineOption(fixedBranchKey, QStringLiteral("A sessão fixa a filial: a tela não deixa trocá-la.")));
     valued(operatorKey, QStringLiteral("Código do operador."), QStringLiteral("código"));
     valued(serverKey, QStringLiteral("Endereço do servidor de aplicação."), QStringLiteral("endereço"));
     valued(portKey, QStringLiteral("Porta do servidor de aplicação."), QStringLiteral("porta"));
@@ -183,7 +184,8 @@ SessionValues Session::fromConfigFile(const QString &path, const SessionValues &
             assign(values, key, unquoted(line.mid(equals + 1).trimmed()));
         } catch (const std::invalid_argument &error) {
             // Say where the bad value came from, then let it go on.
-            refuse(QStringLiteral("%1 (arquivo %2, linha %3)").arg(QString::fromUtf8(error.what()), path).arg(lineNumber));
+            refuse(
+                QStringLiteral("%1 (arquivo %2, linha %3)").arg(QString::fromUtf8(error.what()), path).arg(lineNumber));
         }
     }
     return values;

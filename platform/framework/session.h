@@ -10,15 +10,15 @@ class QCommandLineParser;
 // The signed-in session, filled by the host from its command line or config
 // file before any module runs.
 struct FRAMEWORK_EXPORT SessionValues {
-    QString branchCode;       // FiliProc
-    QString branchName;       // NomeFiliProc
-    bool branchFixed = false; // ModuFili
+    QString branchCode;                                // FiliProc
+    QString branchName;                                // NomeFiliProc
+    bool branchFixed = false;                          // ModuFili
     QString serverHost = QStringLiteral("127.0.0.1");  // WebURL
-    int serverPort = 8211;    // WebPort
-    QString serverSecret;     // sent with every service call when not empty
-    QString serverCaFile;     // when not empty: HTTPS, the server's certificate checked against it
-    QString operatorCode;     // Operador
-    QString database;         // connection string of the shared database
+    int serverPort = 8211;                             // WebPort
+    QString serverSecret;                              // sent with every service call when not empty
+    QString serverCaFile;  // when not empty: HTTPS, the server's certificate checked against it
+    QString operatorCode;  // Operador
+    QString database;      // connection string of the shared database
 };
 
 class FRAMEWORK_EXPORT Session {

@@ -103,10 +103,7 @@ void TADOIBQuery::declareColumns(const QSqlRecord &record, const QVector<QVector
     }
 }
 
-TADOIBQuery::TADOIBQuery(QObject *parent)
-    : TClientDataSet(parent)
-{
-}
+TADOIBQuery::TADOIBQuery(QObject *parent) : TClientDataSet(parent) {}
 
 TADOIBQuery::Param &TADOIBQuery::ParamByName(const QString &name)
 {

@@ -28,10 +28,10 @@ public:
 
     explicit TADOIBQuery(QObject *parent = nullptr);
 
-    QStringList SQL;                       // the text, line by line
+    QStringList SQL;                          // the text, line by line
     Param &ParamByName(const QString &name);  // ":P_CDFILIAL" is named "P_CDFILIAL"
 
-    void Open();   // runs the query (closing first when open)
+    void Open();  // runs the query (closing first when open)
 
 private:
     void declareColumns(const QSqlRecord &record, const QVector<QVector<QVariant>> &rows);

@@ -6,8 +6,7 @@
 #include "tadoibquery.h"
 #include "tdatasource.h"
 
-TBtnPesquisa::TBtnPesquisa(QWidget *parent)
-    : QToolButton(parent)
+TBtnPesquisa::TBtnPesquisa(QWidget *parent) : QToolButton(parent)
 {
     setToolTip(QStringLiteral("Pesquisar"));
     setFocusPolicy(Qt::NoFocus);  // a click leaves the focus in the code field

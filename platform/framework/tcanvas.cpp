@@ -7,19 +7,35 @@
 #include <QPolygon>
 
 TCanvas::TCanvas(QPainter &painter)
-    : m_painter(painter),
-      m_brush(painter.brush().style() == Qt::NoBrush ? QColor(Qt::white) : painter.brush().color()),
-      m_font(painter.font()),
-      m_fontColor(painter.pen().color())
+    : m_painter(painter), m_brush(painter.brush().style() == Qt::NoBrush ? QColor(Qt::white) : painter.brush().color()),
+      m_font(painter.font()), m_fontColor(painter.pen().color())
 {
 }
 
-QColor TCanvas::brushColor() const { return m_brush; }
-void TCanvas::setBrushColor(const QColor &color) { m_brush = color; }
-QFont TCanvas::font() const { return m_font; }
-void TCanvas::setFont(const QFont &font) { m_font = font; }
-QColor TCanvas::fontColor() const { return m_fontColor; }
-void TCanvas::setFontColor(const QColor &color) { m_fontColor = color; }
+QColor TCanvas::brushColor() const
+{
+    return m_brush;
+}
+void TCanvas::setBrushColor(const QColor &color)
+{
+    m_brush = color;
+}
+QFont TCanvas::font() const
+{
+    return m_font;
+}
+void TCanvas::setFont(const QFont &font)
+{
+    m_font = font;
+}
+QColor TCanvas::fontColor() const
+{
+    return m_fontColor;
+}
+void TCanvas::setFontColor(const QColor &color)
+{
+    m_fontColor = color;
+}
 
 int TCanvas::TextWidth(const QString &text) const
 {

@@ -15,11 +15,10 @@ const QString dateFormat = QStringLiteral("dd/MM/yyyy");
 }  // namespace
 
 TDateEditPlus::TDateEditPlus(QWidget *parent)
-    : QWidget(parent),
-      DayNames{QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"), QStringLiteral("Quarta"),
-               QStringLiteral("Quinta"), QStringLiteral("Sexta"), QStringLiteral("Sábado")},
-      m_edit(new QLineEdit(this)),
-      m_weekday(new QLabel(m_edit))
+    : QWidget(parent), DayNames{QStringLiteral("Domingo"), QStringLiteral("Segunda"), QStringLiteral("Terça"),
+                                QStringLiteral("Quarta"),  QStringLiteral("Quinta"),  QStringLiteral("Sexta"),
+                                QStringLiteral("Sábado")},
+      m_edit(new QLineEdit(this)), m_weekday(new QLabel(m_edit))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -119,7 +118,8 @@ void TDateEditPlus::placeWeekday()
 {
     const QString name = m_weekday->text();
     const int needed = name.isEmpty() ? 0 : m_weekday->sizeHint().width();
-    const int room = m_edit->contentsRect().width() - m_edit->fontMetrics().horizontalAdvance(m_edit->displayText()) - 8;
+    const int room =
+        m_edit->contentsRect().width() - m_edit->fontMetrics().horizontalAdvance(m_edit->displayText()) - 8;
     const bool shown = needed > 0 && needed <= room;
     m_weekday->setVisible(shown);
     m_weekday->setGeometry(m_edit->width() - needed - 3, 0, needed, m_edit->height());

@@ -17,17 +17,17 @@ class FRAMEWORK_EXPORT TDateEditPlus : public QWidget {
 public:
     explicit TDateEditPlus(QWidget *parent = nullptr);
 
-    QStringList DayNames;      // Sunday first
-    QString text() const;      // "" when nothing is typed
-    double GetDate() const;    // day count; 0 for an empty or invalid text
-    void SetDate(double days); // 0 empties the field
+    QStringList DayNames;       // Sunday first
+    QString text() const;       // "" when nothing is typed
+    double GetDate() const;     // day count; 0 for an empty or invalid text
+    void SetDate(double days);  // 0 empties the field
     // Reports a text that is not a date ("Data inválida: <o texto>. ...", naming it) through MensErro
     // with the abort flag, after moving the focus here.
     void CheckValidDate();
     QLineEdit *editor() const;
 
-    QDate date() const;            // invalid for an empty or invalid text
-    QString weekdayText() const;   // the weekday shown, "" when none
+    QDate date() const;                       // invalid for an empty or invalid text
+    QString weekdayText() const;              // the weekday shown, "" when none
     void setColor(const QColor &background);  // the field's background
 
 protected:

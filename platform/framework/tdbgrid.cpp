@@ -25,15 +25,15 @@ struct TDBGrid::Private {
     TDBGridModel *model = nullptr;
     QPointer<TDataSource> source;
     QVector<QMetaObject::Connection> sourceConnections;
-    QVector<TColumn> columns;    // the grid's own column list; empty: visible fields
-    QVector<TColumn> effective;  // what each shown column is, rebuilt on every reset
+    QVector<TColumn> columns;        // the grid's own column list; empty: visible fields
+    QVector<TColumn> effective;      // what each shown column is, rebuilt on every reset
     QHash<QString, int> userWidths;  // widths the user dragged, by field
     Options options = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines | dgRowLines | dgTabs
                       | dgConfirmDelete | dgCancelOnExit;
     int currentColumn = 0;
-    bool following = false;       // the grid is moving to the set's row; the set must not move
+    bool following = false;  // the grid is moving to the set's row; the set must not move
     bool applyingWidths = false;
-    bool forwardingKey = false;   // a key already seen by the handlers is on its way to the view or editor
+    bool forwardingKey = false;     // a key already seen by the handlers is on its way to the view or editor
     bool drawingSuspended = false;  // the draw handler failed; re-armed by the next data change
     QPersistentModelIndex pressed;
     bool doubleClickPress = false;
@@ -99,8 +99,7 @@ int defaultCharacters(const FieldDef *def)
 
 }  // namespace
 
-TDBGrid::TDBGrid(QWidget *parent)
-    : QTableView(parent), d(new Private)
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), d(new Private)
 {
     d->model = new TDBGridModel(this);
     setModel(d->model);
@@ -248,7 +247,7 @@ void TDBGrid::applyOptions()
     horizontalHeader()->setVisible(o.testFlag(dgTitles));
     verticalHeader()->setVisible(o.testFlag(dgIndicator));
     horizontalHeader()->setSectionResizeMode(o.testFlag(dgColumnResize) ? QHeaderView::Interactive
-                                                                         : QHeaderView::Fixed);
+                                                                        : QHeaderView::Fixed);
     setTabKeyNavigation(o.testFlag(dgTabs));
     setSelectionBehavior(o.testFlag(dgRowSelect) ? SelectRows : SelectItems);
     viewport()->update();
@@ -264,7 +263,8 @@ void TDBGrid::afterModelReset()
         TColumn column = i < d->columns.size() ? d->columns[i] : TColumn();
         if (i >= d->columns.size())
             column.fieldName = d->model->fieldAt(i);
-        const FieldDef *def = set && set->fieldIndex(column.fieldName) >= 0 ? &set->fieldDef(column.fieldName) : nullptr;
+        const FieldDef *def =
+            set && set->fieldIndex(column.fieldName) >= 0 ? &set->fieldDef(column.fieldName) : nullptr;
         if (column.title.isEmpty())
             column.title = def ? def->title() : column.fieldName;
         if (i >= d->columns.size()) {

@@ -32,16 +32,24 @@ class FRAMEWORK_EXPORT TDBGrid : public QTableView {
     Q_OBJECT
 public:
     enum Option {
-        dgEditing = 0x001, dgTitles = 0x002, dgIndicator = 0x004, dgColumnResize = 0x008,
-        dgColLines = 0x010, dgRowLines = 0x020, dgTabs = 0x040, dgRowSelect = 0x080,
-        dgAlwaysShowSelection = 0x100, dgConfirmDelete = 0x200, dgCancelOnExit = 0x400
+        dgEditing = 0x001,
+        dgTitles = 0x002,
+        dgIndicator = 0x004,
+        dgColumnResize = 0x008,
+        dgColLines = 0x010,
+        dgRowLines = 0x020,
+        dgTabs = 0x040,
+        dgRowSelect = 0x080,
+        dgAlwaysShowSelection = 0x100,
+        dgConfirmDelete = 0x200,
+        dgCancelOnExit = 0x400
     };
     Q_DECLARE_FLAGS(Options, Option)
 
     struct TColumn {
         QString fieldName{};
-        int width = 64;                    // pixels
-        QString title{};                   // the field's display label when empty
+        int width = 64;   // pixels
+        QString title{};  // the field's display label when empty
         Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
         QFont titleFont{};
         bool hasTitleFont = false;
@@ -58,15 +66,15 @@ public:
 
     void setColumns(const QVector<TColumn> &columns);  // empty: the visible fields
     int columnCount() const;
-    TColumn Column(int index) const;                   // the effective column
+    TColumn Column(int index) const;  // the effective column
 
     Options options() const;
     void setOptions(Options options);
 
-    int SelectedIndex() const;          // current column, -1 when none
+    int SelectedIndex() const;  // current column, -1 when none
     void setSelectedIndex(int column);
-    QString SelectedField() const;      // field name of the current column
-    bool EditorMode() const;            // a cell editor is open
+    QString SelectedField() const;  // field name of the current column
+    bool EditorMode() const;        // a cell editor is open
 
     // The grid paints each data cell in its default way first when
     // DefaultDrawing is set (background, then the display text 2 pixels in),
@@ -91,7 +99,7 @@ public:
     std::function<void(const TColumn &column)> OnCellClick;
     std::function<void(const TColumn &column)> OnTitleClick;  // click on a column title; moves nothing
     std::function<void()> OnDblClick;
-    std::function<void()> OnColEnter;                          // current column changed
+    std::function<void()> OnColEnter;  // current column changed
     // Key down (Qt::Key codes, modifier keys included) before the grid or its
     // cell editor acts on it; setting key to 0 swallows it.
     std::function<void(int &key, Qt::KeyboardModifiers modifiers)> OnKeyDown;

@@ -5,10 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-TDBGridDelegate::TDBGridDelegate(TDBGrid *grid)
-    : QStyledItemDelegate(grid), m_grid(grid)
-{
-}
+TDBGridDelegate::TDBGridDelegate(TDBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
 
 void TDBGridDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {

@@ -1,9 +1,6 @@
 #include "tdbgridmodel.h"
 
-TDBGridModel::TDBGridModel(QObject *parent)
-    : DataSetModel(parent)
-{
-}
+TDBGridModel::TDBGridModel(QObject *parent) : DataSetModel(parent) {}
 
 void TDBGridModel::setGridColumns(const QVector<TDBGrid::TColumn> &columns)
 {

@@ -17,8 +17,7 @@ TdtmDBGeral &TdtmDBGeral::instance()
     return module;
 }
 
-TdtmDBGeral::TdtmDBGeral(QObject *parent)
-    : QObject(parent)
+TdtmDBGeral::TdtmDBGeral(QObject *parent) : QObject(parent)
 {
     setObjectName(QStringLiteral("dtmDBGeral"));
 }

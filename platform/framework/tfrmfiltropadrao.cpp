@@ -3,19 +3,19 @@
 #include "baseformparts.h"
 #include "commandglyphs.h"
 #include "dialogseam.h"
-#include "operatorcursor.h"
 #include "formfont.h"
 #include "handlerguard.h"
+#include "operatorcursor.h"
 #include "tmessages.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
-#include <QVBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -37,10 +37,10 @@ QToolButton *newButton(QWidget *parent, const char *name, const QString &caption
 
 struct TfrmFiltroPadrao::Private {
     int modalResult = mrNone;
-    bool running = false;        // inside ShowModal
-    bool endPending = false;     // the end of the run is queued
-    bool releasePending = false; // Release() was asked for during the run
-    bool activeDialog = false;   // FormActivate ran and the dialog has not been left since
+    bool running = false;         // inside ShowModal
+    bool endPending = false;      // the end of the run is queued
+    bool releasePending = false;  // Release() was asked for during the run
+    bool activeDialog = false;    // FormActivate ran and the dialog has not been left since
 };
 
 TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Private)
@@ -72,8 +72,8 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Pri
     // Saved option sets are offered by a dialog that keeps them; the frame
     // only holds their buttons, disabled.
     btfSaveOpc = newButton(panBotao, "btfSaveOpc", QString(), QStringLiteral("Salvar opções"), CommandGlyph::Save);
-    btfLoadOpc = newButton(panBotao, "btfLoadOpc", QString(), QStringLiteral("Carregar opções"),
-                           CommandGlyph::OpenFolder);
+    btfLoadOpc =
+        newButton(panBotao, "btfLoadOpc", QString(), QStringLiteral("Carregar opções"), CommandGlyph::OpenFolder);
     btfSaveOpc->setEnabled(false);
     btfLoadOpc->setEnabled(false);
     auto *optionLayout = new QHBoxLayout(panBotao);

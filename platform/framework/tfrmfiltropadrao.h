@@ -52,8 +52,8 @@ protected:
     virtual void FormCreate();
     virtual void FormActivate();
     virtual void FormClose();
-    virtual void sbtConfirmaClick();   // base: nothing
-    virtual void sbtCancelClick();     // base: sets ModalResult 2
+    virtual void sbtConfirmaClick();  // base: nothing
+    virtual void sbtCancelClick();    // base: sets ModalResult 2
 
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;

@@ -161,7 +161,8 @@ void TfrmPadraoGrid::buildMenu()
     mnuOperacoes->setObjectName(QStringLiteral("mnuOperacoes"));
     mnuListagem = newEntry(mnuOperacoes, "mnuListagem", QStringLiteral("&Listagem"), sbtImprimir);
     // This host has no printer setup of its own; a screen that prints offers it.
-    mnuConfigImpressora = newEntry(mnuOperacoes, "mnuConfigImpressora", QStringLiteral("&Configurar Impressora"), nullptr);
+    mnuConfigImpressora =
+        newEntry(mnuOperacoes, "mnuConfigImpressora", QStringLiteral("&Configurar Impressora"), nullptr);
     mnuConfigImpressora->setEnabled(false);
     mnuOperacoes->addSeparator();
     mnuFechar = newEntry(mnuOperacoes, "mnuFechar", QStringLiteral("&Fechar"), sbtFechar);

@@ -14,10 +14,14 @@ int Packet::fieldIndex(const QString &name) const
 QString kindName(FieldKind kind)
 {
     switch (kind) {
-    case FieldKind::Text: return QStringLiteral("text");
-    case FieldKind::FixedText: return QStringLiteral("fixedtext");
-    case FieldKind::Float: return QStringLiteral("float");
-    case FieldKind::DateTime: return QStringLiteral("datetime");
+    case FieldKind::Text:
+        return QStringLiteral("text");
+    case FieldKind::FixedText:
+        return QStringLiteral("fixedtext");
+    case FieldKind::Float:
+        return QStringLiteral("float");
+    case FieldKind::DateTime:
+        return QStringLiteral("datetime");
     }
     return QStringLiteral("?");
 }

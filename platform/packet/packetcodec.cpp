@@ -56,7 +56,9 @@ QVariant decodeValue(const FieldSpec &field, const QJsonValue &value, int row)
         const QString text = value.toString();
         if (text.size() > field.size)
             fail(QStringLiteral("Campo \"%1\", linha %2: texto maior que %3 caracteres.")
-                     .arg(field.name).arg(row + 1).arg(field.size));
+                     .arg(field.name)
+                     .arg(row + 1)
+                     .arg(field.size));
         return text;
     }
     if (!value.isDouble())
@@ -102,15 +104,15 @@ QJsonObject toJson(const Packet &packet)
     for (const QVector<QVariant> &row : packet.rows) {
         if (row.size() != packet.fields.size())
             fail(QStringLiteral("Pacote inválido: linha com %1 valores para %2 campos.")
-                     .arg(row.size()).arg(packet.fields.size()));
+                     .arg(row.size())
+                     .arg(packet.fields.size()));
         QJsonArray values;
         for (int i = 0; i < row.size(); ++i)
             values.append(encodeValue(packet.fields[i], row[i]));
         rows.append(values);
     }
-    return QJsonObject{{QStringLiteral("format"), formatTag},
-                       {QStringLiteral("fields"), fields},
-                       {QStringLiteral("rows"), rows}};
+    return QJsonObject{
+        {QStringLiteral("format"), formatTag}, {QStringLiteral("fields"), fields}, {QStringLiteral("rows"), rows}};
 }
 
 bool looksLikePacket(const QJsonValue &value)
@@ -122,10 +124,7 @@ Packet fromJson(const QJsonValue &value)
 {
     Packet packet;
     forEachRow(
-        value,
-        [&packet](const QVector<FieldSpec> &fields) {
-            packet.fields = fields;
-        },
+        value, [&packet](const QVector<FieldSpec> &fields) { packet.fields = fields; },
         [&packet](const QVector<QVariant> &row) { packet.rows.append(row); });
     return packet;
 }
@@ -160,7 +159,9 @@ void decodeRow(const QVector<FieldSpec> &fields, const QJsonValue &value, int in
     const QJsonArray values = value.toArray();
     if (values.size() != fields.size())
         fail(QStringLiteral("Pacote inválido: linha %1 tem %2 valores para %3 campos.")
-                 .arg(index + 1).arg(values.size()).arg(fields.size()));
+                 .arg(index + 1)
+                 .arg(values.size())
+                 .arg(fields.size()));
     row.clear();
     row.reserve(fields.size());
     for (int c = 0; c < values.size(); ++c)

@@ -9,8 +9,7 @@
 
 #include <stdexcept>
 
-BenchClient::BenchClient(int port)
-    : m_client(std::make_unique<httplib::Client>("127.0.0.1", port))
+BenchClient::BenchClient(int port) : m_client(std::make_unique<httplib::Client>("127.0.0.1", port))
 {
     m_client->set_tcp_nodelay(true);
     m_client->set_keep_alive(true);
@@ -21,9 +20,10 @@ BenchClient::~BenchClient() = default;
 
 QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
 {
-    const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
-    const httplib::Result result = m_client->Post(contract::RemoteContract::path(method).toStdString(),
-                                                  body.toStdString(), "application/json");
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
+    const httplib::Result result =
+        m_client->Post(contract::RemoteContract::path(method).toStdString(), body.toStdString(), "application/json");
     if (!result)
         throw std::runtime_error("sem resposta do servidor: " + httplib::to_string(result.error()));
     const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
@@ -35,18 +35,21 @@ QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
 
 QJsonValue BenchClient::text(const QString &value, bool byRef)
 {
-    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("text")}, {QStringLiteral("ref"), byRef},
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("text")},
+                       {QStringLiteral("ref"), byRef},
                        {QStringLiteral("value"), value}};
 }
 
 QJsonValue BenchClient::date(double days, bool byRef)
 {
-    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")}, {QStringLiteral("ref"), byRef},
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")},
+                       {QStringLiteral("ref"), byRef},
                        {QStringLiteral("value"), days}};
 }
 
 QJsonValue BenchClient::packet(const QJsonValue &packet)
 {
-    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("packet")}, {QStringLiteral("ref"), false},
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("packet")},
+                       {QStringLiteral("ref"), false},
                        {QStringLiteral("value"), packet}};
 }

@@ -52,8 +52,7 @@ QString salespersonOfBranch(int branchIndex, int nth)
 
 }  // namespace
 
-BenchmarkRun::BenchmarkRun(const BenchOptions &options)
-    : m_options(options)
+BenchmarkRun::BenchmarkRun(const BenchOptions &options) : m_options(options)
 {
     const QDate lastMonth = QDate::currentDate().addMonths(-1);
     m_monthStart = QDate(lastMonth.year(), lastMonth.month(), 1);
@@ -66,7 +65,10 @@ void BenchmarkRun::buildDatabase()
 {
     const commission::DemoSize size = commission::DemoSize::benchmark();
     say(QStringLiteral("Criando %1 orçamentos (%2 vendedores, %3 filiais, %4 meses)...")
-            .arg(size.quotes).arg(size.salespeople).arg(size.branches).arg(size.months));
+            .arg(size.quotes)
+            .arg(size.salespeople)
+            .arg(size.branches)
+            .arg(size.months));
     QElapsedTimer timer;
     timer.start();
     const QSqlDatabase db = m_connections->database();
@@ -179,10 +181,9 @@ BenchmarkRun::Comparison BenchmarkRun::compareListing(int port, const QString &m
 BenchmarkRun::Comparison BenchmarkRun::measureSalespeople(int port)
 {
     const commission::QuoteFilter filter = filterFor(branch, m_monthStart, m_monthEnd);
-    return compareListing(port, QStringLiteral("GetVendedores"),
-                          listingArguments(branch, QString(), false, m_monthStart, m_monthEnd),
-                          {commission::QuoteQueries::salespeople(filter),
-                           commission::QuoteQueries::pendingQuotes(filter)});
+    return compareListing(
+        port, QStringLiteral("GetVendedores"), listingArguments(branch, QString(), false, m_monthStart, m_monthEnd),
+        {commission::QuoteQueries::salespeople(filter), commission::QuoteQueries::pendingQuotes(filter)});
 }
 
 BenchmarkRun::Comparison BenchmarkRun::measureQuotes(int port, const QString &salesperson)
@@ -212,18 +213,21 @@ double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows
         for (qsizetype i = start; i < start + count; ++i)
             values << keys[i][0] << keys[i][1] << keys[i][2];
         const QString table = commission::QuoteKey::keyTable(int(count));
-        runBare(db, {{table + QStringLiteral("SELECT Q.VRTOTALOREV, Q.CDVENDEDOR, Q.DTFECHAORCA FROM K JOIN ORCAEVENTO Q"
-                                             " ON Q.CDFILIAL = K.B AND Q.NRORCAEVENTO = K.N AND Q.NRSEQORCAEVE = K.S"),
+        runBare(db, {{table
+                          + QStringLiteral("SELECT Q.VRTOTALOREV, Q.CDVENDEDOR, Q.DTFECHAORCA FROM K JOIN ORCAEVENTO Q"
+                                           " ON Q.CDFILIAL = K.B AND Q.NRORCAEVENTO = K.N AND Q.NRSEQORCAEVE = K.S"),
                       values},
-                     {table + QStringLiteral("SELECT L.NRCONTAPAGAR FROM K JOIN ORCACOMISSAO L ON L.CDFILIAL = K.B"
-                                             " AND L.NRORCAEVENTO = K.N AND L.NRSEQORCAEVE = K.S"),
+                     {table
+                          + QStringLiteral("SELECT L.NRCONTAPAGAR FROM K JOIN ORCACOMISSAO L ON L.CDFILIAL = K.B"
+                                           " AND L.NRORCAEVENTO = K.N AND L.NRSEQORCAEVE = K.S"),
                       values}});
     }
     QSqlQuery payable = SqlRunner::run(
         db,
-        QStringLiteral("INSERT INTO CONTAPAGAR (CDFILIAL, CDFORNECED, CDVENDEDOR, CDTPCTPAGAR, CDTPOPENTACE, CDSERIEENTR,"
-                       " VRCONTAPAGAR, DTEMISSAO, DTVENCIMENTO, CDOPERADOR, DTHRCRIACAO) VALUES"
-                       " (?, 'F', '0001', 'COM001', '03', '1', 1, ?, ?, 'BENCH', ?) RETURNING NRCONTAPAGAR"),
+        QStringLiteral(
+            "INSERT INTO CONTAPAGAR (CDFILIAL, CDFORNECED, CDVENDEDOR, CDTPCTPAGAR, CDTPOPENTACE, CDSERIEENTR,"
+            " VRCONTAPAGAR, DTEMISSAO, DTVENCIMENTO, CDOPERADOR, DTHRCRIACAO) VALUES"
+            " (?, 'F', '0001', 'COM001', '03', '1', 1, ?, ?, 'BENCH', ?) RETURNING NRCONTAPAGAR"),
         {branch, commission::SqlValues::date(QDate::currentDate()), commission::SqlValues::date(QDate::currentDate()),
          commission::SqlValues::timestamp(QDateTime::currentDateTime())});
     payable.next();
@@ -284,9 +288,9 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
         // All of the salesperson's closed quotes of the three years without
         // commission; the first 1,000 with a percentage are marked.
         const QString salesperson = candidate[code].toString();
-        const QJsonObject quotes = client.call(QStringLiteral("GetOrcamentos"),
-                                               listingArguments(branch, salesperson, true, QDate(), QDate()))
-                                       .toObject();
+        const QJsonObject quotes =
+            client.call(QStringLiteral("GetOrcamentos"), listingArguments(branch, salesperson, true, QDate(), QDate()))
+                .toObject();
         const packet::Packet layout = packet::fromJson(quotes);
         const int percent = layout.fieldIndex(QStringLiteral("VRPERCCOMIS"));
         QJsonArray marked;
@@ -301,8 +305,9 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
 
         QElapsedTimer timer;
         timer.start();
-        const QString answer = client.call(QStringLiteral("SetComissao"),
-                                           {BenchClient::packet(sent), BenchClient::text(QStringLiteral("BENCH"), false)})
+        const QString answer = client
+                                   .call(QStringLiteral("SetComissao"),
+                                         {BenchClient::packet(sent), BenchClient::text(QStringLiteral("BENCH"), false)})
                                    .toString();
         const double generation = elapsedMs(timer);
         if (!answer.isEmpty())
@@ -349,25 +354,25 @@ BenchmarkRun::Throughput BenchmarkRun::measureThroughput(int port)
     };
 
     Throughput throughput;
-    throughput.serverCallsPerSecond = runClients([this, port](int branchIndex, const QString &salesperson, QDate from,
-                                                              QDate to, bool listing) {
-        thread_local BenchClient client(port);
-        const QString branchCode = QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0'));
-        if (listing)
-            client.call(QStringLiteral("GetVendedores"), listingArguments(branchCode, QString(), false, from, to));
-        else
-            client.call(QStringLiteral("GetOrcamentos"), listingArguments(branchCode, salesperson, true, from, to));
-    });
-    throughput.bareCallsPerSecond = runClients([this](int branchIndex, const QString &salesperson, QDate from, QDate to,
-                                                      bool listing) {
-        const commission::QuoteFilter filter =
-            filterFor(QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0')), from, to);
-        if (listing)
-            runBare(m_connections->database(),
-                    {commission::QuoteQueries::salespeople(filter), commission::QuoteQueries::pendingQuotes(filter)});
-        else
-            runBare(m_connections->database(), {commission::QuoteQueries::quotes(filter, salesperson)});
-    });
+    throughput.serverCallsPerSecond =
+        runClients([this, port](int branchIndex, const QString &salesperson, QDate from, QDate to, bool listing) {
+            thread_local BenchClient client(port);
+            const QString branchCode = QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0'));
+            if (listing)
+                client.call(QStringLiteral("GetVendedores"), listingArguments(branchCode, QString(), false, from, to));
+            else
+                client.call(QStringLiteral("GetOrcamentos"), listingArguments(branchCode, salesperson, true, from, to));
+        });
+    throughput.bareCallsPerSecond =
+        runClients([this](int branchIndex, const QString &salesperson, QDate from, QDate to, bool listing) {
+            const commission::QuoteFilter filter =
+                filterFor(QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0')), from, to);
+            if (listing)
+                runBare(m_connections->database(), {commission::QuoteQueries::salespeople(filter),
+                                                    commission::QuoteQueries::pendingQuotes(filter)});
+            else
+                runBare(m_connections->database(), {commission::QuoteQueries::quotes(filter, salesperson)});
+        });
     return throughput;
 }
 
@@ -396,17 +401,21 @@ int BenchmarkRun::run()
                 .arg(m_options.calls));
         const Comparison salespeople = measureSalespeople(port);
         say(QStringLiteral("GetVendedores: servidor %1; SQL %2; razão %3x")
-                .arg(salespeople.server.describe(), salespeople.bare.describe()).arg(salespeople.ratio(), 0, 'f', 2));
+                .arg(salespeople.server.describe(), salespeople.bare.describe())
+                .arg(salespeople.ratio(), 0, 'f', 2));
         const Comparison quotes = measureQuotes(port, salespersonOfBranch(0, 0));
         say(QStringLiteral("GetOrcamentos: servidor %1; SQL %2; razão %3x")
-                .arg(quotes.server.describe(), quotes.bare.describe()).arg(quotes.ratio(), 0, 'f', 2));
+                .arg(quotes.server.describe(), quotes.bare.describe())
+                .arg(quotes.ratio(), 0, 'f', 2));
         Timings cancellations;
         const Comparison generations = measureGenerations(port, cancellations);
         say(QStringLiteral("SetComissao de %1 orçamentos: servidor %2; SQL %3; razão %4x")
                 .arg(quotesPerGeneration)
                 .arg(generations.server.describe(), generations.bare.describe())
                 .arg(generations.ratio(), 0, 'f', 2));
-        say(QStringLiteral("SetCancelaComissao de %1 orçamentos: %2").arg(quotesPerGeneration).arg(cancellations.describe()));
+        say(QStringLiteral("SetCancelaComissao de %1 orçamentos: %2")
+                .arg(quotesPerGeneration)
+                .arg(cancellations.describe()));
         const Throughput throughput = measureThroughput(port);
         const double throughputRatio =
             throughput.bareCallsPerSecond > 0 ? throughput.serverCallsPerSecond / throughput.bareCallsPerSecond : 0;
@@ -419,26 +428,28 @@ int BenchmarkRun::run()
 
         const bool listingMet = salespeople.ratio() <= 2.0 && salespeople.server.median() < 50.0;
         const bool generationMet = generations.server.count() > 0 && generations.server.median() < 300.0;
-        const QString engine = m_connections->where().isSqlite() ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
-        std::printf("%s\n",
-                    QStringLiteral("RESUMO %1: GetVendedores %2 ms (p99 %3, %4x SQL) | GetOrcamentos %5 ms (p99 %6, %7x SQL)"
-                                   " | SetComissao 1000 %8 ms (%9x SQL) | %10 clientes %11 chamadas/s (%12x SQL)"
-                                   " | metas %13")
-                        .arg(engine)
-                        .arg(salespeople.server.median(), 0, 'f', 2)
-                        .arg(salespeople.server.p99(), 0, 'f', 2)
-                        .arg(salespeople.ratio(), 0, 'f', 2)
-                        .arg(quotes.server.median(), 0, 'f', 2)
-                        .arg(quotes.server.p99(), 0, 'f', 2)
-                        .arg(quotes.ratio(), 0, 'f', 2)
-                        .arg(generations.server.median(), 0, 'f', 1)
-                        .arg(generations.ratio(), 0, 'f', 2)
-                        .arg(m_options.clients)
-                        .arg(throughput.serverCallsPerSecond, 0, 'f', 0)
-                        .arg(throughputRatio, 0, 'f', 2)
-                        .arg(listingMet && generationMet ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
-                        .toUtf8()
-                        .constData());
+        const QString engine =
+            m_connections->where().isSqlite() ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
+        std::printf(
+            "%s\n",
+            QStringLiteral("RESUMO %1: GetVendedores %2 ms (p99 %3, %4x SQL) | GetOrcamentos %5 ms (p99 %6, %7x SQL)"
+                           " | SetComissao 1000 %8 ms (%9x SQL) | %10 clientes %11 chamadas/s (%12x SQL)"
+                           " | metas %13")
+                .arg(engine)
+                .arg(salespeople.server.median(), 0, 'f', 2)
+                .arg(salespeople.server.p99(), 0, 'f', 2)
+                .arg(salespeople.ratio(), 0, 'f', 2)
+                .arg(quotes.server.median(), 0, 'f', 2)
+                .arg(quotes.server.p99(), 0, 'f', 2)
+                .arg(quotes.ratio(), 0, 'f', 2)
+                .arg(generations.server.median(), 0, 'f', 1)
+                .arg(generations.ratio(), 0, 'f', 2)
+                .arg(m_options.clients)
+                .arg(throughput.serverCallsPerSecond, 0, 'f', 0)
+                .arg(throughputRatio, 0, 'f', 2)
+                .arg(listingMet && generationMet ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
+                .toUtf8()
+                .constData());
         return listingMet && generationMet ? 0 : 1;
     } catch (const std::runtime_error &error) {
         say(QStringLiteral("Falha: %1").arg(QString::fromStdString(error.what())));

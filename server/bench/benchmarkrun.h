@@ -14,10 +14,10 @@
 struct BenchOptions {
     QString database = QStringLiteral("/tmp/commission-bench.db");
     bool rebuild = false;
-    int calls = 200;         // repeated calls per listing
-    int generations = 5;     // generations of 1,000 quotes
-    int clients = 8;         // concurrent clients for the throughput
-    int seconds = 5;         // length of each throughput run
+    int calls = 200;      // repeated calls per listing
+    int generations = 5;  // generations of 1,000 quotes
+    int clients = 8;      // concurrent clients for the throughput
+    int seconds = 5;      // length of each throughput run
 };
 
 // Builds (or reuses) a database of 1,000,000 quotes, serves it on loopback

@@ -12,7 +12,8 @@ int main(int argc, char **argv)
         QStringLiteral("Carga de muitas telas ao mesmo tempo num servidor de comissões em 127.0.0.1."));
     parser.addHelpOption();
     const LoadOptions defaults;
-    const QCommandLineOption port(QStringLiteral("port"), QStringLiteral("Porta do servidor (padrão %1).").arg(defaults.port),
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Porta do servidor (padrão %1).").arg(defaults.port),
                                   QStringLiteral("porta"), QString::number(defaults.port));
     const QCommandLineOption clients(QStringLiteral("clients"), QStringLiteral("Clientes simultâneos."),
                                      QStringLiteral("n"), QString::number(defaults.clients));

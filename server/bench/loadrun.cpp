@@ -60,7 +60,8 @@ void runClient(int port, int index, const QElapsedTimer &clock, qint64 endMs, Cl
             if (listQuotes) {
                 client.call(QStringLiteral("GetOrcamentos"), listing(branch, salesperson, false));
             } else {
-                salesperson = firstSalesperson(client.call(QStringLiteral("GetVendedores"), listing(branch, QString(), true)));
+                salesperson =
+                    firstSalesperson(client.call(QStringLiteral("GetVendedores"), listing(branch, QString(), true)));
             }
             result.milliseconds.push_back(call.nsecsElapsed() / 1e6);
         } catch (const std::exception &error) {

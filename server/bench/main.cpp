@@ -13,10 +13,12 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Mede o servidor de comissões num banco de 1.000.000 de orçamentos."));
+    parser.setApplicationDescription(
+        QStringLiteral("Mede o servidor de comissões num banco de 1.000.000 de orçamentos."));
     parser.addHelpOption();
     const BenchOptions defaults;
-    const QCommandLineOption database(QStringLiteral("database"), QStringLiteral("Banco (padrão %1).").arg(defaults.database),
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("Banco (padrão %1).").arg(defaults.database),
                                       QStringLiteral("banco"), defaults.database);
     const QCommandLineOption rebuild(QStringLiteral("rebuild"), QStringLiteral("Recria o banco mesmo se já existir."));
     const QCommandLineOption calls(QStringLiteral("calls"), QStringLiteral("Chamadas por medida."), QStringLiteral("n"),

@@ -23,7 +23,9 @@ void BulkInserter::add(const QVariantList &row)
 {
     if (row.size() != m_columns.size())
         throw ServiceError::internal(QStringLiteral("Linha com %1 valores para %2 colunas de %3.")
-                                         .arg(row.size()).arg(m_columns.size()).arg(m_table));
+                                         .arg(row.size())
+                                         .arg(m_columns.size())
+                                         .arg(m_table));
     m_pending.append(row);
     if (m_pending.size() < m_rowsPerStatement * m_columns.size())
         return;

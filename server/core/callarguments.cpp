@@ -54,7 +54,8 @@ CallArguments CallArguments::parse(const QByteArray &body)
 void CallArguments::expectCount(int least, int most) const
 {
     if (m_arguments.size() < least || m_arguments.size() > most) {
-        const QString expected = least == most ? QString::number(least) : QStringLiteral("%1 a %2").arg(least).arg(most);
+        const QString expected =
+            least == most ? QString::number(least) : QStringLiteral("%1 a %2").arg(least).arg(most);
         refuse(QStringLiteral("Esperados %1 argumentos, recebidos %2.").arg(expected).arg(m_arguments.size()));
     }
 }

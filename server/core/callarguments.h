@@ -33,7 +33,8 @@ public:
     packet::Packet packet(int index, const QString &name) const;
     // Checks the packet like packet() but hands its rows over one at a time
     // instead of keeping them.
-    void packetRows(int index, const QString &name, const std::function<void(const QVector<packet::FieldSpec> &)> &fields,
+    void packetRows(int index, const QString &name,
+                    const std::function<void(const QVector<packet::FieldSpec> &)> &fields,
                     const std::function<void(const QVector<QVariant> &)> &row) const;
 
 private:

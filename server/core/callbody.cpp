@@ -72,7 +72,7 @@ public:
     // Calls `member(key, valueStart)` for each member of the object that
     // starts at `at`; `member` answers where the value ends (-1: give up).
     // Past the object, or -1.
-    template<typename Member>
+    template <typename Member>
     qsizetype forEachMember(qsizetype at, Member member) const
     {
         if (this->at(at) != '{')
@@ -103,7 +103,7 @@ public:
     }
 
     // The same for the elements of the list that starts at `at`.
-    template<typename Element>
+    template <typename Element>
     qsizetype forEachElement(qsizetype at, Element element) const
     {
         if (this->at(at) != '[')

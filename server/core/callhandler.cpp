@@ -65,8 +65,9 @@ bool splitCall(std::string_view target, QString *object, QString *method)
 
 QString describeRequest(std::string_view verb, std::string_view target)
 {
-    return QStringLiteral("%1 %2").arg(QString::fromUtf8(verb.data(), qsizetype(verb.size())),
-                                       QString::fromUtf8(target.data(), qsizetype(std::min<size_t>(target.size(), 200))));
+    return QStringLiteral("%1 %2").arg(
+        QString::fromUtf8(verb.data(), qsizetype(verb.size())),
+        QString::fromUtf8(target.data(), qsizetype(std::min<size_t>(target.size(), 200))));
 }
 
 }  // namespace
@@ -74,8 +75,8 @@ QString describeRequest(std::string_view verb, std::string_view target)
 const std::string_view CallHandler::secretHeader = contract::RemoteContract::secretHeader;
 
 CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
-    : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)), m_service(connections),
-      m_endpoint(m_service)
+    : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)),
+      m_service(connections), m_endpoint(m_service)
 {
 }
 
@@ -138,7 +139,8 @@ HttpAnswer CallHandler::call(std::string_view target, std::string body, const QS
                                QStringLiteral("Objeto ou método desconhecido: %1.%2.").arg(object, method));
         // The arguments read large packets from the body as they go; it
         // lives until the call ends.
-        const CallArguments arguments = CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
+        const CallArguments arguments =
+            CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
         const CallOutcome outcome = m_endpoint.call(method, arguments, origin);
         call.setBranch(outcome.branch);
         HttpAnswer answer{200, json(QJsonObject{{QStringLiteral("result"), outcome.result}}), 0, false};

@@ -7,8 +7,7 @@
 
 namespace commission {
 
-CallLog::CallLog(LogSink sink, QString method)
-    : m_sink(std::move(sink)), m_method(std::move(method))
+CallLog::CallLog(LogSink sink, QString method) : m_sink(std::move(sink)), m_method(std::move(method))
 {
     m_timer.start();
 }

@@ -2,8 +2,7 @@
 
 namespace commission {
 
-CallQueue::CallQueue(int workers, int limit)
-    : m_limit(std::size_t(limit))
+CallQueue::CallQueue(int workers, int limit) : m_limit(std::size_t(limit))
 {
     m_workers.reserve(std::size_t(workers));
     for (int i = 0; i < workers; ++i)

@@ -24,13 +24,15 @@ QStringList CodeList::parse(const QString &text, int maxCodeLength, const QStrin
 
     const QStringList codes = text.split(QLatin1Char(';'));
     if (codes.size() > maxCodes)
-        throw ServiceError::badRequest(QStringLiteral("Lista de %1 com mais de %2 códigos.").arg(listName).arg(maxCodes));
+        throw ServiceError::badRequest(
+            QStringLiteral("Lista de %1 com mais de %2 códigos.").arg(listName).arg(maxCodes));
     QStringList unique;
     for (const QString &code : codes) {
         if (!isCode(code, maxCodeLength))
             throw ServiceError::badRequest(QStringLiteral("Lista de %1 inválida: códigos de até %2 letras ou dígitos "
                                                           "separados por \";\".")
-                                               .arg(listName).arg(maxCodeLength));
+                                               .arg(listName)
+                                               .arg(maxCodeLength));
         if (!unique.contains(code))
             unique.append(code);
     }

@@ -65,7 +65,8 @@ QVector<MarkedQuote> markedQuotes(const CallArguments &arguments, bool withPerce
 {
     MarkedQuotes reader(withPercent);
     arguments.packetRows(
-        0, QStringLiteral("orçamentos"), [&reader](const QVector<packet::FieldSpec> &fields) { reader.setFields(fields); },
+        0, QStringLiteral("orçamentos"),
+        [&reader](const QVector<packet::FieldSpec> &fields) { reader.setFields(fields); },
         [&reader](const QVector<QVariant> &row) { reader.addRow(row); });
     return reader.take();
 }
@@ -80,12 +81,11 @@ QString firstBranchOf(const QVector<MarkedQuote> &marked)
 const QString CommissionEndpoint::objectName = RemoteContract::objectName;
 
 CommissionEndpoint::CommissionEndpoint(CommissionService &service)
-    : m_service(service),
-      m_handlers{{RemoteContract::getParamOrcaEve, &CommissionEndpoint::getParamOrcaEve},
-                 {RemoteContract::getVendedores, &CommissionEndpoint::getVendedores},
-                 {RemoteContract::getOrcamentos, &CommissionEndpoint::getOrcamentos},
-                 {RemoteContract::setComissao, &CommissionEndpoint::setComissao},
-                 {RemoteContract::setCancelaComissao, &CommissionEndpoint::setCancelaComissao}}
+    : m_service(service), m_handlers{{RemoteContract::getParamOrcaEve, &CommissionEndpoint::getParamOrcaEve},
+                                     {RemoteContract::getVendedores, &CommissionEndpoint::getVendedores},
+                                     {RemoteContract::getOrcamentos, &CommissionEndpoint::getOrcamentos},
+                                     {RemoteContract::setComissao, &CommissionEndpoint::setComissao},
+                                     {RemoteContract::setCancelaComissao, &CommissionEndpoint::setCancelaComissao}}
 {
 }
 
@@ -100,14 +100,14 @@ CallOutcome CommissionEndpoint::call(const QString &method, const CallArguments 
 QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, SalespersonArgument kind,
                                            QString *salesperson)
 {
-    const QString &method = kind == SalespersonArgument::List ? RemoteContract::getVendedores
-                                                               : RemoteContract::getOrcamentos;
+    const QString &method =
+        kind == SalespersonArgument::List ? RemoteContract::getVendedores : RemoteContract::getOrcamentos;
     expectArguments(arguments, method);
     QuoteFilter filter;
     filter.branch = branchCode(textArgument(arguments, method, 0));
     if (kind == SalespersonArgument::List) {
-        filter.salespeople = CodeList::parse(textArgument(arguments, method, 1), salespersonCodeWidth,
-                                             QStringLiteral("vendedores"));
+        filter.salespeople =
+            CodeList::parse(textArgument(arguments, method, 1), salespersonCodeWidth, QStringLiteral("vendedores"));
     } else {
         // Empty when no salesperson is listed: the answer is then empty.
         *salesperson = textArgument(arguments, method, 1);
@@ -116,10 +116,11 @@ QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, Sales
     }
     filter.eventTypes = CodeList::parse(textArgument(arguments, method, 2), RemoteContract::eventTypeCodeWidth,
                                         QStringLiteral("tipos de evento"));
-    const QString dateBase = oneOf(textArgument(arguments, method, 3),
-                                   {QStringLiteral("EVENTO"), QStringLiteral("FECHAMENTO")},
-                                   QStringLiteral("IDDTBASECOMISSAO"));
-    filter.dateBase = dateBase == QLatin1String("EVENTO") ? QuoteFilter::DateBase::Event : QuoteFilter::DateBase::Closing;
+    const QString dateBase =
+        oneOf(textArgument(arguments, method, 3), {QStringLiteral("EVENTO"), QStringLiteral("FECHAMENTO")},
+              QStringLiteral("IDDTBASECOMISSAO"));
+    filter.dateBase =
+        dateBase == QLatin1String("EVENTO") ? QuoteFilter::DateBase::Event : QuoteFilter::DateBase::Closing;
     filter.everyoneEarns = oneOf(textArgument(arguments, method, 4), {QStringLiteral("S"), QStringLiteral("N")},
                                  QStringLiteral("IDGERACOMISSAOVEND"))
                            == QLatin1String("N");
@@ -170,9 +171,8 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &argument
     // which the audit then records.
     expectArguments(arguments, RemoteContract::setCancelaComissao);
     const QVector<MarkedQuote> quotes = markedQuotes(arguments, false);
-    const QString operatorCode = arguments.count() > 1
-                                     ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed()
-                                     : QString();
+    const QString operatorCode =
+        arguments.count() > 1 ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed() : QString();
     return {packet::toJson(m_service.cancel(quotes, Caller{operatorCode, origin})), firstBranchOf(quotes), QString()};
 }
 

@@ -24,8 +24,7 @@ using error_code = boost::system::error_code;
 struct CommissionHttpServer::Private {
     Private(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
         : settings(settings), handler(settings, connections, std::move(log)),
-          queue(settings.threads, settings.queueLimit), acceptor(io),
-          context{this->settings, handler, queue}
+          queue(settings.threads, settings.queueLimit), acceptor(io), context{this->settings, handler, queue}
     {
     }
 

@@ -41,11 +41,11 @@ struct Branch {
 
 // What a generation needs from the single row of quote parameters.
 struct QuoteParameters {
-    QString entryOperationType;  // CDTPOPENTACE
-    QString accountType;         // CDTPCTPAGAR
-    QString creditAccountType;   // CDTPCTPAGARNEG, for a payable below zero
-    QString entrySeries;         // CDSERIEENTR
-    QString payableDescription;  // DSDEFACTPAG
+    QString entryOperationType;         // CDTPOPENTACE
+    QString accountType;                // CDTPCTPAGAR
+    QString creditAccountType;          // CDTPCTPAGARNEG, for a payable below zero
+    QString entrySeries;                // CDSERIEENTR
+    QString payableDescription;         // DSDEFACTPAG
     bool salespersonFlagCounts = true;  // IDGERACOMISSAOVEND "S"
 };
 

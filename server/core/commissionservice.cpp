@@ -204,8 +204,7 @@ QString CommissionService::generate(QVector<MarkedQuote> marked, const Caller &c
     // Links are written in key order, so two generations of the same quotes
     // sent in different orders meet on the first common quote instead of
     // each holding one the other waits for.
-    std::sort(marked.begin(), marked.end(),
-              [](const MarkedQuote &a, const MarkedQuote &b) { return a.key < b.key; });
+    std::sort(marked.begin(), marked.end(), [](const MarkedQuote &a, const MarkedQuote &b) { return a.key < b.key; });
     return retryingConflicts([&] { return generateOnce(marked, caller); });
 }
 
@@ -320,7 +319,7 @@ QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &
     return links;
 }
 
-template<typename Work>
+template <typename Work>
 auto CommissionService::retryingConflicts(Work work) -> decltype(work())
 {
     // The database gave the transaction up to break a deadlock or keep it

@@ -55,7 +55,7 @@ public:
 private:
     QString generateOnce(const QVector<MarkedQuote> &marked, const Caller &caller);
     QVector<QuoteCommission> cancelOnce(const QVector<QuoteKey> &keys, const Caller &caller);
-    template<typename Work>
+    template <typename Work>
     auto retryingConflicts(Work work) -> decltype(work());
 
     ConnectionProvider &m_connections;

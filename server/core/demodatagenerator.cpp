@@ -15,37 +15,45 @@ namespace commission {
 namespace {
 
 const QStringList cities = {
-    QStringLiteral("Centro"),    QStringLiteral("Campinas"),      QStringLiteral("Santos"),
-    QStringLiteral("Ribeirão Preto"), QStringLiteral("Sorocaba"), QStringLiteral("Curitiba"),
+    QStringLiteral("Centro"),         QStringLiteral("Campinas"),     QStringLiteral("Santos"),
+    QStringLiteral("Ribeirão Preto"), QStringLiteral("Sorocaba"),     QStringLiteral("Curitiba"),
     QStringLiteral("Belo Horizonte"), QStringLiteral("Porto Alegre"), QStringLiteral("Recife"),
-    QStringLiteral("Salvador"),  QStringLiteral("Fortaleza"),     QStringLiteral("Goiânia"),
-    QStringLiteral("Florianópolis"), QStringLiteral("Vitória"),   QStringLiteral("Natal"),
-    QStringLiteral("Manaus"),    QStringLiteral("Belém"),         QStringLiteral("Londrina"),
-    QStringLiteral("Joinville"), QStringLiteral("Uberlândia"),
+    QStringLiteral("Salvador"),       QStringLiteral("Fortaleza"),    QStringLiteral("Goiânia"),
+    QStringLiteral("Florianópolis"),  QStringLiteral("Vitória"),      QStringLiteral("Natal"),
+    QStringLiteral("Manaus"),         QStringLiteral("Belém"),        QStringLiteral("Londrina"),
+    QStringLiteral("Joinville"),      QStringLiteral("Uberlândia"),
 };
 const QStringList firstNames = {
-    QStringLiteral("Ana"),     QStringLiteral("Bruno"),   QStringLiteral("Carla"),   QStringLiteral("Diego"),
-    QStringLiteral("Elisa"),   QStringLiteral("Fábio"),   QStringLiteral("Gabriela"), QStringLiteral("Henrique"),
-    QStringLiteral("Isabela"), QStringLiteral("João"),    QStringLiteral("Larissa"), QStringLiteral("Marcos"),
-    QStringLiteral("Natália"), QStringLiteral("Otávio"),  QStringLiteral("Patrícia"), QStringLiteral("Rafael"),
-    QStringLiteral("Sofia"),   QStringLiteral("Tiago"),   QStringLiteral("Vanessa"), QStringLiteral("Wagner"),
-    QStringLiteral("Conceição"), QStringLiteral("Antônio"), QStringLiteral("Luíza"), QStringLiteral("Sérgio"),
+    QStringLiteral("Ana"),       QStringLiteral("Bruno"),   QStringLiteral("Carla"),    QStringLiteral("Diego"),
+    QStringLiteral("Elisa"),     QStringLiteral("Fábio"),   QStringLiteral("Gabriela"), QStringLiteral("Henrique"),
+    QStringLiteral("Isabela"),   QStringLiteral("João"),    QStringLiteral("Larissa"),  QStringLiteral("Marcos"),
+    QStringLiteral("Natália"),   QStringLiteral("Otávio"),  QStringLiteral("Patrícia"), QStringLiteral("Rafael"),
+    QStringLiteral("Sofia"),     QStringLiteral("Tiago"),   QStringLiteral("Vanessa"),  QStringLiteral("Wagner"),
+    QStringLiteral("Conceição"), QStringLiteral("Antônio"), QStringLiteral("Luíza"),    QStringLiteral("Sérgio"),
 };
 const QStringList surnames = {
-    QStringLiteral("Souza"),  QStringLiteral("Lima"),     QStringLiteral("Dias"),    QStringLiteral("Melo"),
-    QStringLiteral("Rocha"),  QStringLiteral("Nunes"),    QStringLiteral("Almeida"), QStringLiteral("Barbosa"),
-    QStringLiteral("Cardoso"), QStringLiteral("Ferreira"), QStringLiteral("Gonçalves"), QStringLiteral("Ribeiro"),
-    QStringLiteral("Araújo"), QStringLiteral("Carvalho"), QStringLiteral("Pereira"), QStringLiteral("Magalhães"),
-    QStringLiteral("Assunção"), QStringLiteral("Brandão"), QStringLiteral("Simões"), QStringLiteral("Conceição"),
+    QStringLiteral("Souza"),    QStringLiteral("Lima"),     QStringLiteral("Dias"),      QStringLiteral("Melo"),
+    QStringLiteral("Rocha"),    QStringLiteral("Nunes"),    QStringLiteral("Almeida"),   QStringLiteral("Barbosa"),
+    QStringLiteral("Cardoso"),  QStringLiteral("Ferreira"), QStringLiteral("Gonçalves"), QStringLiteral("Ribeiro"),
+    QStringLiteral("Araújo"),   QStringLiteral("Carvalho"), QStringLiteral("Pereira"),   QStringLiteral("Magalhães"),
+    QStringLiteral("Assunção"), QStringLiteral("Brandão"),  QStringLiteral("Simões"),    QStringLiteral("Conceição"),
 };
 const QStringList eventTypes = {
-    QStringLiteral("Casamento"),      QStringLiteral("Formatura"),     QStringLiteral("Aniversário"),
-    QStringLiteral("Congresso"),      QStringLiteral("Batizado"),      QStringLiteral("Bodas de Prata"),
-    QStringLiteral("Confraternização"), QStringLiteral("Coquetel"),    QStringLiteral("Palestra"),
-    QStringLiteral("Feira de Negócios"), QStringLiteral("Lançamento de Produto"), QStringLiteral("Festa Infantil"),
+    QStringLiteral("Casamento"),
+    QStringLiteral("Formatura"),
+    QStringLiteral("Aniversário"),
+    QStringLiteral("Congresso"),
+    QStringLiteral("Batizado"),
+    QStringLiteral("Bodas de Prata"),
+    QStringLiteral("Confraternização"),
+    QStringLiteral("Coquetel"),
+    QStringLiteral("Palestra"),
+    QStringLiteral("Feira de Negócios"),
+    QStringLiteral("Lançamento de Produto"),
+    QStringLiteral("Festa Infantil"),
 };
 const QStringList customerKinds = {
-    QStringLiteral("Buffet"), QStringLiteral("Eventos"), QStringLiteral("Clube"), QStringLiteral("Associação"),
+    QStringLiteral("Buffet"),  QStringLiteral("Eventos"),   QStringLiteral("Clube"),     QStringLiteral("Associação"),
     QStringLiteral("Colégio"), QStringLiteral("Instituto"), QStringLiteral("Comercial"), QStringLiteral("Família"),
 };
 
@@ -157,7 +165,8 @@ void DemoDataGenerator::writeSalespeople(const QSqlDatabase &db)
 
 void DemoDataGenerator::writeEventTypes(const QSqlDatabase &db)
 {
-    BulkInserter types(db, QStringLiteral("TIPOEVENTO"), {QStringLiteral("CDTIPOEVENTO"), QStringLiteral("NMTIPOEVENTO")});
+    BulkInserter types(db, QStringLiteral("TIPOEVENTO"),
+                       {QStringLiteral("CDTIPOEVENTO"), QStringLiteral("NMTIPOEVENTO")});
     for (int i = 0; i < eventTypes.size(); ++i)
         types.add({code(i + 1, 3), eventTypes[i]});
     types.finish();
@@ -167,9 +176,10 @@ void DemoDataGenerator::writeCustomers(const QSqlDatabase &db)
 {
     BulkInserter customers(db, QStringLiteral("CLIENTE"), {QStringLiteral("CDCLIENTE"), QStringLiteral("NMFANTCLIE")});
     for (int i = 0; i < m_size.customers; ++i) {
-        const QString name = QStringLiteral("%1 %2 %3").arg(customerKinds[i % customerKinds.size()],
-                                                            surnames[(i / customerKinds.size()) % surnames.size()],
-                                                            cities[(i / 7) % cities.size()]);
+        const QString name =
+            QStringLiteral("%1 %2 %3")
+                .arg(customerKinds[i % customerKinds.size()], surnames[(i / customerKinds.size()) % surnames.size()],
+                     cities[(i / 7) % cities.size()]);
         customers.add({QStringLiteral("CLI%1").arg(code(i + 1, 6)), name.left(50)});
     }
     customers.finish();
@@ -186,24 +196,46 @@ void DemoDataGenerator::writeParameters(const QSqlDatabase &db)
             " CDTPAJECDISTORE, CDTPBAIXDISTORE, CDTPOPERORCNEG, CDTPCTPAGARNEG, NMTIPOOPERNEG, DSTPCTPAGARNEG,"
             " CDCLASSFINANEG, IDESOPERORCNEG, IDGERACOMISSAO, IDDTBASECOMISSAO, IDGERACOMISSAOVEND)"
             " VALUES (1, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        {QStringLiteral("01"), QStringLiteral("REC001"), QStringLiteral("Receita de eventos"),
-         QStringLiteral("Venda de evento"), QStringLiteral("110101"), QStringLiteral("02"), QStringLiteral("COM001"),
-         QStringLiteral("210301"), QStringLiteral("E"), QStringLiteral("03"), QStringLiteral("1"),
-         QStringLiteral("Comissão de eventos"), QStringLiteral("S"), QStringLiteral("T"), QStringLiteral("01"),
-         QStringLiteral("N"), QStringLiteral("Comissão de vendedores"), nullText(), QStringLiteral("AJ01"),
-         QStringLiteral("01"), QStringLiteral("04"), QStringLiteral("COMNEG"), QStringLiteral("Crédito de evento"),
-         QStringLiteral("Estorno de comissão"), QStringLiteral("210302"), QStringLiteral("S"),
-         QStringLiteral("MANUTENCAO"), QStringLiteral("EVENTO"), QStringLiteral("S")});
+        {QStringLiteral("01"),
+         QStringLiteral("REC001"),
+         QStringLiteral("Receita de eventos"),
+         QStringLiteral("Venda de evento"),
+         QStringLiteral("110101"),
+         QStringLiteral("02"),
+         QStringLiteral("COM001"),
+         QStringLiteral("210301"),
+         QStringLiteral("E"),
+         QStringLiteral("03"),
+         QStringLiteral("1"),
+         QStringLiteral("Comissão de eventos"),
+         QStringLiteral("S"),
+         QStringLiteral("T"),
+         QStringLiteral("01"),
+         QStringLiteral("N"),
+         QStringLiteral("Comissão de vendedores"),
+         nullText(),
+         QStringLiteral("AJ01"),
+         QStringLiteral("01"),
+         QStringLiteral("04"),
+         QStringLiteral("COMNEG"),
+         QStringLiteral("Crédito de evento"),
+         QStringLiteral("Estorno de comissão"),
+         QStringLiteral("210302"),
+         QStringLiteral("S"),
+         QStringLiteral("MANUTENCAO"),
+         QStringLiteral("EVENTO"),
+         QStringLiteral("S")});
 }
 
 QVector<DemoDataGenerator::GeneratedQuote> DemoDataGenerator::writeQuotes(const QSqlDatabase &db,
-                                                                        const Progress &progress)
+                                                                          const Progress &progress)
 {
     BulkInserter quotes(db, QStringLiteral("ORCAEVENTO"),
                         {QStringLiteral("CDFILIAL"), QStringLiteral("NRORCAEVENTO"), QStringLiteral("NRSEQORCAEVE"),
                          QStringLiteral("CDCLIENTE"), QStringLiteral("CDVENDEDOR"), QStringLiteral("CDTIPOEVENTO"),
                          QStringLiteral("DTEVENTO"), QStringLiteral("DTFECHAORCA"), QStringLiteral("VRTOTALOREV"),
-                         QStringLiteral("VRPERCCOMIS"), QStringLiteral("DSTITUORCEVE"), QStringLiteral("IDTPRECEOREV")});
+                         QStringLiteral("VRPERCCOMIS"), QStringLiteral("DSTITUORCEVE"),
+                         QStringLiteral("IDTPRECEOREV")});
     const QDate first = m_today.addMonths(-m_size.months);
     const QDate generatedUntil = m_size.generatedBefore > 0 ? m_today.addMonths(-m_size.generatedBefore) : QDate();
     const int days = int(first.daysTo(m_today));
@@ -225,11 +257,12 @@ QVector<DemoDataGenerator::GeneratedQuote> DemoDataGenerator::writeQuotes(const 
         const bool credit = between(0, 32) == 0;
         const qint64 totalCents = credit ? -qint64(between(5000, 200000)) : qint64(between(50000, 5000000));
         const bool ownPercent = between(0, 9) < 3;
-        const qint64 percentThousandths = ownPercent ? between(1, 16) * 500
-                                                     : qint64(salespersonPercent(salesperson) * 1000);
+        const qint64 percentThousandths =
+            ownPercent ? between(1, 16) * 500 : qint64(salespersonPercent(salesperson) * 1000);
         const int eventType = between(0, int(eventTypes.size()) - 1);
         const int customer = between(1, m_size.customers);
-        const QuoteKey key{code(branch + 1, 4), code(number, 10), secondVersion ? QStringLiteral("02") : QStringLiteral("01")};
+        const QuoteKey key{code(branch + 1, 4), code(number, 10),
+                           secondVersion ? QStringLiteral("02") : QStringLiteral("01")};
 
         quotes.add({key.branch, key.number, key.sequence, QStringLiteral("CLI%1").arg(code(customer, 6)),
                     salespersonCode(salesperson), code(eventType + 1, 3), SqlValues::date(event),
@@ -242,7 +275,8 @@ QVector<DemoDataGenerator::GeneratedQuote> DemoDataGenerator::writeQuotes(const 
         // Older closed quotes of salespeople who may have commission already
         // have it (a percentage of 0 would have been refused).
         const bool mayHaveCommission = salesperson % 9 != 2 && salesperson % 8 != 7 && percentThousandths > 0;
-        if (generatedUntil.isValid() && !open && event < generatedUntil && mayHaveCommission && branch != m_size.branches - 1)
+        if (generatedUntil.isValid() && !open && event < generatedUntil && mayHaveCommission
+            && branch != m_size.branches - 1)
             generated.append({key, salespersonCode(salesperson), event, percentThousandths,
                               CommissionMath::commissionCents(totalCents, percentThousandths)});
         if (progress && (i + 1) % 50000 == 0)
@@ -257,8 +291,9 @@ void DemoDataGenerator::writeGeneratedCommission(const QSqlDatabase &db, const Q
     // One payable per branch, salesperson and month of the event.
     QHash<QString, QVector<GeneratedQuote>> groups;
     for (const GeneratedQuote &quote : quotes) {
-        const QString group = QStringLiteral("%1|%2|%3").arg(quote.key.branch, quote.salesperson,
-                                                              quote.eventDate.toString(QStringLiteral("yyyy-MM")));
+        const QString group =
+            QStringLiteral("%1|%2|%3")
+                .arg(quote.key.branch, quote.salesperson, quote.eventDate.toString(QStringLiteral("yyyy-MM")));
         groups[group].append(quote);
     }
     QStringList keys = groups.keys();
@@ -276,10 +311,11 @@ void DemoDataGenerator::writeGeneratedCommission(const QSqlDatabase &db, const Q
         const QDate issued = QDate::fromString(parts[2] + QStringLiteral("-01"), Qt::ISODate).addMonths(1);
         QSqlQuery payable = SqlRunner::run(
             db,
-            QStringLiteral("INSERT INTO CONTAPAGAR (CDFILIAL, CDFORNECED, CDVENDEDOR, CDTPCTPAGAR, CDTPOPENTACE, CDSERIEENTR,"
-                           " DSCONTAPAGAR, VRCONTAPAGAR, DTEMISSAO, DTVENCIMENTO, IDBAIXADA, CDOPERADOR, DTHRCRIACAO)"
-                           " SELECT ?, CDFORNECED, CDVENDEDOR, ?, '03', '1', ?, ?, ?, ?, ?, 'DEMO', ?"
-                           " FROM VENDEDOR WHERE CDVENDEDOR = ? RETURNING NRCONTAPAGAR"),
+            QStringLiteral(
+                "INSERT INTO CONTAPAGAR (CDFILIAL, CDFORNECED, CDVENDEDOR, CDTPCTPAGAR, CDTPOPENTACE, CDSERIEENTR,"
+                " DSCONTAPAGAR, VRCONTAPAGAR, DTEMISSAO, DTVENCIMENTO, IDBAIXADA, CDOPERADOR, DTHRCRIACAO)"
+                " SELECT ?, CDFORNECED, CDVENDEDOR, ?, '03', '1', ?, ?, ?, ?, ?, 'DEMO', ?"
+                " FROM VENDEDOR WHERE CDVENDEDOR = ? RETURNING NRCONTAPAGAR"),
             {parts[0], amount < 0 ? QStringLiteral("COMNEG") : QStringLiteral("COM001"),
              QStringLiteral("Comissão de eventos %1").arg(parts[2]), CommissionMath::fromCents(amount),
              SqlValues::date(issued), SqlValues::date(issued.addDays(30)),

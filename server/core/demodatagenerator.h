@@ -14,9 +14,9 @@ struct DemoSize {
     int salespeople = 40;
     int customers = 400;
     int quotes = 4000;
-    int months = 6;            // quotes spread over the months up to today
-    int generatedBefore = 2;   // quotes older than this many months already have commission (0: none)
-    int paidBefore = 4;        // ... and their payables are paid when older than this
+    int months = 6;           // quotes spread over the months up to today
+    int generatedBefore = 2;  // quotes older than this many months already have commission (0: none)
+    int paidBefore = 4;       // ... and their payables are paid when older than this
     quint32 seed = 9700;
 
     static DemoSize demo();       // for trying the screen

@@ -7,15 +7,22 @@ namespace commission {
 int ErrorMapping::httpStatus(ServiceError::Kind kind)
 {
     switch (kind) {
-    case ServiceError::Kind::BadRequest: return 400;
-    case ServiceError::Kind::Unauthorized: return 401;
-    case ServiceError::Kind::NotFound: return 404;
-    case ServiceError::Kind::TooLarge: return 413;
-    case ServiceError::Kind::BusinessRule: return 422;
+    case ServiceError::Kind::BadRequest:
+        return 400;
+    case ServiceError::Kind::Unauthorized:
+        return 401;
+    case ServiceError::Kind::NotFound:
+        return 404;
+    case ServiceError::Kind::TooLarge:
+        return 413;
+    case ServiceError::Kind::BusinessRule:
+        return 422;
     case ServiceError::Kind::Conflict:
-    case ServiceError::Kind::Unavailable: return 503;
+    case ServiceError::Kind::Unavailable:
+        return 503;
     case ServiceError::Kind::Database:
-    case ServiceError::Kind::Internal: return 500;
+    case ServiceError::Kind::Internal:
+        return 500;
     }
     return 500;
 }
@@ -31,11 +38,12 @@ ErrorAnswer ErrorMapping::answer(const ServiceError &error)
     }
     const QString reference = ErrorReference::next();
     const bool passing = answer.status == 503;
-    const QString summary = error.kind() == ServiceError::Kind::Internal ? QStringLiteral("Erro interno no servidor")
-                                                                         : error.message();
-    answer.text = QStringLiteral("%1 (ref. %2). %3").arg(summary, reference,
-                                                         passing ? QStringLiteral("Tente novamente em instantes; se persistir, informe o suporte.")
-                                                                 : QStringLiteral("Tente novamente; se persistir, informe o suporte."));
+    const QString summary =
+        error.kind() == ServiceError::Kind::Internal ? QStringLiteral("Erro interno no servidor") : error.message();
+    answer.text = QStringLiteral("%1 (ref. %2). %3")
+                      .arg(summary, reference,
+                           passing ? QStringLiteral("Tente novamente em instantes; se persistir, informe o suporte.")
+                                   : QStringLiteral("Tente novamente; se persistir, informe o suporte."));
     answer.logText = QStringLiteral("ref %1 %2").arg(reference, error.message());
     if (!error.detail().isEmpty())
         answer.logText += QStringLiteral(": ") + error.detail();
@@ -45,14 +53,22 @@ ErrorAnswer ErrorMapping::answer(const ServiceError &error)
 QString ErrorMapping::messageForStatus(int status)
 {
     switch (status) {
-    case 400: return QStringLiteral("Requisição HTTP inválida.");
-    case 404: return QStringLiteral("Caminho desconhecido: use POST /rdm/<objeto>/<método>.");
-    case 405: return QStringLiteral("Método HTTP não aceito: use POST.");
-    case 408: return QStringLiteral("Requisição não recebida a tempo.");
-    case 413: return QStringLiteral("Requisição maior que o servidor aceita.");
-    case 431: return QStringLiteral("Cabeçalhos da requisição maiores que o servidor aceita.");
-    case 503: return QStringLiteral("Servidor ocupado: muitas chamadas em espera. Tente novamente em instantes.");
-    default: return QStringLiteral("Erro HTTP %1.").arg(status);
+    case 400:
+        return QStringLiteral("Requisição HTTP inválida.");
+    case 404:
+        return QStringLiteral("Caminho desconhecido: use POST /rdm/<objeto>/<método>.");
+    case 405:
+        return QStringLiteral("Método HTTP não aceito: use POST.");
+    case 408:
+        return QStringLiteral("Requisição não recebida a tempo.");
+    case 413:
+        return QStringLiteral("Requisição maior que o servidor aceita.");
+    case 431:
+        return QStringLiteral("Cabeçalhos da requisição maiores que o servidor aceita.");
+    case 503:
+        return QStringLiteral("Servidor ocupado: muitas chamadas em espera. Tente novamente em instantes.");
+    default:
+        return QStringLiteral("Erro HTTP %1.").arg(status);
     }
 }
 

@@ -14,8 +14,9 @@ QString ErrorReference::next()
 
 QString ErrorReference::format(const QDate &day, quint32 number)
 {
-    return QStringLiteral("%1-%2").arg(day.toString(QStringLiteral("yyyyMMdd"))).arg(number % 10000, 4, 10,
-                                                                                      QLatin1Char('0'));
+    return QStringLiteral("%1-%2")
+        .arg(day.toString(QStringLiteral("yyyyMMdd")))
+        .arg(number % 10000, 4, 10, QLatin1Char('0'));
 }
 
 }  // namespace commission

@@ -127,10 +127,9 @@ private:
         m_parser.emplace();
         m_parser->header_limit(std::uint32_t(m_context.settings.maxHeaderBytes));
         m_parser->body_limit(std::uint64_t(m_context.settings.maxBodyBytes));
-        http::async_read_header(m_stream, m_buffer, *m_parser,
-                                [self = this->shared_from_this()](const error_code &ec, std::size_t) {
-                                    self->onHeader(ec);
-                                });
+        http::async_read_header(
+            m_stream, m_buffer, *m_parser,
+            [self = this->shared_from_this()](const error_code &ec, std::size_t) { self->onHeader(ec); });
     }
 
     void onHeader(const error_code &ec)
@@ -146,10 +145,9 @@ private:
         m_version = request.version();
         if (!acceptableTransferEncoding(request))
             return answerAndClose(400);
-        std::optional<HttpAnswer> early =
-            m_context.handler.screen(view(request.method_string()), view(request.target()),
-                                     view(request[beast::string_view(CallHandler::secretHeader.data(),
-                                                                     CallHandler::secretHeader.size())]));
+        std::optional<HttpAnswer> early = m_context.handler.screen(
+            view(request.method_string()), view(request.target()),
+            view(request[beast::string_view(CallHandler::secretHeader.data(), CallHandler::secretHeader.size())]));
         if (early)
             return write(std::move(*early));
         lowest().expires_after(m_context.settings.bodyTimeout);
@@ -190,9 +188,8 @@ private:
         auto call = [self = this->shared_from_this(), target = std::string(request.target()),
                      body = std::move(request.body())]() mutable {
             HttpAnswer answer = self->m_context.handler.call(target, std::move(body), self->m_origin);
-            asio::post(self->m_stream.get_executor(), [self, answer = std::move(answer)]() mutable {
-                self->write(std::move(answer));
-            });
+            asio::post(self->m_stream.get_executor(),
+                       [self, answer = std::move(answer)]() mutable { self->write(std::move(answer)); });
         };
         if (!m_context.queue.submit(std::move(call))) {
             HttpAnswer busy = m_context.handler.refuse(
@@ -203,10 +200,10 @@ private:
 
     void answerAndClose(int status)
     {
-        const QString request = m_parser && m_parser->is_header_done()
-                                    ? QStringLiteral("%1 %2").arg(qText(m_parser->get().method_string()),
-                                                                  qText(m_parser->get().target()))
-                                    : QStringLiteral("HTTP");
+        const QString request =
+            m_parser && m_parser->is_header_done()
+                ? QStringLiteral("%1 %2").arg(qText(m_parser->get().method_string()), qText(m_parser->get().target()))
+                : QStringLiteral("HTTP");
         HttpAnswer answer = m_context.handler.refuse(status, request);
         answer.closeConnection = true;
         write(std::move(answer));

@@ -19,8 +19,8 @@ int requiredField(const QVector<packet::FieldSpec> &fields, const QString &name,
     const packet::FieldKind kind = fields[index].kind;
     const bool isText = kind == packet::FieldKind::Text || kind == packet::FieldKind::FixedText;
     if (isText != text)
-        throw ServiceError::badRequest(QStringLiteral("Campo %1 do pacote de orçamentos com tipo %2.")
-                                           .arg(name, packet::kindName(kind)));
+        throw ServiceError::badRequest(
+            QStringLiteral("Campo %1 do pacote de orçamentos com tipo %2.").arg(name, packet::kindName(kind)));
     return index;
 }
 
@@ -28,7 +28,8 @@ QString keyPart(const QVector<QVariant> &row, int index, const QString &name, in
 {
     const QString value = row[index].toString();
     if (value.isEmpty())
-        throw ServiceError::badRequest(QStringLiteral("Orçamento marcado na linha %1 sem %2.").arg(rowNumber).arg(name));
+        throw ServiceError::badRequest(
+            QStringLiteral("Orçamento marcado na linha %1 sem %2.").arg(rowNumber).arg(name));
     return value;
 }
 

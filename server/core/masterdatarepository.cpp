@@ -8,7 +8,8 @@ namespace commission {
 std::optional<Salesperson> MasterDataRepository::salesperson(const QString &code) const
 {
     QSqlQuery query = SqlRunner::run(
-        m_db, QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, CDFORNECED, IDGERACOMISVEND FROM VENDEDOR WHERE CDVENDEDOR = ?"),
+        m_db,
+        QStringLiteral("SELECT CDVENDEDOR, NMFANVEN, CDFORNECED, IDGERACOMISVEND FROM VENDEDOR WHERE CDVENDEDOR = ?"),
         {code});
     if (!query.next())
         return std::nullopt;
@@ -18,8 +19,8 @@ std::optional<Salesperson> MasterDataRepository::salesperson(const QString &code
 
 std::optional<Branch> MasterDataRepository::branch(const QString &code) const
 {
-    QSqlQuery query = SqlRunner::run(m_db, QStringLiteral("SELECT CDFILIAL, CDEMPRESA FROM FILIAL WHERE CDFILIAL = ?"),
-                                     {code});
+    QSqlQuery query =
+        SqlRunner::run(m_db, QStringLiteral("SELECT CDFILIAL, CDEMPRESA FROM FILIAL WHERE CDFILIAL = ?"), {code});
     if (!query.next())
         return std::nullopt;
     return Branch{query.value(0).toString(), SqlValues::toText(query.value(1)).trimmed()};

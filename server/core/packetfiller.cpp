@@ -19,7 +19,9 @@ QVariant packetValue(const packet::FieldSpec &field, const QVariant &value)
         const QString text = value.toString();
         if (text.size() > field.size)
             throw ServiceError::internal(QStringLiteral("Valor de %1 maior que %2 caracteres no banco: \"%3\".")
-                                             .arg(field.name).arg(field.size).arg(text));
+                                             .arg(field.name)
+                                             .arg(field.size)
+                                             .arg(text));
         return text;
     }
     case packet::FieldKind::Float:

@@ -15,7 +15,8 @@ packet::Packet ParameterRepository::asPacket() const
     for (const packet::FieldSpec &field : RecordSetLayouts::parameters())
         columns.append(field.name);
     QSqlQuery query = SqlRunner::run(
-        m_db, QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1").arg(columns.join(QStringLiteral(", "))));
+        m_db,
+        QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1").arg(columns.join(QStringLiteral(", "))));
     return PacketFiller::fill(RecordSetLayouts::parameters(), query);
 }
 

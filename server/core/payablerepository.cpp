@@ -23,9 +23,10 @@ qint64 PayableRepository::insertPayable(const NewPayable &payable)
 {
     QSqlQuery query = SqlRunner::run(
         m_db,
-        QStringLiteral("INSERT INTO CONTAPAGAR (CDFILIAL, CDFORNECED, CDVENDEDOR, CDTPCTPAGAR, CDTPOPENTACE, CDSERIEENTR,"
-                       " DSCONTAPAGAR, VRCONTAPAGAR, DTEMISSAO, DTVENCIMENTO, IDBAIXADA, CDOPERADOR, DTHRCRIACAO)"
-                       " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'N', ?, ?) RETURNING NRCONTAPAGAR"),
+        QStringLiteral(
+            "INSERT INTO CONTAPAGAR (CDFILIAL, CDFORNECED, CDVENDEDOR, CDTPCTPAGAR, CDTPOPENTACE, CDSERIEENTR,"
+            " DSCONTAPAGAR, VRCONTAPAGAR, DTEMISSAO, DTVENCIMENTO, IDBAIXADA, CDOPERADOR, DTHRCRIACAO)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'N', ?, ?) RETURNING NRCONTAPAGAR"),
         {payable.branch, payable.supplier, payable.salesperson, payable.accountType, payable.operationType,
          payable.series, payable.description, decimal(payable.amountCents, 100), SqlValues::date(payable.issued),
          SqlValues::date(payable.due), payable.operatorCode, SqlValues::timestamp(payable.createdAt)});
@@ -42,8 +43,8 @@ bool PayableRepository::insertCommissions(const QVector<QuoteCommission> &commis
         values.reserve(count * 6);
         for (qsizetype i = start; i < start + count; ++i) {
             const QuoteCommission &c = commissions[i];
-            values << c.key.branch << c.key.number << c.key.sequence << c.payable
-                   << decimal(c.percentThousandths, 1000) << decimal(c.commissionCents, 100);
+            values << c.key.branch << c.key.number << c.key.sequence << c.payable << decimal(c.percentThousandths, 1000)
+                   << decimal(c.commissionCents, 100);
         }
         const QString sql = QStringLiteral("INSERT INTO ORCACOMISSAO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE,"
                                            " NRCONTAPAGAR, VRPERCCOMIS, VRCOMISSAO) VALUES %1")
@@ -62,11 +63,12 @@ QVector<PayableState> PayableRepository::lockPayables(const QVector<qint64> &num
     QVariantList values;
     for (qint64 number : numbers)
         values.append(number);
-    QSqlQuery query = SqlRunner::run(m_db,
-                                     QStringLiteral("SELECT NRCONTAPAGAR, CDFILIAL, CDVENDEDOR, IDBAIXADA FROM CONTAPAGAR"
-                                                    " WHERE NRCONTAPAGAR IN (%1) ORDER BY NRCONTAPAGAR%2")
-                                         .arg(SqlRunner::placeholders(numbers.size()), SqlDialect::of(m_db).forUpdate()),
-                                     values);
+    QSqlQuery query =
+        SqlRunner::run(m_db,
+                       QStringLiteral("SELECT NRCONTAPAGAR, CDFILIAL, CDVENDEDOR, IDBAIXADA FROM CONTAPAGAR"
+                                      " WHERE NRCONTAPAGAR IN (%1) ORDER BY NRCONTAPAGAR%2")
+                           .arg(SqlRunner::placeholders(numbers.size()), SqlDialect::of(m_db).forUpdate()),
+                       values);
     while (query.next())
         states.append(PayableState{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
                                    query.value(3).toString() == QLatin1String("S")});
@@ -92,11 +94,11 @@ void PayableRepository::removeCommissions(qint64 payable, const QVector<QuoteKey
 
 void PayableRepository::settleAmount(qint64 payable)
 {
-    QSqlQuery remaining = SqlRunner::run(
-        m_db,
-        QStringLiteral("SELECT COUNT(*), %1 FROM ORCACOMISSAO WHERE NRCONTAPAGAR = ?")
-            .arg(CommissionMath::sqlCents(QStringLiteral("COALESCE(SUM(VRCOMISSAO), 0)"))),
-        {payable});
+    QSqlQuery remaining =
+        SqlRunner::run(m_db,
+                       QStringLiteral("SELECT COUNT(*), %1 FROM ORCACOMISSAO WHERE NRCONTAPAGAR = ?")
+                           .arg(CommissionMath::sqlCents(QStringLiteral("COALESCE(SUM(VRCOMISSAO), 0)"))),
+                       {payable});
     remaining.next();
     if (remaining.value(0).toLongLong() == 0) {
         SqlRunner::run(m_db, QStringLiteral("DELETE FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?"), {payable});
@@ -114,9 +116,10 @@ void PayableRepository::writeAudit(const AuditEntry &entry)
     const bool generation = entry.operation == AuditEntry::Operation::Generation;
     QSqlQuery header = SqlRunner::run(
         m_db,
-        QStringLiteral("INSERT INTO AUDITCOMISSAO (IDOPERACAO, DTHRAUDITORIA, CDOPERADOR, DSORIGEM, CDFILIAL, CDVENDEDOR,"
-                       " NRCONTAPAGAR, QTORCAMENTOS, VRCOMISSAO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
-                       " RETURNING NRAUDITCOMISSAO"),
+        QStringLiteral(
+            "INSERT INTO AUDITCOMISSAO (IDOPERACAO, DTHRAUDITORIA, CDOPERADOR, DSORIGEM, CDFILIAL, CDVENDEDOR,"
+            " NRCONTAPAGAR, QTORCAMENTOS, VRCOMISSAO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
+            " RETURNING NRAUDITCOMISSAO"),
         {generation ? QStringLiteral("G") : QStringLiteral("C"), SqlValues::timestamp(entry.at),
          entry.operatorCode.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(entry.operatorCode),
          entry.origin.left(64), entry.branch, entry.salesperson, entry.payable, int(entry.quotes.size()),

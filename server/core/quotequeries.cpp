@@ -10,12 +10,11 @@ namespace {
 
 // Generated commission: the link written by the generation. Not generated:
 // no link yet.
-const QString linkJoin = QStringLiteral(
-    " JOIN ORCACOMISSAO L ON L.CDFILIAL = Q.CDFILIAL AND L.NRORCAEVENTO = Q.NRORCAEVENTO"
-    " AND L.NRSEQORCAEVE = Q.NRSEQORCAEVE");
-const QString noLink = QStringLiteral(
-    " AND NOT EXISTS (SELECT 1 FROM ORCACOMISSAO L WHERE L.CDFILIAL = Q.CDFILIAL"
-    " AND L.NRORCAEVENTO = Q.NRORCAEVENTO AND L.NRSEQORCAEVE = Q.NRSEQORCAEVE)");
+const QString linkJoin =
+    QStringLiteral(" JOIN ORCACOMISSAO L ON L.CDFILIAL = Q.CDFILIAL AND L.NRORCAEVENTO = Q.NRORCAEVENTO"
+                   " AND L.NRSEQORCAEVE = Q.NRSEQORCAEVE");
+const QString noLink = QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM ORCACOMISSAO L WHERE L.CDFILIAL = Q.CDFILIAL"
+                                      " AND L.NRORCAEVENTO = Q.NRORCAEVENTO AND L.NRSEQORCAEVE = Q.NRSEQORCAEVE)");
 
 // A quote's own percentage, else its salesperson's default.
 const QString percentThousandths =
@@ -64,10 +63,9 @@ SqlStatement QuoteQueries::salespeople(const QuoteFilter &filter)
     SqlStatement statement;
     const QString sum = filter.generated ? CommissionMath::sqlCents(QStringLiteral("SUM(L.VRCOMISSAO)"))
                                          : QStringLiteral("CAST(SUM(%1) AS BIGINT)").arg(commissionCents);
-    statement.sql = QStringLiteral(
-                        "SELECT V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND,"
-                        " %1 / 100.0 AS VRCOMISSAO"
-                        " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR")
+    statement.sql = QStringLiteral("SELECT V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND,"
+                                   " %1 / 100.0 AS VRCOMISSAO"
+                                   " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR")
                         .arg(sum);
     if (filter.generated)
         statement.sql += linkJoin;
@@ -76,9 +74,8 @@ SqlStatement QuoteQueries::salespeople(const QuoteFilter &filter)
     // always be cancelled; for new commission only salespeople who earn it.
     if (!filter.generated && !filter.everyoneEarns)
         statement.sql += QStringLiteral(" AND V.IDGERACOMISVEND = 'S'");
-    statement.sql += QStringLiteral(
-        " GROUP BY V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND"
-        " ORDER BY V.NMFANVEN, V.CDVENDEDOR");
+    statement.sql += QStringLiteral(" GROUP BY V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND"
+                                    " ORDER BY V.NMFANVEN, V.CDVENDEDOR");
     return statement;
 }
 
@@ -94,32 +91,30 @@ SqlStatement QuoteQueries::pendingQuotes(const QuoteFilter &filter)
         "SELECT Q.CDFILIAL, Q.NRORCAEVENTO, Q.NRSEQORCAEVE, V.NMFANVEN, Q.CDVENDEDOR, Q.DTEVENTO, Q.DSTITUORCEVE"
         " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR");
     appendSelection(statement, filter);
-    statement.sql += QStringLiteral(
-        " AND V.IDGERACOMISVEND = 'N'"
-        " ORDER BY V.NMFANVEN, Q.CDVENDEDOR, Q.DTEVENTO, Q.NRORCAEVENTO, Q.NRSEQORCAEVE");
+    statement.sql += QStringLiteral(" AND V.IDGERACOMISVEND = 'N'"
+                                    " ORDER BY V.NMFANVEN, Q.CDVENDEDOR, Q.DTEVENTO, Q.NRORCAEVENTO, Q.NRSEQORCAEVE");
     return statement;
 }
 
 SqlStatement QuoteQueries::quotes(const QuoteFilter &filter, const QString &salesperson)
 {
     SqlStatement statement;
-    const QString percent = filter.generated ? QStringLiteral("L.VRPERCCOMIS")
-                                             : QStringLiteral("%1 / 1000.0").arg(percentThousandths);
-    const QString commission = filter.generated ? QStringLiteral("L.VRCOMISSAO")
-                                                : QStringLiteral("%1 / 100.0").arg(commissionCents);
-    statement.sql = QStringLiteral(
-                        "SELECT 'S', Q.CDFILIAL, Q.NRORCAEVENTO, Q.NRSEQORCAEVE, Q.CDCLIENTE, Q.CDVENDEDOR,"
-                        " Q.CDTIPOEVENTO, Q.DTEVENTO, Q.DTFECHAORCA, Q.VRTOTALOREV, %1, C.NMFANTCLIE,"
-                        " T.NMTIPOEVENTO, %2, Q.IDTPRECEOREV"
-                        " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR"
-                        " JOIN CLIENTE C ON C.CDCLIENTE = Q.CDCLIENTE"
-                        " JOIN TIPOEVENTO T ON T.CDTIPOEVENTO = Q.CDTIPOEVENTO")
+    const QString percent =
+        filter.generated ? QStringLiteral("L.VRPERCCOMIS") : QStringLiteral("%1 / 1000.0").arg(percentThousandths);
+    const QString commission =
+        filter.generated ? QStringLiteral("L.VRCOMISSAO") : QStringLiteral("%1 / 100.0").arg(commissionCents);
+    statement.sql = QStringLiteral("SELECT 'S', Q.CDFILIAL, Q.NRORCAEVENTO, Q.NRSEQORCAEVE, Q.CDCLIENTE, Q.CDVENDEDOR,"
+                                   " Q.CDTIPOEVENTO, Q.DTEVENTO, Q.DTFECHAORCA, Q.VRTOTALOREV, %1, C.NMFANTCLIE,"
+                                   " T.NMTIPOEVENTO, %2, Q.IDTPRECEOREV"
+                                   " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR"
+                                   " JOIN CLIENTE C ON C.CDCLIENTE = Q.CDCLIENTE"
+                                   " JOIN TIPOEVENTO T ON T.CDTIPOEVENTO = Q.CDTIPOEVENTO")
                         .arg(percent, commission);
     if (filter.generated)
         statement.sql += linkJoin;
     appendSelection(statement, filter);
-    statement.sql += QStringLiteral(" AND Q.CDVENDEDOR = ? ORDER BY %1, Q.NRORCAEVENTO, Q.NRSEQORCAEVE")
-                         .arg(dateColumn(filter));
+    statement.sql +=
+        QStringLiteral(" AND Q.CDVENDEDOR = ? ORDER BY %1, Q.NRORCAEVENTO, Q.NRSEQORCAEVE").arg(dateColumn(filter));
     statement.values.append(salesperson);
     return statement;
 }

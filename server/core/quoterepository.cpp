@@ -47,7 +47,7 @@ packet::Packet QuoteRepository::quotes(const QuoteFilter &filter, const QString 
     return run(m_db, QuoteQueries::quotes(filter, salesperson), RecordSetLayouts::quotes());
 }
 
-template<typename Visit>
+template <typename Visit>
 void QuoteRepository::forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys, Visit visit) const
 {
     for (qsizetype start = 0; start < keys.size(); start += keysPerStatement) {

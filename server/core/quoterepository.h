@@ -29,7 +29,7 @@ public:
 private:
     // Runs a statement that joins the key table K (QuoteKey::keyTable), in
     // chunks of keys.
-    template<typename Visit>
+    template <typename Visit>
     void forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys, Visit visit) const;
 
     QSqlDatabase m_db;

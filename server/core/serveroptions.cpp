@@ -116,11 +116,13 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     // know the secret may, and the secret must not cross the network in
     // clear text.
     if (!isLoopback(options.listenAddress) && options.secret.isEmpty())
-        refuse(QStringLiteral("Escutando em %1 (fora do loopback) o servidor exige --secret ou COMMISSION_SERVER_SECRET.")
-                   .arg(options.listenAddress));
+        refuse(
+            QStringLiteral("Escutando em %1 (fora do loopback) o servidor exige --secret ou COMMISSION_SERVER_SECRET.")
+                .arg(options.listenAddress));
     if (!isLoopback(options.listenAddress) && options.tlsCertificate.isEmpty())
-        refuse(QStringLiteral("Escutando em %1 (fora do loopback) o servidor exige TLS: informe --tls-cert e --tls-key.")
-                   .arg(options.listenAddress));
+        refuse(
+            QStringLiteral("Escutando em %1 (fora do loopback) o servidor exige TLS: informe --tls-cert e --tls-key.")
+                .arg(options.listenAddress));
     return options;
 }
 

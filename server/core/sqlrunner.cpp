@@ -96,8 +96,8 @@ ServiceError SqlRunner::failure(const QSqlDatabase &db, const QSqlError &error, 
 {
     // The statement's first words say which step failed; with the driver's
     // text they go to the log only.
-    const QString detail = QStringLiteral("%1 ...: %2").arg(sql.simplified().section(QLatin1Char(' '), 0, 3),
-                                                           error.text().trimmed());
+    const QString detail =
+        QStringLiteral("%1 ...: %2").arg(sql.simplified().section(QLatin1Char(' '), 0, 3), error.text().trimmed());
     if (isUnavailable(db, error))
         return ServiceError(ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível"), detail);
     if (isConflict(db, error))

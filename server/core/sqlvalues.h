@@ -11,10 +11,10 @@ namespace commission {
 // that text, PostgreSQL turns it into a DATE; reading gives text or QDate.
 class SqlValues {
 public:
-    static QVariant date(const QDate &date);          // null for an invalid date
-    static QVariant timestamp(const QDateTime &time); // UTC, "yyyy-MM-dd HH:mm:ss.zzz"
-    static QDate toDate(const QVariant &value);       // invalid for null
-    static QString toText(const QVariant &value);     // empty for null
+    static QVariant date(const QDate &date);           // null for an invalid date
+    static QVariant timestamp(const QDateTime &time);  // UTC, "yyyy-MM-dd HH:mm:ss.zzz"
+    static QDate toDate(const QVariant &value);        // invalid for null
+    static QString toText(const QVariant &value);      // empty for null
 };
 
 }  // namespace commission

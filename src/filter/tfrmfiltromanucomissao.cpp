@@ -75,8 +75,7 @@ QRadioButton *radio(QWidget *parent, const QString &name, const QString &caption
 
 }  // namespace
 
-TfrmFiltroManuComissao::TfrmFiltroManuComissao(QWidget *parent)
-    : TfrmFiltroPadrao(parent)
+TfrmFiltroManuComissao::TfrmFiltroManuComissao(QWidget *parent) : TfrmFiltroPadrao(parent)
 {
     setObjectName(QStringLiteral("frmFiltroManuComissao"));
     setWindowTitle(QStringLiteral("Filtro da Manutenção da Comissão"));
@@ -98,9 +97,9 @@ TfrmFiltroManuComissao::TfrmFiltroManuComissao(QWidget *parent)
     buildPeriodo(captionFont);
     grbVendedor = buildListGroup(QStringLiteral("grbVendedor"), QStringLiteral("Vendedor"), QStringLiteral("Vendedor"),
                                  175, rbtTodosVendedor, rbtListaVendedor, sbtVendedor, captionFont);
-    grbTipoEvento = buildListGroup(QStringLiteral("grbTipoEvento"), QStringLiteral("TpEvento"),
-                                   QStringLiteral("Tipo de Evento"), 338, rbtTodosTpEvento, rbtListaTpEvento,
-                                   sbtTpEvento, captionFont);
+    grbTipoEvento =
+        buildListGroup(QStringLiteral("grbTipoEvento"), QStringLiteral("TpEvento"), QStringLiteral("Tipo de Evento"),
+                       338, rbtTodosTpEvento, rbtListaTpEvento, sbtTpEvento, captionFont);
     buildComissao(captionFont);
 
     setTabOrder(depDePeriodo, depAtePeriodo);
@@ -182,9 +181,9 @@ void TfrmFiltroManuComissao::buildPeriodo(const QFont &captionFont)
 
 // The controls of one group are named after it: rbtTodos<suffix>,
 // rbtLista<suffix> and the lookup button sbt<suffix>.
-QGroupBox *TfrmFiltroManuComissao::buildListGroup(const QString &groupName, const QString &name,
-                                                  const QString &caption, int left, QRadioButton *&todos,
-                                                  QRadioButton *&lista, QToolButton *&lookup, const QFont &captionFont)
+QGroupBox *TfrmFiltroManuComissao::buildListGroup(const QString &groupName, const QString &name, const QString &caption,
+                                                  int left, QRadioButton *&todos, QRadioButton *&lista,
+                                                  QToolButton *&lookup, const QFont &captionFont)
 {
     auto *group = new QGroupBox(caption, grbFiltroPadrao);
     group->setObjectName(groupName);

@@ -18,10 +18,10 @@ struct TComissao {
 };
 
 struct TFiltro {
-    double dtDePeriodo = 0;   // day count, 0 = no date
+    double dtDePeriodo = 0;  // day count, 0 = no date
     double dtAtePeriodo = 0;
     TVendedor Vendedor;
     TTipoEven TipoEven;
     TComissao Comissao;
-    QString stCdFilial;       // the validated branch code the lists are loaded for
+    QString stCdFilial;  // the validated branch code the lists are loaded for
 };

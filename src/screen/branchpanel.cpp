@@ -45,8 +45,7 @@ void setBackground(QWidget *widget, QPalette::ColorRole role)
 
 }  // namespace
 
-BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages)
-    : m_messages(messages)
+BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages) : m_messages(messages)
 {
     lblFilial = new QLabel(QStringLiteral("Filial"), panel);
     lblFilial->setObjectName(QStringLiteral("lblFilial"));

@@ -20,8 +20,7 @@ const QString kMarkField = QStringLiteral("IDCHECK");
 // it. Reading a field the set does not have raises DataSetError.
 class PaintedRow {
 public:
-    PaintedRow(const TDBGrid &grid, const QRect &cell)
-        : m_set(dataSetOf(grid)), m_row(grid.rowAt(cell.center().y()))
+    PaintedRow(const TDBGrid &grid, const QRect &cell) : m_set(dataSetOf(grid)), m_row(grid.rowAt(cell.center().y()))
     {
         if (m_row < 0 || m_row >= m_set.RecordCount())
             throw DataSetError("A célula pintada não pertence a nenhum registro.");
@@ -39,10 +38,7 @@ public:
         return !stored.isValid() || stored.isNull();
     }
 
-    QString editText(const QString &field) const
-    {
-        return m_set.fieldDef(field).editText(value(field));
-    }
+    QString editText(const QString &field) const { return m_set.fieldDef(field).editText(value(field)); }
 
     // Null reads as 0.
     double asFloat(const QString &field) const
@@ -58,10 +54,7 @@ public:
     }
 
     // Null reads as the empty string.
-    QString asString(const QString &field) const
-    {
-        return isNull(field) ? QString() : value(field).toString();
-    }
+    QString asString(const QString &field) const { return isNull(field) ? QString() : value(field).toString(); }
 
 private:
     static const TClientDataSet &dataSetOf(const TDBGrid &grid)
@@ -87,8 +80,7 @@ GridPainting::GridPainting(const TDBGrid &dbgOrcamento, const TDBGrid &dbgPadrao
     : m_quotes{dbgOrcamento,
                {QStringLiteral("VRPERCCOMIS"), QStringLiteral("VRTOTALOREV"), QStringLiteral("VRCOMISSAO")},
                true},
-      m_salespeople{dbgPadrao, {QStringLiteral("VRCOMISSAO")}, false},
-      m_marks(std::move(images))
+      m_salespeople{dbgPadrao, {QStringLiteral("VRCOMISSAO")}, false}, m_marks(std::move(images))
 {
 }
 
@@ -117,8 +109,9 @@ void GridPainting::paintCell(const Family &family, QPainter &painter, const QRec
     if (state & TDBGrid::gdFocused)
         canvas.DrawFocusRect(rect);
 
-    const bool amountColumn = std::any_of(family.amountFields.cbegin(), family.amountFields.cend(),
-                                          [&](const QString &field) { return IndiceCol(&family.grid, field) == dataCol; });
+    const bool amountColumn =
+        std::any_of(family.amountFields.cbegin(), family.amountFields.cend(),
+                    [&](const QString &field) { return IndiceCol(&family.grid, field) == dataCol; });
     if (amountColumn) {
         const bool allNull = std::all_of(family.amountFields.cbegin(), family.amountFields.cend(),
                                          [&](const QString &field) { return row.isNull(field); });

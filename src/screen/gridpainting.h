@@ -28,11 +28,11 @@ public:
 
     // The quote grid: amounts VRTOTALOREV, VRPERCCOMIS, VRCOMISSAO (shown
     // unless all three are null) and the mark column IDCHECK.
-    void dbgOrcamentoDrawColumnCell(QPainter &canvas, const QRect &rect, int dataCol,
-                                    const TDBGrid::TColumn &column, int state) const;
+    void dbgOrcamentoDrawColumnCell(QPainter &canvas, const QRect &rect, int dataCol, const TDBGrid::TColumn &column,
+                                    int state) const;
     // The salesperson grid: amount VRCOMISSAO (shown unless null); no marks.
-    void dbgPadraoDrawColumnCell(QPainter &canvas, const QRect &rect, int dataCol,
-                                 const TDBGrid::TColumn &column, int state) const;
+    void dbgPadraoDrawColumnCell(QPainter &canvas, const QRect &rect, int dataCol, const TDBGrid::TColumn &column,
+                                 int state) const;
 
 private:
     // What sets the cells of one grid apart.

@@ -37,10 +37,7 @@ CheckBoxImages CheckBoxImages::fromResources()
             picture(QStringLiteral(":/screen/imgdescheck.png"))};
 }
 
-MarkCellPainter::MarkCellPainter(CheckBoxImages images)
-    : m_images(std::move(images))
-{
-}
+MarkCellPainter::MarkCellPainter(CheckBoxImages images) : m_images(std::move(images)) {}
 
 QColor MarkCellPainter::transparentColour()
 {

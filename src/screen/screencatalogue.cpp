@@ -27,9 +27,12 @@ QStringList manComisCatalogue()
         QStringLiteral("N_PARAM_EMPRESARELAC|Empresa ou sua Inscrição Estadual  não esta relacionada a filial."),
         QStringLiteral("N_PARAM_CDEMPRESAORCA|Não foi gravado o código da empresa no orçamento."),
         QStringLiteral("N_PARAM_NRINSCESTA|Não há Inscrição Estadual cadastrada para a Empresa informada."),
-        QStringLiteral("N_PARAM_CDTPOPENTACE|Não há tipo de operação parametrizado. Informe o tipo de operação Nota de Entrada do Acerto Final na tela Parâmetros do Orçamento."),
-        QStringLiteral("N_PARAM_TPCTPAG|Não há tipo de conta a pagar parametrizado. Informe o tipo de conta a pagar para o Fornecedor ou para o tipo de operação Nota de Entrada do Acerto Final."),
-        QStringLiteral("N_PARAM_SERIEENTR|Não há série padrão parametrizada. Informe a Série de Entrada na tela de Parâmetros do Orçamento"),
+        QStringLiteral(
+            "N_PARAM_CDTPOPENTACE|Não há tipo de operação parametrizado. Informe o tipo de operação Nota de Entrada do Acerto Final na tela Parâmetros do Orçamento."),
+        QStringLiteral(
+            "N_PARAM_TPCTPAG|Não há tipo de conta a pagar parametrizado. Informe o tipo de conta a pagar para o Fornecedor ou para o tipo de operação Nota de Entrada do Acerto Final."),
+        QStringLiteral(
+            "N_PARAM_SERIEENTR|Não há série padrão parametrizada. Informe a Série de Entrada na tela de Parâmetros do Orçamento"),
         QStringLiteral("N_MARCADO|Comissão não foi gerada. Vendedor deve ser selecionado."),
         QStringLiteral("GERADO|Não existe comissão para o vendedor selecionado."),
         QStringLiteral("N_PARAM_CONTABAIXADA|Conta a receber não pode ser cancelada, a conta já foi baixada."),
@@ -40,16 +43,20 @@ QStringList manComisCatalogue()
         QStringLiteral("COMISSAO_GERADA|Não foi possível gerar contas a pagar. Já existem contas para os vendedores."),
         QStringLiteral("VALOR_ZERO|Não foi possível gerar contas a pagar. Todos os vendedores possuem valor zero."),
         QStringLiteral("N_PARAM_CONTAPAGBAIXADA|Conta a pagar não pode ser cancelada, a conta já foi baixada."),
-        QStringLiteral("N_PARAM_BOL_N_CONTAS|Os boletos estão associados a outros boletos. Cancelamento não pode ser realizado."),
+        QStringLiteral(
+            "N_PARAM_BOL_N_CONTAS|Os boletos estão associados a outros boletos. Cancelamento não pode ser realizado."),
         QStringLiteral("N_PARAM_VEND_S_FORN|Não há fornecedor cadastrado para o vendedor. Operação bloqueada."),
         QStringLiteral("N_PARAM_VEND_N_COMISS|Vendedor não parametrizado para gerar comissão."),
-        QStringLiteral("N_PARAM_CDTPOPSAIACE|Não há tipo de operação parametrizado. Informe o tipo de operação Nota de Saída do Acerto Final na tela Parâmetros do Orçamento."),
-        QStringLiteral("N_PARAM_CDTPCTRECEB|Não há tipo de conta a receber parametrizado. Informe o tipo de conta a receber para o Cliente ou para o tipo de operação Nota de Saída do Acerto Final."),
+        QStringLiteral(
+            "N_PARAM_CDTPOPSAIACE|Não há tipo de operação parametrizado. Informe o tipo de operação Nota de Saída do Acerto Final na tela Parâmetros do Orçamento."),
+        QStringLiteral(
+            "N_PARAM_CDTPCTRECEB|Não há tipo de conta a receber parametrizado. Informe o tipo de conta a receber para o Cliente ou para o tipo de operação Nota de Saída do Acerto Final."),
         QStringLiteral("N_PARAM_S_SERIE|Não há série padrão parametrizada. Informe a Série Padrão para a Filial."),
         QStringLiteral("VEND_S_COMISSAO|Os vendedores abaixo não possuem comissão gerada."),
         QStringLiteral("N_PARAM_BOLBAIXADO|O boleto não pode ser cancelado, ele se encontra baixado."),
         QStringLiteral("N_PARAM_BOLEMITIDO|O boleto não pode ser cancelado, ele se encontra emitido."),
         QStringLiteral("N_PARAM_BOLDESCONTADO|O boleto não pode ser cancelado, ele se encontra descontado."),
-        QStringLiteral("VALOR_COMISS_ZERO|Nenhuma comissão foi gerada, pois o valor da comissão dos orçamentos é igual a zero."),
+        QStringLiteral(
+            "VALOR_COMISS_ZERO|Nenhuma comissão foi gerada, pois o valor da comissão dos orçamentos é igual a zero."),
     };
 }

@@ -11,8 +11,8 @@
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "quoteloader.h"
-#include "remotecontract.h"
 #include "quotemarking.h"
+#include "remotecontract.h"
 #include "screencatalogue.h"
 #include "screendatasets.h"
 #include "screenpictures.h"
@@ -73,8 +73,8 @@ QVector<TDBGrid::TColumn> quoteColumns()
 {
     QVector<TDBGrid::TColumn> columns = screendatasets::orcamentosColumns();
     for (TDBGrid::TColumn &column : columns) {
-        if (column.fieldName == QLatin1String("IDCHECK") && column.hasTitleFont &&
-            !QFontDatabase::hasFamily(column.titleFont.family())) {
+        if (column.fieldName == QLatin1String("IDCHECK") && column.hasTitleFont
+            && !QFontDatabase::hasFamily(column.titleFont.family())) {
             column.title = QStringLiteral("\u2713");
             column.titleFont = FormFont(11);
         }
@@ -102,9 +102,7 @@ struct TfrmManComis::Private {
     QPointer<QWidget> focusAtClose;
 };
 
-TfrmManComis::TfrmManComis(QWidget *parent)
-    : TfrmPadraoGrid(parent)
-    , d(std::make_unique<Private>())
+TfrmManComis::TfrmManComis(QWidget *parent) : TfrmPadraoGrid(parent), d(std::make_unique<Private>())
 {
     setObjectName(QStringLiteral("frmManComis"));
     buildLayout();
@@ -209,9 +207,9 @@ void TfrmManComis::buildLayout()
     dbgOrcamento->setObjectName(QStringLiteral("dbgOrcamento"));
     dbgOrcamento->setFrameShape(QFrame::NoFrame);
     setBaseColour(dbgOrcamento, QPalette::ToolTipBase);
-    dbgOrcamento->setOptions(TDBGrid::dgEditing | TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgColLines |
-                             TDBGrid::dgRowLines | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete |
-                             TDBGrid::dgCancelOnExit);
+    dbgOrcamento->setOptions(TDBGrid::dgEditing | TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgColLines
+                             | TDBGrid::dgRowLines | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete
+                             | TDBGrid::dgCancelOnExit);
     dbgOrcamento->horizontalHeader()->setFont(FormFont(11));
     dbgOrcamento->setDataSource(dtsOrcamento);
     dbgOrcamento->setColumns(quoteColumns());
@@ -230,10 +228,10 @@ void TfrmManComis::buildLayout()
     mnuFiltrar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     // Every command on the keyboard, shown in its menu entry; the shortcuts
     // work while the screen's window is active, the menu closed.
-    mnuConfirmar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));               // generate
-    mnuCancelar->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));    // cancel the commission
-    mnuProcurar->setShortcut(QKeySequence(QKeySequence::Find));                  // Ctrl+F
-    mnuVerificar->setShortcut(QKeySequence(QKeySequence::Refresh));              // F5
+    mnuConfirmar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));             // generate
+    mnuCancelar->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));  // cancel the commission
+    mnuProcurar->setShortcut(QKeySequence(QKeySequence::Find));                // Ctrl+F
+    mnuVerificar->setShortcut(QKeySequence(QKeySequence::Refresh));            // F5
     for (QAction *entry : {mnuFiltrar, mnuConfirmar, mnuCancelar, mnuProcurar, mnuVerificar}) {
         entry->setShortcutContext(Qt::WindowShortcut);
         addAction(entry);
@@ -291,10 +289,14 @@ void TfrmManComis::wireHandlers()
     d->painting = std::make_unique<GridPainting>(
         *dbgOrcamento, *dbgPadrao,
         CheckBoxImages{imgCheck->pixmap().toImage(), imgUncheck->pixmap().toImage(), imgDescheck->pixmap().toImage()});
-    dbgOrcamento->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
-                                            int state) { d->painting->dbgOrcamentoDrawColumnCell(canvas, rect, col, column, state); };
+    dbgOrcamento->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col,
+                                            const TDBGrid::TColumn &column, int state) {
+        d->painting->dbgOrcamentoDrawColumnCell(canvas, rect, col, column, state);
+    };
     dbgPadrao->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
-                                         int state) { d->painting->dbgPadraoDrawColumnCell(canvas, rect, col, column, state); };
+                                         int state) {
+        d->painting->dbgPadraoDrawColumnCell(canvas, rect, col, column, state);
+    };
 
     // A tab page that hides while it holds the focus hands the focus to the
     // page control (see eventFilter).
@@ -501,8 +503,7 @@ void TfrmManComis::Habilita()
 
     for (QToolButton *unused : {sbtIncluir, sbtAlterar, sbtExcluir, sbtGravar})
         unused->setEnabled(false);
-    sbtProcurar->setEnabled((onVendedores && !cdsVendedores->IsEmpty()) ||
-                            (onOrcamentos && !cdsOrcamentos->IsEmpty()));
+    sbtProcurar->setEnabled((onVendedores && !cdsVendedores->IsEmpty()) || (onOrcamentos && !cdsOrcamentos->IsEmpty()));
     sbtVerificar->setEnabled((onVendedores || onOrcamentos) && !cdsVendedores->IsEmpty());
     sbtConfirmar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N"));
     sbtCancelar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S"));

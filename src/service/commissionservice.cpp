@@ -29,9 +29,8 @@ QVector<ServiceArgument> selectionArguments(const QString &method, const Commiss
     const auto date = [&declared](int index, double value) {
         return ServiceArgument::date(value, declared.at(index).byRef);
     };
-    return {text(0, s.branch),         text(1, s.salespeople),    text(2, s.eventTypes),
-            text(3, s.baseDateRule),   text(4, s.generationRule), date(5, s.periodStart),
-            date(6, s.periodEnd),      text(7, s.commissionStatus)};
+    return {text(0, s.branch),         text(1, s.salespeople), text(2, s.eventTypes), text(3, s.baseDateRule),
+            text(4, s.generationRule), date(5, s.periodStart), date(6, s.periodEnd),  text(7, s.commissionStatus)};
 }
 
 packet::Packet packetFrom(const QString &method, const QJsonValue &value)
@@ -55,10 +54,7 @@ packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
 // sees the failure and the reload shows what the server holds.
 constexpr TNetConnection::Retry readRetry = TNetConnection::Retry::OnceOnTransportFailure;
 
-CommissionService::CommissionService(TNetConnection &connection)
-    : m_connection(connection)
-{
-}
+CommissionService::CommissionService(TNetConnection &connection) : m_connection(connection) {}
 
 packet::Packet CommissionService::GetParamOrcaEve()
 {
@@ -67,18 +63,20 @@ packet::Packet CommissionService::GetParamOrcaEve()
 
 CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Selection &selection)
 {
-    const QJsonValue answer =
-        CheckResultServ(m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry), true, 0);
+    const QJsonValue answer = CheckResultServ(
+        m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry), true, 0);
     const QJsonArray parts = answer.toArray();
     if (!answer.isArray() || parts.size() != 2)
-        throw packet::PacketError(
-            QStringLiteral("A resposta de %1 não é uma lista de dois pacotes de dados.").arg(getVendedores).toStdString());
+        throw packet::PacketError(QStringLiteral("A resposta de %1 não é uma lista de dois pacotes de dados.")
+                                      .arg(getVendedores)
+                                      .toStdString());
     return {packetFrom(getVendedores, parts[0]), packetFrom(getVendedores, parts[1])};
 }
 
 packet::Packet CommissionService::GetOrcamentos(const Selection &selection)
 {
-    return checkedPacket(getOrcamentos, m_connection.call(getOrcamentos, selectionArguments(getOrcamentos, selection), readRetry));
+    return checkedPacket(getOrcamentos,
+                         m_connection.call(getOrcamentos, selectionArguments(getOrcamentos, selection), readRetry));
 }
 
 QString CommissionService::SetComissao(const packet::Packet &quotes, const QString &operatorCode)

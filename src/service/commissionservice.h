@@ -16,14 +16,14 @@ class CommissionService {
 public:
     // What selects salespeople and quotes, in the screen's filter terms.
     struct Selection {
-        QString branch;             // Filtro.stCdFilial
-        QString salespeople;        // stCdVend: the list, empty for all; for quotes: one salesperson's code
-        QString eventTypes;         // stCdEven: the list, empty for all
-        QString baseDateRule;       // IDDTBASECOMISSAO of the quote parameters
-        QString generationRule;     // IDGERACOMISSAOVEND of the quote parameters
-        double periodStart = 0;     // Filtro.dtDePeriodo, day count (0 = none)
-        double periodEnd = 0;       // Filtro.dtAtePeriodo
-        QString commissionStatus;   // Filtro.Comissao.stGerada, "N" or "S"
+        QString branch;            // Filtro.stCdFilial
+        QString salespeople;       // stCdVend: the list, empty for all; for quotes: one salesperson's code
+        QString eventTypes;        // stCdEven: the list, empty for all
+        QString baseDateRule;      // IDDTBASECOMISSAO of the quote parameters
+        QString generationRule;    // IDGERACOMISSAOVEND of the quote parameters
+        double periodStart = 0;    // Filtro.dtDePeriodo, day count (0 = none)
+        double periodEnd = 0;      // Filtro.dtAtePeriodo
+        QString commissionStatus;  // Filtro.Comissao.stGerada, "N" or "S"
     };
 
     struct SalespeopleAnswer {

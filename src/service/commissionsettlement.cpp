@@ -38,9 +38,7 @@ QString messageOf(const ServiceError &error)
 
 }  // namespace
 
-CommissionSettlement::CommissionSettlement(Screen screen)
-    : m_screen(std::move(screen))
-    , m_messages(*m_screen.msgPadrao)
+CommissionSettlement::CommissionSettlement(Screen screen) : m_screen(std::move(screen)), m_messages(*m_screen.msgPadrao)
 {
 }
 

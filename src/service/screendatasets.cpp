@@ -15,8 +15,13 @@ using contract::RecordSetContract;
 void declareAll(TClientDataSet &set, const QVector<ContractField> &fields)
 {
     for (const ContractField &field : fields)
-        set.addField({.name = field.name, .kind = field.kind, .size = field.size, .displayLabel = field.label,
-                      .displayFormat = field.format, .displayWidth = field.displayWidth, .visible = field.visible});
+        set.addField({.name = field.name,
+                      .kind = field.kind,
+                      .size = field.size,
+                      .displayLabel = field.label,
+                      .displayFormat = field.format,
+                      .displayWidth = field.displayWidth,
+                      .visible = field.visible});
 }
 
 TDBGrid::TColumn column(const QString &field, int width)

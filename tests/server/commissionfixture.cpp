@@ -70,23 +70,25 @@ void CommissionFixture::write() const
     exec(QStringLiteral("INSERT INTO FILIAL (CDFILIAL, NMFILIAL, CDEMPRESA, CDSERIE) VALUES"
                         " ('0001', 'Filial Centro', '01', '1'), ('0002', 'Filial Norte', '01', '1'),"
                         " ('0003', 'Filial Sem Empresa', NULL, NULL)"));
-    exec(QStringLiteral("INSERT INTO VENDEDOR (CDVENDEDOR, NMFANVEN, CDFORNECED, IDGERACOMISVEND, IDCARGOVEND,"
-                        " VRPERCCOMISVEND) VALUES"
-                        " ('0001', 'Ana Souza', 'F0001', 'S', 'V', 5), ('0002', 'Bruno Lima', 'F0002', 'S', 'V', 3),"
-                        " ('0003', 'Carla Dias', NULL, 'S', 'V', 4), ('0004', 'Diego Melo', 'F0004', 'N', 'V', 2),"
-                        " ('0005', 'Elisa Rocha', 'F0005', 'S', 'G', 0), ('0006', 'Fábio Nunes', 'F0006', 'S', 'V', 1)"));
+    exec(QStringLiteral(
+        "INSERT INTO VENDEDOR (CDVENDEDOR, NMFANVEN, CDFORNECED, IDGERACOMISVEND, IDCARGOVEND,"
+        " VRPERCCOMISVEND) VALUES"
+        " ('0001', 'Ana Souza', 'F0001', 'S', 'V', 5), ('0002', 'Bruno Lima', 'F0002', 'S', 'V', 3),"
+        " ('0003', 'Carla Dias', NULL, 'S', 'V', 4), ('0004', 'Diego Melo', 'F0004', 'N', 'V', 2),"
+        " ('0005', 'Elisa Rocha', 'F0005', 'S', 'G', 0), ('0006', 'Fábio Nunes', 'F0006', 'S', 'V', 1)"));
     exec(QStringLiteral("INSERT INTO TIPOEVENTO (CDTIPOEVENTO, NMTIPOEVENTO) VALUES"
                         " ('001', 'Casamento'), ('002', 'Formatura'), ('003', 'Aniversário')"));
     exec(QStringLiteral("INSERT INTO CLIENTE (CDCLIENTE, NMFANTCLIE) VALUES ('C1', 'Buffet Alegria'),"
                         " ('C2', 'Eventos Paulista')"));
     for (const QuoteRow &q : quotes) {
-        exec(QStringLiteral("INSERT INTO ORCAEVENTO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE, CDCLIENTE, CDVENDEDOR,"
-                            " CDTIPOEVENTO, DTEVENTO, DTFECHAORCA, VRTOTALOREV, VRPERCCOMIS, DSTITUORCEVE, IDTPRECEOREV)"
-                            " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'N')"),
-             {text(q.branch), text(q.number), text(q.sequence), q.id % 2 ? QStringLiteral("C1") : QStringLiteral("C2"),
-              text(q.salesperson), text(q.type), text(q.event), text(q.closed), q.total,
-              q.percent.isValid() ? q.percent : QVariant(QMetaType::fromType<double>()),
-              QStringLiteral("Orçamento %1").arg(q.id)});
+        exec(
+            QStringLiteral("INSERT INTO ORCAEVENTO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE, CDCLIENTE, CDVENDEDOR,"
+                           " CDTIPOEVENTO, DTEVENTO, DTFECHAORCA, VRTOTALOREV, VRPERCCOMIS, DSTITUORCEVE, IDTPRECEOREV)"
+                           " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'N')"),
+            {text(q.branch), text(q.number), text(q.sequence), q.id % 2 ? QStringLiteral("C1") : QStringLiteral("C2"),
+             text(q.salesperson), text(q.type), text(q.event), text(q.closed), q.total,
+             q.percent.isValid() ? q.percent : QVariant(QMetaType::fromType<double>()),
+             QStringLiteral("Orçamento %1").arg(q.id)});
     }
     exec(QStringLiteral("INSERT INTO PARAMORCAEVE (NRPARAMORCAEVE, CDTPCTPAGAR, CDTPCTPAGARNEG, CDTPOPENTACE,"
                         " CDSERIEENTR, DSDEFACTPAG, IDGERACOMISSAO, IDDTBASECOMISSAO, IDGERACOMISSAOVEND)"
@@ -144,8 +146,8 @@ QStringList CommissionFixture::moneyFaults() const
 {
     using commission::CommissionMath;
     // The fixture's own payables (101, 102) have no audit rows.
-    const QString sumOfLinks = CommissionMath::sqlCents(
-        QStringLiteral("(SELECT COALESCE(SUM(L.VRCOMISSAO), 0) FROM ORCACOMISSAO L WHERE L.NRCONTAPAGAR = P.NRCONTAPAGAR)"));
+    const QString sumOfLinks = CommissionMath::sqlCents(QStringLiteral(
+        "(SELECT COALESCE(SUM(L.VRCOMISSAO), 0) FROM ORCACOMISSAO L WHERE L.NRCONTAPAGAR = P.NRCONTAPAGAR)"));
     const QString held = CommissionMath::sqlCents(
         QStringLiteral("COALESCE((SELECT P.VRCONTAPAGAR FROM CONTAPAGAR P WHERE P.NRCONTAPAGAR = A.NRCONTAPAGAR), 0)"));
     const QString audited = CommissionMath::sqlCents(

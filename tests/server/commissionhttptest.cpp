@@ -1,7 +1,7 @@
-#include <remotecontract.h>
 #include "commissionfixture.h"
 #include "testdatabase.h"
 #include "testserver.h"
+#include <remotecontract.h>
 
 #include <connectionprovider.h>
 #include <packetcodec.h>
@@ -132,8 +132,8 @@ void CommissionHttpTest::shouldAnswerEveryMethodInTheProtocolShape()
 
     reply = m_server->call(QStringLiteral("GetOrcamentos"),
                            args::listing(QStringLiteral("0001"), QStringLiteral("0001"), QStringLiteral("001;002"),
-                                         QStringLiteral("EVENTO"), QStringLiteral("S"), 45413, 45443, QStringLiteral("N"),
-                                         false));
+                                         QStringLiteral("EVENTO"), QStringLiteral("S"), 45413, 45443,
+                                         QStringLiteral("N"), false));
     QCOMPARE(reply.status, 200);
     QCOMPARE(packet::fromJson(reply.result).rows.size(), 2);
 
@@ -169,29 +169,33 @@ void CommissionHttpTest::shouldRefuseMalformedRequestsAndKeepServing_data()
     arguments = args::listing(QStringLiteral("0001"), QString(), QString());
     arguments.removeLast();
     QTest::newRow("seven arguments") << listing << call(arguments);
-    QTest::newRow("argument to a method without") << QStringLiteral("GetParamOrcaEve")
-                                                  << call({args::text(QStringLiteral("x"), false)});
+    QTest::newRow("argument to a method without")
+        << QStringLiteral("GetParamOrcaEve") << call({args::text(QStringLiteral("x"), false)});
     arguments = args::listing(QStringLiteral("0001"), QString(), QString());
     arguments[5] = args::text(QStringLiteral("2024-05-01"), true);
     QTest::newRow("text where a date goes") << listing << call(arguments);
-    arguments[5] = QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")}, {QStringLiteral("value"), QStringLiteral("x")}};
+    arguments[5] =
+        QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")}, {QStringLiteral("value"), QStringLiteral("x")}};
     QTest::newRow("date that is no number") << listing << call(arguments);
-    QTest::newRow("negative date") << listing << call(args::listing(QStringLiteral("0001"), QString(), QString(),
-                                                                     QStringLiteral("EVENTO"), QStringLiteral("S"), -3));
-    QTest::newRow("date beyond 9999") << listing << call(args::listing(QStringLiteral("0001"), QString(), QString(),
-                                                                       QStringLiteral("EVENTO"), QStringLiteral("S"), 1,
-                                                                       4e6));
+    QTest::newRow("negative date") << listing
+                                   << call(args::listing(QStringLiteral("0001"), QString(), QString(),
+                                                         QStringLiteral("EVENTO"), QStringLiteral("S"), -3));
+    QTest::newRow("date beyond 9999") << listing
+                                      << call(args::listing(QStringLiteral("0001"), QString(), QString(),
+                                                            QStringLiteral("EVENTO"), QStringLiteral("S"), 1, 4e6));
     QTest::newRow("branch too long") << listing << call(args::listing(QStringLiteral("00001"), QString(), QString()));
     QTest::newRow("branch with a quote") << listing << call(args::listing(QStringLiteral("0'1"), QString(), QString()));
     QTest::newRow("empty branch") << listing << call(args::listing(QString(), QString(), QString()));
-    QTest::newRow("unknown date base") << listing << call(args::listing(QStringLiteral("0001"), QString(), QString(),
-                                                                         QStringLiteral("ABERTURA")));
-    QTest::newRow("unknown salesperson flag") << listing << call(args::listing(QStringLiteral("0001"), QString(),
-                                                                                QString(), QStringLiteral("EVENTO"),
-                                                                                QStringLiteral("X")));
-    QTest::newRow("unknown status") << listing << call(args::listing(QStringLiteral("0001"), QString(), QString(),
-                                                                      QStringLiteral("EVENTO"), QStringLiteral("S"),
-                                                                      45413, 45443, QStringLiteral("T")));
+    QTest::newRow("unknown date base") << listing
+                                       << call(args::listing(QStringLiteral("0001"), QString(), QString(),
+                                                             QStringLiteral("ABERTURA")));
+    QTest::newRow("unknown salesperson flag") << listing
+                                              << call(args::listing(QStringLiteral("0001"), QString(), QString(),
+                                                                    QStringLiteral("EVENTO"), QStringLiteral("X")));
+    QTest::newRow("unknown status") << listing
+                                    << call(args::listing(QStringLiteral("0001"), QString(), QString(),
+                                                          QStringLiteral("EVENTO"), QStringLiteral("S"), 45413, 45443,
+                                                          QStringLiteral("T")));
     QTest::newRow("status passed by value") << listing << [&] {
         QJsonArray a = args::listing(QStringLiteral("0001"), QString(), QString());
         a[7] = args::text(QStringLiteral("N"), false);
@@ -201,22 +205,21 @@ void CommissionHttpTest::shouldRefuseMalformedRequestsAndKeepServing_data()
         << QStringLiteral("GetOrcamentos")
         << call(args::listing(QStringLiteral("0001"), QStringLiteral("0001;0002"), QString(), QStringLiteral("EVENTO"),
                               QStringLiteral("S"), 45413, 45443, QStringLiteral("N"), false));
-    QTest::newRow("text where the packet goes") << generate
-                                                << call({args::text(QStringLiteral("x"), false),
-                                                         args::text(QStringLiteral("OP7"), false)});
-    QTest::newRow("packet without marks") << generate
-                                          << call({args::packet(packetWithout(QStringLiteral("IDCHECK"))),
-                                                   args::text(QStringLiteral("OP7"), false)});
-    QTest::newRow("packet without percentages") << generate
-                                                << call({args::packet(packetWithout(QStringLiteral("VRPERCCOMIS"))),
-                                                         args::text(QStringLiteral("OP7"), false)});
+    QTest::newRow("text where the packet goes")
+        << generate << call({args::text(QStringLiteral("x"), false), args::text(QStringLiteral("OP7"), false)});
+    QTest::newRow("packet without marks")
+        << generate
+        << call({args::packet(packetWithout(QStringLiteral("IDCHECK"))), args::text(QStringLiteral("OP7"), false)});
+    QTest::newRow("packet without percentages")
+        << generate
+        << call({args::packet(packetWithout(QStringLiteral("VRPERCCOMIS"))), args::text(QStringLiteral("OP7"), false)});
     QJsonObject oversizedText = packet::toJson(CommissionFixture::quotesPacket({{1, 5}}));
     QJsonArray rows = oversizedText[QStringLiteral("rows")].toArray();
     QJsonArray row = rows[0].toArray();
     row[1] = QStringLiteral("00001");
     oversizedText[QStringLiteral("rows")] = QJsonArray{row};
-    QTest::newRow("text longer than its field") << generate
-                                                << call({args::packet(oversizedText), args::text(QStringLiteral("OP7"), false)});
+    QTest::newRow("text longer than its field")
+        << generate << call({args::packet(oversizedText), args::text(QStringLiteral("OP7"), false)});
     QTest::newRow("no operator") << generate << call(generation({{1, 5}}, QString()));
     QTest::newRow("operator too long") << generate << call(generation({{1, 5}}, QString(21, QLatin1Char('X'))));
     QTest::newRow("marked quote twice") << generate << call(generation({{1, 5}, {1, 6}}));
@@ -240,19 +243,31 @@ void CommissionHttpTest::shouldRefuseInjectedListStringsAndLeaveTablesIntact_dat
     QTest::addColumn<QString>("salespeople");
     QTest::addColumn<QString>("eventTypes");
 
-    QTest::newRow("quote in a code") << "0001' OR '1'='1" << "";
-    QTest::newRow("second statement") << "0001;DROP TABLE VENDEDOR" << "";
-    QTest::newRow("closing parenthesis") << "0001); DELETE FROM ORCAEVENTO; --" << "";
-    QTest::newRow("comma separated") << "0001,0002" << "";
-    QTest::newRow("blank before a code") << " 0001" << "";
-    QTest::newRow("trailing separator") << "0001;" << "";
-    QTest::newRow("separator alone") << ";" << "";
-    QTest::newRow("code too long") << "00011" << "";
-    QTest::newRow("accented letter") << "çã01" << "";
+    QTest::newRow("quote in a code") << "0001' OR '1'='1"
+                                     << "";
+    QTest::newRow("second statement") << "0001;DROP TABLE VENDEDOR"
+                                      << "";
+    QTest::newRow("closing parenthesis") << "0001); DELETE FROM ORCAEVENTO; --"
+                                         << "";
+    QTest::newRow("comma separated") << "0001,0002"
+                                     << "";
+    QTest::newRow("blank before a code") << " 0001"
+                                         << "";
+    QTest::newRow("trailing separator") << "0001;"
+                                        << "";
+    QTest::newRow("separator alone") << ";"
+                                     << "";
+    QTest::newRow("code too long") << "00011"
+                                   << "";
+    QTest::newRow("accented letter") << "çã01"
+                                     << "";
     QTest::newRow("more than 1,000 codes") << QStringList(1001, QStringLiteral("0001")).join(QLatin1Char(';')) << "";
-    QTest::newRow("event type injected") << "" << "001' OR 'x'='x";
-    QTest::newRow("event type too long") << "" << "0001";
-    QTest::newRow("event type with a comment") << "" << "001;--";
+    QTest::newRow("event type injected") << ""
+                                         << "001' OR 'x'='x";
+    QTest::newRow("event type too long") << ""
+                                         << "0001";
+    QTest::newRow("event type with a comment") << ""
+                                               << "001;--";
 }
 
 void CommissionHttpTest::shouldRefuseInjectedListStringsAndLeaveTablesIntact()
@@ -266,8 +281,9 @@ void CommissionHttpTest::shouldRefuseInjectedListStringsAndLeaveTablesIntact()
     QCOMPARE(fixture().count(QStringLiteral("VENDEDOR")), 6);
     QCOMPARE(fixture().count(QStringLiteral("ORCAEVENTO")), 12);
     // The same lists, well formed, still answer.
-    QCOMPARE(m_server->call(QStringLiteral("GetVendedores"),
-                            args::listing(QStringLiteral("0001"), QStringLiteral("0001"), QStringLiteral("001")))
+    QCOMPARE(m_server
+                 ->call(QStringLiteral("GetVendedores"),
+                        args::listing(QStringLiteral("0001"), QStringLiteral("0001"), QStringLiteral("001")))
                  .status,
              200);
 }
@@ -332,7 +348,8 @@ void CommissionHttpTest::shouldRefuseOversizedRequestsWith413_data()
     tooManyRows[QStringLiteral("rows")] = rows;
     const QJsonArray arguments{args::packet(tooManyRows), args::text(QStringLiteral("OP7"), false)};
     QTest::newRow("packet over 100,000 rows")
-        << "SetComissao" << QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
+        << "SetComissao"
+        << QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
 }
 
 void CommissionHttpTest::shouldRefuseOversizedRequestsWith413()
@@ -433,16 +450,16 @@ void CommissionHttpTest::shouldLeaveNothingHalfWrittenWhenKilledDuringGeneration
                              " $$ BEGIN PERFORM pg_sleep(1); RETURN NEW; END $$ LANGUAGE plpgsql"));
     data.exec(QStringLiteral("CREATE TRIGGER PAUSA_AUDITORIA BEFORE INSERT ON AUDITCOMISSAOORC"
                              " FOR EACH ROW EXECUTE FUNCTION PAUSA_AUDITORIA()"));
-    const auto dropTrigger = qScopeGuard([this] {
-        fixture().exec(QStringLiteral("DROP TRIGGER PAUSA_AUDITORIA ON AUDITCOMISSAOORC"));
-    });
+    const auto dropTrigger =
+        qScopeGuard([this] { fixture().exec(QStringLiteral("DROP TRIGGER PAUSA_AUDITORIA ON AUDITCOMISSAOORC")); });
 
     QProcess server;
     const database::ConnectionString &where = m_database->where();
-    server.start(QCoreApplication::applicationDirPath() + QStringLiteral("/commission-server"),
-                 {QStringLiteral("--database"),
-                  QStringLiteral("postgresql://%1@%2:%3/%4").arg(where.user, where.host).arg(where.port).arg(where.databaseName),
-                  QStringLiteral("--port"), QStringLiteral("0")});
+    server.start(
+        QCoreApplication::applicationDirPath() + QStringLiteral("/commission-server"),
+        {QStringLiteral("--database"),
+         QStringLiteral("postgresql://%1@%2:%3/%4").arg(where.user, where.host).arg(where.port).arg(where.databaseName),
+         QStringLiteral("--port"), QStringLiteral("0")});
     QVERIFY(server.waitForStarted());
     const auto stopServer = qScopeGuard([&server] {
         server.kill();

@@ -52,7 +52,7 @@ void CommissionRulesTest::shouldRoundCommissionHalfAwayFromZero_data()
 
     QTest::newRow("5 % of 1000.00") << qint64(100000) << qint64(5000) << qint64(5000);
     QTest::newRow("3 % of 333.33 rounds up") << qint64(33333) << qint64(3000) << qint64(1000);
-    QTest::newRow("exact half rounds up") << qint64(50) << qint64(1000) << qint64(1);      // 0.005
+    QTest::newRow("exact half rounds up") << qint64(50) << qint64(1000) << qint64(1);  // 0.005
     QTest::newRow("just below half rounds down") << qint64(49) << qint64(1000) << qint64(0);
     QTest::newRow("negative half rounds away") << qint64(-50) << qint64(1000) << qint64(-1);
     QTest::newRow("credit quote") << qint64(-30000) << qint64(7000) << qint64(-2100);
@@ -157,8 +157,21 @@ void CommissionRulesTest::shouldReadOnlyMarkedQuotesFromAPacket()
 {
     packet::Packet quotes;
     quotes.fields = commission::RecordSetLayouts::quotes();
-    const QVector<QVariant> row = {QStringLiteral("S"), QStringLiteral("0001"), QStringLiteral("0000000001"),
-                                   QStringLiteral("01"), {}, {}, {}, {}, {}, 1.0, 4.5, {}, {}, 1.0, {}};
+    const QVector<QVariant> row = {QStringLiteral("S"),
+                                   QStringLiteral("0001"),
+                                   QStringLiteral("0000000001"),
+                                   QStringLiteral("01"),
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   1.0,
+                                   4.5,
+                                   {},
+                                   {},
+                                   1.0,
+                                   {}};
     quotes.rows = {row, row, row, row};
     quotes.rows[1][0] = QStringLiteral("N");
     quotes.rows[1][3] = QStringLiteral("02");
@@ -182,13 +195,20 @@ void CommissionRulesTest::shouldRefuseQuotePacketsItCannotTrust_data()
     QTest::addColumn<bool>("twice");
     QTest::addColumn<bool>("emptyKey");
 
-    QTest::newRow("no mark field") << "IDCHECK" << "" << false << false;
-    QTest::newRow("no branch field") << "CDFILIAL" << "" << false << false;
-    QTest::newRow("no sequence field") << "NRSEQORCAEVE" << "" << false << false;
-    QTest::newRow("no percentage field") << "VRPERCCOMIS" << "" << false << false;
-    QTest::newRow("number where the mark goes") << "" << "IDCHECK" << false << false;
-    QTest::newRow("marked twice") << "" << "" << true << false;
-    QTest::newRow("marked row without number") << "" << "" << false << true;
+    QTest::newRow("no mark field") << "IDCHECK"
+                                   << "" << false << false;
+    QTest::newRow("no branch field") << "CDFILIAL"
+                                     << "" << false << false;
+    QTest::newRow("no sequence field") << "NRSEQORCAEVE"
+                                       << "" << false << false;
+    QTest::newRow("no percentage field") << "VRPERCCOMIS"
+                                         << "" << false << false;
+    QTest::newRow("number where the mark goes") << ""
+                                                << "IDCHECK" << false << false;
+    QTest::newRow("marked twice") << ""
+                                  << "" << true << false;
+    QTest::newRow("marked row without number") << ""
+                                               << "" << false << true;
 }
 
 void CommissionRulesTest::shouldRefuseQuotePacketsItCannotTrust()
@@ -236,16 +256,18 @@ void CommissionRulesTest::shouldCheckCallArguments_data()
     QTest::addColumn<QString>("read");  // which reader runs on argument 1
     QTest::addColumn<bool>("valid");
 
-    QTest::newRow("text") << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":"0001"}]})") << "text ref" << true;
-    QTest::newRow("text without ref") << QByteArray(R"({"args":[{"kind":"text","value":"0001"}]})") << "text ref" << true;
-    QTest::newRow("text by value where ref goes") << QByteArray(R"({"args":[{"kind":"text","ref":false,"value":"1"}]})")
-                                                  << "text ref" << false;
+    QTest::newRow("text") << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":"0001"}]})") << "text ref"
+                          << true;
+    QTest::newRow("text without ref") << QByteArray(R"({"args":[{"kind":"text","value":"0001"}]})") << "text ref"
+                                      << true;
+    QTest::newRow("text by value where ref goes")
+        << QByteArray(R"({"args":[{"kind":"text","ref":false,"value":"1"}]})") << "text ref" << false;
     QTest::newRow("ref that is no flag") << QByteArray(R"({"args":[{"kind":"text","ref":"yes","value":"1"}]})")
                                          << "text ref" << false;
     QTest::newRow("text too long") << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":"00001"}]})")
                                    << "text ref" << false;
-    QTest::newRow("number where text goes") << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":1}]})")
-                                            << "text ref" << false;
+    QTest::newRow("number where text goes")
+        << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":1}]})") << "text ref" << false;
     QTest::newRow("no value") << QByteArray(R"({"args":[{"kind":"text","ref":true}]})") << "text ref" << false;
     QTest::newRow("date") << QByteArray(R"({"args":[{"kind":"date","ref":true,"value":45413.5}]})") << "date" << true;
     QTest::newRow("no date") << QByteArray(R"({"args":[{"kind":"date","ref":true,"value":0}]})") << "date" << true;
@@ -253,17 +275,18 @@ void CommissionRulesTest::shouldCheckCallArguments_data()
                                       << false;
     QTest::newRow("date as text") << QByteArray(R"({"args":[{"kind":"date","ref":true,"value":"2024-05-01"}]})")
                                   << "date" << false;
-    QTest::newRow("text kind where a date goes") << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":"1"}]})")
-                                                 << "date" << false;
+    QTest::newRow("text kind where a date goes")
+        << QByteArray(R"({"args":[{"kind":"text","ref":true,"value":"1"}]})") << "date" << false;
     QTest::newRow("missing argument") << QByteArray(R"({"args":[]})") << "date" << false;
-    QTest::newRow("packet") << QByteArray(R"({"args":[{"kind":"packet","value":{"format":"packet/1","fields":[],"rows":[]}}]})")
+    QTest::newRow("packet") << QByteArray(
+        R"({"args":[{"kind":"packet","value":{"format":"packet/1","fields":[],"rows":[]}}]})")
                             << "packet" << true;
     QTest::newRow("packet of another format")
         << QByteArray(R"({"args":[{"kind":"packet","value":{"format":"packet/2","fields":[],"rows":[]}}]})") << "packet"
         << false;
-    QTest::newRow("packet row of the wrong width")
-        << QByteArray(R"({"args":[{"kind":"packet","value":{"format":"packet/1","fields":[{"name":"A","kind":"float"}],"rows":[[1,2]]}}]})")
-        << "packet" << false;
+    QTest::newRow("packet row of the wrong width") << QByteArray(
+        R"({"args":[{"kind":"packet","value":{"format":"packet/1","fields":[{"name":"A","kind":"float"}],"rows":[[1,2]]}}]})")
+                                                   << "packet" << false;
     QTest::newRow("deeply nested") << QByteArray(20000, '[') << "packet" << false;
 }
 
@@ -310,22 +333,22 @@ void CommissionRulesTest::shouldReadTheCommandLine_data()
                           << "demo.db|127.0.0.1|8211||16|1|0|256|10/30/5|";
     QTest::newRow("empty database") << QStringList{"--database", "new.db", "--init"} << "" << true
                                     << "new.db|127.0.0.1|8211||16|0|1|256|10/30/5|";
-    QTest::newRow("queue and deadlines")
-        << QStringList{"--queue", "8", "--header-timeout", "2", "--body-timeout", "3", "--idle-timeout", "1"} << ""
-        << true << "commission.db|127.0.0.1|8211||16|0|0|8|2/3/1|";
-    QTest::newRow("beyond loopback with secret and TLS") << (QStringList{"--listen", "0.0.0.0", "--secret", "abc"} + tls)
-                                                         << "" << true
-                                                         << "commission.db|0.0.0.0|8211|abc|16|0|0|256|10/30/5|c.pem";
+    QTest::newRow("queue and deadlines") << QStringList{"--queue",        "8", "--header-timeout", "2",
+                                                        "--body-timeout", "3", "--idle-timeout",   "1"}
+                                         << "" << true << "commission.db|127.0.0.1|8211||16|0|0|8|2/3/1|";
+    QTest::newRow("beyond loopback with secret and TLS")
+        << (QStringList{"--listen", "0.0.0.0", "--secret", "abc"} + tls) << "" << true
+        << "commission.db|0.0.0.0|8211|abc|16|0|0|256|10/30/5|c.pem";
     QTest::newRow("secret from the environment") << (QStringList{"--listen", "10.0.0.5"} + tls) << "env" << true
                                                  << "commission.db|10.0.0.5|8211|env|16|0|0|256|10/30/5|c.pem";
     QTest::newRow("TLS on loopback") << tls << "" << true << "commission.db|127.0.0.1|8211||16|0|0|256|10/30/5|c.pem";
-    QTest::newRow("option before environment") << QStringList{"--secret", "opt"} << "env" << true
-                                               << "commission.db|127.0.0.1|8211|opt|16|0|0|256|10/30/5|";
+    QTest::newRow("option before environment")
+        << QStringList{"--secret", "opt"} << "env" << true << "commission.db|127.0.0.1|8211|opt|16|0|0|256|10/30/5|";
     QTest::newRow("loopback by name") << QStringList{"--listen", "localhost"} << "" << true
                                       << "commission.db|localhost|8211||16|0|0|256|10/30/5|";
     QTest::newRow("beyond loopback without secret") << (QStringList{"--listen", "0.0.0.0"} + tls) << "" << false << "";
-    QTest::newRow("beyond loopback without TLS") << QStringList{"--listen", "0.0.0.0", "--secret", "abc"} << "" << false
-                                                 << "";
+    QTest::newRow("beyond loopback without TLS")
+        << QStringList{"--listen", "0.0.0.0", "--secret", "abc"} << "" << false << "";
     QTest::newRow("certificate without key") << QStringList{"--tls-cert", "c.pem"} << "" << false << "";
     QTest::newRow("init and demo together") << QStringList{"--init", "--create-demo"} << "" << false << "";
     QTest::newRow("port not a number") << QStringList{"--port", "http"} << "" << false << "";
@@ -371,7 +394,8 @@ void CommissionRulesTest::shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould_
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QString>("expected");  // the rows read, "|"-separated, or "error:" and what the message holds
 
-    const QByteArray fields = R"("fields": [{"name": "A", "kind": "text", "size": 10}, {"name": "B", "kind": "float"}])";
+    const QByteArray fields =
+        R"("fields": [{"name": "A", "kind": "text", "size": 10}, {"name": "B", "kind": "float"}])";
     const auto body = [&fields](const QByteArray &rows, const QByteArray &extra = {}) {
         return R"({"args": [{"kind": "packet", "value": {"format": "packet/1", )" + fields + R"(, "rows": )" + rows
                + "}" + extra + "}]}";
@@ -381,14 +405,15 @@ void CommissionRulesTest::shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould_
     QTest::newRow("brackets and quotes in texts") << body(R"([["a]\"[,}", 1], [" ] ", 2]])") << "a]\"[,};1| ] ;2";
     QTest::newRow("blanks everywhere") << body("[ [ \"x\" , 1 ] ,\n [ \"y\" , 2 ] ]") << "x;1|y;2";
     QTest::newRow("keys after the rows") << body(R"([["x", 1]])", R"(, "ref": false)") << "x;1";
-    QTest::newRow("rows twice: parsed whole") << R"({"args": [{"kind": "packet", "value": {"format": "packet/1", )" + fields
-                                                    + R"(, "rows": [["x", 1]], "rows": [["y", 2]]}}]})"
+    QTest::newRow("rows twice: parsed whole") << R"({"args": [{"kind": "packet", "value": {"format": "packet/1", )"
+                                                     + fields + R"(, "rows": [["x", 1]], "rows": [["y", 2]]}}]})"
                                               << "y;2";
     QTest::newRow("a row that is not a list") << body(R"([["x", 1], 5])") << "error:linha 2 não é uma lista";
     QTest::newRow("mismatched brackets in a row") << body(R"([["x", 1}])") << "error:JSON válido";
     QTest::newRow("truncated rows") << body(R"([["x", 1], ["y")") << "error:JSON válido";
     QTest::newRow("a value of the wrong kind") << body(R"([["x", "1"]])") << "error:B";
-    QTest::newRow("garbage after the body") << body(R"([["x", 1]])") + "]" << "error:JSON válido";
+    QTest::newRow("garbage after the body") << body(R"([["x", 1]])") + "]"
+                                            << "error:JSON válido";
 }
 
 void CommissionRulesTest::shouldReadPacketRowsCutOutOfTheBodyAsAWholeParseWould()

@@ -90,8 +90,8 @@ void DemoDataTest::shouldHoldTheDemoData()
              0);
 }
 
-QString DemoDataTest::answerOf(const QString &action, const QString &branch, const QString &salesperson,
-                               bool generated, QDate from, QDate to)
+QString DemoDataTest::answerOf(const QString &action, const QString &branch, const QString &salesperson, bool generated,
+                               QDate from, QDate to)
 {
     QuoteFilter filter;
     filter.branch = branch;
@@ -130,17 +130,30 @@ void DemoDataTest::shouldReachEveryAnswer_data()
     QTest::addColumn<QString>("expected");
 
     const QDate recent = today.addMonths(-2);
-    QTest::newRow("generated") << "generate" << "0002" << "0002" << false << recent << today << "";
-    QTest::newRow("generated twice") << "twice" << "0004" << "0004" << false << recent << today << "COMISSAO_GERADA";
-    QTest::newRow("all zero") << "zero only" << "0002" << "0022" << false << recent << today << "VALOR_COMISS_ZERO";
-    QTest::newRow("percentage out of range") << "typed 150 %" << "0003" << "0013" << false << recent << today
-                                             << "VR_COM_DEVE";
-    QTest::newRow("no supplier") << "generate" << "0003" << "0003" << false << recent << today << "N_PARAM_VEND_S_FORN";
-    QTest::newRow("branch without company") << "generate" << "0005" << "0005" << false << recent << today
-                                            << "N_PARAM_EMPRESARELAC";
-    QTest::newRow("paid payable") << "cancel" << "0001" << "0001" << true << QDate() << QDate()
-                                  << "N_PARAM_CONTAPAGBAIXADA";
-    QTest::newRow("cancelled") << "cancel" << "0001" << "0001" << true << QDate(2024, 3, 1) << QDate(2024, 3, 31) << "";
+    QTest::newRow("generated") << "generate"
+                               << "0002"
+                               << "0002" << false << recent << today << "";
+    QTest::newRow("generated twice") << "twice"
+                                     << "0004"
+                                     << "0004" << false << recent << today << "COMISSAO_GERADA";
+    QTest::newRow("all zero") << "zero only"
+                              << "0002"
+                              << "0022" << false << recent << today << "VALOR_COMISS_ZERO";
+    QTest::newRow("percentage out of range") << "typed 150 %"
+                                             << "0003"
+                                             << "0013" << false << recent << today << "VR_COM_DEVE";
+    QTest::newRow("no supplier") << "generate"
+                                 << "0003"
+                                 << "0003" << false << recent << today << "N_PARAM_VEND_S_FORN";
+    QTest::newRow("branch without company") << "generate"
+                                            << "0005"
+                                            << "0005" << false << recent << today << "N_PARAM_EMPRESARELAC";
+    QTest::newRow("paid payable") << "cancel"
+                                  << "0001"
+                                  << "0001" << true << QDate() << QDate() << "N_PARAM_CONTAPAGBAIXADA";
+    QTest::newRow("cancelled") << "cancel"
+                               << "0001"
+                               << "0001" << true << QDate(2024, 3, 1) << QDate(2024, 3, 31) << "";
 }
 
 void DemoDataTest::shouldReachEveryAnswer()

@@ -1,7 +1,7 @@
-#include <remotecontract.h>
 #include "commissionfixture.h"
 #include "testdatabase.h"
 #include "testserver.h"
+#include <remotecontract.h>
 
 #include <connectionprovider.h>
 #include <packetcodec.h>
@@ -59,7 +59,10 @@ namespace {
 
 QString databaseUrl(const database::ConnectionString &where)
 {
-    return QStringLiteral("postgresql://%1@%2:%3/%4").arg(where.user, where.host).arg(where.port).arg(where.databaseName);
+    return QStringLiteral("postgresql://%1@%2:%3/%4")
+        .arg(where.user, where.host)
+        .arg(where.port)
+        .arg(where.databaseName);
 }
 
 // A port that was free a moment ago, for HAProxy, which cannot report the
@@ -170,8 +173,8 @@ void FailoverTest::startBalancer()
     environment.insert(QStringLiteral("COMMISSION_HAPROXY_STATS_PORT"), QString::number(m_statsPort));
     m_balancer.setProcessEnvironment(environment);
     m_balancer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_balancer.start(m_haproxy, {QStringLiteral("-db"), QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral(COMMISSION_HAPROXY_CONFIG),
-                                 QStringLiteral("-f"), servers.fileName()});
+    m_balancer.start(m_haproxy, {QStringLiteral("-db"), QStringLiteral("-q"), QStringLiteral("-f"),
+                                 QStringLiteral(COMMISSION_HAPROXY_CONFIG), QStringLiteral("-f"), servers.fileName()});
     QVERIFY(m_balancer.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(serverState(0).first == QLatin1String("UP") && serverState(1).first == QLatin1String("UP"),
                              10000);

@@ -1,8 +1,8 @@
-#include <remotecontract.h>
 #include "commissionfixture.h"
 #include "rawhttpclient.h"
 #include "testdatabase.h"
 #include "testserver.h"
+#include <remotecontract.h>
 
 #include <connectionprovider.h>
 #include <packetcodec.h>
@@ -157,7 +157,8 @@ void HttpTransportTest::shouldReadALargePacketWithinThreeTimesItsSize()
     const QVector<CommissionFixture::Row> rows(60000, CommissionFixture::Row{1, 5, false});
     const QJsonArray arguments{args::packet(packet::toJson(CommissionFixture::quotesPacket(rows))),
                                args::text(QStringLiteral("OP7"), false)};
-    const QByteArray body = QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
+    const QByteArray body =
+        QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
     QVERIFY2(body.size() > (5 << 20) && body.size() < (8 << 20), qPrintable(QString::number(body.size())));
     const QByteArray request = RawHttpClient::post(RawHttpClient::callPath("SetComissao"), body);
     RawHttpClient client(server.port());
@@ -171,8 +172,8 @@ void HttpTransportTest::shouldReadALargePacketWithinThreeTimesItsSize()
     QCOMPARE(QJsonDocument::fromJson(answers[0].body).object().value(QStringLiteral("result")).toString(),
              QStringLiteral("N_MARCADO"));
     QVERIFY2(growth < 3 * body.size(), qPrintable(QStringLiteral("%1 MB for a body of %2 MB")
-                                                       .arg(growth / 1e6, 0, 'f', 1)
-                                                       .arg(body.size() / 1e6, 0, 'f', 1)));
+                                                      .arg(growth / 1e6, 0, 'f', 1)
+                                                      .arg(body.size() / 1e6, 0, 'f', 1)));
 }
 
 void HttpTransportTest::shouldTellAClientThatAsksToGoOnWithItsBody()
@@ -180,8 +181,10 @@ void HttpTransportTest::shouldTellAClientThatAsksToGoOnWithItsBody()
     TestServer server(m_database->where());
     RawHttpClient client(server.port());
     const QByteArray body = "{\"args\": []}";
-    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                        "Expect: 100-continue\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"));
+    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve")
+                        + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                          "Expect: 100-continue\r\nContent-Length: "
+                        + QByteArray::number(body.size()) + "\r\n\r\n"));
     const QVector<RawAnswer> interim = client.readAnswers(1, 5000);
     QCOMPARE(interim.size(), 1);
     QCOMPARE(interim[0].status, 100);
@@ -196,8 +199,7 @@ void HttpTransportTest::shouldAnswerPipelinedCallsInOrder()
     TestServer server(m_database->where());
     RawHttpClient client(server.port());
     // Three calls in one write, each with its own outcome.
-    QVERIFY(client.send(parameterCall
-                        + RawHttpClient::post(RawHttpClient::callPath("GetVendedores"), "{\"args\": []}")
+    QVERIFY(client.send(parameterCall + RawHttpClient::post(RawHttpClient::callPath("GetVendedores"), "{\"args\": []}")
                         + RawHttpClient::post(RawHttpClient::callPath("GetTudo"), "{\"args\": []}")));
     const QVector<RawAnswer> answers = client.readAnswers(3, 10000);
     QCOMPARE(answers.size(), 3);
@@ -286,7 +288,8 @@ void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
     std::vector<std::unique_ptr<RawHttpClient>> clients;
     for (int quote : {1, 3, 5}) {
         clients.push_back(std::make_unique<RawHttpClient>(server.port()));
-        QVERIFY(clients.back()->send(RawHttpClient::post(RawHttpClient::callPath("SetComissao"), generationBody(quote))));
+        QVERIFY(
+            clients.back()->send(RawHttpClient::post(RawHttpClient::callPath("SetComissao"), generationBody(quote))));
     }
     const auto answered = [&clients] {
         return std::find_if(clients.begin(), clients.end(),
@@ -298,8 +301,11 @@ void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
     QCOMPARE(busy.size(), 1);
     QCOMPARE(busy[0].status, 503);
     QCOMPARE(busy[0].header("Retry-After"), QByteArray("1"));
-    QVERIFY(QJsonDocument::fromJson(busy[0].body).object().value(QStringLiteral("error")).toString().contains(
-        QStringLiteral("Tente novamente")));
+    QVERIFY(QJsonDocument::fromJson(busy[0].body)
+                .object()
+                .value(QStringLiteral("error"))
+                .toString()
+                .contains(QStringLiteral("Tente novamente")));
     QVERIFY(server.logLines().join('\n').contains(QStringLiteral("error 503")));
 }
 
@@ -309,7 +315,8 @@ void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAr
     std::atomic<bool> stop{false};
     std::atomic<int> started{0};
     std::vector<std::thread> busy;
-    const std::string body = QJsonDocument(QJsonObject{{QStringLiteral("args"), args::listing(QStringLiteral("0001"), QString(), QString())}})
+    const std::string body = QJsonDocument(QJsonObject{{QStringLiteral("args"),
+                                                        args::listing(QStringLiteral("0001"), QString(), QString())}})
                                  .toJson(QJsonDocument::Compact)
                                  .toStdString();
     for (int i = 0; i < 16; ++i) {
@@ -319,7 +326,8 @@ void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAr
             client.set_tcp_nodelay(true);
             bool counted = false;
             while (!stop) {
-                client.Post(contract::RemoteContract::path(contract::RemoteContract::getVendedores).toStdString(), body, "application/json");
+                client.Post(contract::RemoteContract::path(contract::RemoteContract::getVendedores).toStdString(), body,
+                            "application/json");
                 if (!counted)
                     ++started, counted = true;
             }
@@ -385,10 +393,14 @@ void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt_data()
     QTest::addColumn<QString>("authority");  // the client's CA file name; empty: plain HTTP
     QTest::addColumn<QString>("failure");    // part of the error; empty: the call works
 
-    QTest::newRow("verified") << true << "server.crt" << "";
-    QTest::newRow("another authority") << true << "other.crt" << "não foi confirmado";
-    QTest::newRow("plain call to a TLS server") << true << "" << "Não foi possível comunicar";
-    QTest::newRow("TLS call to a plain server") << false << "server.crt" << "conexão segura";
+    QTest::newRow("verified") << true << "server.crt"
+                              << "";
+    QTest::newRow("another authority") << true << "other.crt"
+                                       << "não foi confirmado";
+    QTest::newRow("plain call to a TLS server") << true << ""
+                                                << "Não foi possível comunicar";
+    QTest::newRow("TLS call to a plain server") << false << "server.crt"
+                                                << "conexão segura";
 }
 
 void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt()
@@ -432,8 +444,8 @@ void HttpTransportTest::shouldStartOnlyOnADatabaseThatExists_data()
 
     QTest::newRow("mistyped path") << QStringList{"--database", "%1/missing.db", "--port", "0"} << 1
                                    << "%1/missing.db não existe" << false;
-    QTest::newRow("empty database on request") << QStringList{"--database", "%1/new.db", "--init"} << 0
-                                               << "Banco vazio criado" << true;
+    QTest::newRow("empty database on request")
+        << QStringList{"--database", "%1/new.db", "--init"} << 0 << "Banco vazio criado" << true;
     QTest::newRow("beyond loopback without TLS")
         << QStringList{"--database", "%1/missing.db", "--listen", "0.0.0.0", "--secret", "s"} << 2 << "exige TLS"
         << false;

@@ -54,7 +54,9 @@ private:
     qint64 generateHere(int quote, qint64 likePayable);
     qint64 fixturePayableOfAna()
     {
-        return fixture().value(QStringLiteral("SELECT MIN(NRCONTAPAGAR) FROM CONTAPAGAR WHERE CDVENDEDOR = '0001'")).toLongLong();
+        return fixture()
+            .value(QStringLiteral("SELECT MIN(NRCONTAPAGAR) FROM CONTAPAGAR WHERE CDVENDEDOR = '0001'"))
+            .toLongLong();
     }
     void verifyMoneyIsWhole();
 
@@ -136,8 +138,8 @@ void MoneyPathTest::waitUntilTheServerWaitsForALock()
 {
     if (m_backend != TestDatabase::Backend::Postgres)
         return;
-    QTRY_VERIFY_WITH_TIMEOUT(fixture().value(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted")).toInt() > 0,
-                             10000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        fixture().value(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted")).toInt() > 0, 10000);
 }
 
 void MoneyPathTest::cancelHere(int quote, qint64 payable)
@@ -162,13 +164,17 @@ qint64 MoneyPathTest::generateHere(int quote, qint64 likePayable)
     commission::NewPayable payable;
     payable.branch = QStringLiteral("0001");
     payable.salesperson = QStringLiteral("0001");
-    for (auto [field, column] : {std::pair{&payable.supplier, "CDFORNECED"}, {&payable.accountType, "CDTPCTPAGAR"},
-                                 {&payable.operationType, "CDTPOPENTACE"}, {&payable.series, "CDSERIEENTR"}}) {
+    for (auto [field, column] : {std::pair{&payable.supplier, "CDFORNECED"},
+                                 {&payable.accountType, "CDTPCTPAGAR"},
+                                 {&payable.operationType, "CDTPOPENTACE"},
+                                 {&payable.series, "CDSERIEENTR"}}) {
         // As the payable of the fixture's quote 2, Ana's too.
-        *field = fixture()
-                     .value(QStringLiteral("SELECT %1 FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?").arg(QString::fromLatin1(column)),
-                            {likePayable})
-                     .toString();
+        *field =
+            fixture()
+                .value(
+                    QStringLiteral("SELECT %1 FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?").arg(QString::fromLatin1(column)),
+                    {likePayable})
+                .toString();
     }
     const qint64 cents = 5000;  // 5 % of 1,000.00
     payable.description = QStringLiteral("Comissão");
@@ -203,9 +209,10 @@ void MoneyPathTest::shouldSettleTheNewPayableWhenACancellationWaitsWhileTheQuote
     {
         commission::WriteTransaction other(m_connections->database());
         // Another operator holds the first payable ...
-        fixture().value(QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?%1")
-                            .arg(m_backend == TestDatabase::Backend::Postgres ? QStringLiteral(" FOR UPDATE") : QString()),
-                        {first});
+        fixture().value(
+            QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?%1")
+                .arg(m_backend == TestDatabase::Backend::Postgres ? QStringLiteral(" FOR UPDATE") : QString()),
+            {first});
         cancellation = cancelInBackground(1, &reply);
         // ... cancels the quote and generates it again into a new payable.
         cancelHere(1, first);
@@ -218,8 +225,9 @@ void MoneyPathTest::shouldSettleTheNewPayableWhenACancellationWaitsWhileTheQuote
     // The waiting cancellation found the quote in the new payable and
     // cancelled it there, lowering that payable and auditing it.
     QCOMPARE(reply.result.toObject().value(QStringLiteral("rows")).toArray().size(), 1);
-    QCOMPARE(fixture().value(QStringLiteral("SELECT COUNT(*) FROM ORCACOMISSAO WHERE NRCONTAPAGAR NOT IN %1")
-                                 .arg(QLatin1String(fixturePayables)))
+    QCOMPARE(fixture()
+                 .value(QStringLiteral("SELECT COUNT(*) FROM ORCACOMISSAO WHERE NRCONTAPAGAR NOT IN %1")
+                            .arg(QLatin1String(fixturePayables)))
                  .toInt(),
              0);
     verifyMoneyIsWhole();
@@ -234,9 +242,10 @@ void MoneyPathTest::shouldChangeNothingTwiceWhenTwoCancellationsRace()
     std::jthread cancellation;
     {
         commission::WriteTransaction other(m_connections->database());
-        fixture().value(QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?%1")
-                            .arg(m_backend == TestDatabase::Backend::Postgres ? QStringLiteral(" FOR UPDATE") : QString()),
-                        {payable});
+        fixture().value(
+            QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?%1")
+                .arg(m_backend == TestDatabase::Backend::Postgres ? QStringLiteral(" FOR UPDATE") : QString()),
+            {payable});
         cancellation = cancelInBackground(1, &reply);
         cancelHere(1, payable);
         other.commit();
@@ -246,8 +255,9 @@ void MoneyPathTest::shouldChangeNothingTwiceWhenTwoCancellationsRace()
     QCOMPARE(reply.status, 200);
     QCOMPARE(reply.result.toObject().value(QStringLiteral("rows")).toArray().size(), 0);
     // The payable keeps the other quote, at its commission alone.
-    QCOMPARE(fixture().value(QStringLiteral("SELECT COUNT(*) FROM ORCACOMISSAO WHERE NRCONTAPAGAR = ?"), {payable}).toInt(),
-             1);
+    QCOMPARE(
+        fixture().value(QStringLiteral("SELECT COUNT(*) FROM ORCACOMISSAO WHERE NRCONTAPAGAR = ?"), {payable}).toInt(),
+        1);
     verifyMoneyIsWhole();
 }
 
@@ -270,7 +280,8 @@ void MoneyPathTest::shouldCreateOnePayableWhenGenerationsListTheQuotesInOpposite
             generation.join();
         QStringList answers;
         for (const TestServer::Reply &reply : replies) {
-            QVERIFY2(reply.status == 200, qPrintable(QStringLiteral("round %1: %2 %3").arg(round).arg(reply.status).arg(reply.error)));
+            QVERIFY2(reply.status == 200,
+                     qPrintable(QStringLiteral("round %1: %2 %3").arg(round).arg(reply.status).arg(reply.error)));
             answers.append(reply.result.toString());
         }
         answers.sort();
@@ -288,7 +299,7 @@ void MoneyPathTest::shouldRetryAGenerationTheDatabaseGaveUpOnceAndAnswerBusyTheS
 {
     QTest::addColumn<int>("conflicts");  // how many attempts the database gives up
     QTest::addColumn<int>("status");
-    QTest::addColumn<int>("payables");   // new ones
+    QTest::addColumn<int>("payables");  // new ones
 
     QTest::newRow("once: the retry succeeds") << 1 << 200 << 1;
     QTest::newRow("twice: busy, nothing written") << 2 << 503 << 0;
@@ -311,7 +322,8 @@ void MoneyPathTest::shouldRetryAGenerationTheDatabaseGaveUpOnceAndAnswerBusyTheS
                              " RAISE EXCEPTION 'conflito de teste' USING ERRCODE = 'serialization_failure';"
                              " END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
                   .arg(conflicts));
-    data.exec(QStringLiteral("CREATE TRIGGER DESISTE BEFORE INSERT ON ORCACOMISSAO FOR EACH ROW EXECUTE FUNCTION DESISTE()"));
+    data.exec(
+        QStringLiteral("CREATE TRIGGER DESISTE BEFORE INSERT ON ORCACOMISSAO FOR EACH ROW EXECUTE FUNCTION DESISTE()"));
     const auto dropTrigger = qScopeGuard([this] {
         fixture().exec(QStringLiteral("DROP TRIGGER DESISTE ON ORCACOMISSAO"));
         fixture().exec(QStringLiteral("DROP SEQUENCE TENTATIVAS"));

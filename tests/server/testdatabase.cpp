@@ -18,8 +18,8 @@ const char *postgresVariable = "COMMISSION_TEST_POSTGRES";
 // Children before parents.
 const QStringList tablesInDeleteOrder = {
     QStringLiteral("AUDITCOMISSAOORC"), QStringLiteral("AUDITCOMISSAO"), QStringLiteral("ORCACOMISSAO"),
-    QStringLiteral("CONTAPAGAR"),      QStringLiteral("ORCAEVENTO"),    QStringLiteral("PARAMORCAEVE"),
-    QStringLiteral("CLIENTE"),         QStringLiteral("TIPOEVENTO"),    QStringLiteral("VENDEDOR"),
+    QStringLiteral("CONTAPAGAR"),       QStringLiteral("ORCAEVENTO"),    QStringLiteral("PARAMORCAEVE"),
+    QStringLiteral("CLIENTE"),          QStringLiteral("TIPOEVENTO"),    QStringLiteral("VENDEDOR"),
     QStringLiteral("FILIAL"),
 };
 
@@ -37,8 +37,7 @@ QString TestDatabase::unavailableReason(Backend backend)
     return QString();
 }
 
-TestDatabase::TestDatabase(Backend backend, const QString &name)
-    : m_backend(backend)
+TestDatabase::TestDatabase(Backend backend, const QString &name) : m_backend(backend)
 {
     if (backend == Backend::Sqlite) {
         m_dir = std::make_unique<QTemporaryDir>();

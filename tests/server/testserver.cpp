@@ -26,10 +26,11 @@ TestServer::TestServer(const database::ConnectionString &where, commission::Http
     : m_connections(std::make_unique<commission::ConnectionProvider>(where))
 {
     settings.port = 0;
-    m_server = std::make_unique<commission::CommissionHttpServer>(settings, *m_connections, [this](const QString &line) {
-        const QMutexLocker lock(&m_mutex);
-        m_log.append(line);
-    });
+    m_server =
+        std::make_unique<commission::CommissionHttpServer>(settings, *m_connections, [this](const QString &line) {
+            const QMutexLocker lock(&m_mutex);
+            m_log.append(line);
+        });
     if (!m_server->prepareTls().isEmpty())
         return;
     m_port = m_server->bind().value_or(0);
@@ -104,29 +105,37 @@ namespace args {
 
 QJsonValue text(const QString &value, bool byRef)
 {
-    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("text")}, {QStringLiteral("ref"), byRef},
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("text")},
+                       {QStringLiteral("ref"), byRef},
                        {QStringLiteral("value"), value}};
 }
 
 QJsonValue date(double days, bool byRef)
 {
-    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")}, {QStringLiteral("ref"), byRef},
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("date")},
+                       {QStringLiteral("ref"), byRef},
                        {QStringLiteral("value"), days}};
 }
 
 QJsonValue packet(const QJsonValue &packet)
 {
-    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("packet")}, {QStringLiteral("ref"), false},
+    return QJsonObject{{QStringLiteral("kind"), QStringLiteral("packet")},
+                       {QStringLiteral("ref"), false},
                        {QStringLiteral("value"), packet}};
 }
 
 QJsonArray listing(const QString &branch, const QString &salespeople, const QString &eventTypes,
-                   const QString &dateBase, const QString &everyoneEarns, double from, double to,
-                   const QString &status, bool salespersonByRef)
+                   const QString &dateBase, const QString &everyoneEarns, double from, double to, const QString &status,
+                   bool salespersonByRef)
 {
-    return QJsonArray{text(branch, true),     text(salespeople, salespersonByRef), text(eventTypes, true),
-                      text(dateBase, false),  text(everyoneEarns, false),          date(from, true),
-                      date(to, true),         text(status, true)};
+    return QJsonArray{text(branch, true),
+                      text(salespeople, salespersonByRef),
+                      text(eventTypes, true),
+                      text(dateBase, false),
+                      text(everyoneEarns, false),
+                      date(from, true),
+                      date(to, true),
+                      text(status, true)};
 }
 
 }  // namespace args

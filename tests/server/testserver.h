@@ -58,7 +58,7 @@ QJsonValue date(double days, bool byRef);
 QJsonValue packet(const QJsonValue &packet);
 // The eight listing arguments of GetVendedores / GetOrcamentos.
 QJsonArray listing(const QString &branch, const QString &salespeople, const QString &eventTypes,
-                   const QString &dateBase = QStringLiteral("EVENTO"), const QString &everyoneEarns = QStringLiteral("S"),
-                   double from = 45413, double to = 45443, const QString &status = QStringLiteral("N"),
-                   bool salespersonByRef = true);
+                   const QString &dateBase = QStringLiteral("EVENTO"),
+                   const QString &everyoneEarns = QStringLiteral("S"), double from = 45413, double to = 45443,
+                   const QString &status = QStringLiteral("N"), bool salespersonByRef = true);
 }  // namespace args

@@ -2,8 +2,8 @@
 // the server named by the session options. See scripts/screenshots.
 
 #include "hostmainwindow.h"
-#include "screenshottour.h"
 #include "operatorlocale.h"
+#include "screenshottour.h"
 #include "session.h"
 
 #include <QApplication>

@@ -33,8 +33,7 @@ QJsonArray FakeServiceHost::Request::args() const
     return QJsonDocument::fromJson(body).object().value(QStringLiteral("args")).toArray();
 }
 
-FakeServiceHost::FakeServiceHost()
-    : d(std::make_unique<Private>())
+FakeServiceHost::FakeServiceHost() : d(std::make_unique<Private>())
 {
     d->server.set_tcp_nodelay(true);
     d->server.Post(R"(/.*)", [this](const httplib::Request &request, httplib::Response &response) {

@@ -31,10 +31,10 @@ public:
     ~FakeServiceHost();
 
     int port() const;
-    void answerWith(const Answer &answer);                  // for every following call
-    void answerFirstWith(const Answer &answer);             // for the next call only (queued)
-    void answerWithResult(const QByteArray &resultJson);    // 200 {"result": ...}
-    void setKeepAliveTimeoutSeconds(int seconds);           // before the first call
+    void answerWith(const Answer &answer);                // for every following call
+    void answerFirstWith(const Answer &answer);           // for the next call only (queued)
+    void answerWithResult(const QByteArray &resultJson);  // 200 {"result": ...}
+    void setKeepAliveTimeoutSeconds(int seconds);         // before the first call
     QVector<Request> requests() const;
     Request lastRequest() const;
 

@@ -1,6 +1,6 @@
-#include "remotecontract.h"
-#include "fakeservicehost.h"
 #include "tnetconnection.h"
+#include "fakeservicehost.h"
+#include "remotecontract.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -75,25 +75,33 @@ private slots:
         QTest::addColumn<QString>("outcome");  // "result", "service" or "transport"
         QTest::addColumn<QString>("text");     // the result, the exact service text or part of the transport one
 
-        QTest::newRow("text result") << 200 << QByteArray(R"({"result":"N_MARCADO"})") << "result" << "N_MARCADO";
-        QTest::newRow("empty result") << 200 << QByteArray(R"({"result":""})") << "result" << "";
-        QTest::newRow("business refusal")
-            << 422 << QByteArray(R"({"error":"N_PARAM_VEND_S_FORN|x"})") << "service" << "N_PARAM_VEND_S_FORN|x";
+        QTest::newRow("text result") << 200 << QByteArray(R"({"result":"N_MARCADO"})") << "result"
+                                     << "N_MARCADO";
+        QTest::newRow("empty result") << 200 << QByteArray(R"({"result":""})") << "result"
+                                      << "";
+        QTest::newRow("business refusal") << 422 << QByteArray(R"({"error":"N_PARAM_VEND_S_FORN|x"})") << "service"
+                                          << "N_PARAM_VEND_S_FORN|x";
         QTest::newRow("server failure with accents")
-            << 500 << QByteArray(R"({"error":"Falha: conexão perdida"})") << "service" << "Falha: conexão perdida";
-        QTest::newRow("database down") << 503 << QByteArray(R"({"error":"banco"})") << "service" << "banco";
-        QTest::newRow("garbage") << 200 << QByteArray("<html>oops</html>") << "transport" << "não é o servidor de comissões";
-        QTest::newRow("empty body") << 200 << QByteArray() << "transport" << "não é o servidor de comissões";
-        QTest::newRow("array") << 200 << QByteArray("[1]") << "transport" << "não é o servidor de comissões";
-        QTest::newRow("neither result nor error")
-            << 200 << QByteArray(R"({"answer":1})") << "transport" << "veio incompleta";
-        QTest::newRow("error with success status")
-            << 200 << QByteArray(R"({"error":"x"})") << "transport" << "veio incompleta";
-        QTest::newRow("result with failure status")
-            << 500 << QByteArray(R"({"result":"x"})") << "transport" << "status 500";
-        QTest::newRow("failure without json") << 502 << QByteArray("Bad Gateway") << "transport" << "status 502";
-        QTest::newRow("error that is not text")
-            << 400 << QByteArray(R"({"error":{"code":1}})") << "transport" << "veio incompleta";
+            << 500 << QByteArray(R"({"error":"Falha: conexão perdida"})") << "service"
+            << "Falha: conexão perdida";
+        QTest::newRow("database down") << 503 << QByteArray(R"({"error":"banco"})") << "service"
+                                       << "banco";
+        QTest::newRow("garbage") << 200 << QByteArray("<html>oops</html>") << "transport"
+                                 << "não é o servidor de comissões";
+        QTest::newRow("empty body") << 200 << QByteArray() << "transport"
+                                    << "não é o servidor de comissões";
+        QTest::newRow("array") << 200 << QByteArray("[1]") << "transport"
+                               << "não é o servidor de comissões";
+        QTest::newRow("neither result nor error") << 200 << QByteArray(R"({"answer":1})") << "transport"
+                                                  << "veio incompleta";
+        QTest::newRow("error with success status") << 200 << QByteArray(R"({"error":"x"})") << "transport"
+                                                   << "veio incompleta";
+        QTest::newRow("result with failure status") << 500 << QByteArray(R"({"result":"x"})") << "transport"
+                                                    << "status 500";
+        QTest::newRow("failure without json") << 502 << QByteArray("Bad Gateway") << "transport"
+                                              << "status 502";
+        QTest::newRow("error that is not text") << 400 << QByteArray(R"({"error":{"code":1}})") << "transport"
+                                                << "veio incompleta";
     }
 
     void shouldMapEveryAnswer()
@@ -118,8 +126,8 @@ private slots:
         } catch (const TransportError &error) {
             QCOMPARE(outcome, QString("transport"));
             QVERIFY2(what(error).contains(text), error.what());
-            QVERIFY2(what(error).startsWith(QString("Não foi possível comunicar com o servidor 127.0.0.1:%1: ")
-                                                .arg(host.port())),
+            QVERIFY2(what(error).startsWith(
+                         QString("Não foi possível comunicar com o servidor 127.0.0.1:%1: ").arg(host.port())),
                      error.what());
         }
     }
@@ -167,7 +175,7 @@ private slots:
         FakeServiceHost host;
         TNetConnection connection;
         connection.ServerName = contract::RemoteContract::objectName;
-    connection.SecretHeader = contract::RemoteContract::secretHeader;
+        connection.SecretHeader = contract::RemoteContract::secretHeader;
         connection.Host = "192.0.2.1";  // a design-time host, always replaced
         int connects = 0;
         connection.BeforeConnect = [&](TNetConnection &c) {

@@ -1,5 +1,5 @@
-#include "connectionstring.h"
 #include "databasefailure.h"
+#include "connectionstring.h"
 
 #include <QFile>
 #include <QSqlError>
@@ -23,25 +23,26 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         const int statement = QSqlError::StatementError;
-        QTest::newRow("SQLite table missing") << "no such table: FILIAL" << "1" << statement
-                                              << "não tem as tabelas esperadas (falta FILIAL)";
-        QTest::newRow("PostgreSQL table missing") << "ERROR:  relation \"filial\" does not exist" << "42P01"
-                                                  << statement << "(falta FILIAL)";
-        QTest::newRow("read-only file") << "attempt to write a readonly database" << "8" << statement
-                                        << "somente para leitura";
-        QTest::newRow("read-only transaction") << "cannot execute INSERT in a read-only transaction" << "25006"
-                                               << statement << "somente para leitura";
-        QTest::newRow("not a database") << "file is not a database" << "26" << statement
-                                        << "não é um banco de dados";
-        QTest::newRow("locked") << "database is locked" << "5" << statement << "ocupado por outro programa";
-        QTest::newRow("cannot open") << "unable to open database file" << "14" << int(QSqlError::ConnectionError)
-                                     << "Não foi possível abrir o arquivo";
-        QTest::newRow("server down") << "connection to server at \"db\" failed: Connection refused" << ""
-                                     << int(QSqlError::ConnectionError) << "Não foi possível conectar";
-        QTest::newRow("wrong password") << "password authentication failed for user \"x\"" << "28P01" << statement
-                                        << "o usuário e a senha";
-        QTest::newRow("anything else") << "near \"SELEKT\": syntax error" << "1" << statement
-                                       << "Tente novamente; se persistir, informe o suporte.";
+        QTest::newRow("SQLite table missing") << "no such table: FILIAL"
+                                              << "1" << statement << "não tem as tabelas esperadas (falta FILIAL)";
+        QTest::newRow("PostgreSQL table missing") << "ERROR:  relation \"filial\" does not exist"
+                                                  << "42P01" << statement << "(falta FILIAL)";
+        QTest::newRow("read-only file") << "attempt to write a readonly database"
+                                        << "8" << statement << "somente para leitura";
+        QTest::newRow("read-only transaction") << "cannot execute INSERT in a read-only transaction"
+                                               << "25006" << statement << "somente para leitura";
+        QTest::newRow("not a database") << "file is not a database"
+                                        << "26" << statement << "não é um banco de dados";
+        QTest::newRow("locked") << "database is locked"
+                                << "5" << statement << "ocupado por outro programa";
+        QTest::newRow("cannot open") << "unable to open database file"
+                                     << "14" << int(QSqlError::ConnectionError) << "Não foi possível abrir o arquivo";
+        QTest::newRow("server down") << "connection to server at \"db\" failed: Connection refused"
+                                     << "" << int(QSqlError::ConnectionError) << "Não foi possível conectar";
+        QTest::newRow("wrong password") << "password authentication failed for user \"x\""
+                                        << "28P01" << statement << "o usuário e a senha";
+        QTest::newRow("anything else") << "near \"SELEKT\": syntax error"
+                                       << "1" << statement << "Tente novamente; se persistir, informe o suporte.";
     }
     void shouldTellTheOperatorWhatHappenedAndWhatToCheck()
     {

@@ -18,7 +18,9 @@ void declare(TClientDataSet &set)
     set.addField({.name = "IDCHECK", .kind = FieldKind::Text, .size = 1, .visible = false});
     set.addField({.name = "NMFANTCLIE", .kind = FieldKind::Text, .size = 50, .displayLabel = "Cliente"});
     set.addField({.name = "DTEVENTO", .kind = FieldKind::DateTime, .displayLabel = "Dt. Evento"});
-    set.addField({.name = "VRTOTALOREV", .kind = FieldKind::Float, .displayLabel = "Vr. Orçamento",
+    set.addField({.name = "VRTOTALOREV",
+                  .kind = FieldKind::Float,
+                  .displayLabel = "Vr. Orçamento",
                   .displayFormat = "0.00#,##"});
     set.addField({.name = "VRPERCCOMIS", .kind = FieldKind::Float, .displayLabel = "% Comissão"});
 }
@@ -49,7 +51,8 @@ struct Fixture {
         source.setDataSet(&set);
         model.setColumns(columns);
         model.setDataSource(&source);
-        tester = std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        tester =
+            std::make_unique<QAbstractItemModelTester>(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     }
 };
 
@@ -212,8 +215,7 @@ private slots:
     {
         Fixture f;
         f.set.loadFromPacket(quotes(1));
-        QVERIFY_THROWS_EXCEPTION(DataSetError,
-                                 f.model.setData(f.model.index(0, 0), QString(51, QLatin1Char('x'))));
+        QVERIFY_THROWS_EXCEPTION(DataSetError, f.model.setData(f.model.index(0, 0), QString(51, QLatin1Char('x'))));
         f.set.Cancel();
         QCOMPARE(f.set.data(), quotes(1));
     }

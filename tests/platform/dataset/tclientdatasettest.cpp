@@ -15,7 +15,8 @@ void declare(TClientDataSet &set)
 {
     set.addField({.name = "CDVENDEDOR", .kind = FieldKind::Text, .size = 4});
     set.addField({.name = "NRSEQ", .kind = FieldKind::FixedText, .size = 2});
-    set.addField({.name = "VRCOMISSAO", .kind = FieldKind::Float, .displayLabel = "Valor", .displayFormat = "0.00#,##"});
+    set.addField(
+        {.name = "VRCOMISSAO", .kind = FieldKind::Float, .displayLabel = "Valor", .displayFormat = "0.00#,##"});
     set.addField({.name = "DTEVENTO", .kind = FieldKind::DateTime});
 }
 
@@ -50,10 +51,14 @@ struct EventLog {
     static QString stateName(TClientDataSet::State state)
     {
         switch (state) {
-        case TClientDataSet::State::Inactive: return "inactive";
-        case TClientDataSet::State::Browse: return "browse";
-        case TClientDataSet::State::Edit: return "edit";
-        case TClientDataSet::State::Insert: return "insert";
+        case TClientDataSet::State::Inactive:
+            return "inactive";
+        case TClientDataSet::State::Browse:
+            return "browse";
+        case TClientDataSet::State::Edit:
+            return "edit";
+        case TClientDataSet::State::Insert:
+            return "insert";
         }
         return "?";
     }
@@ -233,16 +238,15 @@ private slots:
         QTest::newRow("after load") << "" << 0 << true << false << QStringList();
         QTest::newRow("first on first row") << "F" << 0 << true << false << QStringList();
         QTest::newRow("next") << "N" << 1 << false << false << QStringList{"current1", "data", "afterScroll1"};
-        QTest::newRow("past the end")
-            << "NNN" << 2 << false << true
-            << QStringList{"current1", "data", "afterScroll1", "current2", "data", "afterScroll2"};
-        QTest::newRow("last then prior")
-            << "LP" << 1 << false << false
-            << QStringList{"current2", "data", "afterScroll2", "current1", "data", "afterScroll1"};
+        QTest::newRow("past the end") << "NNN" << 2 << false << true << QStringList{"current1", "data", "afterScroll1",
+                                                                                    "current2", "data", "afterScroll2"};
+        QTest::newRow("last then prior") << "LP" << 1 << false << false
+                                         << QStringList{"current2", "data", "afterScroll2",
+                                                        "current1", "data", "afterScroll1"};
         QTest::newRow("prior before the start") << "P" << 0 << true << false << QStringList();
-        QTest::newRow("last then first")
-            << "LF" << 0 << true << false
-            << QStringList{"current2", "data", "afterScroll2", "current0", "data", "afterScroll0"};
+        QTest::newRow("last then first") << "LF" << 0 << true << false
+                                         << QStringList{"current2", "data", "afterScroll2",
+                                                        "current0", "data", "afterScroll0"};
         QTest::newRow("move to") << "2" << 2 << false << false << QStringList{"current2", "data", "afterScroll2"};
         QTest::newRow("move to the current row") << "0" << 0 << false << false << QStringList();
     }
@@ -259,11 +263,21 @@ private slots:
         f.loadQuietly(threeRows());
         for (QChar move : moves) {
             switch (move.toLatin1()) {
-            case 'F': f.set.First(); break;
-            case 'N': f.set.Next(); break;
-            case 'P': f.set.Prior(); break;
-            case 'L': f.set.Last(); break;
-            default: f.set.MoveTo(move.digitValue()); break;
+            case 'F':
+                f.set.First();
+                break;
+            case 'N':
+                f.set.Next();
+                break;
+            case 'P':
+                f.set.Prior();
+                break;
+            case 'L':
+                f.set.Last();
+                break;
+            default:
+                f.set.MoveTo(move.digitValue());
+                break;
             }
         }
         QCOMPARE(f.set.RecNo(), recNo);
@@ -291,47 +305,39 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QStringList>("events");
 
-        QTest::newRow("load on a loaded set") << Operation([](TClientDataSet &s) { s.loadFromPacket(threeRows()); })
-                                              << QStringList{"reset", "data"};
+        QTest::newRow("load on a loaded set")
+            << Operation([](TClientDataSet &s) { s.loadFromPacket(threeRows()); }) << QStringList{"reset", "data"};
         QTest::newRow("edit") << Operation([](TClientDataSet &s) { s.Edit(); }) << QStringList{"state:edit"};
-        QTest::newRow("edit twice") << Operation([](TClientDataSet &s) { s.Edit(); s.Edit(); })
-                                    << QStringList{"state:edit"};
-        QTest::newRow("edit, set, post")
-            << Operation([](TClientDataSet &s) {
-                   s.Edit();
-                   s.setValue("NRSEQ", QString("09"));
-                   s.Post();
-               })
-            << QStringList{"state:edit", "row0", "data", "beforePost", "state:browse", "row0", "data"};
-        QTest::newRow("edit, set, cancel")
-            << Operation([](TClientDataSet &s) {
-                   s.Edit();
-                   s.setValue("NRSEQ", QString("09"));
-                   s.Cancel();
-               })
-            << QStringList{"state:edit", "row0", "data", "state:browse", "row0", "data"};
-        QTest::newRow("next posts the pending edit first")
-            << Operation([](TClientDataSet &s) {
-                   s.Edit();
-                   s.Next();
-               })
-            << QStringList{"state:edit", "beforePost", "state:browse", "row0", "data", "current1", "data",
-                           "afterScroll1"};
-        QTest::newRow("load while editing")
-            << Operation([](TClientDataSet &s) {
-                   s.Edit();
-                   s.loadFromPacket(threeRows());
-               })
-            << QStringList{"state:edit", "state:browse", "reset", "data"};
+        QTest::newRow("edit twice") << Operation([](TClientDataSet &s) {
+            s.Edit();
+            s.Edit();
+        }) << QStringList{"state:edit"};
+        QTest::newRow("edit, set, post") << Operation([](TClientDataSet &s) {
+            s.Edit();
+            s.setValue("NRSEQ", QString("09"));
+            s.Post();
+        }) << QStringList{"state:edit", "row0", "data", "beforePost", "state:browse", "row0", "data"};
+        QTest::newRow("edit, set, cancel") << Operation([](TClientDataSet &s) {
+            s.Edit();
+            s.setValue("NRSEQ", QString("09"));
+            s.Cancel();
+        }) << QStringList{"state:edit", "row0", "data", "state:browse", "row0", "data"};
+        QTest::newRow("next posts the pending edit first") << Operation([](TClientDataSet &s) {
+            s.Edit();
+            s.Next();
+        }) << QStringList{"state:edit", "beforePost", "state:browse", "row0",
+                          "data",       "current1",   "data",         "afterScroll1"};
+        QTest::newRow("load while editing") << Operation([](TClientDataSet &s) {
+            s.Edit();
+            s.loadFromPacket(threeRows());
+        }) << QStringList{"state:edit", "state:browse", "reset", "data"};
         QTest::newRow("close") << Operation([](TClientDataSet &s) { s.Close(); })
                                << QStringList{"state:inactive", "reset", "data"};
-        QTest::newRow("close, open, load")
-            << Operation([](TClientDataSet &s) {
-                   s.Close();
-                   s.Open();
-                   s.loadFromPacket(threeRows());
-               })
-            << QStringList{"state:inactive", "reset", "data", "state:browse", "reset", "data", "reset", "data"};
+        QTest::newRow("close, open, load") << Operation([](TClientDataSet &s) {
+            s.Close();
+            s.Open();
+            s.loadFromPacket(threeRows());
+        }) << QStringList{"state:inactive", "reset", "data", "state:browse", "reset", "data", "reset", "data"};
         QTest::newRow("cancel in browse") << Operation([](TClientDataSet &s) { s.Cancel(); }) << QStringList();
     }
 
@@ -363,9 +369,9 @@ private slots:
             s.setValue("VRCOMISSAO", s.AsFloat("VRCOMISSAO") + 1);
         };
         set.Edit();
-        set.Post();               // explicit, nothing changed
+        set.Post();  // explicit, nothing changed
         set.Edit();
-        set.Next();               // navigation posts
+        set.Next();  // navigation posts
         set.Edit();
         set.Last();
         set.Edit();
@@ -466,21 +472,18 @@ private slots:
         QTest::addColumn<Operation>("operation");
         QTest::addColumn<QStringList>("events");
 
-        QTest::newRow("toggle every row (as the mark inversion does)")
-            << Operation([](TClientDataSet &s) {
-                   s.First();
-                   while (!s.Eof()) {
-                       s.Edit();
-                       s.setValue("NRSEQ", QString("X"));
-                       s.Post();
-                       s.Next();
-                   }
-                   s.First();
-               })
-            << QStringList{"afterScroll1", "afterScroll2", "afterScroll0", "refresh", "data"};
-        QTest::newRow("left in edit")
-            << Operation([](TClientDataSet &s) { s.Edit(); })
-            << QStringList{"state:edit", "refresh", "data"};
+        QTest::newRow("toggle every row (as the mark inversion does)") << Operation([](TClientDataSet &s) {
+            s.First();
+            while (!s.Eof()) {
+                s.Edit();
+                s.setValue("NRSEQ", QString("X"));
+                s.Post();
+                s.Next();
+            }
+            s.First();
+        }) << QStringList{"afterScroll1", "afterScroll2", "afterScroll0", "refresh", "data"};
+        QTest::newRow("left in edit") << Operation([](TClientDataSet &s) { s.Edit(); })
+                                      << QStringList{"state:edit", "refresh", "data"};
         QTest::newRow("reloaded") << Operation([](TClientDataSet &s) { s.loadFromPacket(threeRows()); })
                                   << QStringList{"reset", "data"};
         QTest::newRow("nothing done") << Operation([](TClientDataSet &) {}) << QStringList{"refresh", "data"};

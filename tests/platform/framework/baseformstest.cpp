@@ -113,30 +113,37 @@ class BaseFormsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     void shouldOfferBaseElementsByName_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("className");
-        const QStringList buttons{"sbtConfirmar", "sbtCancelar", "sbtProcurar", "sbtVerificar", "sbtImprimir",
-                                  "sbtAjuda",     "sbtFechar",   "sbtIncluir",  "sbtAlterar",   "sbtExcluir",
-                                  "sbtGravar"};
+        const QStringList buttons{"sbtConfirmar", "sbtCancelar", "sbtProcurar", "sbtVerificar",
+                                  "sbtImprimir",  "sbtAjuda",    "sbtFechar",   "sbtIncluir",
+                                  "sbtAlterar",   "sbtExcluir",  "sbtGravar"};
         for (const QString &button : buttons)
             QTest::newRow(qPrintable(button)) << button << "QToolButton";
-        QTest::newRow("lblCodTela") << "lblCodTela" << "QLabel";
-        QTest::newRow("panMenu") << "panMenu" << "QFrame";
-        QTest::newRow("pgcPadrao") << "pgcPadrao" << "QTabWidget";
-        QTest::newRow("tshPadrao") << "tshPadrao" << "QWidget";
-        QTest::newRow("dbgPadrao") << "dbgPadrao" << "TDBGrid";
-        QTest::newRow("panNavigator") << "panNavigator" << "QFrame";
-        QTest::newRow("dbtNome") << "dbtNome" << "QLabel";
-        QTest::newRow("mnuMenu") << "mnuMenu" << "QMenuBar";
-        QTest::newRow("dtsPadrao") << "dtsPadrao" << "TDataSource";
-        QTest::newRow("msgPadrao") << "msgPadrao" << "TMessages";
+        QTest::newRow("lblCodTela") << "lblCodTela"
+                                    << "QLabel";
+        QTest::newRow("panMenu") << "panMenu"
+                                 << "QFrame";
+        QTest::newRow("pgcPadrao") << "pgcPadrao"
+                                   << "QTabWidget";
+        QTest::newRow("tshPadrao") << "tshPadrao"
+                                   << "QWidget";
+        QTest::newRow("dbgPadrao") << "dbgPadrao"
+                                   << "TDBGrid";
+        QTest::newRow("panNavigator") << "panNavigator"
+                                      << "QFrame";
+        QTest::newRow("dbtNome") << "dbtNome"
+                                 << "QLabel";
+        QTest::newRow("mnuMenu") << "mnuMenu"
+                                 << "QMenuBar";
+        QTest::newRow("dtsPadrao") << "dtsPadrao"
+                                   << "TDataSource";
+        QTest::newRow("msgPadrao") << "msgPadrao"
+                                   << "TMessages";
     }
 
     void shouldOfferBaseElementsByName()
@@ -155,15 +162,24 @@ private slots:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("button");
-        QTest::newRow("confirm") << "mnuConfirmar" << "sbtConfirmar";
-        QTest::newRow("cancel") << "mnuCancelar" << "sbtCancelar";
-        QTest::newRow("search") << "mnuProcurar" << "sbtProcurar";
-        QTest::newRow("refresh") << "mnuVerificar" << "sbtVerificar";
-        QTest::newRow("insert") << "mnuIncluir" << "sbtIncluir";
-        QTest::newRow("edit") << "mnuAlterar" << "sbtAlterar";
-        QTest::newRow("delete") << "mnuExcluir" << "sbtExcluir";
-        QTest::newRow("save") << "mnuGravar" << "sbtGravar";
-        QTest::newRow("listing") << "mnuListagem" << "sbtImprimir";
+        QTest::newRow("confirm") << "mnuConfirmar"
+                                 << "sbtConfirmar";
+        QTest::newRow("cancel") << "mnuCancelar"
+                                << "sbtCancelar";
+        QTest::newRow("search") << "mnuProcurar"
+                                << "sbtProcurar";
+        QTest::newRow("refresh") << "mnuVerificar"
+                                 << "sbtVerificar";
+        QTest::newRow("insert") << "mnuIncluir"
+                                << "sbtIncluir";
+        QTest::newRow("edit") << "mnuAlterar"
+                              << "sbtAlterar";
+        QTest::newRow("delete") << "mnuExcluir"
+                                << "sbtExcluir";
+        QTest::newRow("save") << "mnuGravar"
+                              << "sbtGravar";
+        QTest::newRow("listing") << "mnuListagem"
+                                 << "sbtImprimir";
     }
 
     void shouldClickButtonFromItsMenuEntry()

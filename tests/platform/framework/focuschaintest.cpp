@@ -32,8 +32,8 @@ struct Form {
     QLineEdit *panelEdit = new QLineEdit(panel);
     QLineEdit *outside = new QLineEdit(&window);
     QStringList log;
-    QString vetoAt;          // the exit handler that refuses, by name
-    QString errorAt;         // the exit handler that fails with an error, by name
+    QString vetoAt;   // the exit handler that refuses, by name
+    QString errorAt;  // the exit handler that fails with an error, by name
     std::map<QString, QWidget *> byName;
 
     Form()
@@ -85,15 +85,19 @@ private slots:
         QTest::addColumn<QString>("to");
         QTest::addColumn<QStringList>("handlers");
         QTest::newRow("inner edit to outside its panels")
-            << "edit" << "outside" << QStringList{"exit edit", "exit subpanel", "exit panel", "enter outside"};
+            << "edit"
+            << "outside" << QStringList{"exit edit", "exit subpanel", "exit panel", "enter outside"};
         QTest::newRow("outside into nested panels")
-            << "outside" << "edit" << QStringList{"exit outside", "enter panel", "enter subpanel", "enter edit"};
-        QTest::newRow("between edits of one subpanel") << "edit" << "deepEdit"
-                                                       << QStringList{"exit edit", "enter deepEdit"};
+            << "outside"
+            << "edit" << QStringList{"exit outside", "enter panel", "enter subpanel", "enter edit"};
+        QTest::newRow("between edits of one subpanel") << "edit"
+                                                       << "deepEdit" << QStringList{"exit edit", "enter deepEdit"};
         QTest::newRow("out of the subpanel, still in the panel")
-            << "deepEdit" << "panelEdit" << QStringList{"exit deepEdit", "exit subpanel", "enter panelEdit"};
+            << "deepEdit"
+            << "panelEdit" << QStringList{"exit deepEdit", "exit subpanel", "enter panelEdit"};
         QTest::newRow("into the subpanel from its panel")
-            << "panelEdit" << "edit" << QStringList{"exit panelEdit", "enter subpanel", "enter edit"};
+            << "panelEdit"
+            << "edit" << QStringList{"exit panelEdit", "enter subpanel", "enter edit"};
     }
 
     void shouldRunExitsInnermostFirstThenEntersOutermostFirst()

@@ -80,12 +80,10 @@ private slots:
         QTest::newRow("no failure") << 0 << true << QStringList();
         QTest::newRow("silent abort") << 1 << false << QStringList();
         QTest::newRow("error with text") << 2 << false << QStringList{QStringLiteral("Falhou ação")};
-        QTest::newRow("error without text") << 3 << false
-                                            << QStringList{QStringLiteral(
-                                                   "Ocorreu um erro inesperado. A operação foi interrompida.")};
-        QTest::newRow("not an exception class") << 4 << false
-                                                << QStringList{QStringLiteral(
-                                                       "Ocorreu um erro inesperado. A operação foi interrompida.")};
+        QTest::newRow("error without text")
+            << 3 << false << QStringList{QStringLiteral("Ocorreu um erro inesperado. A operação foi interrompida.")};
+        QTest::newRow("not an exception class")
+            << 4 << false << QStringList{QStringLiteral("Ocorreu um erro inesperado. A operação foi interrompida.")};
     }
 
     void shouldEndHandlerByKindOfFailure()
@@ -143,14 +141,14 @@ private slots:
         QPushButton button;
         int runs = 0;
         QObject::connect(&button, &QPushButton::clicked, &button, guarded([&] {
-                             ++runs;
-                             throw std::runtime_error("primeiro");
-                         }));
+            ++runs;
+            throw std::runtime_error("primeiro");
+        }));
         QObject::connect(&button, &QPushButton::clicked, &button, guarded([&](bool checked) {
-                             ++runs;
-                             QVERIFY(!checked);
-                             MensErro(QStringLiteral("segundo"), true);
-                         }));
+            ++runs;
+            QVERIFY(!checked);
+            MensErro(QStringLiteral("segundo"), true);
+        }));
         button.click();
         QCOMPARE(runs, 2);
         QCOMPARE(dialogs.errors(), (QStringList{QStringLiteral("primeiro"), QStringLiteral("segundo")}));
@@ -211,8 +209,8 @@ private slots:
         MessageDlg(QStringLiteral("informação"), MsgDlgType::Information, mbOK);
         MensErro(QStringLiteral("erro"), false);
         MessageDlg(QStringLiteral("erro em caixa"), MsgDlgType::Error, mbOK);
-        QCOMPARE(dialogs.messages(), (QStringList{QStringLiteral("informação"), QStringLiteral("erro"),
-                                                  QStringLiteral("erro em caixa")}));
+        QCOMPARE(dialogs.messages(),
+                 (QStringList{QStringLiteral("informação"), QStringLiteral("erro"), QStringLiteral("erro em caixa")}));
         QCOMPARE(dialogs.errors(), (QStringList{QStringLiteral("erro"), QStringLiteral("erro em caixa")}));
         dialogs.clear();
         QVERIFY(dialogs.shown.isEmpty());
@@ -238,8 +236,8 @@ private slots:
         QTest::addColumn<bool>("contained");
         QTest::addColumn<QString>("text");
         QTest::newRow("plain") << "FILI_N_INF" << true << "Filial deve ser informada.";
-        QTest::newRow("double blank kept") << "N_PARAM_EMPRESARELAC" << true
-                                           << "Empresa ou sua Inscrição Estadual  não esta relacionada a filial.";
+        QTest::newRow("double blank kept")
+            << "N_PARAM_EMPRESARELAC" << true << "Empresa ou sua Inscrição Estadual  não esta relacionada a filial.";
         QTest::newRow("trailing blank kept") << "ERRO_GERAR_CONTA" << true << "Não foi possível gerar contas a pagar. ";
         QTest::newRow("bar inside the text") << "COM_BARRA" << true << "antes|depois";
         QTest::newRow("first of repeated key") << "VEND" << true << "Vendedor";
@@ -363,8 +361,8 @@ private slots:
         QTest::newRow("null") << QJsonValue(QJsonValue::Null) << false << "O servidor não retornou dados.";
         QTest::newRow("missing") << QJsonValue(QJsonValue::Undefined) << false << "O servidor não retornou dados.";
         QTest::newRow("empty text") << QJsonValue(QStringLiteral(" ")) << false << "O servidor não retornou dados.";
-        QTest::newRow("text instead of data") << QJsonValue(QStringLiteral("Banco indisponível")) << false
-                                              << "Banco indisponível";
+        QTest::newRow("text instead of data")
+            << QJsonValue(QStringLiteral("Banco indisponível")) << false << "Banco indisponível";
         QTest::newRow("number") << QJsonValue(3) << false << "O servidor retornou uma resposta inesperada.";
         QTest::newRow("flag") << QJsonValue(true) << false << "O servidor retornou uma resposta inesperada.";
     }
@@ -401,14 +399,17 @@ private slots:
         QTest::addColumn<QString>("shownKind");
         QTest::addColumn<bool>("ended");
         const QStringList rows{QStringLiteral("0001"), QStringLiteral("0002")};
-        QTest::newRow("confirmed") << rows << "Vendedor" << false << true << "0002" << "pickList" << true;
-        QTest::newRow("declined") << rows << "Vendedor" << false << false << "0001" << "pickList" << true;
+        QTest::newRow("confirmed") << rows << "Vendedor" << false << true << "0002"
+                                   << "pickList" << true;
+        QTest::newRow("declined") << rows << "Vendedor" << false << false << "0001"
+                                  << "pickList" << true;
         QTest::newRow("message part not in title") << rows << "Vendedor|Sem vendedores" << false << true << "0002"
                                                    << "pickList" << true;
-        QTest::newRow("empty set with message") << QStringList() << "Vendedor|Sem vendedores" << false << true
-                                                << "0001" << "error" << true;
-        QTest::newRow("empty set with message ends") << QStringList() << "Vendedor|Sem vendedores" << true << true
-                                                     << "0001" << "error" << false;
+        QTest::newRow("empty set with message") << QStringList() << "Vendedor|Sem vendedores" << false << true << "0001"
+                                                << "error" << true;
+        QTest::newRow("empty set with message ends")
+            << QStringList() << "Vendedor|Sem vendedores" << true << true << "0001"
+            << "error" << false;
         QTest::newRow("empty set without message") << QStringList() << "Vendedor" << true << true << "0002"
                                                    << "pickList" << true;
     }
@@ -497,8 +498,8 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("shownKind");
         QTest::newRow("ring without text") << 1 << QString() << int(BusyIndicator::Processing);
-        QTest::newRow("transfer with text") << 6 << QStringLiteral("Verificando os registros no servidor...")
-                                            << int(BusyIndicator::Fetching);
+        QTest::newRow("transfer with text")
+            << 6 << QStringLiteral("Verificando os registros no servidor...") << int(BusyIndicator::Fetching);
         QTest::newRow("unknown kind shows the ring") << 3 << QString() << int(BusyIndicator::Processing);
     }
 
@@ -540,8 +541,8 @@ private slots:
 
     void shouldShowTheHourglassOnlyWhileWorkingAndTheArrowWhileADialogWaits_data()
     {
-        QTest::addColumn<bool>("busy");        // a call in progress (the busy indicator on)
-        QTest::addColumn<bool>("hourglass");   // the screen's hourglass set by the caller
+        QTest::addColumn<bool>("busy");       // a call in progress (the busy indicator on)
+        QTest::addColumn<bool>("hourglass");  // the screen's hourglass set by the caller
 
         QTest::newRow("idle") << false << false;
         QTest::newRow("the caller's hourglass") << false << true;

@@ -1,8 +1,8 @@
 // Loading modules in the host: what goes wrong is reported clearly and the
 // host goes on; what a module made is gone before the module is unloaded.
 
-#include "hostmainwindow.h"
 #include "moduleloader.h"
+#include "hostmainwindow.h"
 #include "scripteddialogs.h"
 
 #include <QMdiArea>
@@ -27,9 +27,10 @@ private slots:
         junk.write("not a library");
         junk.close();
         QTest::newRow("missing file") << missing << QStringLiteral("O módulo %1 não foi encontrado.").arg(missing);
-        QTest::newRow("a folder") << m_dir.path() << QStringLiteral("O módulo %1 não foi encontrado.").arg(m_dir.path());
-        QTest::newRow("not a library") << junk.fileName()
-                                       << QStringLiteral("Não foi possível carregar o módulo %1: ").arg(junk.fileName());
+        QTest::newRow("a folder") << m_dir.path()
+                                  << QStringLiteral("O módulo %1 não foi encontrado.").arg(m_dir.path());
+        QTest::newRow("not a library")
+            << junk.fileName() << QStringLiteral("Não foi possível carregar o módulo %1: ").arg(junk.fileName());
         QTest::newRow("no entry procedure")
             << QStringLiteral(ENTRYLESS_MODULE)
             << QStringLiteral("O módulo %1 não exporta o procedimento IniProc.").arg(QStringLiteral(ENTRYLESS_MODULE));

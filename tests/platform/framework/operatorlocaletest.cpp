@@ -12,11 +12,16 @@ private slots:
     {
         QTest::addColumn<QString>("system");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("C") << "C" << "pt_BR";
-        QTest::newRow("POSIX") << "POSIX" << "pt_BR";
-        QTest::newRow("Brazil") << "pt_BR" << "pt_BR";
-        QTest::newRow("Portugal") << "pt_PT" << "pt_PT";
-        QTest::newRow("United States") << "en_US" << "en_US";
+        QTest::newRow("C") << "C"
+                           << "pt_BR";
+        QTest::newRow("POSIX") << "POSIX"
+                               << "pt_BR";
+        QTest::newRow("Brazil") << "pt_BR"
+                                << "pt_BR";
+        QTest::newRow("Portugal") << "pt_PT"
+                                  << "pt_PT";
+        QTest::newRow("United States") << "en_US"
+                                       << "en_US";
     }
 
     void shouldUseBrazilianPortugueseOnlyWhenNoLocaleIsNamed()

@@ -1,6 +1,6 @@
+#include "platformdialogs.h"
 #include "lookupdialog.h"
 #include "picklistdialog.h"
-#include "platformdialogs.h"
 #include "scripteddialogs.h"
 #include "searchdialog.h"
 #include "tclientdataset.h"
@@ -78,12 +78,24 @@ private slots:
         QTest::addColumn<QString>("incoming");
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("kept as it came") << "0001;0003" << "" << "0001;0003";
-        QTest::newRow("set order, unknown codes dropped") << "0003;0009;0001" << "" << "0001;0003";
-        QTest::newRow("todos") << "0002" << "all" << "0001;0002;0003;0004";
-        QTest::newRow("nenhum") << "0002;0004" << "none" << "";
-        QTest::newRow("space on the first row") << "0001;0003" << "space" << "0003";
-        QTest::newRow("space, down, space") << "" << "space down space" << "0001;0002";
+        QTest::newRow("kept as it came") << "0001;0003"
+                                         << ""
+                                         << "0001;0003";
+        QTest::newRow("set order, unknown codes dropped") << "0003;0009;0001"
+                                                          << ""
+                                                          << "0001;0003";
+        QTest::newRow("todos") << "0002"
+                               << "all"
+                               << "0001;0002;0003;0004";
+        QTest::newRow("nenhum") << "0002;0004"
+                                << "none"
+                                << "";
+        QTest::newRow("space on the first row") << "0001;0003"
+                                                << "space"
+                                                << "0003";
+        QTest::newRow("space, down, space") << ""
+                                            << "space down space"
+                                            << "0001;0002";
     }
     void shouldPreselectAndReturnTheChosenCodes()
     {
@@ -111,9 +123,12 @@ private slots:
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
-        QTest::newRow("own message") << "Vendedor|Não há vendedor cadastrado." << "Não há vendedor cadastrado.";
-        QTest::newRow("empty message") << "Tipo de Evento|" << "Não há registros para selecionar.";
-        QTest::newRow("no message") << "Tipo de Evento" << "Não há registros para selecionar.";
+        QTest::newRow("own message") << "Vendedor|Não há vendedor cadastrado."
+                                     << "Não há vendedor cadastrado.";
+        QTest::newRow("empty message") << "Tipo de Evento|"
+                                       << "Não há registros para selecionar.";
+        QTest::newRow("no message") << "Tipo de Evento"
+                                    << "Não há registros para selecionar.";
     }
     void shouldNotOfferAnEmptyList()
     {

@@ -1,8 +1,8 @@
 // The session read from the command line and the config file, and the host's
 // own options.
 
-#include "hostoptions.h"
 #include "session.h"
+#include "hostoptions.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -61,16 +61,26 @@ private slots:
         QTest::addColumn<QString>("session");
         QTest::newRow("no options: the defaults")
             << QStringList() << "0001|MATRIZ|N|ADMIN|127.0.0.1|8211||/tmp/commission.db";
-        QTest::newRow("every option")
-            << QStringList{"--branch", "2", "--branch-name", "Filial Sul", "--fixed-branch", "--operator", "MARIA",
-                           "--server", "10.0.0.5", "--port", "9000", "--secret", "s3", "--database",
-                           "postgresql://u:p@db:5432/comissao"}
-            << "0002|Filial Sul|S|MARIA|10.0.0.5|9000|s3|postgresql://u:p@db:5432/comissao";
+        QTest::newRow("every option") << QStringList{"--branch",
+                                                     "2",
+                                                     "--branch-name",
+                                                     "Filial Sul",
+                                                     "--fixed-branch",
+                                                     "--operator",
+                                                     "MARIA",
+                                                     "--server",
+                                                     "10.0.0.5",
+                                                     "--port",
+                                                     "9000",
+                                                     "--secret",
+                                                     "s3",
+                                                     "--database",
+                                                     "postgresql://u:p@db:5432/comissao"}
+                                      << "0002|Filial Sul|S|MARIA|10.0.0.5|9000|s3|postgresql://u:p@db:5432/comissao";
         QTest::newRow("equals form") << QStringList{"--port=8300", "--branch=ab"}
                                      << "00AB|MATRIZ|N|ADMIN|127.0.0.1|8300||/tmp/commission.db";
-        QTest::newRow("blanks trimmed, branch upper case")
-            << QStringList{"--branch", " x1 ", "--operator", " JOAO "}
-            << "00X1|MATRIZ|N|JOAO|127.0.0.1|8211||/tmp/commission.db";
+        QTest::newRow("blanks trimmed, branch upper case") << QStringList{"--branch", " x1 ", "--operator", " JOAO "}
+                                                           << "00X1|MATRIZ|N|JOAO|127.0.0.1|8211||/tmp/commission.db";
         QTest::newRow("last repeated option wins") << QStringList{"--port", "8300", "--port", "8400"}
                                                    << "0001|MATRIZ|N|ADMIN|127.0.0.1|8400||/tmp/commission.db";
     }
@@ -91,20 +101,21 @@ private slots:
         QTest::newRow("port too big") << QStringList{"--port", "70000"} << "\"70000\"";
         QTest::newRow("branch too long") << QStringList{"--branch", "12345"} << "Código de filial inválido: \"12345\"";
         QTest::newRow("branch with symbols") << QStringList{"--branch", "1-2"} << "\"1-2\"";
-        QTest::newRow("fixed branch without branch") << QStringList{"--branch", " ", "--fixed-branch"}
-                                                     << "A filial fixa exige o código da filial";
+        QTest::newRow("fixed branch without branch")
+            << QStringList{"--branch", " ", "--fixed-branch"} << "A filial fixa exige o código da filial";
         QTest::newRow("no operator") << QStringList{"--operator", ""} << "Operador não informado";
         QTest::newRow("no server") << QStringList{"--server", " "} << "Endereço do servidor inválido";
         QTest::newRow("no database") << QStringList{"--database", ""} << "Banco de dados não informado.";
-        QTest::newRow("bad database address") << QStringList{"--database", "postgresql://"}
-                                              << "Endereço de banco PostgreSQL inválido";
+        QTest::newRow("bad database address")
+            << QStringList{"--database", "postgresql://"} << "Endereço de banco PostgreSQL inválido";
         QTest::newRow("unknown option") << QStringList{"--colour", "red"} << "Opção desconhecida: colour";
         QTest::newRow("option without value") << QStringList{"--port"} << "Linha de comando inválida";
         QTest::newRow("stray argument") << QStringList{"extra"} << "Argumento inesperado: extra";
-        QTest::newRow("missing config file") << QStringList{"--config", "/nonexistent/host.ini"}
-                                             << "Não foi possível ler o arquivo de configuração /nonexistent/host.ini: ele não existe";
-        QTest::newRow("config file is a folder") << QStringList{"--config", "/tmp"}
-                                                 << "Não foi possível ler o arquivo de configuração /tmp: é uma pasta";
+        QTest::newRow("missing config file")
+            << QStringList{"--config", "/nonexistent/host.ini"}
+            << "Não foi possível ler o arquivo de configuração /nonexistent/host.ini: ele não existe";
+        QTest::newRow("config file is a folder")
+            << QStringList{"--config", "/tmp"} << "Não foi possível ler o arquivo de configuração /tmp: é uma pasta";
     }
 
     void shouldRefuseBadOptionsNamingTheValue()
@@ -183,10 +194,22 @@ private slots:
         QTest::addColumn<QString>("givenName");
         QTest::addColumn<QString>("database");  // "table": a database with the branch table
         QTest::addColumn<QString>("name");
-        QTest::newRow("from the table") << "0002" << "" << "table" << "Filial Norte";
-        QTest::newRow("a given name wins") << "0002" << "Minha filial" << "table" << "Minha filial";
-        QTest::newRow("a branch the table lacks") << "0009" << "" << "table" << "";
-        QTest::newRow("a database that does not exist") << "0002" << "" << "missing" << "";
+        QTest::newRow("from the table") << "0002"
+                                        << ""
+                                        << "table"
+                                        << "Filial Norte";
+        QTest::newRow("a given name wins") << "0002"
+                                           << "Minha filial"
+                                           << "table"
+                                           << "Minha filial";
+        QTest::newRow("a branch the table lacks") << "0009"
+                                                  << ""
+                                                  << "table"
+                                                  << "";
+        QTest::newRow("a database that does not exist") << "0002"
+                                                        << ""
+                                                        << "missing"
+                                                        << "";
     }
 
     void shouldNameTheBranchFromTheBranchTableWhenNoNameIsGiven()
@@ -201,7 +224,8 @@ private slots:
             db.setDatabaseName(path);
             QVERIFY(db.open());
             QSqlQuery(db).exec(QStringLiteral("CREATE TABLE FILIAL (CDFILIAL TEXT, NMFILIAL TEXT)"));
-            QSqlQuery(db).exec(QStringLiteral("INSERT INTO FILIAL VALUES ('0001', 'Filial Centro'), ('0002', 'Filial Norte ')"));
+            QSqlQuery(db).exec(
+                QStringLiteral("INSERT INTO FILIAL VALUES ('0001', 'Filial Centro'), ('0002', 'Filial Norte ')"));
             db.close();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(QStringLiteral("branches"));
@@ -274,8 +298,8 @@ private slots:
         QTest::addColumn<int>("port");
         QTest::newRow("not asked") << QStringList{"--port", "9001"} << false << "" << 9001;
         QTest::newRow("default module") << QStringList{"--open-module"} << true << "" << 8211;
-        QTest::newRow("default module before an option") << QStringList{"--open-module", "--port", "9001"} << true
-                                                          << "" << 9001;
+        QTest::newRow("default module before an option")
+            << QStringList{"--open-module", "--port", "9001"} << true << "" << 9001;
         QTest::newRow("file given") << QStringList{"--open-module", "/opt/m.so", "--port", "9001"} << true
                                     << "/opt/m.so" << 9001;
         QTest::newRow("equals form") << QStringList{"--open-module=/opt/m.so"} << true << "/opt/m.so" << 8211;

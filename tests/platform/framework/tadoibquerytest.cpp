@@ -1,7 +1,7 @@
+#include "tadoibquery.h"
 #include "connectionstring.h"
 #include "scripteddialogs.h"
 #include "session.h"
-#include "tadoibquery.h"
 #include "tbtnpesquisa.h"
 #include "tdatasource.h"
 #include "tdtmdbgeral.h"
@@ -63,12 +63,24 @@ private slots:
         QTest::addColumn<QString>("paramName");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("name");  // empty: no row
-        QTest::newRow("existing branch") << "P_CDFILIAL" << "0002" << "Filial Sul";
-        QTest::newRow("name with colon, other case") << ":p_cdfilial" << "0001" << "Matriz";
-        QTest::newRow("unknown branch") << "P_CDFILIAL" << "9999" << "";
-        QTest::newRow("always-true injection") << "P_CDFILIAL" << "' OR '1'='1" << "";
-        QTest::newRow("comment injection") << "P_CDFILIAL" << "0001' --" << "";
-        QTest::newRow("statement injection") << "P_CDFILIAL" << "0001'; DROP TABLE FILIAL; --" << "";
+        QTest::newRow("existing branch") << "P_CDFILIAL"
+                                         << "0002"
+                                         << "Filial Sul";
+        QTest::newRow("name with colon, other case") << ":p_cdfilial"
+                                                     << "0001"
+                                                     << "Matriz";
+        QTest::newRow("unknown branch") << "P_CDFILIAL"
+                                        << "9999"
+                                        << "";
+        QTest::newRow("always-true injection") << "P_CDFILIAL"
+                                               << "' OR '1'='1"
+                                               << "";
+        QTest::newRow("comment injection") << "P_CDFILIAL"
+                                           << "0001' --"
+                                           << "";
+        QTest::newRow("statement injection") << "P_CDFILIAL"
+                                             << "0001'; DROP TABLE FILIAL; --"
+                                             << "";
     }
     void shouldBindTheParameter()
     {
@@ -78,7 +90,10 @@ private slots:
         Database db;
         TADOIBQuery query;
         declareBranch(query);
-        query.SQL << "SELECT CDFILIAL, NMFILIAL" << "  FROM FILIAL" << " WHERE CDFILIAL = :P_CDFILIAL" << " ";
+        query.SQL << "SELECT CDFILIAL, NMFILIAL"
+                  << "  FROM FILIAL"
+                  << " WHERE CDFILIAL = :P_CDFILIAL"
+                  << " ";
         query.ParamByName(paramName).setAsString(value);
         query.Open();
         QCOMPARE(query.IsEmpty(), name.isEmpty());
@@ -157,9 +172,12 @@ private slots:
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<QString>("message");
-        QTest::newRow("unknown table") << "SELECT CDFILIAL, NMFILIAL FROM NOPE" << "não tem as tabelas esperadas (falta NOPE)";
-        QTest::newRow("syntax") << "SELEKT 1" << "Falha ao consultar o banco de dados";
-        QTest::newRow("declared field missing") << "SELECT CDFILIAL FROM FILIAL" << "NMFILIAL";
+        QTest::newRow("unknown table") << "SELECT CDFILIAL, NMFILIAL FROM NOPE"
+                                       << "não tem as tabelas esperadas (falta NOPE)";
+        QTest::newRow("syntax") << "SELEKT 1"
+                                << "Falha ao consultar o banco de dados";
+        QTest::newRow("declared field missing") << "SELECT CDFILIAL FROM FILIAL"
+                                                << "NMFILIAL";
     }
     void shouldRaiseTheOperatorsTextAndKeepTheSetClosed()
     {

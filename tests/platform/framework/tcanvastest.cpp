@@ -123,10 +123,10 @@ private slots:
             canvas.DrawFocusRect(rect);
         }
         const QColor inverted(255 - brush.red(), 255 - brush.green(), 255 - brush.blue());
-        QCOMPARE(image.pixelColor(10, 10), inverted);                          // a dot on the corner
-        QCOMPARE(image.pixelColor(11, 10), brush);                             // dotted: every other pixel
+        QCOMPARE(image.pixelColor(10, 10), inverted);                            // a dot on the corner
+        QCOMPARE(image.pixelColor(11, 10), brush);                               // dotted: every other pixel
         QCOMPARE(pixelsOf(image, rect.adjusted(1, 1, -1, -1), brush), 28 * 18);  // the inside stays
-        QCOMPARE(pixelsOf(image, QRect(0, 0, 60, 9), paper), 60 * 9);         // outside stays
+        QCOMPARE(pixelsOf(image, QRect(0, 0, 60, 9), paper), 60 * 9);            // outside stays
         {
             QPainter painter(&image);
             TCanvas canvas(painter);
@@ -150,7 +150,8 @@ private slots:
         QFETCH(QColor, expected);
         const QPoint at(20, 3);
         // A cell 18 pixels high: the picture's 16 rows, and two rows beyond it.
-        const QImage image = drawn([&](TCanvas &c) { c.BrushCopy(QRect(at, QSize(16, 18)), checkBox(), QRect(0, 0, 16, 18), olive); });
+        const QImage image =
+            drawn([&](TCanvas &c) { c.BrushCopy(QRect(at, QSize(16, 18)), checkBox(), QRect(0, 0, 16, 18), olive); });
         QCOMPARE(image.pixelColor(at + pixel), expected);
         QCOMPARE(image.pixelColor(at + QPoint(8, 17)), paper);  // beyond the picture: left alone
         QCOMPARE(image.pixelColor(at + QPoint(16, 5)), paper);  // right of the copy

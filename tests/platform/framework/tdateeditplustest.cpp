@@ -1,7 +1,7 @@
+#include "tdateeditplus.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "scripteddialogs.h"
-#include "tdateeditplus.h"
 
 #include "daycount.h"
 
@@ -18,12 +18,18 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("date");  // invalid: GetDate gives 0
         QTest::addColumn<QString>("weekday");
-        QTest::newRow("valid date") << "07122025" << "07/12/2025" << QDate(2025, 12, 7) << "Domingo";
-        QTest::newRow("leap day") << "29022024" << "29/02/2024" << QDate(2024, 2, 29) << "Quinta";
-        QTest::newRow("saturday") << "01032025" << "01/03/2025" << QDate(2025, 3, 1) << "Sábado";
-        QTest::newRow("no such day") << "31022024" << "31/02/2024" << QDate() << "";
-        QTest::newRow("year cut short") << "010320" << "01/03/20" << QDate() << "";
-        QTest::newRow("nothing typed") << "" << "" << QDate() << "";
+        QTest::newRow("valid date") << "07122025"
+                                    << "07/12/2025" << QDate(2025, 12, 7) << "Domingo";
+        QTest::newRow("leap day") << "29022024"
+                                  << "29/02/2024" << QDate(2024, 2, 29) << "Quinta";
+        QTest::newRow("saturday") << "01032025"
+                                  << "01/03/2025" << QDate(2025, 3, 1) << "Sábado";
+        QTest::newRow("no such day") << "31022024"
+                                     << "31/02/2024" << QDate() << "";
+        QTest::newRow("year cut short") << "010320"
+                                        << "01/03/20" << QDate() << "";
+        QTest::newRow("nothing typed") << ""
+                                       << "" << QDate() << "";
     }
     void shouldReadWhatWasTyped()
     {

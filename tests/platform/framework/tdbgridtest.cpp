@@ -1,9 +1,9 @@
+#include "tdbgrid.h"
 #include "datasetmodel.h"
 #include "hostoperations.h"
 #include "scripteddialogs.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
-#include "tdbgrid.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -67,7 +67,10 @@ struct Fixture {
     {
         return grid->visualRect(grid->dataModel()->index(row, column)).center();
     }
-    void click(int row, int column) { QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(row, column)); }
+    void click(int row, int column)
+    {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cellCentre(row, column));
+    }
 };
 
 // Types each character into whatever has the focus, as a person would.
@@ -112,7 +115,10 @@ private slots:
         Fixture f(5, quoteColumns());
         QStringList cellFields, titleFields;
         int rowAtClick = -1;
-        f.grid->OnCellClick = [&](const Grid::TColumn &c) { cellFields << c.fieldName; rowAtClick = f.set.RecNo(); };
+        f.grid->OnCellClick = [&](const Grid::TColumn &c) {
+            cellFields << c.fieldName;
+            rowAtClick = f.set.RecNo();
+        };
         f.grid->OnTitleClick = [&](const Grid::TColumn &c) { titleFields << c.fieldName; };
 
         if (where == "cell") {
@@ -187,7 +193,10 @@ private slots:
         QFETCH(bool, swallow);
         QFETCH(int, expectedRow);
         Fixture f;
-        f.grid->OnKeyDown = [&](int &k, Qt::KeyboardModifiers) { if (swallow) k = 0; };
+        f.grid->OnKeyDown = [&](int &k, Qt::KeyboardModifiers) {
+            if (swallow)
+                k = 0;
+        };
         QTest::keyClick(f.grid, Qt::Key_Down);
         QCOMPARE(f.set.RecNo(), expectedRow);
         QCOMPARE(f.scrolls, expectedRow);
@@ -353,7 +362,7 @@ private slots:
         QCOMPARE(f.grid->currentIndex().row(), 4);
         QCOMPARE(f.grid->SelectedIndex(), 2);  // the column stays
         QCOMPARE(f.scrolls, 1);
-        f.set.loadFromPacket(quotes(2));        // new rows: back on the first
+        f.set.loadFromPacket(quotes(2));  // new rows: back on the first
         QCOMPARE(f.grid->currentIndex().row(), 0);
         QCOMPARE(f.grid->SelectedIndex(), 2);
         QCOMPARE(f.scrolls, 1);
@@ -390,11 +399,11 @@ private slots:
         QStringList entered;
         f.grid->OnColEnter = [&] { entered << f.grid->SelectedField(); };
         QTest::keyClick(f.grid, Qt::Key_Right);
-        QTest::keyClick(f.grid, Qt::Key_Down);       // row move only
+        QTest::keyClick(f.grid, Qt::Key_Down);  // row move only
         QTest::keyClick(f.grid, Qt::Key_Tab);
-        f.click(2, 2);                                // same column, other row
+        f.click(2, 2);  // same column, other row
         f.grid->setSelectedIndex(3);
-        f.grid->setSelectedIndex(3);                  // already there
+        f.grid->setSelectedIndex(3);  // already there
         f.grid->setSelectedIndex(0);
         QCOMPARE(entered, (QStringList{"NMFANTCLIE", "VRTOTALOREV", "VRPERCCOMIS", "IDCHECK"}));
     }
@@ -454,14 +463,14 @@ private slots:
         QTest::addColumn<bool>("rows");
         QTest::addColumn<bool>("resizable");
         QTest::newRow("none") << 0 << false << false << false << false << false << false;
-        QTest::newRow("editing and titles") << int(Grid::dgEditing | Grid::dgTitles) << true << true << false << false
-                                            << false << false;
+        QTest::newRow("editing and titles")
+            << int(Grid::dgEditing | Grid::dgTitles) << true << true << false << false << false << false;
         QTest::newRow("quote grid") << int(Grid::dgEditing | Grid::dgTitles | Grid::dgColumnResize | Grid::dgColLines
                                            | Grid::dgRowLines | Grid::dgTabs | Grid::dgConfirmDelete
                                            | Grid::dgCancelOnExit)
                                     << true << true << false << true << false << true;
-        QTest::newRow("indicator and row select") << int(Grid::dgIndicator | Grid::dgRowSelect) << false << false
-                                                  << true << false << true << false;
+        QTest::newRow("indicator and row select")
+            << int(Grid::dgIndicator | Grid::dgRowSelect) << false << false << true << false << true << false;
     }
     void shouldApplyOptions()
     {
@@ -533,7 +542,12 @@ private slots:
         else
             other->setFocus();
 
-        struct Drawn { int state; QColor brush; QColor pen; QRect rect; };
+        struct Drawn {
+            int state;
+            QColor brush;
+            QColor pen;
+            QRect rect;
+        };
         QMap<QPair<int, int>, Drawn> drawn;
         f.grid->OnDrawColumnCell = [&](QPainter &p, const QRect &rect, int column, const Grid::TColumn &, int state) {
             const int row = f.grid->rowAt(rect.center().y());
@@ -602,7 +616,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(f.dialogs.errors(), QStringList{"Falha ao pintar."});
         QCOMPARE(calls, 1);
-        f.set.MoveTo(2);             // the data changed: the handler gets another chance
+        f.set.MoveTo(2);  // the data changed: the handler gets another chance
         f.grid->viewport()->grab();
         QCoreApplication::processEvents();
         QCOMPARE(f.dialogs.errors().size(), 2);
@@ -610,7 +624,7 @@ private slots:
         f.set.MoveTo(3);
         calls = 0;
         f.grid->viewport()->grab();
-        QCOMPARE(calls, 4 * 3);      // every cell again
+        QCOMPARE(calls, 4 * 3);  // every cell again
     }
 };
 

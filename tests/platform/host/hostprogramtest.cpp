@@ -38,8 +38,8 @@ private slots:
         config.open(QIODevice::WriteOnly);
         config.write("server = app\nport = muitas\n");
         config.close();
-        QTest::newRow("port not a number") << QStringList{"--port", "abc"}
-                                           << "Porta do servidor inválida: \"abc\". Informe um número de 1 a 65535.";
+        QTest::newRow("port not a number")
+            << QStringList{"--port", "abc"} << "Porta do servidor inválida: \"abc\". Informe um número de 1 a 65535.";
         QTest::newRow("unknown option") << QStringList{"--colour"} << "Opção desconhecida: colour.";
         QTest::newRow("bad config file") << QStringList{"--config", config.fileName()}
                                          << QStringLiteral("Porta do servidor inválida: \"muitas\"");

@@ -52,24 +52,26 @@ private slots:
         QTest::newRow("no format") << QByteArray(R"({"fields":[],"rows":[]})") << "não é um pacote";
         QTest::newRow("array") << QByteArray("[1,2]") << "não é um pacote";
         QTest::newRow("no rows") << QByteArray(R"({"format":"packet/1","fields":[]})") << "faltam";
-        QTest::newRow("unknown kind")
-            << QByteArray(R"({"format":"packet/1","fields":[{"name":"A","kind":"blob"}],"rows":[]})") << "\"A\"";
+        QTest::newRow("unknown kind") << QByteArray(
+            R"({"format":"packet/1","fields":[{"name":"A","kind":"blob"}],"rows":[]})")
+                                      << "\"A\"";
         QTest::newRow("text without size")
             << QByteArray(R"({"format":"packet/1","fields":[{"name":"A","kind":"text"}],"rows":[]})") << "\"A\"";
-        QTest::newRow("repeated field")
-            << QByteArray(R"({"format":"packet/1","fields":[{"name":"A","kind":"float"},{"name":"a","kind":"float"}],"rows":[]})")
-            << "repetido";
-        QTest::newRow("short row")
-            << QByteArray(R"({"format":"packet/1","fields":[{"name":"A","kind":"float"}],"rows":[[]]})") << "linha 1";
-        QTest::newRow("text in float")
-            << QByteArray(R"({"format":"packet/1","fields":[{"name":"VRCOMISSAO","kind":"float"}],"rows":[["1"]]})")
-            << "\"VRCOMISSAO\"";
-        QTest::newRow("number in text")
-            << QByteArray(R"({"format":"packet/1","fields":[{"name":"NMFANVEN","kind":"text","size":5}],"rows":[[1]]})")
-            << "\"NMFANVEN\"";
-        QTest::newRow("text too long")
-            << QByteArray(R"({"format":"packet/1","fields":[{"name":"CDFILIAL","kind":"text","size":4}],"rows":[["00001"]]})")
-            << "\"CDFILIAL\"";
+        QTest::newRow("repeated field") << QByteArray(
+            R"({"format":"packet/1","fields":[{"name":"A","kind":"float"},{"name":"a","kind":"float"}],"rows":[]})")
+                                        << "repetido";
+        QTest::newRow("short row") << QByteArray(
+            R"({"format":"packet/1","fields":[{"name":"A","kind":"float"}],"rows":[[]]})")
+                                   << "linha 1";
+        QTest::newRow("text in float") << QByteArray(
+            R"({"format":"packet/1","fields":[{"name":"VRCOMISSAO","kind":"float"}],"rows":[["1"]]})")
+                                       << "\"VRCOMISSAO\"";
+        QTest::newRow("number in text") << QByteArray(
+            R"({"format":"packet/1","fields":[{"name":"NMFANVEN","kind":"text","size":5}],"rows":[[1]]})")
+                                        << "\"NMFANVEN\"";
+        QTest::newRow("text too long") << QByteArray(
+            R"({"format":"packet/1","fields":[{"name":"CDFILIAL","kind":"text","size":4}],"rows":[["00001"]]})")
+                                       << "\"CDFILIAL\"";
     }
 
     void shouldRejectMalformedPackets()

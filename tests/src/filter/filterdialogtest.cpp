@@ -257,23 +257,26 @@ private slots:
 
         const QString ok = QStringLiteral("MANUTENCAO");
         const QString from = QStringLiteral("01/03/2024"), to = QStringLiteral("31/03/2024");
-        QTest::newRow("commission generated on closing") << "FECHAMENTO" << from << to << false << "" << false << ""
-                                                         << kParamFecha << "";
-        QTest::newRow("empty parameter before any date check")
-            << "" << "" << "" << false << "" << false << "" << kParamFecha << "";
-        QTest::newRow("lower-case parameter") << "manutencao" << from << to << false << "" << false << ""
-                                              << kParamFecha << "";
-        QTest::newRow("only the end date") << ok << "" << to << false << "" << false << "" << kDtInicial
-                                           << "depDePeriodo";
-        QTest::newRow("only the start date") << ok << from << "" << false << "" << false << "" << kDtFinal
-                                             << "depAtePeriodo";
-        QTest::newRow("no dates") << ok << "" << "" << false << "" << false << "" << kPeriodo << "depDePeriodo";
-        QTest::newRow("end before start") << ok << "10/03/2024" << "09/03/2024" << false << "" << false << ""
-                                          << kDtIniMaior << "depDePeriodo";
-        QTest::newRow("start is not a date") << ok << "31/02/2024" << to << false << "" << false << ""
-                                             << kStartNotADate << "depDePeriodo";
-        QTest::newRow("end is not a date") << ok << from << "45/13/2024" << false << "" << false << ""
-                                           << kEndNotADate << "depAtePeriodo";
+        QTest::newRow("commission generated on closing")
+            << "FECHAMENTO" << from << to << false << "" << false << "" << kParamFecha << "";
+        QTest::newRow("empty parameter before any date check") << ""
+                                                               << ""
+                                                               << "" << false << "" << false << "" << kParamFecha << "";
+        QTest::newRow("lower-case parameter")
+            << "manutencao" << from << to << false << "" << false << "" << kParamFecha << "";
+        QTest::newRow("only the end date")
+            << ok << "" << to << false << "" << false << "" << kDtInicial << "depDePeriodo";
+        QTest::newRow("only the start date")
+            << ok << from << "" << false << "" << false << "" << kDtFinal << "depAtePeriodo";
+        QTest::newRow("no dates") << ok << ""
+                                  << "" << false << "" << false << "" << kPeriodo << "depDePeriodo";
+        QTest::newRow("end before start")
+            << ok << "10/03/2024"
+            << "09/03/2024" << false << "" << false << "" << kDtIniMaior << "depDePeriodo";
+        QTest::newRow("start is not a date")
+            << ok << "31/02/2024" << to << false << "" << false << "" << kStartNotADate << "depDePeriodo";
+        QTest::newRow("end is not a date")
+            << ok << from << "45/13/2024" << false << "" << false << "" << kEndNotADate << "depAtePeriodo";
         QTest::newRow("salespeople by list, none picked")
             << ok << from << to << true << "" << false << "" << kLVendedor << "rbtListaVendedor";
         QTest::newRow("salespeople by list, blank list")
@@ -322,9 +325,9 @@ private slots:
             QCOMPARE(m_dialogs->errors(), QStringList{message});
             QCOMPARE(dialog.ModalResult(), 0);
             QWidget *expectedFocus = focus.isEmpty() ? focusBefore : dialog.findChild<QWidget *>(focus);
-            QVERIFY2(hasFocus(expectedFocus), qPrintable(QApplication::focusWidget()
-                                                              ? QApplication::focusWidget()->objectName()
-                                                              : QStringLiteral("nothing")));
+            QVERIFY2(hasFocus(expectedFocus),
+                     qPrintable(QApplication::focusWidget() ? QApplication::focusWidget()->objectName()
+                                                            : QStringLiteral("nothing")));
             QCOMPARE(describe(Filtro), filtroBefore);
 
             // Refused again on a second try: the dialog can only be left by cancelling.
@@ -357,21 +360,24 @@ private slots:
         expected.Vendedor.boTodos = expected.TipoEven.boTodos = true;
         expected.Comissao.stGerada = QStringLiteral("N");
         QTest::newRow("equal dates, all, not generated")
-            << "15/03/2024" << "15/03/2024" << false << "" << false << "" << false << describe(expected);
+            << "15/03/2024"
+            << "15/03/2024" << false << "" << false << "" << false << describe(expected);
 
         expected.dtDePeriodo = day(2024, 1, 1);
         expected.dtAtePeriodo = day(2024, 12, 31);
         expected.Vendedor = {false, QStringLiteral("0001;0003")};
         expected.TipoEven = {false, QStringLiteral("CAS")};
         expected.Comissao.stGerada = QStringLiteral("S");
-        QTest::newRow("picked lists, generated") << "01/01/2024" << "31/12/2024" << true << "0001;0003" << true
-                                                 << "CAS" << true << describe(expected);
+        QTest::newRow("picked lists, generated")
+            << "01/01/2024"
+            << "31/12/2024" << true << "0001;0003" << true << "CAS" << true << describe(expected);
 
         expected.Vendedor = {true, QStringLiteral("0002")};
         expected.TipoEven = {true, QStringLiteral("ANI;CAS")};
         expected.Comissao.stGerada = QStringLiteral("N");
-        QTest::newRow("all, still copying the kept lists") << "01/01/2024" << "31/12/2024" << false << "0002"
-                                                           << false << "ANI;CAS" << false << describe(expected);
+        QTest::newRow("all, still copying the kept lists")
+            << "01/01/2024"
+            << "31/12/2024" << false << "0002" << false << "ANI;CAS" << false << describe(expected);
     }
 
     void shouldWriteFiltroOnConfirmation()
@@ -434,14 +440,22 @@ private slots:
         QTest::addColumn<QString>("listAfter");
 
         const QStringList salespeople{"0001", "0002", "0003"}, eventTypes{"ANI", "CAS"};
-        QTest::newRow("salespeople, confirmed") << "sbtVendedor" << "CDVENDEDOR" << "Vendedor" << salespeople << "0002"
-                                                << std::optional<QString>("0001;0003") << "0001;0003";
-        QTest::newRow("salespeople, closed") << "sbtVendedor" << "CDVENDEDOR" << "Vendedor" << salespeople << "0002"
-                                             << std::optional<QString>() << "0002";
-        QTest::newRow("event types, confirmed") << "sbtTpEvento" << "CDTIPOEVENTO" << "Tipo de Evento" << eventTypes
-                                                << "CAS" << std::optional<QString>("ANI;CAS") << "ANI;CAS";
-        QTest::newRow("event types, closed") << "sbtTpEvento" << "CDTIPOEVENTO" << "Tipo de Evento" << eventTypes
-                                             << "CAS" << std::optional<QString>() << "CAS";
+        QTest::newRow("salespeople, confirmed")
+            << "sbtVendedor"
+            << "CDVENDEDOR"
+            << "Vendedor" << salespeople << "0002" << std::optional<QString>("0001;0003") << "0001;0003";
+        QTest::newRow("salespeople, closed")
+            << "sbtVendedor"
+            << "CDVENDEDOR"
+            << "Vendedor" << salespeople << "0002" << std::optional<QString>() << "0002";
+        QTest::newRow("event types, confirmed")
+            << "sbtTpEvento"
+            << "CDTIPOEVENTO"
+            << "Tipo de Evento" << eventTypes << "CAS" << std::optional<QString>("ANI;CAS") << "ANI;CAS";
+        QTest::newRow("event types, closed")
+            << "sbtTpEvento"
+            << "CDTIPOEVENTO"
+            << "Tipo de Evento" << eventTypes << "CAS" << std::optional<QString>() << "CAS";
     }
 
     void shouldShowThePickerOverItsTableWithTheKeptList()
@@ -530,10 +544,10 @@ private slots:
             << int(Lookups::Empty) << "sbtVendedor" << false << "" << true << "rbtListaVendedor";
         QTest::newRow("empty event-type table")
             << int(Lookups::Empty) << "sbtTpEvento" << true << "Tipo de Evento" << false << "";
-        QTest::newRow("salesperson table unreadable") << int(Lookups::Missing) << "sbtVendedor" << false << ""
-                                                      << true << "";
-        QTest::newRow("event-type table unreadable") << int(Lookups::Missing) << "sbtTpEvento" << false << ""
-                                                     << true << "";
+        QTest::newRow("salesperson table unreadable")
+            << int(Lookups::Missing) << "sbtVendedor" << false << "" << true << "";
+        QTest::newRow("event-type table unreadable")
+            << int(Lookups::Missing) << "sbtTpEvento" << false << "" << true << "";
     }
 
     void shouldEndAPickerWithoutTouchingTheListsWhenItsTableFails()
@@ -621,11 +635,11 @@ private slots:
         QFETCH(int, outcome);
 
         TfrmManComis &screen = *m_screen;
-        const QList<QToolButton *> disabledButtons{screen.sbtIncluir,  screen.sbtAlterar,  screen.sbtExcluir,
-                                                   screen.sbtGravar,   screen.sbtProcurar, screen.sbtVerificar,
+        const QList<QToolButton *> disabledButtons{screen.sbtIncluir,   screen.sbtAlterar,  screen.sbtExcluir,
+                                                   screen.sbtGravar,    screen.sbtProcurar, screen.sbtVerificar,
                                                    screen.sbtConfirmar, screen.sbtCancelar};
-        const QList<QAction *> disabledEntries{screen.mnuIncluir,  screen.mnuAlterar,  screen.mnuExcluir,
-                                               screen.mnuGravar,   screen.mnuProcurar, screen.mnuVerificar,
+        const QList<QAction *> disabledEntries{screen.mnuIncluir,   screen.mnuAlterar,  screen.mnuExcluir,
+                                               screen.mnuGravar,    screen.mnuProcurar, screen.mnuVerificar,
                                                screen.mnuConfirmar, screen.mnuCancelar};
         for (QToolButton *button : disabledButtons)
             button->setEnabled(true);

@@ -1,10 +1,10 @@
 // The module's state as loading leaves it, and the single screen that
 // CriaManComis creates and brings back.
 
+#include "modulestate.h"
 #include "hostmainwindow.h"
 #include "hostoperations.h"
 #include "moduleentry.h"
-#include "modulestate.h"
 #include "scripteddialogs.h"
 #include "session.h"
 #include "tfrmmancomis.h"
@@ -55,7 +55,7 @@ private slots:
         using namespace Cli_ORE09700;
         ScriptedDialogs dialogs;  // the service is not there: activation reports it
         SessionValues session = Session::values();
-        session.serverPort = 1;   // nothing listens there
+        session.serverPort = 1;  // nothing listens there
         session.operatorCode = QStringLiteral("ADMIN");
         Session::set(session);
         HostMainWindow host;

@@ -1,7 +1,7 @@
+#include "gridpainting.h"
 #include "amountcellpainter.h"
 #include "daycount.h"
 #include "fielddef.h"
-#include "gridpainting.h"
 #include "hostoperations.h"
 #include "screendatasets.h"
 #include "scripteddialogs.h"
@@ -65,7 +65,8 @@ struct Screen {
         setUp(dbgOrcamento, &quoteSource, screendatasets::orcamentosColumns(), 0);
         setUp(dbgPadrao, &salesSource, screendatasets::vendedoresColumns(), 200);
         painting = std::make_unique<GridPainting>(*dbgOrcamento, *dbgPadrao, CheckBoxImages::fromResources());
-        dbgOrcamento->OnDrawColumnCell = [this](QPainter &p, const QRect &r, int col, const TDBGrid::TColumn &c, int s) {
+        dbgOrcamento->OnDrawColumnCell = [this](QPainter &p, const QRect &r, int col, const TDBGrid::TColumn &c,
+                                                int s) {
             quoteCells[{dbgOrcamento->rowAt(r.center().y()), col}] = r;
             painting->dbgOrcamentoDrawColumnCell(p, r, col, c, s);
         };
@@ -103,7 +104,7 @@ struct Screen {
 
 Row quote(const QVariant &mark, const QVariant &total, const QVariant &percent, const QVariant &value)
 {
-    return {{"IDCHECK", mark}, {"NRORCAEVENTO", "1001"}, {"NRSEQORCAEVE", "1"}, {"NMFANTCLIE", "Cliente"},
+    return {{"IDCHECK", mark},      {"NRORCAEVENTO", "1001"}, {"NRSEQORCAEVE", "1"}, {"NMFANTCLIE", "Cliente"},
             {"VRTOTALOREV", total}, {"VRPERCCOMIS", percent}, {"VRCOMISSAO", value}};
 }
 
@@ -202,7 +203,7 @@ private slots:
         QTest::addColumn<bool>("quoteGrid");
         QTest::addColumn<QVariantList>("amounts");  // total, percent, value; or the salesperson's value
         QTest::addColumn<int>("column");
-        QTest::addColumn<QString>("expected");       // empty: the cell shows nothing
+        QTest::addColumn<QString>("expected");  // empty: the cell shows nothing
         const QVariant null;
         QTest::newRow("total") << true << QVariantList{1234.5, 5.0, 61.725} << 7 << "1.234,50";
         QTest::newRow("negative total") << true << QVariantList{-1234.5, 5.0, -61.725} << 7 << "-1.234,50";
@@ -213,8 +214,8 @@ private slots:
         QTest::newRow("all null: value") << true << QVariantList{null, null, null} << 9 << "";
         QTest::newRow("salesperson") << false << QVariantList{1234.5} << 1 << "1.234,50";
         QTest::newRow("salesperson without value") << false << QVariantList{null} << 1 << "";
-        QTest::newRow("too wide, leading digits cut") << true << QVariantList{123456789012.5, 1.0, 1.0} << 7
-                                                      << "123.456.789.012,50";
+        QTest::newRow("too wide, leading digits cut")
+            << true << QVariantList{123456789012.5, 1.0, 1.0} << 7 << "123.456.789.012,50";
     }
     void shouldPaintAmountsRightAlignedOrLeaveThemEmpty()
     {
@@ -238,7 +239,8 @@ private slots:
         }
         QCOMPARE(image.copy(cell), expectedAmountCell(image, cell, grid->font(), expected));
         const int right = cell.x() + cell.width();
-        QVERIFY2(last < right - 3 && last >= right - 6, qPrintable(QString("last ink at %1, right %2").arg(last).arg(right)));
+        QVERIFY2(last < right - 3 && last >= right - 6,
+                 qPrintable(QString("last ink at %1, right %2").arg(last).arg(right)));
         if (QFontMetrics(grid->font()).horizontalAdvance(expected) > cell.width())
             QCOMPARE(first, cell.left());
     }
@@ -274,8 +276,8 @@ private slots:
         const auto at = [&](int x, int y) { return image.pixelColor(cell.left() + 1 + x, cell.top() + y); };
         QCOMPARE(at(6, 8), tick);
         QCOMPARE(at(4, 4), inside);
-        QCOMPARE(at(2, 2), kBlack);    // the box's top-left edge
-        QCOMPARE(at(12, 12), kSilver); // its bottom-right line
+        QCOMPARE(at(2, 2), kBlack);      // the box's top-left edge
+        QCOMPARE(at(12, 12), kSilver);   // its bottom-right line
         QCOMPARE(at(0, 0), background);  // olive in the picture
         QCOMPARE(at(14, 14), background);
         QCOMPARE(image.pixelColor(cell.left(), cell.top()), background);  // the left pixel column: filled

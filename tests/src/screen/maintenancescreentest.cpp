@@ -1,5 +1,5 @@
-#include "screenharness.h"
 #include "busyindicator.h"
+#include "screenharness.h"
 
 #include "hostoperations.h"
 #include "moduleentry.h"
@@ -45,15 +45,16 @@ QString focusName()
 // menu entries together: "procurar verificar confirmar cancelar filtrar".
 QString commandStates(const TfrmManComis &screen)
 {
-    const std::pair<QToolButton *, QAction *> commands[] = {
-        {screen.sbtProcurar, screen.mnuProcurar},   {screen.sbtVerificar, screen.mnuVerificar},
-        {screen.sbtConfirmar, screen.mnuConfirmar}, {screen.sbtCancelar, screen.mnuCancelar},
-        {screen.sbtFiltrar, screen.mnuFiltrar}};
+    const std::pair<QToolButton *, QAction *> commands[] = {{screen.sbtProcurar, screen.mnuProcurar},
+                                                            {screen.sbtVerificar, screen.mnuVerificar},
+                                                            {screen.sbtConfirmar, screen.mnuConfirmar},
+                                                            {screen.sbtCancelar, screen.mnuCancelar},
+                                                            {screen.sbtFiltrar, screen.mnuFiltrar}};
     QStringList states;
     for (const auto &[button, entry] : commands)
         states << (button->isEnabled() != entry->isEnabled() ? QStringLiteral("mismatch")
-                                                             : button->isEnabled() ? QStringLiteral("on")
-                                                                                   : QStringLiteral("off"));
+                   : button->isEnabled()                     ? QStringLiteral("on")
+                                                             : QStringLiteral("off"));
     return states.join(QLatin1Char(' '));
 }
 
@@ -205,10 +206,17 @@ void MaintenanceScreenTest::shouldValidateBranchCodeWhenLeavingIt_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("error");
 
-    QTest::newRow("short code") << "1" << "0001" << "MATRIZ" << QString();
-    QTest::newRow("lower-case letters") << "ab" << "00AB" << "FILIAL AB" << QString();
-    QTest::newRow("refused characters dropped") << "a-b." << "00AB" << "FILIAL AB" << QString();
-    QTest::newRow("unknown") << "zz9" << "0ZZ9" << QString() << kBranchUnknown;
+    QTest::newRow("short code") << "1"
+                                << "0001"
+                                << "MATRIZ" << QString();
+    QTest::newRow("lower-case letters") << "ab"
+                                        << "00AB"
+                                        << "FILIAL AB" << QString();
+    QTest::newRow("refused characters dropped") << "a-b."
+                                                << "00AB"
+                                                << "FILIAL AB" << QString();
+    QTest::newRow("unknown") << "zz9"
+                             << "0ZZ9" << QString() << kBranchUnknown;
     QTest::newRow("empty") << QString() << QString() << QString() << kBranchMissing;
     QTest::newRow("only refused characters") << "-./" << QString() << QString() << kBranchMissing;
 }
@@ -371,15 +379,24 @@ void MaintenanceScreenTest::shouldEnableCommandsByActiveGridStatusAndMarks_data(
     QTest::addColumn<int>("marked");
     QTest::addColumn<QString>("states");  // search refresh generate cancel filter
 
-    QTest::newRow("salesperson grid") << "dbgPadrao" << "N" << 2 << 2 << 2 << "on on off off on";
-    QTest::newRow("salesperson grid, no salespeople") << "dbgPadrao" << "N" << 0 << 0 << 0 << "off off off off on";
-    QTest::newRow("quote grid, not generated") << "dbgOrcamento" << "N" << 2 << 2 << 2 << "on on on off on";
-    QTest::newRow("quote grid, generated") << "dbgOrcamento" << "S" << 2 << 2 << 1 << "on on off on on";
-    QTest::newRow("quote grid, no confirmed filter") << "dbgOrcamento" << "" << 2 << 2 << 2 << "on on off off on";
-    QTest::newRow("quote grid, nothing marked") << "dbgOrcamento" << "N" << 2 << 2 << 0 << "on on off off on";
-    QTest::newRow("quote grid, no quotes") << "dbgOrcamento" << "S" << 2 << 0 << 0 << "off on off off on";
-    QTest::newRow("quote grid, no salespeople") << "dbgOrcamento" << "N" << 0 << 2 << 2 << "on off on off on";
-    QTest::newRow("tab bar") << "pgcPadrao" << "N" << 2 << 2 << 2 << "off off off off on";
+    QTest::newRow("salesperson grid") << "dbgPadrao"
+                                      << "N" << 2 << 2 << 2 << "on on off off on";
+    QTest::newRow("salesperson grid, no salespeople") << "dbgPadrao"
+                                                      << "N" << 0 << 0 << 0 << "off off off off on";
+    QTest::newRow("quote grid, not generated") << "dbgOrcamento"
+                                               << "N" << 2 << 2 << 2 << "on on on off on";
+    QTest::newRow("quote grid, generated") << "dbgOrcamento"
+                                           << "S" << 2 << 2 << 1 << "on on off on on";
+    QTest::newRow("quote grid, no confirmed filter") << "dbgOrcamento"
+                                                     << "" << 2 << 2 << 2 << "on on off off on";
+    QTest::newRow("quote grid, nothing marked") << "dbgOrcamento"
+                                                << "N" << 2 << 2 << 0 << "on on off off on";
+    QTest::newRow("quote grid, no quotes") << "dbgOrcamento"
+                                           << "S" << 2 << 0 << 0 << "off on off off on";
+    QTest::newRow("quote grid, no salespeople") << "dbgOrcamento"
+                                                << "N" << 0 << 2 << 2 << "on off on off on";
+    QTest::newRow("tab bar") << "pgcPadrao"
+                             << "N" << 2 << 2 << 2 << "off off off off on";
 }
 
 void MaintenanceScreenTest::shouldEnableCommandsByActiveGridStatusAndMarks()
@@ -775,7 +792,8 @@ void MaintenanceScreenTest::shouldMoveTheBusyIndicatorAndShowTheWaitCursorWhileA
     // The event loop ran during the call: the window was sampled and painted,
     // the animation moved, and the hourglass showed all the while; once the
     // indicator went, so did the hourglass.
-    const auto during = std::find_if(samples.cbegin(), samples.cend(), [](const Sample &s) { return !s.indicatorShown; });
+    const auto during =
+        std::find_if(samples.cbegin(), samples.cend(), [](const Sample &s) { return !s.indicatorShown; });
     QVERIFY2(during - samples.cbegin() >= 10, qPrintable(QString::number(during - samples.cbegin())));
     QVERIFY(std::all_of(samples.cbegin(), during, [](const Sample &s) { return s.cursor == int(Qt::WaitCursor); }));
     QVERIFY(std::none_of(during, samples.cend(), [](const Sample &s) { return s.cursor == int(Qt::WaitCursor); }));

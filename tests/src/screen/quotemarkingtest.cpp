@@ -160,13 +160,14 @@ void QuoteMarkingTest::shouldToggleTheCurrentQuoteOnlyOnTheMarkColumn_data()
     QTest::newRow("empty mark becomes S") << "click" << mark << QVariant("") << QVariant(5.0) << "S" << 50.0;
     QTest::newRow("null mark becomes S") << "space" << mark << QVariant() << QVariant(5.0) << "S" << 50.0;
     QTest::newRow("no percentage, no commission") << "click" << mark << QVariant("N") << QVariant() << "S" << 0.0;
-    QTest::newRow("click on the client") << "click" << "NMFANTCLIE" << QVariant("N") << QVariant(5.0) << "N" << 999.0;
-    QTest::newRow("click on the percentage")
-        << "click" << "VRPERCCOMIS" << QVariant("S") << QVariant(5.0) << "S" << 999.0;
-    QTest::newRow("double click on the total")
-        << "doubleClick" << "VRTOTALOREV" << QVariant("N") << QVariant(5.0) << "N" << 999.0;
-    QTest::newRow("space on the quote number")
-        << "space" << "NRORCAEVENTO" << QVariant("S") << QVariant(5.0) << "S" << 999.0;
+    QTest::newRow("click on the client") << "click"
+                                         << "NMFANTCLIE" << QVariant("N") << QVariant(5.0) << "N" << 999.0;
+    QTest::newRow("click on the percentage") << "click"
+                                             << "VRPERCCOMIS" << QVariant("S") << QVariant(5.0) << "S" << 999.0;
+    QTest::newRow("double click on the total") << "doubleClick"
+                                               << "VRTOTALOREV" << QVariant("N") << QVariant(5.0) << "N" << 999.0;
+    QTest::newRow("space on the quote number") << "space"
+                                               << "NRORCAEVENTO" << QVariant("S") << QVariant(5.0) << "S" << 999.0;
 }
 
 void QuoteMarkingTest::shouldToggleTheCurrentQuoteOnlyOnTheMarkColumn()
@@ -204,9 +205,10 @@ void QuoteMarkingTest::shouldInvertEveryMarkAndEndOnTheFirstQuote_data()
     QTest::newRow("ctrl space, 5 quotes, 3 marked") << "ctrlSpace" << mark << mixed << mixedInverted << -1;
     QTest::newRow("title, none marked") << "title" << mark << QStringList{"N", "N"} << QStringList{"S", "S"} << 2;
     QTest::newRow("ctrl space off the mark column, all marked")
-        << "ctrlSpace" << "VRCOMISSAO" << QStringList{"S", "S", "S"} << QStringList{"N", "N", "N"} << -3;
-    QTest::newRow("title of another column only goes to the first quote")
-        << "title" << "NMFANTCLIE" << mixed << mixed << 0;
+        << "ctrlSpace"
+        << "VRCOMISSAO" << QStringList{"S", "S", "S"} << QStringList{"N", "N", "N"} << -3;
+    QTest::newRow("title of another column only goes to the first quote") << "title"
+                                                                          << "NMFANTCLIE" << mixed << mixed << 0;
 }
 
 void QuoteMarkingTest::shouldInvertEveryMarkAndEndOnTheFirstQuote()

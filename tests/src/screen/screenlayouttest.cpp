@@ -62,19 +62,28 @@ void ScreenLayoutTest::shouldHoldCatalogueTextsExactly_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("branch missing") << "FILI_N_INF" << "Filial deve ser informada.";
-    QTest::newRow("branch unknown") << "FILI_N_CAD" << "Filial não cadastrada.";
-    QTest::newRow("loading") << "GetComissao" << "Verificando os registros no servidor...";
-    QTest::newRow("pending") << "VEND_S_COMISSAO" << "Os vendedores abaixo não possuem comissão gerada.";
+    QTest::newRow("branch missing") << "FILI_N_INF"
+                                    << "Filial deve ser informada.";
+    QTest::newRow("branch unknown") << "FILI_N_CAD"
+                                    << "Filial não cadastrada.";
+    QTest::newRow("loading") << "GetComissao"
+                             << "Verificando os registros no servidor...";
+    QTest::newRow("pending") << "VEND_S_COMISSAO"
+                             << "Os vendedores abaixo não possuem comissão gerada.";
     QTest::newRow("double blank, missing accent")
-        << "N_PARAM_EMPRESARELAC" << "Empresa ou sua Inscrição Estadual  não esta relacionada a filial.";
-    QTest::newRow("trailing blank") << "ERRO_GERAR_CONTA" << "Não foi possível gerar contas a pagar. ";
+        << "N_PARAM_EMPRESARELAC"
+        << "Empresa ou sua Inscrição Estadual  não esta relacionada a filial.";
+    QTest::newRow("trailing blank") << "ERRO_GERAR_CONTA"
+                                    << "Não foi possível gerar contas a pagar. ";
     QTest::newRow("no final stop")
         << "N_PARAM_SERIEENTR"
         << "Não há série padrão parametrizada. Informe a Série de Entrada na tela de Parâmetros do Orçamento";
-    QTest::newRow("percent sign") << "VR_COM_DEVE" << "Comissão deve estar entre 0,001 e 99,99%.";
-    QTest::newRow("mixed-case key") << "Ven_Nao_Cad" << "Vendedor não cadastrado.";
-    QTest::newRow("success") << "SUCESSO" << "Comissão gerada com sucesso.";
+    QTest::newRow("percent sign") << "VR_COM_DEVE"
+                                  << "Comissão deve estar entre 0,001 e 99,99%.";
+    QTest::newRow("mixed-case key") << "Ven_Nao_Cad"
+                                    << "Vendedor não cadastrado.";
+    QTest::newRow("success") << "SUCESSO"
+                             << "Comissão gerada com sucesso.";
 }
 
 void ScreenLayoutTest::shouldHoldCatalogueTextsExactly()
@@ -136,14 +145,30 @@ void ScreenLayoutTest::shouldShowCaptionsAndHints_data()
     QTest::addColumn<QString>("property");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("screen") << "frmManComis" << "windowTitle" << "Manutenção da Comissão";
-    QTest::newRow("screen code") << "lblCodTela" << "text" << "ORE09700";
-    QTest::newRow("filter hint") << "sbtFiltrar" << "toolTip" << "Filtrar";
-    QTest::newRow("generate hint") << "sbtConfirmar" << "toolTip" << "Gerar Comissão";
-    QTest::newRow("cancel hint") << "sbtCancelar" << "toolTip" << "Cancelar Comissão";
-    QTest::newRow("lookup hint") << "btnFilial" << "toolTip" << "Pesquisar";
-    QTest::newRow("branch label") << "lblFilial" << "text" << "Filial";
-    QTest::newRow("filter entry") << "mnuFiltrar" << "text" << "&Filtrar";
+    QTest::newRow("screen") << "frmManComis"
+                            << "windowTitle"
+                            << "Manutenção da Comissão";
+    QTest::newRow("screen code") << "lblCodTela"
+                                 << "text"
+                                 << "ORE09700";
+    QTest::newRow("filter hint") << "sbtFiltrar"
+                                 << "toolTip"
+                                 << "Filtrar";
+    QTest::newRow("generate hint") << "sbtConfirmar"
+                                   << "toolTip"
+                                   << "Gerar Comissão";
+    QTest::newRow("cancel hint") << "sbtCancelar"
+                                 << "toolTip"
+                                 << "Cancelar Comissão";
+    QTest::newRow("lookup hint") << "btnFilial"
+                                 << "toolTip"
+                                 << "Pesquisar";
+    QTest::newRow("branch label") << "lblFilial"
+                                  << "text"
+                                  << "Filial";
+    QTest::newRow("filter entry") << "mnuFiltrar"
+                                  << "text"
+                                  << "&Filtrar";
 }
 
 void ScreenLayoutTest::shouldShowCaptionsAndHints()
@@ -165,8 +190,8 @@ void ScreenLayoutTest::shouldListGridColumns_data()
 
     QTest::newRow("salespeople") << "dbgPadrao" << QStringList{"NMFANVEN", "VRCOMISSAO"} << QList<int>{564, 149};
     QTest::newRow("quotes") << "dbgOrcamento"
-                            << QStringList{"IDCHECK",      "NRORCAEVENTO", "NRSEQORCAEVE", "NMFANTCLIE", "NMTIPOEVENTO",
-                                           "DTEVENTO",     "DTFECHAORCA",  "VRTOTALOREV",  "VRPERCCOMIS", "VRCOMISSAO"}
+                            << QStringList{"IDCHECK",  "NRORCAEVENTO", "NRSEQORCAEVE", "NMFANTCLIE",  "NMTIPOEVENTO",
+                                           "DTEVENTO", "DTFECHAORCA",  "VRTOTALOREV",  "VRPERCCOMIS", "VRCOMISSAO"}
                             << QList<int>{17, 79, 28, 260, 120, 70, 83, 79, 79, 79};
 }
 
@@ -221,10 +246,14 @@ void ScreenLayoutTest::shouldMaskBranchCode_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("letters turn upper case") << "ab1c" << "AB1C";
-    QTest::newRow("four positions at most") << "abcdef" << "ABCD";
-    QTest::newRow("signs refused") << "1-2/3.4" << "1234";
-    QTest::newRow("blanks refused") << " 1 2" << "12";
+    QTest::newRow("letters turn upper case") << "ab1c"
+                                             << "AB1C";
+    QTest::newRow("four positions at most") << "abcdef"
+                                            << "ABCD";
+    QTest::newRow("signs refused") << "1-2/3.4"
+                                   << "1234";
+    QTest::newRow("blanks refused") << " 1 2"
+                                    << "12";
 }
 
 void ScreenLayoutTest::shouldMaskBranchCode()
@@ -293,7 +322,9 @@ void ScreenLayoutTest::shouldGiveMenusOfHostAndScreenDifferentAccessKeys()
 {
     HostMainWindow host;
     QSet<QString> keys;
-    const auto accessKey = [](const QString &text) { return text.mid(text.indexOf(QLatin1Char('&')) + 1, 1).toLower(); };
+    const auto accessKey = [](const QString &text) {
+        return text.mid(text.indexOf(QLatin1Char('&')) + 1, 1).toLower();
+    };
     for (const QAction *menu : host.menuBar()->actions())
         keys.insert(accessKey(menu->text()));
     for (const QAction *menu : screen->mnuMenu->actions()) {

@@ -1,7 +1,7 @@
-#include "remotecontract.h"
 #include "commissionservice.h"
 #include "fakeservicehost.h"
 #include "packetcodec.h"
+#include "remotecontract.h"
 #include "scripteddialogs.h"
 #include "silentabort.h"
 #include "tnetconnection.h"
@@ -78,18 +78,18 @@ private slots:
         QTest::addColumn<QByteArray>("result");
         QTest::addColumn<QJsonArray>("arguments");
 
-        const QJsonArray listArguments{arg("text", true, "0001"),     arg("text", true, "0001;0007"),
-                                       arg("text", true, ""),         arg("text", false, "DTEVENTO"),
-                                       arg("text", false, "S"),       arg("date", true, 46000.0),
-                                       arg("date", true, 46030.5),    arg("text", true, "N")};
+        const QJsonArray listArguments{arg("text", true, "0001"),  arg("text", true, "0001;0007"),
+                                       arg("text", true, ""),      arg("text", false, "DTEVENTO"),
+                                       arg("text", false, "S"),    arg("date", true, 46000.0),
+                                       arg("date", true, 46030.5), arg("text", true, "N")};
         QJsonArray quoteArguments = listArguments;
         quoteArguments[1] = arg("text", false, "0001;0007");
 
-        QTest::newRow("GetParamOrcaEve") << Call([](CommissionService &s) { s.GetParamOrcaEve(); })
-                                         << "GetParamOrcaEve" << json(quotes()) << QJsonArray();
+        QTest::newRow("GetParamOrcaEve") << Call([](CommissionService &s) { s.GetParamOrcaEve(); }) << "GetParamOrcaEve"
+                                         << json(quotes()) << QJsonArray();
         QTest::newRow("GetVendedores") << Call([](CommissionService &s) { s.GetVendedores(selection()); })
-                                       << "GetVendedores" << "[" + json(quotes()) + "," + json(quotes()) + "]"
-                                       << listArguments;
+                                       << "GetVendedores"
+                                       << "[" + json(quotes()) + "," + json(quotes()) + "]" << listArguments;
         QTest::newRow("GetOrcamentos") << Call([](CommissionService &s) { s.GetOrcamentos(selection()); })
                                        << "GetOrcamentos" << json(quotes()) << quoteArguments;
         QTest::newRow("SetComissao") << Call([](CommissionService &s) { s.SetComissao(quotes(), "ADM"); })
@@ -179,33 +179,41 @@ private slots:
         const Call cancel = [](CommissionService &s) { s.SetCancelaComissao(quotes()); };
         const QByteArray one = json(quotes());
 
-        QTest::newRow("object that is no packet") << params << 200 << QByteArray(R"({"result":{"a":1}})")
-                                                  << "packet" << "GetParamOrcaEve";
+        QTest::newRow("object that is no packet") << params << 200 << QByteArray(R"({"result":{"a":1}})") << "packet"
+                                                  << "GetParamOrcaEve";
         QTest::newRow("one packet where two are due") << salespeople << 200 << "{\"result\":[" + one + "]}"
-                                                      << "packet" << "dois pacotes";
+                                                      << "packet"
+                                                      << "dois pacotes";
         QTest::newRow("packet where a list is due") << salespeople << 200 << "{\"result\":" + one + "}"
-                                                    << "packet" << "dois pacotes";
+                                                    << "packet"
+                                                    << "dois pacotes";
         QTest::newRow("second element no packet") << salespeople << 200 << "{\"result\":[" + one + ",[]]}"
-                                                  << "packet" << "GetVendedores";
+                                                  << "packet"
+                                                  << "GetVendedores";
         QTest::newRow("broken packet") << quoteList << 200
                                        << QByteArray(R"({"result":{"format":"packet/1","fields":[{"name":"A",)"
                                                      R"("kind":"text","size":1}],"rows":[["AB"]]}})")
-                                       << "packet" << "\"A\"";
-        QTest::newRow("no answer to the parameters") << params << 200 << QByteArray(R"({"result":null})")
-                                                     << "abort" << "";
-        QTest::newRow("text where quotes are due") << quoteList << 200 << QByteArray(R"({"result":"ERRO_X"})")
-                                                   << "abort" << "ERRO_X";
-        QTest::newRow("no answer to the cancellation") << cancel << 200 << QByteArray(R"({"result":null})")
-                                                       << "abort" << "";
+                                       << "packet"
+                                       << "\"A\"";
+        QTest::newRow("no answer to the parameters") << params << 200 << QByteArray(R"({"result":null})") << "abort"
+                                                     << "";
+        QTest::newRow("text where quotes are due")
+            << quoteList << 200 << QByteArray(R"({"result":"ERRO_X"})") << "abort"
+            << "ERRO_X";
+        QTest::newRow("no answer to the cancellation") << cancel << 200 << QByteArray(R"({"result":null})") << "abort"
+                                                       << "";
         QTest::newRow("refusal of the generation")
             << generate << 422 << QByteArray(R"({"error":"N_PARAM_VEND_S_FORN|x"})") << "service"
             << "N_PARAM_VEND_S_FORN|x";
         QTest::newRow("refusal of the cancellation")
-            << cancel << 422 << QByteArray(R"({"error":"N_PARAM_BOLBAIXADO"})") << "service" << "N_PARAM_BOLBAIXADO";
-        QTest::newRow("list as the generation answer") << generate << 200 << QByteArray(R"({"result":["x"]})")
-                                                       << "transport" << "SetComissao";
-        QTest::newRow("object as the generation answer") << generate << 200 << QByteArray(R"({"result":{}})")
-                                                         << "transport" << "SetComissao";
+            << cancel << 422 << QByteArray(R"({"error":"N_PARAM_BOLBAIXADO"})") << "service"
+            << "N_PARAM_BOLBAIXADO";
+        QTest::newRow("list as the generation answer")
+            << generate << 200 << QByteArray(R"({"result":["x"]})") << "transport"
+            << "SetComissao";
+        QTest::newRow("object as the generation answer")
+            << generate << 200 << QByteArray(R"({"result":{}})") << "transport"
+            << "SetComissao";
     }
 
     void shouldRaiseWhatTheAnswerCannotGive()

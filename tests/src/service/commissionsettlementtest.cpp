@@ -201,24 +201,31 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires_d
     QTest::addColumn<QString>("salesperson");
     QTest::addColumn<int>("answer");
     QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<int>("reloads");           // after the command
-    QTest::addColumn<int>("reloadsBeforeLast"); // when the last dialog showed
+    QTest::addColumn<int>("reloads");            // after the command
+    QTest::addColumn<int>("reloadsBeforeLast");  // when the last dialog showed
     QTest::addColumn<int>("commissionsAdded");
 
     QTest::newRow("generated, success before the reload")
-        << "N" << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1 << 0 << 2;
+        << "N"
+        << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1 << 0 << 2;
     QTest::newRow("cancelled, success after the reload")
-        << "S" << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1 << -1;
+        << "S"
+        << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1 << -1;
     QTest::newRow("salesperson without supplier, no reload")
-        << "N" << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0 << 0 << 0;
+        << "N"
+        << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0 << 0 << 0;
     QTest::newRow("paid payable, no reload")
-        << "S" << "Fábio Nunes" << int(mrYes) << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0;
+        << "S"
+        << "Fábio Nunes" << int(mrYes) << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0;
     QTest::newRow("refused, then reloaded")
-        << "N" << "Elisa Rocha" << int(mrYes) << QStringList{generateQuestion, allZero} << 1 << 0 << 0;
+        << "N"
+        << "Elisa Rocha" << int(mrYes) << QStringList{generateQuestion, allZero} << 1 << 0 << 0;
     QTest::newRow("generation declined, reloaded")
-        << "N" << "Ana Souza" << int(mrNo) << QStringList{generateQuestion} << 1 << 0 << 0;
+        << "N"
+        << "Ana Souza" << int(mrNo) << QStringList{generateQuestion} << 1 << 0 << 0;
     QTest::newRow("cancellation declined, reloaded")
-        << "S" << "Ana Souza" << int(mrNo) << QStringList{cancelQuestion} << 1 << 0 << 0;
+        << "S"
+        << "Ana Souza" << int(mrNo) << QStringList{cancelQuestion} << 1 << 0 << 0;
 }
 
 void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
@@ -359,16 +366,21 @@ void CommissionSettlementTest::shouldTakeTextsOfServiceKeysFromTheCatalogue_data
 
     QTest::newRow("parameter key") << true << "N_PARAM_VEND_S_FORN" << noSupplier;
     QTest::newRow("detail without placeholder") << true << "N_PARAM_VEND_S_FORN|0003" << noSupplier;
-    QTest::newRow("detail in the placeholder") << true << "N_PARAM_SERIE|0001" << "Série 0001 não encontrada.";
-    QTest::newRow("placeholders beyond the detail") << true << "N_PARAM_ENTRE|1" << "Entre 1 e  dias; 100% do valor.";
-    QTest::newRow("percent sign kept") << true << "N_PARAM_PERC|x" << "Até 99,99%.";
-    QTest::newRow("unknown parameter key")
-        << true << "N_PARAM_NOVO" << "O servidor recusou a operação (N_PARAM_NOVO).";
-    QTest::newRow("unknown key with detail")
-        << true << "N_PARAM_NOVO|0001" << "O servidor recusou a operação (N_PARAM_NOVO: 0001).";
-    QTest::newRow("key without text") << true << "N_PARAM_VAZIO" << "O servidor recusou a operação (N_PARAM_VAZIO).";
+    QTest::newRow("detail in the placeholder") << true << "N_PARAM_SERIE|0001"
+                                               << "Série 0001 não encontrada.";
+    QTest::newRow("placeholders beyond the detail") << true << "N_PARAM_ENTRE|1"
+                                                    << "Entre 1 e  dias; 100% do valor.";
+    QTest::newRow("percent sign kept") << true << "N_PARAM_PERC|x"
+                                       << "Até 99,99%.";
+    QTest::newRow("unknown parameter key") << true << "N_PARAM_NOVO"
+                                           << "O servidor recusou a operação (N_PARAM_NOVO).";
+    QTest::newRow("unknown key with detail") << true << "N_PARAM_NOVO|0001"
+                                             << "O servidor recusou a operação (N_PARAM_NOVO: 0001).";
+    QTest::newRow("key without text") << true << "N_PARAM_VAZIO"
+                                      << "O servidor recusou a operação (N_PARAM_VAZIO).";
     QTest::newRow("refusal") << false << "VALOR_COMISS_ZERO" << allZero;
-    QTest::newRow("unknown refusal") << false << "CHAVE_NOVA" << "O servidor recusou a operação (CHAVE_NOVA).";
+    QTest::newRow("unknown refusal") << false << "CHAVE_NOVA"
+                                     << "O servidor recusou a operação (CHAVE_NOVA).";
 }
 
 void CommissionSettlementTest::shouldTakeTextsOfServiceKeysFromTheCatalogue()

@@ -121,7 +121,7 @@ private:
     std::unique_ptr<TDBGrid> m_salespeopleGrid;
     std::unique_ptr<QuoteLoader> m_loader;
 
-    QStringList m_events;            // "tab", "habilita", "pending", in order
+    QStringList m_events;  // "tab", "habilita", "pending", in order
     QList<PendingShown> m_shown;
     QList<bool> m_busyWhileLoading;  // the busy state each time a list was replaced
 };
@@ -149,8 +149,9 @@ void QuoteLoaderTest::init()
     screendatasets::declareVendedores(*m_salespeople);
     screendatasets::declareOrcamentos(*m_quotes);
     screendatasets::declareOrcaPendente(*m_pending);
-    m_params->loadFromPacket(packetOf(*m_params, {{{"IDDTBASECOMISSAO", "FECHAMENTO"}, {"IDGERACOMISSAOVEND", "S"},
-                                                   {"IDGERACOMISSAO", "MANUTENCAO"}}}));
+    m_params->loadFromPacket(packetOf(
+        *m_params,
+        {{{"IDDTBASECOMISSAO", "FECHAMENTO"}, {"IDGERACOMISSAOVEND", "S"}, {"IDGERACOMISSAO", "MANUTENCAO"}}}));
     for (TClientDataSet *set : {m_salespeople.get(), m_quotes.get()})
         connect(set, &TClientDataSet::contentReset, this, [this] { m_busyWhileLoading << BusyIndicatorShown(); });
 
@@ -222,12 +223,15 @@ void QuoteLoaderTest::serveSalespeople(const QStringList &codes, int pendingRows
         salespeople.append({{"CDVENDEDOR", code}, {"NMFANVEN", "Vendedor " + code}, {"VRCOMISSAO", 10.5}});
     QList<QVariantMap> pending;
     for (int row = 0; row < pendingRows; ++row)
-        pending.append({{"CDFILIAL", "0001"}, {"NRORCAEVENTO", QString::number(500 + row)}, {"NRSEQORCAEVE", "01"},
-                        {"NMFANVEN", "Sem comissão"}, {"CDVENDEDOR", "0099"}, {"DTEVENTO", 46010.0},
+        pending.append({{"CDFILIAL", "0001"},
+                        {"NRORCAEVENTO", QString::number(500 + row)},
+                        {"NRSEQORCAEVE", "01"},
+                        {"NMFANVEN", "Sem comissão"},
+                        {"CDVENDEDOR", "0099"},
+                        {"DTEVENTO", 46010.0},
                         {"DSTITUORCEVE", "Casamento"}});
-    m_server->answer("GetVendedores",
-                     Reply::result(QJsonArray{json(packetOf(*m_salespeople, salespeople)),
-                                              json(packetOf(*m_pending, pending))}));
+    m_server->answer("GetVendedores", Reply::result(QJsonArray{json(packetOf(*m_salespeople, salespeople)),
+                                                               json(packetOf(*m_pending, pending))}));
 }
 
 // Answers every salesperson with that many quotes of their own.
@@ -301,10 +305,14 @@ void QuoteLoaderTest::shouldSendTheFilterInTheServicesOrder_data()
     QTest::addColumn<QString>("sentEventTypes");
 
     // The lists always hold the last pick; they are sent only when chosen.
-    QTest::newRow("all of both") << true << true << "" << "";
-    QTest::newRow("listed salespeople") << false << true << "0001;0002" << "";
-    QTest::newRow("listed event types") << true << false << "" << "CAS;FOR";
-    QTest::newRow("both listed") << false << false << "0001;0002" << "CAS;FOR";
+    QTest::newRow("all of both") << true << true << ""
+                                 << "";
+    QTest::newRow("listed salespeople") << false << true << "0001;0002"
+                                        << "";
+    QTest::newRow("listed event types") << true << false << ""
+                                        << "CAS;FOR";
+    QTest::newRow("both listed") << false << false << "0001;0002"
+                                 << "CAS;FOR";
 }
 
 void QuoteLoaderTest::shouldSendTheFilterInTheServicesOrder()
@@ -324,10 +332,10 @@ void QuoteLoaderTest::shouldSendTheFilterInTheServicesOrder()
     QCOMPARE(stCdVend, sentSalespeople);
     QCOMPARE(stCdEven, sentEventTypes);
     const QJsonArray expected{
-        argument("text", true, "0001"),          argument("text", true, sentSalespeople),
-        argument("text", true, sentEventTypes),  argument("text", false, "FECHAMENTO"),
-        argument("text", false, "S"),            argument("date", true, 46000.0),
-        argument("date", true, 46030.0),         argument("text", true, "N"),
+        argument("text", true, "0001"),         argument("text", true, sentSalespeople),
+        argument("text", true, sentEventTypes), argument("text", false, "FECHAMENTO"),
+        argument("text", false, "S"),           argument("date", true, 46000.0),
+        argument("date", true, 46030.0),        argument("text", true, "N"),
     };
     QCOMPARE(m_server->arguments("GetVendedores").value(0), expected);
     QJsonArray expectedForQuotes = expected;
@@ -430,7 +438,7 @@ void QuoteLoaderTest::shouldReloadOnlyTheQuotesOncePerMoveInTheGrid()
 
 void QuoteLoaderTest::shouldShowThePendingDialogOncePerFilterRun_data()
 {
-    QTest::addColumn<QStringList>("steps");  // "filter", "fail" or the pending rows of a load
+    QTest::addColumn<QStringList>("steps");     // "filter", "fail" or the pending rows of a load
     QTest::addColumn<QList<int>>("shownWith");  // pending rows of each dialog shown
 
     QTest::newRow("pending at the filter's load") << QStringList{"filter", "2", "2"} << QList<int>{2};
@@ -485,10 +493,14 @@ void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails_data()
         for (const char *failure : {"server error", "database down", "text answer", "not json", "slow", "down"})
             QTest::addRow("%s: %s", method, failure) << method << failure;
     }
-    QTest::newRow("GetVendedores: one packet only") << "GetVendedores" << "one packet";
-    QTest::newRow("GetVendedores: salesperson field missing") << "GetVendedores" << "salespeople lack a field";
-    QTest::newRow("GetVendedores: pending field missing") << "GetVendedores" << "pending lack a field";
-    QTest::newRow("GetOrcamentos: quote field missing") << "GetOrcamentos" << "quotes lack a field";
+    QTest::newRow("GetVendedores: one packet only") << "GetVendedores"
+                                                    << "one packet";
+    QTest::newRow("GetVendedores: salesperson field missing") << "GetVendedores"
+                                                              << "salespeople lack a field";
+    QTest::newRow("GetVendedores: pending field missing") << "GetVendedores"
+                                                          << "pending lack a field";
+    QTest::newRow("GetOrcamentos: quote field missing") << "GetOrcamentos"
+                                                        << "quotes lack a field";
 }
 
 void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails()
@@ -524,11 +536,11 @@ void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails()
     else if (failure == "one packet")
         m_server->answer(method, Reply::result(QJsonArray{json(newSalespeople)}));
     else if (failure == "salespeople lack a field")
-        m_server->answer(method, Reply::result(QJsonArray{json(withoutField(newSalespeople, "VRCOMISSAO")),
-                                                          json(newPending)}));
+        m_server->answer(method,
+                         Reply::result(QJsonArray{json(withoutField(newSalespeople, "VRCOMISSAO")), json(newPending)}));
     else if (failure == "pending lack a field")
-        m_server->answer(method, Reply::result(QJsonArray{json(newSalespeople),
-                                                          json(withoutField(newPending, "DSTITUORCEVE"))}));
+        m_server->answer(
+            method, Reply::result(QJsonArray{json(newSalespeople), json(withoutField(newPending, "DSTITUORCEVE"))}));
     else if (failure == "quotes lack a field")
         m_server->answer(method, Reply::result(json(withoutField(packetOf(*m_quotes, {{}}), "IDCHECK"))));
     const int quoteCallsBefore = m_server->calls("GetOrcamentos");

@@ -1,7 +1,7 @@
+#include "screendatasets.h"
 #include "datasetmodel.h"
 #include "packetcodec.h"
 #include "recordsetcontract.h"
-#include "screendatasets.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 
@@ -138,8 +138,7 @@ private slots:
             set.loadFromPacket(sent);
             QFAIL("a text longer than the field was accepted");
         } catch (const packet::PacketError &error) {
-            QVERIFY2(QString::fromUtf8(error.what()).contains(QString("\"%1\"").arg(layout[field].name)),
-                     error.what());
+            QVERIFY2(QString::fromUtf8(error.what()).contains(QString("\"%1\"").arg(layout[field].name)), error.what());
         }
         QVERIFY(set.IsEmpty());
     }

@@ -30,18 +30,19 @@ ScriptedCommissionServer::ScriptedCommissionServer() : m_server(std::make_unique
 {
     m_server->set_tcp_nodelay(true);
     const std::string prefix = contract::RemoteContract::path(QString()).toStdString();
-    m_server->Post(R"(/rdm/([^/]+)/([^/]+))", [this, prefix](const httplib::Request &request, httplib::Response &response) {
-        if (request.path.rfind(prefix, 0) != 0) {
-            response.status = 404;
-            return;
-        }
-        const QString method = QString::fromStdString(request.path.substr(prefix.size()));
-        const Reply reply = handle(method, QByteArray::fromStdString(request.body));
-        if (reply.delayMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
-        response.status = reply.status;
-        response.set_content(reply.body.toStdString(), "application/json");
-    });
+    m_server->Post(R"(/rdm/([^/]+)/([^/]+))",
+                   [this, prefix](const httplib::Request &request, httplib::Response &response) {
+                       if (request.path.rfind(prefix, 0) != 0) {
+                           response.status = 404;
+                           return;
+                       }
+                       const QString method = QString::fromStdString(request.path.substr(prefix.size()));
+                       const Reply reply = handle(method, QByteArray::fromStdString(request.body));
+                       if (reply.delayMs > 0)
+                           std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+                       response.status = reply.status;
+                       response.set_content(reply.body.toStdString(), "application/json");
+                   });
     m_port = m_server->bind_to_any_port("127.0.0.1");
     if (m_port <= 0)
         throw std::runtime_error("the scripted commission server found no free port");

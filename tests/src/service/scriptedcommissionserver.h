@@ -25,9 +25,9 @@ public:
         QByteArray body;
         int delayMs = 0;  // the answer leaves only after this time
 
-        static Reply result(const QJsonValue &value);           // {"result": value}
+        static Reply result(const QJsonValue &value);            // {"result": value}
         static Reply error(int status, const QString &message);  // {"error": message}
-        static Reply raw(const QByteArray &body);                 // anything, status 200
+        static Reply raw(const QByteArray &body);                // anything, status 200
     };
     using Script = std::function<Reply(const QJsonArray &arguments)>;
 
