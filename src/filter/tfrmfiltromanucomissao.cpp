@@ -9,10 +9,8 @@
 #include "tclientdataset.h"
 #include "tdatasource.h"
 #include "tdateeditplus.h"
-#include "tfrmmancomis.h"
 #include "tmessages.h"
 
-#include <QAction>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -27,7 +25,6 @@
 
 using Cli_ORE09700::boPrimVez;
 using Cli_ORE09700::Filtro;
-using Cli_ORE09700::frmManComis;
 
 namespace {
 
@@ -383,9 +380,7 @@ QString TfrmFiltroManuComissao::parameterIdGeraComissao() const
 {
     // Without a screen or its quote parameters there is nothing that allows
     // generating here, which reads as a parameter other than "MANUTENCAO".
-    if (frmManComis == nullptr || frmManComis->cdsParamOrcaEve == nullptr || frmManComis->cdsParamOrcaEve->IsEmpty())
-        return QString();
-    return frmManComis->cdsParamOrcaEve->AsString(QStringLiteral("IDGERACOMISSAO"));
+    return m_screen != nullptr ? m_screen->quoteParameter(QStringLiteral("IDGERACOMISSAO")) : QString();
 }
 
 void TfrmFiltroManuComissao::refuse(const QString &key, QWidget *focusTarget)
@@ -454,27 +449,12 @@ void TfrmFiltroManuComissao::FormClose()
 
 void TfrmFiltroManuComissao::Habilita()
 {
-    if (frmManComis == nullptr)
-        return;
-    TfrmManComis &screen = *frmManComis;
-    // The filter stays off until an activation has loaded the parameters.
-    screen.sbtFiltrar->setEnabled(!boPrimVez);
-    screen.mnuFiltrar->setEnabled(!boPrimVez);
-    const std::pair<QToolButton *, QAction *> disabledCommands[] = {
-        {screen.sbtIncluir, screen.mnuIncluir},     {screen.sbtAlterar, screen.mnuAlterar},
-        {screen.sbtExcluir, screen.mnuExcluir},     {screen.sbtGravar, screen.mnuGravar},
-        {screen.sbtProcurar, screen.mnuProcurar},   {screen.sbtVerificar, screen.mnuVerificar},
-        {screen.sbtConfirmar, screen.mnuConfirmar}, {screen.sbtCancelar, screen.mnuCancelar},
-    };
-    for (const auto &[button, entry] : disabledCommands) {
-        button->setEnabled(false);
-        entry->setEnabled(false);
-    }
+    if (m_screen != nullptr)
+        m_screen->disableCommandsForFilter();
 }
 
 void CriaFiltroManuComissao(QWidget *screen)
 {
-    Q_UNUSED(screen);
     SetScreenCursor(crHourGlass);
     // The cursor comes back also when the dialog cannot be built or run.
     struct CursorRestore {
@@ -491,5 +471,6 @@ void CriaFiltroManuComissao(QWidget *screen)
         }
         Cli_ORE09701::boIdCriado = true;
     }
+    Cli_ORE09701::frmFiltroManuComissao->setScreen(dynamic_cast<FilterScreen *>(screen));
     Cli_ORE09701::frmFiltroManuComissao->ShowModal();
 }

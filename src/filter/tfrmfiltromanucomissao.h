@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filterscreen.h"
 #include "moduleapi.h"
 #include "tfrmfiltropadrao.h"
 
@@ -46,6 +47,9 @@ public:
     // screen's own enabling rules run again after the load.
     void Habilita();
 
+    // The screen the dialog filters for; the next run may come from another.
+    void setScreen(FilterScreen *screen) { m_screen = screen; }
+
 protected:
     void FormCreate() override;
     void FormActivate() override;
@@ -81,9 +85,11 @@ private:
     void writeFiltro();
 
     bool m_loadedFromFiltro = false;
+    FilterScreen *m_screen = nullptr;
 };
 
 // Runs the filter dialog modally; the caller reads the outcome (1 OK, 2
 // Cancel) from Cli_ORE09701::frmFiltroManuComissao->ModalResult() right after.
 // The dialog releases itself; once it is gone the pointer is null again.
+// `screen` is the screen that asks; it must implement FilterScreen.
 MODULE_API void CriaFiltroManuComissao(QWidget *screen);

@@ -14,6 +14,7 @@
 #include "quotemarking.h"
 #include "remotecontract.h"
 #include "screencatalogue.h"
+#include "screencolumns.h"
 #include "screendatasets.h"
 #include "screenpictures.h"
 #include "session.h"
@@ -24,6 +25,7 @@
 #include "tdatasource.h"
 #include "tdbgrid.h"
 #include "tfrmfiltromanucomissao.h"
+#include "tfrmorcapendednte.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
 
@@ -71,7 +73,7 @@ QLabel *checkImage(QWidget *toolbar, const char *name, int left, const QImage &p
 // instead, so the title becomes the tick character in the screen's font.
 QVector<TDBGrid::TColumn> quoteColumns()
 {
-    QVector<TDBGrid::TColumn> columns = screendatasets::orcamentosColumns();
+    QVector<TDBGrid::TColumn> columns = screencolumns::orcamentosColumns();
     for (TDBGrid::TColumn &column : columns) {
         if (column.fieldName == QLatin1String("IDCHECK") && column.hasTitleFont
             && !QFontDatabase::hasFamily(column.titleFont.family())) {
@@ -177,7 +179,7 @@ void TfrmManComis::buildLayout()
     // First tab: the salespeople.
     pgcPadrao->setTabText(pgcPadrao->indexOf(tshPadrao), QStringLiteral("Vendedor"));
     dtsPadrao->setDataSet(cdsVendedores);
-    dbgPadrao->setColumns(screendatasets::vendedoresColumns());
+    dbgPadrao->setColumns(screencolumns::vendedoresColumns());
 
     // Second tab: the quotes of the current salesperson.
     tshOrcamento = new QWidget;
@@ -320,6 +322,7 @@ void TfrmManComis::wireHandlers()
     pieces.msgPadrao = msgPadrao;
     pieces.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
     pieces.Habilita = [this] { Habilita(); };
+    pieces.showPending = [](TClientDataSet *pending, const QString &text) { CriaOrcaPendedente(pending, text); };
     d->loader = std::make_unique<QuoteLoader>(pieces);
 
     d->marking =
@@ -638,6 +641,28 @@ void TfrmManComis::btnFilialAfterPesq(QObject *)
     // the filter for the picked one and the header never disagrees with the
     // lists.
     d->branch->focusCodeIfEnabled();
+}
+
+QString TfrmManComis::quoteParameter(const QString &field) const
+{
+    if (cdsParamOrcaEve == nullptr || cdsParamOrcaEve->IsEmpty())
+        return QString();
+    return cdsParamOrcaEve->AsString(field);
+}
+
+void TfrmManComis::disableCommandsForFilter()
+{
+    sbtFiltrar->setEnabled(!boPrimVez);
+    mnuFiltrar->setEnabled(!boPrimVez);
+    const std::pair<QToolButton *, QAction *> commands[] = {
+        {sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},
+        {sbtGravar, mnuGravar},       {sbtProcurar, mnuProcurar}, {sbtVerificar, mnuVerificar},
+        {sbtConfirmar, mnuConfirmar}, {sbtCancelar, mnuCancelar},
+    };
+    for (const auto &[button, entry] : commands) {
+        button->setEnabled(false);
+        entry->setEnabled(false);
+    }
 }
 
 void TfrmManComis::panManComisEnter()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filterscreen.h"
 #include "tdbgrid.h"
 #include "tfrmpadraogrid.h"
 
@@ -28,7 +29,7 @@ class CommissionSettlement;
 // cancel commission. The screen wires its components to the handlers below;
 // loading, generation and marking live in classes of their own that the
 // handlers call.
-class TfrmManComis : public TfrmPadraoGrid {
+class TfrmManComis : public TfrmPadraoGrid, public FilterScreen {
     Q_OBJECT
 public:
     explicit TfrmManComis(QWidget *parent = nullptr);
@@ -62,6 +63,10 @@ public:
 
     // Enabling rules of every command.
     void Habilita();
+
+    // What the filter dialog asks of the screen.
+    QString quoteParameter(const QString &field) const override;
+    void disableCommandsForFilter() override;
 
     // Commands.
     void sbtFiltrarClick(QObject *sender);

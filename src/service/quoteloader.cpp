@@ -3,7 +3,6 @@
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "tclientdataset.h"
-#include "tfrmorcapendednte.h"
 #include "tmessages.h"
 
 #include <QScopeGuard>
@@ -39,11 +38,7 @@ packet::Packet emptyContent(const TClientDataSet &set)
 
 }  // namespace
 
-QuoteLoader::QuoteLoader(Screen screen) : m_screen(std::move(screen))
-{
-    if (!m_screen.showPending)
-        m_screen.showPending = [](TClientDataSet *pending, const QString &text) { CriaOrcaPendedente(pending, text); };
-}
+QuoteLoader::QuoteLoader(Screen screen) : m_screen(std::move(screen)) {}
 
 void QuoteLoader::DadosOrcamento()
 {

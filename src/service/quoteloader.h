@@ -25,7 +25,7 @@ public:
         std::function<void()> activateVendedorTab;  // makes "Vendedor" the active tab
         std::function<void()> Habilita;
         // Shows the pending quotes with the warning text and returns once the
-        // user has closed the dialog; CriaOrcaPendedente when not set.
+        // user has closed the dialog (the screen's pending dialog).
         std::function<void(TClientDataSet *pending, const QString &text)> showPending;
     };
 

@@ -3,6 +3,7 @@
 #include "daycount.h"
 #include "fielddef.h"
 #include "hostoperations.h"
+#include "screencolumns.h"
 #include "screendatasets.h"
 #include "scripteddialogs.h"
 #include "tclientdataset.h"
@@ -62,8 +63,8 @@ struct Screen {
         salesSource.setDataSet(&salespeople);
         quotes.loadFromPacket(packetOf(quotes, quoteRows));
         salespeople.loadFromPacket(packetOf(salespeople, salesRows));
-        setUp(dbgOrcamento, &quoteSource, screendatasets::orcamentosColumns(), 0);
-        setUp(dbgPadrao, &salesSource, screendatasets::vendedoresColumns(), 200);
+        setUp(dbgOrcamento, &quoteSource, screencolumns::orcamentosColumns(), 0);
+        setUp(dbgPadrao, &salesSource, screencolumns::vendedoresColumns(), 200);
         painting = std::make_unique<GridPainting>(*dbgOrcamento, *dbgPadrao, CheckBoxImages::fromResources());
         dbgOrcamento->OnDrawColumnCell = [this](QPainter &p, const QRect &r, int col, const TDBGrid::TColumn &c,
                                                 int s) {
