@@ -7,6 +7,8 @@
 #include "session.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 
@@ -15,12 +17,15 @@
 
 namespace {
 
+// Without options the host uses the demo database the run script creates
+// beside the program's folder (demo/commission.db next to bin/).
 SessionValues demoSession()
 {
+    const QDir programFolder = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).dir();
     SessionValues demo;
     demo.branchCode = QStringLiteral("0001");
     demo.operatorCode = QStringLiteral("ADMIN");
-    demo.database = QStringLiteral(COMMISSION_DEMO_DATABASE);
+    demo.database = QDir::cleanPath(programFolder.filePath(QStringLiteral("../demo/commission.db")));
     return demo;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "hostapp_export.h"
 #include "moduleloader.h"
 
 #include <QMainWindow>
@@ -12,16 +12,17 @@ class QMdiArea;
 // The host's main window: the child-window area where screens open, a menu
 // that opens the modules, and the session in the status bar. It registers
 // itself as the main form (MainForm()) and is where the busy indicator shows.
-class FRAMEWORK_EXPORT HostMainWindow : public QMainWindow {
+class HOSTAPP_EXPORT HostMainWindow : public QMainWindow {
     Q_OBJECT
 public:
     explicit HostMainWindow(QWidget *parent = nullptr);
     ~HostMainWindow() override;
 
     QMdiArea *childWindowArea() const;
-    QAction *openCommissionAction() const;
+    // The Módulos menu's entries, one per module of the catalogue.
+    QList<QAction *> moduleActions() const;
 
-    // Loads the module (empty path: the commission module next to the program)
+    // Loads the module (empty path: the first module of the catalogue)
     // and calls its IniProc inside the handler guard. A module that cannot be
     // used is reported through the dialog seam and the host goes on. Returns
     // whether IniProc ran to its end.
@@ -42,7 +43,7 @@ private:
     void deleteChildWindows();
 
     QMdiArea *m_area;
-    QAction *m_openCommission = nullptr;
+    QList<QAction *> m_moduleActions;
     QLabel *m_sessionLabel = nullptr;
     ModuleLoader m_loader;
 };

@@ -1,5 +1,7 @@
 #include "moduleloader.h"
 
+#include "modulecatalogue.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -88,5 +90,6 @@ void ModuleLoader::unloadAll()
 
 QString ModuleLoader::defaultModulePath()
 {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libORE09700.so"));
+    const QList<ModuleCatalogue::Entry> modules = ModuleCatalogue::read();
+    return modules.isEmpty() ? QString() : modules.first().path;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "hostapp_export.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,7 +13,7 @@
 // the host does at exit after deleting every object the modules created. The
 // code of an unloaded module stays mapped until the process ends (see the
 // source), so a module is opened again only by a new process.
-class FRAMEWORK_EXPORT ModuleLoader {
+class HOSTAPP_EXPORT ModuleLoader {
 public:
     using EntryProcedure = void (*)();
 
@@ -28,7 +28,7 @@ public:
     QStringList loaded() const;  // the files loaded, as given
     void unloadAll();
 
-    // The file of the commission module next to the running program.
+    // The first module of the catalogue next to the program; empty when none.
     static QString defaultModulePath();
 
 private:

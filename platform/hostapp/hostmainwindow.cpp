@@ -1,5 +1,7 @@
 #include "hostmainwindow.h"
 
+#include "modulecatalogue.h"
+
 #include "dialogseam.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
@@ -41,9 +43,9 @@ QMdiArea *HostMainWindow::childWindowArea() const
     return m_area;
 }
 
-QAction *HostMainWindow::openCommissionAction() const
+QList<QAction *> HostMainWindow::moduleActions() const
 {
-    return m_openCommission;
+    return m_moduleActions;
 }
 
 void HostMainWindow::buildMenus()
@@ -54,9 +56,12 @@ void HostMainWindow::buildMenus()
 
     QMenu *modules = menuBar()->addMenu(QStringLiteral("Mó&dulos"));
     modules->setObjectName(QStringLiteral("modulesMenu"));
-    m_openCommission = modules->addAction(QStringLiteral("Manutenção da Comissão"));
-    m_openCommission->setObjectName(QStringLiteral("openCommissionAction"));
-    connect(m_openCommission, &QAction::triggered, this, [this] { openModule(); });
+    for (const ModuleCatalogue::Entry &module : ModuleCatalogue::read()) {
+        QAction *open = modules->addAction(module.title);
+        open->setObjectName(QStringLiteral("openModuleAction%1").arg(m_moduleActions.size()));
+        connect(open, &QAction::triggered, this, [this, path = module.path] { openModule(path); });
+        m_moduleActions.append(open);
+    }
 
     QMenu *windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->addAction(QStringLiteral("&Cascata"), m_area, &QMdiArea::cascadeSubWindows);
@@ -80,6 +85,12 @@ void HostMainWindow::showSession()
 bool HostMainWindow::openModule(const QString &path)
 {
     const QString file = path.isEmpty() ? ModuleLoader::defaultModulePath() : path;
+    if (file.isEmpty()) {
+        DialogSeam::current().showError(QStringLiteral("Nenhum módulo configurado: o arquivo %1 não existe ou não "
+                                                       "lista módulos. Reinstale o programa.")
+                                            .arg(ModuleCatalogue::defaultFile()));
+        return false;
+    }
     const ModuleLoader::EntryProcedure entry = m_loader.entryOf(file);
     if (!entry) {
         DialogSeam::current().showError(m_loader.error());

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "hostapp_export.h"
 
 #include <QLocale>
 
@@ -10,7 +10,7 @@ class QCoreApplication;
 // standard buttons, the window menu). A machine that names no locale (C or
 // POSIX, as a fresh server image does) gets Brazilian Portuguese, the
 // language of every text of this system; a real locale is followed.
-class FRAMEWORK_EXPORT OperatorLocale {
+class HOSTAPP_EXPORT OperatorLocale {
 public:
     // The locale to use for a system locale.
     static QLocale choose(const QLocale &system);

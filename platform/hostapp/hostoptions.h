@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "hostapp_export.h"
 #include "session.h"
 
 #include <QString>
@@ -11,7 +11,7 @@
 //                          window is up (default: the commission module next
 //                          to the program)
 //   --help, -h             print the options and stop
-struct FRAMEWORK_EXPORT HostOptions {
+struct HOSTAPP_EXPORT HostOptions {
     SessionValues session;
     bool openModule = false;
     QString modulePath;  // empty: the default module

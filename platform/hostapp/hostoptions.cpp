@@ -78,6 +78,6 @@ QString HostOptions::usage()
         "  --server-ca <arquivo>    autoridade (PEM) do certificado do servidor: chamadas em HTTPS\n"
         "  --database <banco>       banco compartilhado: arquivo SQLite ou postgresql://...\n"
         "  --config <arquivo>       arquivo com as mesmas chaves (chave = valor)\n"
-        "  --open-module [arquivo]  abre o módulo ao iniciar (padrão: libORE09700.so ao lado do programa)\n"
+        "  --open-module [arquivo]  abre o módulo ao iniciar (padrão: o primeiro de modules.ini ao lado do programa)\n"
         "  -h, --help               mostra estas opções\n");
 }
