@@ -11,7 +11,7 @@
 // (messageDlg answers mrYes/mrOk by default; lookups and picks decline unless a
 // callback is given). Installs itself on construction, puts the seam that was
 // current before back on destruction.
-class FRAMEWORK_EXPORT ScriptedDialogs : public DialogSeam {
+class ScriptedDialogs : public DialogSeam {
 public:
     struct Shown {
         QString kind;  // "message", "error", "lookup", "pickList", "search"
