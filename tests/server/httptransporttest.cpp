@@ -62,6 +62,17 @@ private:
 
 namespace {
 
+// Under AddressSanitizer the server keeps freed memory in quarantine and pads
+// every block, so its peak says nothing about what it holds.
+bool memoryIsMeasurable()
+{
+#ifdef COMMISSION_SANITIZED
+    return false;
+#else
+    return true;
+#endif
+}
+
 // Starts a new peak of this process's resident memory.
 void resetPeakResidentBytes()
 {
@@ -146,7 +157,8 @@ void HttpTransportTest::shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeeping
     QCOMPARE(answers[0].status, 413);
     QVERIFY2(sent < (200 << 20), "the server read the whole body");
     const qint64 growth = peakResidentBytes() - peakBefore;
-    QVERIFY2(growth < (20 << 20), qPrintable(QStringLiteral("memory grew by %1 MB").arg(growth >> 20)));
+    if (memoryIsMeasurable())
+        QVERIFY2(growth < (20 << 20), qPrintable(QStringLiteral("memory grew by %1 MB").arg(growth >> 20)));
     QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
 }
 
@@ -171,9 +183,10 @@ void HttpTransportTest::shouldReadALargePacketWithinThreeTimesItsSize()
     QCOMPARE(answers[0].status, 200);
     QCOMPARE(QJsonDocument::fromJson(answers[0].body).object().value(QStringLiteral("result")).toString(),
              QStringLiteral("N_MARCADO"));
-    QVERIFY2(growth < 3 * body.size(), qPrintable(QStringLiteral("%1 MB for a body of %2 MB")
-                                                      .arg(growth / 1e6, 0, 'f', 1)
-                                                      .arg(body.size() / 1e6, 0, 'f', 1)));
+    if (memoryIsMeasurable())
+        QVERIFY2(growth < 3 * body.size(), qPrintable(QStringLiteral("%1 MB for a body of %2 MB")
+                                                          .arg(growth / 1e6, 0, 'f', 1)
+                                                          .arg(body.size() / 1e6, 0, 'f', 1)));
 }
 
 void HttpTransportTest::shouldTellAClientThatAsksToGoOnWithItsBody()
