@@ -73,7 +73,7 @@ ServiceArgument ServiceArgument::packet(const QJsonValue &packet)
     return {Kind::Packet, false, packet};
 }
 
-ServiceError::ServiceError(const QString &message, int status)
+RemoteCallError::RemoteCallError(const QString &message, int status)
     : std::runtime_error(message.toStdString()), m_status(status)
 {
 }
@@ -249,7 +249,7 @@ QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
         if (success && object.contains(QStringLiteral("result")))
             return object.value(QStringLiteral("result"));
         if (!success && object.value(QStringLiteral("error")).isString())
-            throw ServiceError(object.value(QStringLiteral("error")).toString(), status);
+            throw RemoteCallError(object.value(QStringLiteral("error")).toString(), status);
     }
     // Something else answered on that address (another program, a balancer
     // without a server), or the answer came cut: say what to check.

@@ -25,9 +25,9 @@ struct CONNECTION_EXPORT ServiceArgument {
 
 // A call the server refused or failed: the message is the server's text,
 // unchanged (it may hold a catalogue key such as "N_PARAM_VEND_S_FORN").
-class CONNECTION_EXPORT ServiceError : public std::runtime_error {
+class CONNECTION_EXPORT RemoteCallError : public std::runtime_error {
 public:
-    ServiceError(const QString &message, int status);
+    RemoteCallError(const QString &message, int status);
     int status() const { return m_status; }
 
 private:
@@ -50,7 +50,7 @@ public:
 //
 // Failures of a call always reach its caller as exceptions, whatever
 // ThrowException says (the property is kept for forms that set it): a refusal
-// by the server is a ServiceError, everything else a TransportError. A
+// by the server is a RemoteCallError, everything else a TransportError. A
 // TransportError leaves the connection up; the next call opens a new socket
 // when the old one is gone.
 class CONNECTION_EXPORT TNetConnection : public QObject {

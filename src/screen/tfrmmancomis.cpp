@@ -1,7 +1,7 @@
 #include "tfrmmancomis.h"
 
 #include "branchpanel.h"
-#include "commissionservice.h"
+#include "commissionclient.h"
 #include "commissionsettlement.h"
 #include "dialogseam.h"
 #include "focuschain.h"
@@ -93,7 +93,7 @@ void moveLeft(QWidget *widget, int left)
 
 struct TfrmManComis::Private {
     std::unique_ptr<BranchPanel> branch;
-    std::unique_ptr<CommissionService> service;
+    std::unique_ptr<CommissionClient> service;
     std::unique_ptr<QuoteLoader> loader;
     std::unique_ptr<GridPainting> painting;
     std::unique_ptr<QuoteMarking> marking;
@@ -113,7 +113,7 @@ TfrmManComis::TfrmManComis(QWidget *parent) : TfrmPadraoGrid(parent), d(std::mak
 
 TfrmManComis::~TfrmManComis() = default;
 
-CommissionService &TfrmManComis::service()
+CommissionClient &TfrmManComis::service()
 {
     return *d->service;
 }
@@ -261,7 +261,7 @@ void TfrmManComis::buildLayout()
     netManuComissao->ThrowException = false;
     // Replaced from the session by the before-connect handler.
     netManuComissao->Host = QStringLiteral("127.0.0.1");
-    d->service = std::make_unique<CommissionService>(*netManuComissao);
+    d->service = std::make_unique<CommissionClient>(*netManuComissao);
 
     // Keyboard order: the branch panel first, then the page control and grids.
     QWidget::setTabOrder(edtNmFilial, pgcPadrao);

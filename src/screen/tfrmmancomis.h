@@ -19,7 +19,7 @@ class TBtnPesquisa;
 class TClientDataSet;
 class TDataSource;
 class TNetConnection;
-class CommissionService;
+class CommissionClient;
 class QuoteLoader;
 class QuoteMarking;
 class CommissionSettlement;
@@ -59,7 +59,7 @@ public:
     TClientDataSet *cdsOrcamentos = nullptr;
     TClientDataSet *cdsOrcaPendente = nullptr;
 
-    CommissionService &service();
+    CommissionClient &service();
 
     // Enabling rules of every command.
     void Habilita();

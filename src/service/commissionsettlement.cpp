@@ -31,7 +31,7 @@ auto busyIndicator()
     return qScopeGuard([] { DeactiveShowAvi(); });
 }
 
-QString messageOf(const ServiceError &error)
+QString messageOf(const RemoteCallError &error)
 {
     return QString::fromUtf8(error.what());
 }
@@ -55,7 +55,7 @@ void CommissionSettlement::sbtConfirmarClick()
         }
         // Also after a No or a refusal: the lists show what the server holds.
         m_screen.sbtVerificarClick();
-    } catch (const ServiceError &error) {
+    } catch (const RemoteCallError &error) {
         // Only the server's own errors name catalogue keys; any other error,
         // and a service error without one, travels on unchanged.
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
@@ -79,7 +79,7 @@ void CommissionSettlement::sbtCancelarClick()
         m_screen.sbtVerificarClick();
         if (cancelled)
             informSuccess(cancelledKey);
-    } catch (const ServiceError &error) {
+    } catch (const RemoteCallError &error) {
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
             throw;
         showParameterError(messageOf(error));

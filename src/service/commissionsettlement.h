@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commissionservice.h"
+#include "commissionclient.h"
 #include "servicemessages.h"
 
 #include <functional>
@@ -21,7 +21,7 @@ class CommissionSettlement {
 public:
     // What the commands touch on the screen.
     struct Screen {
-        CommissionService *service = nullptr;
+        CommissionClient *service = nullptr;
         TClientDataSet *cdsVendedores = nullptr;
         TClientDataSet *cdsOrcamentos = nullptr;
         TMessages *msgPadrao = nullptr;

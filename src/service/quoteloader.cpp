@@ -88,9 +88,9 @@ void QuoteLoader::cdsVendedoresAfterScroll()
 
 // The filter as the service takes it; the event types are those of the last
 // salesperson load, the salespeople the list or the one code given.
-CommissionService::Selection QuoteLoader::selection(const QString &salespeople) const
+CommissionClient::Selection QuoteLoader::selection(const QString &salespeople) const
 {
-    CommissionService::Selection selection;
+    CommissionClient::Selection selection;
     selection.branch = Filtro.stCdFilial;
     selection.salespeople = salespeople;
     selection.eventTypes = stCdEven;
@@ -104,7 +104,7 @@ CommissionService::Selection QuoteLoader::selection(const QString &salespeople) 
 
 // Both lists or neither. Replacing the salespeople may report a scroll; the
 // quotes are loaded once, afterwards, by the caller.
-void QuoteLoader::loadSalespeople(const CommissionService::SalespeopleAnswer &answer)
+void QuoteLoader::loadSalespeople(const CommissionClient::SalespeopleAnswer &answer)
 {
     checkFits(*m_screen.cdsOrcaPendente, answer.pending);
     {

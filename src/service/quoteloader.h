@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commissionservice.h"
+#include "commissionclient.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ class QuoteLoader {
 public:
     // What loading touches on the screen.
     struct Screen {
-        CommissionService *service = nullptr;
+        CommissionClient *service = nullptr;
         TClientDataSet *cdsParamOrcaEve = nullptr;
         TClientDataSet *cdsVendedores = nullptr;
         TClientDataSet *cdsOrcamentos = nullptr;
@@ -41,8 +41,8 @@ public:
     void cdsVendedoresAfterScroll();
 
 private:
-    CommissionService::Selection selection(const QString &salespeople) const;
-    void loadSalespeople(const CommissionService::SalespeopleAnswer &answer);
+    CommissionClient::Selection selection(const QString &salespeople) const;
+    void loadSalespeople(const CommissionClient::SalespeopleAnswer &answer);
     void loadQuotes();
     void emptyQuotes();
     void showPendingOnce();

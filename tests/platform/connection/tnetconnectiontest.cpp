@@ -119,7 +119,7 @@ private slots:
             const QJsonValue result = connection.call("SetComissao", {});
             QCOMPARE(outcome, QString("result"));
             QCOMPARE(result.toString(), text);
-        } catch (const ServiceError &error) {
+        } catch (const RemoteCallError &error) {
             QCOMPARE(outcome, QString("service"));
             QCOMPARE(what(error), text);
             QCOMPARE(error.status(), status);

@@ -2,7 +2,7 @@
 #include "../../server/testdatabase.h"
 #include "../../server/testserver.h"
 
-// Brings in the screen's CommissionService from beside it: the server's
+// Brings in the screen's CommissionClient from beside it: the server's
 // folder has a header of the same name.
 #include "commissionsettlement.h"
 #include "daycount.h"

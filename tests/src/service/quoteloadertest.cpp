@@ -3,7 +3,7 @@
 #include "remotecontract.h"
 
 #include "busyindicator.h"
-#include "commissionservice.h"
+#include "commissionclient.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
@@ -114,7 +114,7 @@ private:
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<QWidget> m_mainForm;
     std::unique_ptr<TNetConnection> m_connection;
-    std::unique_ptr<CommissionService> m_service;
+    std::unique_ptr<CommissionClient> m_service;
     std::unique_ptr<TClientDataSet> m_params, m_salespeople, m_quotes, m_pending;
     std::unique_ptr<TMessages> m_messages;
     std::unique_ptr<TDataSource> m_salespeopleSource;
@@ -139,7 +139,7 @@ void QuoteLoaderTest::init()
     m_connection->Host = QStringLiteral("127.0.0.1");
     m_connection->Port = m_server->port();
     m_connection->ReadTimeoutMs = readTimeoutMs;
-    m_service = std::make_unique<CommissionService>(*m_connection);
+    m_service = std::make_unique<CommissionClient>(*m_connection);
 
     m_params = std::make_unique<TClientDataSet>();
     m_salespeople = std::make_unique<TClientDataSet>();

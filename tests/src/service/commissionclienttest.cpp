@@ -1,4 +1,4 @@
-#include "commissionservice.h"
+#include "commissionclient.h"
 #include "fakeservicehost.h"
 #include "packetcodec.h"
 #include "remotecontract.h"
@@ -17,7 +17,7 @@ using packet::Packet;
 
 namespace {
 
-using Call = std::function<void(CommissionService &)>;
+using Call = std::function<void(CommissionClient &)>;
 
 Packet quotes()
 {
@@ -40,9 +40,9 @@ QByteArray json(const Packet &p)
     return QJsonDocument(packet::toJson(p)).toJson(QJsonDocument::Compact);
 }
 
-CommissionService::Selection selection()
+CommissionClient::Selection selection()
 {
-    CommissionService::Selection s;
+    CommissionClient::Selection s;
     s.branch = "0001";
     s.salespeople = "0001;0007";
     s.eventTypes = "";
@@ -68,7 +68,7 @@ QString what(const std::exception &error)
 
 Q_DECLARE_METATYPE(Call)
 
-class CommissionServiceTest : public QObject {
+class CommissionClientTest : public QObject {
     Q_OBJECT
 private slots:
     void shouldSendTheArgumentsOfEachMethod_data()
@@ -85,19 +85,19 @@ private slots:
         QJsonArray quoteArguments = listArguments;
         quoteArguments[1] = arg("text", false, "0001;0007");
 
-        QTest::newRow("GetParamOrcaEve") << Call([](CommissionService &s) { s.GetParamOrcaEve(); }) << "GetParamOrcaEve"
+        QTest::newRow("GetParamOrcaEve") << Call([](CommissionClient &s) { s.GetParamOrcaEve(); }) << "GetParamOrcaEve"
                                          << json(quotes()) << QJsonArray();
-        QTest::newRow("GetVendedores") << Call([](CommissionService &s) { s.GetVendedores(selection()); })
+        QTest::newRow("GetVendedores") << Call([](CommissionClient &s) { s.GetVendedores(selection()); })
                                        << "GetVendedores"
                                        << "[" + json(quotes()) + "," + json(quotes()) + "]" << listArguments;
-        QTest::newRow("GetOrcamentos") << Call([](CommissionService &s) { s.GetOrcamentos(selection()); })
+        QTest::newRow("GetOrcamentos") << Call([](CommissionClient &s) { s.GetOrcamentos(selection()); })
                                        << "GetOrcamentos" << json(quotes()) << quoteArguments;
-        QTest::newRow("SetComissao") << Call([](CommissionService &s) { s.SetComissao(quotes(), "ADM"); })
+        QTest::newRow("SetComissao") << Call([](CommissionClient &s) { s.SetComissao(quotes(), "ADM"); })
                                      << "SetComissao" << QByteArray(R"("")")
                                      << QJsonArray{arg("packet", false, packet::toJson(quotes())),
                                                    arg("text", false, "ADM")};
         QTest::newRow("SetCancelaComissao")
-            << Call([](CommissionService &s) { s.SetCancelaComissao(quotes()); }) << "SetCancelaComissao"
+            << Call([](CommissionClient &s) { s.SetCancelaComissao(quotes()); }) << "SetCancelaComissao"
             << json(quotes()) << QJsonArray{arg("packet", false, packet::toJson(quotes()))};
     }
 
@@ -114,7 +114,7 @@ private slots:
         connection.ServerName = contract::RemoteContract::objectName;
         connection.SecretHeader = contract::RemoteContract::secretHeader;
         connection.Port = host.port();
-        CommissionService service(connection);
+        CommissionClient service(connection);
 
         call(service);
         QCOMPARE(host.requests().size(), 1);
@@ -127,10 +127,10 @@ private slots:
         FakeServiceHost host;
         TNetConnection connection;
         connection.Port = host.port();
-        CommissionService service(connection);
+        CommissionClient service(connection);
 
         host.answerWithResult("[" + json(named("Ana")) + "," + json(named("Bia")) + "]");
-        const CommissionService::SalespeopleAnswer both = service.GetVendedores(selection());
+        const CommissionClient::SalespeopleAnswer both = service.GetVendedores(selection());
         QCOMPARE(both.salespeople, named("Ana"));
         QCOMPARE(both.pending, named("Bia"));
 
@@ -158,7 +158,7 @@ private slots:
         host.answerWithResult(result);
         TNetConnection connection;
         connection.Port = host.port();
-        CommissionService service(connection);
+        CommissionClient service(connection);
         ScriptedDialogs dialogs;
         QCOMPARE(service.SetComissao(quotes(), "ADM"), text);
         QCOMPARE(dialogs.shown.size(), 0);  // not checked as a data answer
@@ -172,11 +172,11 @@ private slots:
         QTest::addColumn<QString>("error");  // "packet", "abort", "service" or "transport"
         QTest::addColumn<QString>("text");   // part of the message ("abort": of the error shown)
 
-        const Call params = [](CommissionService &s) { s.GetParamOrcaEve(); };
-        const Call salespeople = [](CommissionService &s) { s.GetVendedores(selection()); };
-        const Call quoteList = [](CommissionService &s) { s.GetOrcamentos(selection()); };
-        const Call generate = [](CommissionService &s) { s.SetComissao(quotes(), "ADM"); };
-        const Call cancel = [](CommissionService &s) { s.SetCancelaComissao(quotes()); };
+        const Call params = [](CommissionClient &s) { s.GetParamOrcaEve(); };
+        const Call salespeople = [](CommissionClient &s) { s.GetVendedores(selection()); };
+        const Call quoteList = [](CommissionClient &s) { s.GetOrcamentos(selection()); };
+        const Call generate = [](CommissionClient &s) { s.SetComissao(quotes(), "ADM"); };
+        const Call cancel = [](CommissionClient &s) { s.SetCancelaComissao(quotes()); };
         const QByteArray one = json(quotes());
 
         QTest::newRow("object that is no packet") << params << 200 << QByteArray(R"({"result":{"a":1}})") << "packet"
@@ -228,7 +228,7 @@ private slots:
         host.answerWith({status, body, 0});
         TNetConnection connection;
         connection.Port = host.port();
-        CommissionService service(connection);
+        CommissionClient service(connection);
         ScriptedDialogs dialogs;
 
         QString raised;
@@ -242,7 +242,7 @@ private slots:
             raised = "abort";
             QCOMPARE(dialogs.errors().size(), 1);
             message = dialogs.errors().constFirst();
-        } catch (const ServiceError &e) {
+        } catch (const RemoteCallError &e) {
             raised = "service";
             message = what(e);
             QCOMPARE(message, text);  // unchanged
@@ -258,5 +258,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(CommissionServiceTest)
-#include "commissionservicetest.moc"
+QTEST_MAIN(CommissionClientTest)
+#include "commissionclienttest.moc"

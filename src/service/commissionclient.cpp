@@ -1,4 +1,4 @@
-#include "commissionservice.h"
+#include "commissionclient.h"
 
 #include "hostoperations.h"
 #include "packetcodec.h"
@@ -20,7 +20,7 @@ const QString &setCancelaComissao = RemoteContract::setCancelaComissao;
 
 // The eight arguments both list calls take, passed as the contract declares
 // (the salesperson list goes by reference, a single code by value).
-QVector<ServiceArgument> selectionArguments(const QString &method, const CommissionService::Selection &s)
+QVector<ServiceArgument> selectionArguments(const QString &method, const CommissionClient::Selection &s)
 {
     const QVector<RemoteContract::Argument> declared = RemoteContract::arguments(method);
     const auto text = [&declared](int index, const QString &value) {
@@ -54,14 +54,14 @@ packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
 // sees the failure and the reload shows what the server holds.
 constexpr TNetConnection::Retry readRetry = TNetConnection::Retry::OnceOnTransportFailure;
 
-CommissionService::CommissionService(TNetConnection &connection) : m_connection(connection) {}
+CommissionClient::CommissionClient(TNetConnection &connection) : m_connection(connection) {}
 
-packet::Packet CommissionService::GetParamOrcaEve()
+packet::Packet CommissionClient::GetParamOrcaEve()
 {
     return checkedPacket(getParamOrcaEve, m_connection.call(getParamOrcaEve, {}, readRetry));
 }
 
-CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Selection &selection)
+CommissionClient::SalespeopleAnswer CommissionClient::GetVendedores(const Selection &selection)
 {
     const QJsonValue answer = CheckResultServ(
         m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry), true, 0);
@@ -73,13 +73,13 @@ CommissionService::SalespeopleAnswer CommissionService::GetVendedores(const Sele
     return {packetFrom(getVendedores, parts[0]), packetFrom(getVendedores, parts[1])};
 }
 
-packet::Packet CommissionService::GetOrcamentos(const Selection &selection)
+packet::Packet CommissionClient::GetOrcamentos(const Selection &selection)
 {
     return checkedPacket(getOrcamentos,
                          m_connection.call(getOrcamentos, selectionArguments(getOrcamentos, selection), readRetry));
 }
 
-QString CommissionService::SetComissao(const packet::Packet &quotes, const QString &operatorCode)
+QString CommissionClient::SetComissao(const packet::Packet &quotes, const QString &operatorCode)
 {
     const QJsonValue answer = m_connection.call(
         setComissao, {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, false)});
@@ -96,7 +96,7 @@ QString CommissionService::SetComissao(const packet::Packet &quotes, const QStri
     return answer.toVariant().toString();
 }
 
-packet::Packet CommissionService::SetCancelaComissao(const packet::Packet &quotes)
+packet::Packet CommissionClient::SetCancelaComissao(const packet::Packet &quotes)
 {
     return checkedPacket(setCancelaComissao,
                          m_connection.call(setCancelaComissao, {ServiceArgument::packet(packet::toJson(quotes))}));

@@ -11,8 +11,8 @@ class TNetConnection;
 // Every answer but SetComissao's goes through CheckResultServ (which reports a
 // bad answer and ends the handler) and is then decoded as a packet; an answer
 // that is not one raises packet::PacketError. Errors of the call itself
-// (ServiceError, TransportError) reach the caller unchanged.
-class CommissionService {
+// (RemoteCallError, TransportError) reach the caller unchanged.
+class CommissionClient {
 public:
     // What selects salespeople and quotes, in the screen's filter terms.
     struct Selection {
@@ -31,7 +31,7 @@ public:
         packet::Packet pending;      // for cdsOrcaPendente
     };
 
-    explicit CommissionService(TNetConnection &connection);
+    explicit CommissionClient(TNetConnection &connection);
 
     packet::Packet GetParamOrcaEve();
     SalespeopleAnswer GetVendedores(const Selection &selection);
