@@ -111,7 +111,7 @@ Checked checkValue(const FieldDef &field, const QVariant &value)
 
 }  // namespace
 
-TClientDataSet::TClientDataSet(QObject *parent) : QObject(parent), d(new Private) {}
+TClientDataSet::TClientDataSet(QObject *parent) : QObject(parent), d(std::make_unique<Private>()) {}
 
 TClientDataSet::~TClientDataSet()
 {
@@ -119,7 +119,6 @@ TClientDataSet::~TClientDataSet()
         if (source)
             source->dataSetDestroyed();
     }
-    delete d;
 }
 
 void TClientDataSet::addField(const FieldDef &field)

@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 class TDataSource;
@@ -136,5 +137,5 @@ private:
     void notifyData(DataEvent event, int row = -1);
 
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
 };

@@ -74,15 +74,12 @@ FocusChain &FocusChain::instance()
     return *chain;
 }
 
-FocusChain::FocusChain(QObject *parent) : QObject(parent), d(new Private)
+FocusChain::FocusChain(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
 {
     connect(qApp, &QApplication::focusChanged, this, &FocusChain::onFocusChanged);
 }
 
-FocusChain::~FocusChain()
-{
-    delete d;
-}
+FocusChain::~FocusChain() = default;
 
 void FocusChain::setEnterHandler(QWidget *widget, std::function<void()> handler)
 {

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -50,5 +51,5 @@ private:
     void rememberFocus(QWidget *form, QWidget *widget);
 
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
 };

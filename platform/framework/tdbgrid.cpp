@@ -99,7 +99,7 @@ int defaultCharacters(const FieldDef *def)
 
 }  // namespace
 
-TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), d(new Private)
+TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), d(std::make_unique<Private>())
 {
     d->model = new TDBGridModel(this);
     setModel(d->model);
@@ -135,10 +135,7 @@ TDBGrid::TDBGrid(QWidget *parent) : QTableView(parent), d(new Private)
     applyOptions();
 }
 
-TDBGrid::~TDBGrid()
-{
-    delete d;
-}
+TDBGrid::~TDBGrid() = default;
 
 void TDBGrid::setDataSource(TDataSource *source)
 {

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class DataSetModel;
 class QStyleOptionViewItem;
@@ -139,7 +140,7 @@ private:
     bool hasFocusInside() const;
 
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TDBGrid::Options)

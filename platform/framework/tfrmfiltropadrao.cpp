@@ -43,7 +43,7 @@ struct TfrmFiltroPadrao::Private {
     bool activeDialog = false;    // FormActivate ran and the dialog has not been left since
 };
 
-TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Private)
+TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(std::make_unique<Private>())
 {
     setObjectName(QStringLiteral("frmFiltroPadrao"));
     setFont(FormFont(11));
@@ -103,10 +103,7 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(new Pri
     connect(sbtCancel, &QToolButton::clicked, this, guarded([this] { sbtCancelClick(); }));
 }
 
-TfrmFiltroPadrao::~TfrmFiltroPadrao()
-{
-    delete d;
-}
+TfrmFiltroPadrao::~TfrmFiltroPadrao() = default;
 
 bool TfrmFiltroPadrao::create()
 {

@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -65,5 +67,5 @@ private:
     void endModalRun();
 
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
 };

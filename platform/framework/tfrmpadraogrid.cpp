@@ -76,7 +76,7 @@ struct TfrmPadraoGrid::Private {
     bool activating = false;
 };
 
-TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent) : QWidget(parent), d(new Private)
+TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent) : QWidget(parent), d(std::make_unique<Private>())
 {
     setObjectName(QStringLiteral("frmPadraoGrid"));
     setFont(FormFont(11));
@@ -116,10 +116,7 @@ TfrmPadraoGrid::TfrmPadraoGrid(QWidget *parent) : QWidget(parent), d(new Private
     });
 }
 
-TfrmPadraoGrid::~TfrmPadraoGrid()
-{
-    delete d;
-}
+TfrmPadraoGrid::~TfrmPadraoGrid() = default;
 
 void TfrmPadraoGrid::buildToolbar()
 {

@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -109,5 +111,5 @@ private:
     void refreshNavigator();
 
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
 };

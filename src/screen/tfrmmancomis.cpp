@@ -111,7 +111,16 @@ TfrmManComis::TfrmManComis(QWidget *parent) : TfrmPadraoGrid(parent), d(std::mak
     wireHandlers();
 }
 
-TfrmManComis::~TfrmManComis() = default;
+TfrmManComis::~TfrmManComis()
+{
+    // The host deletes its child windows before it unloads the module: the
+    // module's pointer must not be left pointing at a deleted screen, and the
+    // next IniProc builds a new one.
+    if (Cli_ORE09700::frmManComis == this) {
+        Cli_ORE09700::frmManComis = nullptr;
+        Cli_ORE09700::boIdCriado = false;
+    }
+}
 
 CommissionClient &TfrmManComis::service()
 {

@@ -15,7 +15,7 @@ class TfrmOrcaPendednte;
 // The maintenance screen's unit.
 namespace Cli_ORE09700 {
 extern MODULE_API TfrmManComis *frmManComis;
-extern MODULE_API bool boIdCriado;        // the screen exists; never reset while loaded
+extern MODULE_API bool boIdCriado;        // the screen exists (reset only when it is deleted)
 extern MODULE_API bool boPrimVez;         // the first-activation work is still to be done
 extern MODULE_API bool boCheck;           // exported, unused
 extern MODULE_API bool boFiltro;          // the filter must run (again) before the lists are valid

@@ -96,6 +96,9 @@ private slots:
         QVERIFY(!boCheck);
         QVERIFY(host.releaseModules());
         QVERIFY(!first);
+        // Nothing is left pointing at the deleted screen.
+        QCOMPARE(frmManComis, nullptr);
+        QVERIFY(!boIdCriado);
     }
 };
 
