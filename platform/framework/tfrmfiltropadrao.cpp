@@ -5,6 +5,7 @@
 #include "dialogseam.h"
 #include "formfont.h"
 #include "handlerguard.h"
+#include "modalrun.h"
 #include "operatorcursor.h"
 #include "tmessages.h"
 
@@ -36,14 +37,15 @@ QToolButton *newButton(QWidget *parent, const char *name, const QString &caption
 }  // namespace
 
 struct TfrmFiltroPadrao::Private {
+    explicit Private(QDialog &dialog) : run(dialog) {}
+
+    ModalRun run;
     int modalResult = mrNone;
-    bool running = false;         // inside ShowModal
-    bool endPending = false;      // the end of the run is queued
-    bool releasePending = false;  // Release() was asked for during the run
-    bool activeDialog = false;    // FormActivate ran and the dialog has not been left since
+    bool endPending = false;    // the end of the run is queued
+    bool activeDialog = false;  // FormActivate ran and the dialog has not been left since
 };
 
-TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(std::make_unique<Private>())
+TfrmFiltroPadrao::TfrmFiltroPadrao(QWidget *parent) : QDialog(parent), d(std::make_unique<Private>(*this))
 {
     setObjectName(QStringLiteral("frmFiltroPadrao"));
     setFont(FormFont(11));
@@ -113,18 +115,10 @@ bool TfrmFiltroPadrao::create()
 int TfrmFiltroPadrao::ShowModal()
 {
     d->modalResult = mrNone;
-    d->running = true;
     {
         // The dialog waits for the operator: the arrow, whatever the caller showed.
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
-        exec();
-    }
-    d->running = false;
-    // Posted only now, from the caller's level: the event loop that runs the
-    // run's own events, or any loop nested in it, would delete it at once.
-    if (d->releasePending) {
-        d->releasePending = false;
-        deleteLater();
+        d->run.exec();
     }
     return d->modalResult;
 }
@@ -140,7 +134,7 @@ void TfrmFiltroPadrao::setModalResult(int result)
     // The run ends once the handler that set the result has returned, so the
     // rest of that handler still runs before FormClose; a handler that puts
     // the result back to 0 keeps the dialog open.
-    if (result != mrNone && d->running && !d->endPending) {
+    if (result != mrNone && d->run.running() && !d->endPending) {
         d->endPending = true;
         QMetaObject::invokeMethod(this, &TfrmFiltroPadrao::endModalRun, Qt::QueuedConnection);
     }
@@ -149,7 +143,7 @@ void TfrmFiltroPadrao::setModalResult(int result)
 void TfrmFiltroPadrao::endModalRun()
 {
     d->endPending = false;
-    if (!d->running || d->modalResult == mrNone)
+    if (!d->run.running() || d->modalResult == mrNone)
         return;
     runGuarded([this] { FormClose(); });
     QDialog::done(d->modalResult);
@@ -157,10 +151,7 @@ void TfrmFiltroPadrao::endModalRun()
 
 void TfrmFiltroPadrao::Release()
 {
-    if (d->running)
-        d->releasePending = true;  // once ShowModal has returned
-    else
-        deleteLater();
+    d->run.release();
 }
 
 void TfrmFiltroPadrao::FormCreate() {}
@@ -179,7 +170,7 @@ void TfrmFiltroPadrao::sbtCancelClick()
 void TfrmFiltroPadrao::reject()
 {
     // Escape and the close box cancel the run.
-    if (d->running)
+    if (d->run.running())
         setModalResult(mrCancel);
     else
         QDialog::reject();
@@ -189,7 +180,7 @@ void TfrmFiltroPadrao::keyPressEvent(QKeyEvent *event)
 {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-    if (enter && modifiers == Qt::NoModifier && d->running) {
+    if (enter && modifiers == Qt::NoModifier && d->run.running()) {
         if (sbtConfirma->isEnabled())
             sbtConfirma->click();
         event->accept();
@@ -200,7 +191,7 @@ void TfrmFiltroPadrao::keyPressEvent(QKeyEvent *event)
 
 void TfrmFiltroPadrao::closeEvent(QCloseEvent *event)
 {
-    if (!d->running) {
+    if (!d->run.running()) {
         QDialog::closeEvent(event);
         return;
     }

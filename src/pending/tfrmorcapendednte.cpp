@@ -193,8 +193,13 @@ void TfrmOrcaPendednte::FormKeyDown(int &key)
 
 void TfrmOrcaPendednte::FormClose()
 {
-    // Released once the close has been processed, so every run gets a fresh form.
-    deleteLater();
+    // Every run gets a fresh form.
+    m_run.release();
+}
+
+int TfrmOrcaPendednte::runModal()
+{
+    return m_run.exec();
 }
 
 void TfrmOrcaPendednte::keyPressEvent(QKeyEvent *event)
@@ -256,5 +261,5 @@ void CriaOrcaPendedente(TClientDataSet *dataSet, const QString &text)
     Cli_ORE09702::frmOrcaPendednte = dialog;
     dialog->dtsOrcaPendednte->setDataSet(dataSet);
     dialog->memInforma->setPlainText(text);
-    dialog->exec();
+    dialog->runModal();
 }

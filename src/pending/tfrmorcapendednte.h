@@ -1,5 +1,6 @@
 #pragma once
 
+#include "modalrun.h"
 #include "moduleapi.h"
 
 #include <QDialog>
@@ -29,6 +30,8 @@ public:
     TDataSource *dtsOrcaPendednte = nullptr;
 
     void btnOKClick();
+    // Runs the dialog modally; it releases itself once the run has returned.
+    int runModal();
 
     // The picture beside the text: a white speech balloon with a blue "i".
     static QPixmap informationPicture();
@@ -51,6 +54,7 @@ private:
     void placeOnScreen();
 
     bool m_placed = false;
+    ModalRun m_run{*this};
 };
 
 // Shows a new pending dialog over the record set with the text, modally; returns

@@ -797,7 +797,10 @@ void MaintenanceScreenTest::shouldMoveTheBusyIndicatorAndShowTheWaitCursorWhileA
     QVERIFY2(during - samples.cbegin() >= 10, qPrintable(QString::number(during - samples.cbegin())));
     QVERIFY(std::all_of(samples.cbegin(), during, [](const Sample &s) { return s.cursor == int(Qt::WaitCursor); }));
     QVERIFY(std::none_of(during, samples.cend(), [](const Sample &s) { return s.cursor == int(Qt::WaitCursor); }));
-    QVERIFY((during - 1)->frame > samples.first().frame);
+    // The animation moved between two looks (a new call may start it again).
+    QVERIFY(
+        std::adjacent_find(samples.cbegin(), during, [](const Sample &a, const Sample &b) { return b.frame > a.frame; })
+        != during);
     QVERIFY(paints > 1);
     // Ended: no hourglass and no indicator left.
     QVERIFY(!QApplication::overrideCursor() || QApplication::overrideCursor()->shape() != Qt::WaitCursor);
