@@ -1,5 +1,7 @@
 #include "datasetmodel.h"
 
+#include "numbertext.h"
+
 #include "daycount.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -15,17 +17,11 @@ bool isNullValue(const QVariant &value)
     return !value.isValid() || value.isNull();
 }
 
+// Amount formats ("0.00#,##", "#,##0.00") show two decimals and grouped
+// thousands, whatever the locale's default number options say.
 QString formatFloat(const FieldDef &field, double number)
 {
-    QLocale locale;
-    if (field.displayFormat.isEmpty()) {
-        locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-        return locale.toString(number, 'f', QLocale::FloatingPointShortest);
-    }
-    // Amount formats ("0.00#,##", "#,##0.00") show two decimals and grouped
-    // thousands, whatever the locale's default number options say.
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(number, 'f', 2);
+    return field.displayFormat.isEmpty() ? NumberText::plain(number) : NumberText::amount(number);
 }
 
 // Text typed into a number cell: the locale's notation first, then the C one;
@@ -37,13 +33,10 @@ bool parseNumber(const QString &text, QVariant &result)
         result = QVariant();
         return true;
     }
-    bool ok = false;
-    double number = QLocale().toDouble(trimmed, &ok);
-    if (!ok)
-        number = QLocale::c().toDouble(trimmed, &ok);
-    if (ok)
-        result = number;
-    return ok;
+    const std::optional<double> number = NumberText::parse(trimmed);
+    if (number)
+        result = *number;
+    return number.has_value();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "handlerguard.h"
 #include "hostoperations.h"
+#include "numbertext.h"
 #include "paintingerrorseam.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -14,7 +15,6 @@
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPersistentModelIndex>
@@ -64,16 +64,6 @@ bool isMovingKey(int key)
 QKeyEvent copyWith(const QKeyEvent *event, int key, const QString &text)
 {
     return QKeyEvent(event->type(), key, event->modifiers(), text, event->isAutoRepeat(), event->count());
-}
-
-// Numbers in a cell editor: the user's decimal separator, no thousands
-// separators either way (so "1.5" is not read as fifteen under Brazilian
-// settings but falls back to the C notation).
-QLocale editLocale()
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
-    return locale;
 }
 
 int defaultCharacters(const FieldDef *def)
@@ -571,13 +561,10 @@ void TDBGrid::storeEditText(const QModelIndex &index, const QString &text)
         const QString trimmed = text.trimmed();
         QVariant value;
         if (kind == packet::FieldKind::Float && !trimmed.isEmpty()) {
-            bool ok = false;
-            double number = editLocale().toDouble(trimmed, &ok);
-            if (!ok)
-                number = QLocale::c().toDouble(trimmed, &ok);
-            if (!ok)
+            const std::optional<double> number = NumberText::parse(trimmed);
+            if (!number)
                 MensErro(QStringLiteral("Valor inválido."), true);
-            value = number;
+            value = *number;
         } else if (kind == packet::FieldKind::DateTime && !trimmed.isEmpty()) {
             const QDate date = QDate::fromString(trimmed, QStringLiteral("dd/MM/yyyy"));
             if (!date.isValid())
