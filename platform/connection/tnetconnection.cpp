@@ -53,7 +53,7 @@ time_t wholeSeconds(int milliseconds)
 
 time_t remainingMicroseconds(int milliseconds)
 {
-    return (milliseconds % 1000) * 1000;
+    return time_t(milliseconds % 1000) * 1000;
 }
 
 }  // namespace

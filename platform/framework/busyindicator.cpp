@@ -91,7 +91,7 @@ void BusyIndicator::paintEvent(QPaintEvent *)
     if (!m_text.isEmpty()) {
         painter.setPen(palette().color(QPalette::WindowText));
         const QRectF textArea(margin, area.bottom() + 8, width() - 2 * margin,
-                              height() - area.bottom() - 8 - margin / 2);
+                              height() - area.bottom() - 8 - margin / 2.0);
         painter.drawText(textArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
                          fontMetrics().elidedText(m_text, Qt::ElideRight, int(textArea.width())));
     }

@@ -372,8 +372,9 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
     }
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && tabLeavesGrid(key == Qt::Key_Tab)) {
         // Past the last cell (before the first) Tab goes on to the next
-        // control instead of wrapping round to the other end of the set.
-        QWidget::focusNextPrevChild(key == Qt::Key_Tab);
+        // control instead of wrapping round to the other end of the set: the
+        // widget's own move, past the item view's move between cells.
+        QWidget::focusNextPrevChild(key == Qt::Key_Tab);  // NOLINT(bugprone-parent-virtual-call)
         event->accept();
         return;
     }

@@ -202,7 +202,7 @@ double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows
     timer.start();
     commission::WriteTransaction transaction(db);
     QVector<QVariantList> keys;
-    for (const QJsonValue &row : rows) {
+    for (const QJsonValue row : rows) {
         const QJsonArray values = row.toArray();
         keys.append({values[fieldsBranch].toString(), values[fieldsNumber].toString(),
                      values[fieldsSequence].toString(), values[fieldsPercent].toDouble()});
@@ -294,7 +294,7 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
         const packet::Packet layout = packet::fromJson(quotes);
         const int percent = layout.fieldIndex(QStringLiteral("VRPERCCOMIS"));
         QJsonArray marked;
-        for (const QJsonValue &row : quotes.value(QStringLiteral("rows")).toArray()) {
+        for (const QJsonValue row : quotes.value(QStringLiteral("rows")).toArray()) {
             if (row.toArray()[percent].toDouble() > 0 && marked.size() < quotesPerGeneration)
                 marked.append(row);
         }

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -75,7 +76,7 @@ double percentile(const std::vector<double> &sorted, double p)
 {
     if (sorted.empty())
         return 0;
-    return sorted[std::min(sorted.size() - 1, size_t(p * double(sorted.size() - 1) + 0.5))];
+    return sorted[std::min(sorted.size() - 1, size_t(std::lround(p * double(sorted.size() - 1))))];
 }
 
 }  // namespace

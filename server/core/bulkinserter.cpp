@@ -7,8 +7,9 @@
 
 namespace commission {
 
-BulkInserter::BulkInserter(QSqlDatabase db, const QString &table, const QStringList &columns, int rowsPerStatement)
-    : m_db(std::move(db)), m_table(table), m_columns(columns), m_rowsPerStatement(rowsPerStatement)
+BulkInserter::BulkInserter(const QSqlDatabase &db, const QString &table, const QStringList &columns,
+                           int rowsPerStatement)
+    : m_db(db), m_table(table), m_columns(columns), m_rowsPerStatement(rowsPerStatement)
 {
     m_pending.reserve(m_rowsPerStatement * m_columns.size());
 }

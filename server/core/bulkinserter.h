@@ -15,7 +15,7 @@ namespace commission {
 // row, which matters most on PostgreSQL. The caller owns the transaction.
 class BulkInserter {
 public:
-    BulkInserter(QSqlDatabase db, const QString &table, const QStringList &columns, int rowsPerStatement = 250);
+    BulkInserter(const QSqlDatabase &db, const QString &table, const QStringList &columns, int rowsPerStatement = 250);
 
     void add(const QVariantList &row);  // raises ServiceError
     void finish();                      // writes the rows still pending

@@ -136,7 +136,7 @@ void CallArguments::packetRows(int index, const QString &name,
             const QJsonDocument rows = QJsonDocument::fromJson(batch, &error);
             if (error.error != QJsonParseError::NoError)
                 refuse(QStringLiteral("Requisição não é JSON válido."));
-            for (const QJsonValue &json : rows.array()) {
+            for (const QJsonValue json : rows.array()) {
                 packet::decodeRow(specs, json, rowIndex++, values);
                 row(values);
             }

@@ -8,7 +8,7 @@
 
 namespace commission {
 
-WriteTransaction::WriteTransaction(QSqlDatabase db) : m_db(std::move(db))
+WriteTransaction::WriteTransaction(const QSqlDatabase &db) : m_db(db)
 {
     if (SqlDialect::of(m_db).isPostgres()) {
         if (!m_db.transaction())

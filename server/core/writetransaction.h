@@ -12,7 +12,7 @@ namespace commission {
 // locks and unique keys instead.
 class WriteTransaction {
 public:
-    explicit WriteTransaction(QSqlDatabase db);  // raises ServiceError when it cannot begin
+    explicit WriteTransaction(const QSqlDatabase &db);  // raises ServiceError when it cannot begin
     ~WriteTransaction();
 
     WriteTransaction(const WriteTransaction &) = delete;

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 struct FakeServiceHost::Private {
@@ -114,15 +115,17 @@ FakeServiceHost::Request FakeServiceHost::lastRequest() const
 
 int FakeServiceHost::closedPort()
 {
-    // Bind without listening to learn a free port, then let it go.
+    // A socket bound to port 0 and never listening: connections to its port
+    // are refused, and no other program can take the port while the test
+    // runs (the socket stays open until the process ends).
     const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
     socklen_t length = sizeof address;
-    ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    ::getsockname(sock, reinterpret_cast<sockaddr *>(&address), &length);
-    ::close(sock);
+    if (sock < 0 || ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::getsockname(sock, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        throw std::runtime_error("no port could be reserved");
     return ntohs(address.sin_port);
 }

@@ -95,7 +95,7 @@ packet::Packet salespeople(const QStringList &names)
 }
 
 // Runs `action` once the dialog's modal run has made it the active window.
-void whenActive(QDialog *dialog, std::function<void()> action)
+void whenActive(QDialog *dialog, const std::function<void()> &action)
 {
     QTimer::singleShot(0, dialog, [dialog, action] {
         // Act even when the wait fails, so the run ends; the test then fails on its log.

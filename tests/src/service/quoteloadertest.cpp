@@ -1,5 +1,7 @@
 #include "quoteloader.h"
 
+#include "fakeservicehost.h"
+
 #include "remotecontract.h"
 
 #include "busyindicator.h"
@@ -66,11 +68,9 @@ QJsonObject argument(const char *kind, bool byRef, const QJsonValue &value)
     return {{"kind", kind}, {"ref", byRef}, {"value", value}};
 }
 
-// A port on which nothing listens any more.
 int closedPort()
 {
-    ScriptedCommissionServer gone;
-    return gone.port();
+    return FakeServiceHost::closedPort();
 }
 
 }  // namespace

@@ -63,10 +63,10 @@ ScriptedCommissionServer::~ScriptedCommissionServer()
     m_thread.join();
 }
 
-void ScriptedCommissionServer::script(const QString &method, Script answer)
+void ScriptedCommissionServer::script(const QString &method, const Script &answer)
 {
     QMutexLocker lock(&m_mutex);
-    m_scripts.insert(method, std::move(answer));
+    m_scripts.insert(method, answer);
 }
 
 void ScriptedCommissionServer::answer(const QString &method, const Reply &reply)

@@ -37,7 +37,7 @@ public:
     int port() const { return m_port; }
 
     // Sets what a method answers from now on.
-    void script(const QString &method, Script answer);
+    void script(const QString &method, const Script &answer);
     void answer(const QString &method, const Reply &reply);
 
     int calls(const QString &method) const;
