@@ -367,7 +367,9 @@ private slots:
         QVERIFY(!BusyIndicatorShown());
         QTRY_COMPARE(s.dialogs.errors().size(), 1);  // shown once painting is over
         Screen::render(s.dbgOrcamento);              // a repaint, as when the error box closes
-        QTest::qWait(50);
+        // Everything the repaint queued has run: still the one error.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
         QCOMPARE(s.dialogs.errors().size(), 1);
     }
 };
