@@ -1,0 +1,42 @@
+#include "hostforms.h"
+
+#include "tdbgrid.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+QPointer<QWidget> mainForm;
+
+}  // namespace
+
+QWidget *MainForm()
+{
+    return mainForm;
+}
+
+void SetMainForm(QWidget *form)
+{
+    mainForm = form;
+}
+
+void SetChildEnabled(QWidget *container, bool enabled)
+{
+    if (!container)
+        return;
+    const QList<QWidget *> children = container->findChildren<QWidget *>();
+    for (QWidget *child : children)
+        child->setEnabled(enabled);
+}
+
+int IndiceCol(const TDBGrid *grid, const QString &fieldName)
+{
+    if (!grid)
+        return -1;
+    for (int column = 0; column < grid->columnCount(); ++column) {
+        if (grid->Column(column).fieldName.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return column;
+    }
+    return -1;
+}
