@@ -17,6 +17,10 @@
 
 namespace {
 
+// How long a read waits before asking again after a balancer answered for a
+// server: long enough for a killed server's socket to be gone.
+constexpr unsigned long gatewayRetryPauseMs = 200;
+
 QJsonValue argumentKind(ServiceArgument::Kind kind)
 {
     switch (kind) {
@@ -84,6 +88,9 @@ struct TNetConnection::Private {
     // The endpoint the client was prepared for, named in transport errors.
     QString host;
     int port = 0;
+    // The last call was answered by something between us and the server (a
+    // balancer's 502, 503 or 504 without the server's own answer).
+    mutable bool gatewayAnswered = false;
 };
 
 TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
@@ -143,8 +150,12 @@ QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgu
         return callOnce(path, body);
     } catch (const TransportError &) {
         // The server went away under the call, or its connection did:
-        // start over on a new one.
+        // start over on a new one. A balancer that answered for a server
+        // that has just died is given a moment, so that its next connection
+        // is refused at once and goes to another server.
         setConnected(false);
+        if (d->gatewayAnswered)
+            QThread::msleep(gatewayRetryPauseMs);
         return callOnce(path, body);
     }
 }
@@ -180,6 +191,7 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
     // send another on the same connection.
     if (d->calling)
         throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
+    d->gatewayAnswered = false;
     setConnected(true);
     httplib::Headers headers;
     if (!Secret.isEmpty() && !SecretHeader.isEmpty())
@@ -241,6 +253,7 @@ QString TNetConnection::unreachable(const QString &reason) const
 
 QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
 {
+    d->gatewayAnswered = false;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     const QJsonObject object = document.object();
@@ -253,6 +266,7 @@ QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
     }
     // Something else answered on that address (another program, a balancer
     // without a server), or the answer came cut: say what to check.
+    d->gatewayAnswered = status == 502 || status == 503 || status == 504;
     const QString what = parseError.error != QJsonParseError::NoError || !document.isObject()
                              ? QStringLiteral("quem respondeu não é o servidor de comissões (status %1); confira o"
                                               " endereço e a porta do servidor nas opções da sessão")
