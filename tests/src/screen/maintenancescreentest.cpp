@@ -32,6 +32,29 @@ using Answer = FilterDialogAnswers::Answer;
 
 namespace {
 
+// The three ways an operator brings the screen back, as table rows.
+void addReopeningRows()
+{
+    QTest::addColumn<QString>("reopening");
+
+    QTest::newRow("closed and opened again") << "close";
+    QTest::newRow("picked again") << "pick";
+    QTest::newRow("another window, then back") << "activate";
+}
+
+void reopen(ScreenHarness &harness, TfrmManComis *screen, const QString &reopening)
+{
+    if (reopening == QLatin1String("close")) {
+        screen->closeScreen();
+        ScreenHarness::settle();
+        harness.open();
+    } else if (reopening == QLatin1String("pick")) {
+        harness.open();
+    } else {
+        harness.activateAgain();
+    }
+}
+
 const QString kBranchMissing = QStringLiteral("Filial deve ser informada.");
 const QString kBranchUnknown = QStringLiteral("Filial não cadastrada.");
 
@@ -636,11 +659,7 @@ void MaintenanceScreenTest::shouldSwitchTabsFromInsideTheGrids()
 
 void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParameters_data()
 {
-    QTest::addColumn<QString>("reopening");
-
-    QTest::newRow("closed and opened again") << "close";
-    QTest::newRow("picked again") << "pick";
-    QTest::newRow("another window, then back") << "activate";
+    addReopeningRows();
 }
 
 void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParameters()
@@ -652,21 +671,10 @@ void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParame
     harness.server.answer(QStringLiteral("GetParamOrcaEve"),
                           ScriptedCommissionServer::Reply::error(503, QStringLiteral("Banco fora do ar")));
     TfrmManComis *screen = harness.open();
-    const auto reopen = [&] {
-        if (reopening == QLatin1String("close")) {
-            screen->closeScreen();
-            ScreenHarness::settle();
-            harness.open();
-        } else if (reopening == QLatin1String("pick")) {
-            harness.open();
-        } else {
-            harness.activateAgain();
-        }
-    };
 
     // The server is still down: every activation fails, and nothing runs
     // on parameters that were never loaded, wherever the focus goes.
-    reopen();
+    reopen(harness, screen, reopening);
     QCOMPARE(harness.dialogs.errors().size(), 2);
     QCOMPARE(boPrimVez, true);
     QVERIFY(!screen->sbtFiltrar->isEnabled());
@@ -679,7 +687,7 @@ void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParame
 
     // Back: the next activation loads them and opens the filter once.
     ScreenHarness::scriptDefaults(harness.server);
-    reopen();
+    reopen(harness, screen, reopening);
     QCOMPARE(boPrimVez, false);
     QCOMPARE(harness.filter.opened, 1);
     QVERIFY(screen->sbtFiltrar->isEnabled());
@@ -706,11 +714,7 @@ void MaintenanceScreenTest::shouldRunNothingWhenMinimizedWithTheFocusInTheBranch
 
 void MaintenanceScreenTest::shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack_data()
 {
-    QTest::addColumn<QString>("reopening");
-
-    QTest::newRow("closed and opened again") << "close";
-    QTest::newRow("picked again") << "pick";
-    QTest::newRow("another window, then back") << "activate";
+    addReopeningRows();
 }
 
 void MaintenanceScreenTest::shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack()
@@ -723,15 +727,7 @@ void MaintenanceScreenTest::shouldOpenTheFilterOnceWhenACancelledScreenIsBrought
     QCOMPARE(harness.filter.opened, 1);
     QCOMPARE(focusName(), QStringLiteral("medCdFilial"));
 
-    if (reopening == QLatin1String("close")) {
-        screen->closeScreen();
-        ScreenHarness::settle();
-        harness.open();
-    } else if (reopening == QLatin1String("pick")) {
-        harness.open();
-    } else {
-        harness.activateAgain();
-    }
+    reopen(harness, screen, reopening);
     ScreenHarness::settle();
 
     // The activation runs the filter once; cancelled with no salespeople, the
