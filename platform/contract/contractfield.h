@@ -16,7 +16,7 @@ struct ContractField {
     int displayWidth = 0;  // in characters; 0 for the kind's default
     bool visible = true;   // false: left out of grids without a column list
 
-    packet::FieldSpec spec() const { return {name, kind, size}; }
+    packet::FieldSpec wireField() const { return {name, kind, size}; }  // what the packet carries
 };
 
 }  // namespace contract

@@ -126,12 +126,12 @@ const QVector<ContractField> &RecordSetContract::orcamentosCancelados()
     return fields;
 }
 
-QVector<packet::FieldSpec> RecordSetContract::specs(const QVector<ContractField> &fields)
+QVector<packet::FieldSpec> RecordSetContract::wireFields(const QVector<ContractField> &fields)
 {
     QVector<packet::FieldSpec> result;
     result.reserve(fields.size());
     for (const ContractField &field : fields)
-        result.append(field.spec());
+        result.append(field.wireField());
     return result;
 }
 

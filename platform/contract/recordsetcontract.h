@@ -18,7 +18,7 @@ public:
     // The answer to a cancellation: the quotes whose commission was cancelled.
     static const QVector<ContractField> &orcamentosCancelados();
 
-    static QVector<packet::FieldSpec> specs(const QVector<ContractField> &fields);
+    static QVector<packet::FieldSpec> wireFields(const QVector<ContractField> &fields);
 };
 
 }  // namespace contract

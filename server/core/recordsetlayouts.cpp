@@ -8,32 +8,32 @@ using contract::RecordSetContract;
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::parameters()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::specs(RecordSetContract::paramOrcaEve());
+    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::paramOrcaEve());
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::salespeople()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::specs(RecordSetContract::vendedores());
+    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::vendedores());
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::pendingQuotes()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::specs(RecordSetContract::orcaPendente());
+    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::orcaPendente());
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::quotes()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::specs(RecordSetContract::orcamentos());
+    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::orcamentos());
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::cancelledQuotes()
 {
     static const QVector<packet::FieldSpec> fields =
-        RecordSetContract::specs(RecordSetContract::orcamentosCancelados());
+        RecordSetContract::wireFields(RecordSetContract::orcamentosCancelados());
     return fields;
 }
 

@@ -17,8 +17,11 @@ namespace {
 // | name | kind | size | title | format | width | shown |
 QString documentedRow(const ContractField &field)
 {
-    const QJsonObject json =
-        packet::toJson(packet::Packet{{field.spec()}, {}}).value(QStringLiteral("fields")).toArray().first().toObject();
+    const QJsonObject json = packet::toJson(packet::Packet{{field.wireField()}, {}})
+                                 .value(QStringLiteral("fields"))
+                                 .toArray()
+                                 .first()
+                                 .toObject();
     const QStringList cells{field.name,
                             json.value(QStringLiteral("kind")).toString(),
                             field.size > 0 ? QString::number(field.size) : QString(),

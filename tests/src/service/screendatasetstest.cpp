@@ -37,7 +37,7 @@ Packet sentPacket(const Layout &layout)
     Packet p;
     QVector<QVariant> full, nulls, zeros;
     for (const ContractField &field : layout) {
-        p.fields.append(field.spec());
+        p.fields.append(field.wireField());
         const bool number = field.kind == F || field.kind == D;
         full.append(number ? QVariant(field.kind == F ? 1234567.891 : 46000.75) : QVariant(fullText(field.size)));
         nulls.append(QVariant());
