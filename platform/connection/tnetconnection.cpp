@@ -88,9 +88,6 @@ struct TNetConnection::Private {
     // The endpoint the client was prepared for, named in transport errors.
     QString host;
     int port = 0;
-    // The last call was answered by something between us and the server (a
-    // balancer's 502, 503 or 504 without the server's own answer).
-    mutable bool gatewayAnswered = false;
 };
 
 TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_unique<Private>())
@@ -148,13 +145,13 @@ QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgu
         return callOnce(path, body);
     try {
         return callOnce(path, body);
-    } catch (const TransportError &) {
+    } catch (const TransportError &error) {
         // The server went away under the call, or its connection did:
         // start over on a new one. A balancer that answered for a server
         // that has just died is given a moment, so that its next connection
         // is refused at once and goes to another server.
         setConnected(false);
-        if (d->gatewayAnswered)
+        if (error.answeredByGateway())
             QThread::msleep(gatewayRetryPauseMs);
         return callOnce(path, body);
     }
@@ -191,7 +188,6 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
     // send another on the same connection.
     if (d->calling)
         throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
-    d->gatewayAnswered = false;
     setConnected(true);
     httplib::Headers headers;
     if (!Secret.isEmpty() && !SecretHeader.isEmpty())
@@ -253,7 +249,6 @@ QString TNetConnection::unreachable(const QString &reason) const
 
 QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
 {
-    d->gatewayAnswered = false;
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     const QJsonObject object = document.object();
@@ -266,7 +261,6 @@ QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
     }
     // Something else answered on that address (another program, a balancer
     // without a server), or the answer came cut: say what to check.
-    d->gatewayAnswered = status == 502 || status == 503 || status == 504;
     const QString what = parseError.error != QJsonParseError::NoError || !document.isObject()
                              ? QStringLiteral("quem respondeu não é o servidor de comissões (status %1); confira o"
                                               " endereço e a porta do servidor nas opções da sessão")
@@ -274,5 +268,5 @@ QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
                              : QStringLiteral("a resposta do servidor veio incompleta (status %1); tente novamente e,"
                                               " se persistir, informe o suporte")
                                    .arg(status);
-    throw TransportError(unreachable(what).toStdString());
+    throw TransportError(unreachable(what).toStdString(), status);
 }

@@ -38,7 +38,16 @@ private:
 // The message names host and port.
 class CONNECTION_EXPORT TransportError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    // `status`: the HTTP status of whatever answered in the server's place;
+    // 0 when nothing answered.
+    explicit TransportError(const std::string &message, int status = 0) : std::runtime_error(message), m_status(status)
+    {
+    }
+    // A balancer answered for a server it could not reach (502, 503, 504).
+    bool answeredByGateway() const { return m_status == 502 || m_status == 503 || m_status == 504; }
+
+private:
+    int m_status;
 };
 
 // A connection to a remote object (ServerName) on the application server,
