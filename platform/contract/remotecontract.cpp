@@ -49,15 +49,22 @@ QString RemoteContract::path(const QString &method)
     return QStringLiteral("/rdm/%1/%2").arg(objectName, method);
 }
 
-QVector<RemoteContract::Argument> RemoteContract::arguments(const QString &method)
+const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString &method)
 {
+    // Built once: the server reads every argument of every call through these.
+    static const QVector<Argument> listing =
+        selection({QStringLiteral("vendedores"), Kind::Text, true, listSize(salespersonCodeWidth)});
+    static const QVector<Argument> quotes =
+        selection({QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth});
+    static const QVector<Argument> settlement{quotesPacket, operatorCode};
+    static const QVector<Argument> none;
     if (method == getVendedores)
-        return selection({QStringLiteral("vendedores"), Kind::Text, true, listSize(salespersonCodeWidth)});
+        return listing;
     if (method == getOrcamentos)
-        return selection({QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth});
+        return quotes;
     if (method == setComissao || method == setCancelaComissao)
-        return {quotesPacket, operatorCode};
-    return {};
+        return settlement;
+    return none;
 }
 
 int RemoteContract::requiredArguments(const QString &method)

@@ -42,7 +42,7 @@ public:
 
     // The arguments of a method in their order; the optional ones at the end.
     // Empty for an unknown method.
-    static QVector<Argument> arguments(const QString &method);
+    static const QVector<Argument> &arguments(const QString &method);
     static int requiredArguments(const QString &method);
 
     // The catalogue keys of the refusals the server answers as business rules.

@@ -24,13 +24,13 @@ constexpr int salespersonCodeWidth = RemoteContract::salespersonCodeWidth;
 // Reads a text argument as the contract declares it.
 QString textArgument(const CallArguments &arguments, const QString &method, int index)
 {
-    const RemoteContract::Argument declared = RemoteContract::arguments(method).at(index);
+    const RemoteContract::Argument &declared = RemoteContract::arguments(method).at(index);
     return arguments.text(index, declared.name, declared.size, declared.byRef);
 }
 
 double dateArgument(const CallArguments &arguments, const QString &method, int index)
 {
-    const RemoteContract::Argument declared = RemoteContract::arguments(method).at(index);
+    const RemoteContract::Argument &declared = RemoteContract::arguments(method).at(index);
     return arguments.date(index, declared.name, declared.byRef);
 }
 

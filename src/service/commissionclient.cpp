@@ -22,7 +22,7 @@ const QString &setCancelaComissao = RemoteContract::setCancelaComissao;
 // (the salesperson list goes by reference, a single code by value).
 QVector<ServiceArgument> selectionArguments(const QString &method, const CommissionClient::Selection &s)
 {
-    const QVector<RemoteContract::Argument> declared = RemoteContract::arguments(method);
+    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(method);
     const auto text = [&declared](int index, const QString &value) {
         return ServiceArgument::text(value, declared.at(index).byRef);
     };
