@@ -20,6 +20,8 @@ namespace {
 // How long a read waits before asking again after a balancer answered for a
 // server: long enough for a killed server's socket to be gone.
 constexpr unsigned long gatewayRetryPauseMs = 200;
+// Attempts of a read while a balancer answers in the server's place.
+constexpr int maxGatewayAttempts = 4;
 
 QJsonValue argumentKind(ServiceArgument::Kind kind)
 {
@@ -143,17 +145,22 @@ QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgu
     const QByteArray body = requestBody(arguments);
     if (retry == Retry::Never)
         return callOnce(path, body);
-    try {
-        return callOnce(path, body);
-    } catch (const TransportError &error) {
-        // The server went away under the call, or its connection did:
-        // start over on a new one. A balancer that answered for a server
-        // that has just died is given a moment, so that its next connection
-        // is refused at once and goes to another server.
-        setConnected(false);
-        if (error.answeredByGateway())
-            QThread::msleep(gatewayRetryPauseMs);
-        return callOnce(path, body);
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return callOnce(path, body);
+        } catch (const TransportError &error) {
+            // The server went away under the call, or its connection did:
+            // start over on a new one, once. While a balancer answers for a
+            // server that has just died, the read has reached no server at
+            // all: it is asked again a few times, each after a moment, until
+            // the balancer sends it to a live one.
+            setConnected(false);
+            const int allowed = error.answeredByGateway() ? maxGatewayAttempts : 2;
+            if (attempt >= allowed)
+                throw;
+            if (error.answeredByGateway())
+                QThread::msleep(gatewayRetryPauseMs);
+        }
     }
 }
 

@@ -92,7 +92,8 @@ public:
     // The dispatch: calls a method of ServerName and returns its result. A
     // call marked OnceOnTransportFailure that fails in transport is sent
     // once more on a new connection (to a server behind a balancer, most
-    // likely another one).
+    // likely another one); one that a balancer answered in the server's place
+    // (502, 503, 504) up to four times in all, 200 ms apart.
     QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry = Retry::Never);
 
 private:

@@ -211,6 +211,20 @@ private slots:
         QVERIFY(!connection.Connected());
     }
 
+    // Any other transport failure of a read is retried once only.
+    void shouldRetryAReadOnceWhenSomethingElseAnswers()
+    {
+        FakeServiceHost host;
+        host.answerFirstWith({200, "<html>outro programa</html>", 0});
+        host.answerFirstWith({200, "<html>outro programa</html>", 0});
+        host.answerWithResult(R"("ok")");
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        QVERIFY_THROWS_EXCEPTION(TransportError,
+                                 connection.call("GetVendedores", {}, TNetConnection::Retry::OnceOnTransportFailure));
+        QCOMPARE(host.requests().size(), 2);
+    }
+
     void shouldRetryOnlyReadsOnceAfterATransportFailure_data()
     {
         QTest::addColumn<bool>("read");
@@ -219,7 +233,8 @@ private slots:
         QTest::addColumn<int>("requests");
 
         QTest::newRow("read, one failure") << true << 1 << true << 2;
-        QTest::newRow("read, two failures") << true << 2 << false << 2;
+        QTest::newRow("read, balancer answers three times") << true << 3 << true << 4;
+        QTest::newRow("read, balancer answers four times") << true << 4 << false << 4;
         QTest::newRow("write, one failure") << false << 1 << false << 1;
         QTest::newRow("read, refused by the server") << true << 0 << true << 1;
     }
