@@ -62,9 +62,10 @@ private:
 
 namespace {
 
-// Under AddressSanitizer the server keeps freed memory in quarantine and pads
-// every block, so its peak says nothing about what it holds.
-bool memoryIsMeasurable()
+// Under the sanitizers the server keeps freed memory in quarantine, pads
+// every block and checks every access: its peak says nothing about what it
+// holds, and its latency nothing about its queue.
+bool figuresAreMeaningful()
 {
 #ifdef COMMISSION_SANITIZED
     return false;
@@ -157,7 +158,7 @@ void HttpTransportTest::shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeeping
     QCOMPARE(answers[0].status, 413);
     QVERIFY2(sent < (200 << 20), "the server read the whole body");
     const qint64 growth = peakResidentBytes() - peakBefore;
-    if (memoryIsMeasurable())
+    if (figuresAreMeaningful())
         QVERIFY2(growth < (20 << 20), qPrintable(QStringLiteral("memory grew by %1 MB").arg(growth >> 20)));
     QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
 }
@@ -183,7 +184,7 @@ void HttpTransportTest::shouldReadALargePacketWithinThreeTimesItsSize()
     QCOMPARE(answers[0].status, 200);
     QCOMPARE(QJsonDocument::fromJson(answers[0].body).object().value(QStringLiteral("result")).toString(),
              QStringLiteral("N_MARCADO"));
-    if (memoryIsMeasurable())
+    if (figuresAreMeaningful())
         QVERIFY2(growth < 3 * body.size(), qPrintable(QStringLiteral("%1 MB for a body of %2 MB")
                                                           .arg(growth / 1e6, 0, 'f', 1)
                                                           .arg(body.size() / 1e6, 0, 'f', 1)));
@@ -355,7 +356,8 @@ void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAr
     for (std::thread &thread : busy)
         thread.join();
     QCOMPARE(reply.status, 200);
-    QVERIFY2(waited < 100, qPrintable(QStringLiteral("the 17th client waited %1 ms").arg(waited)));
+    if (figuresAreMeaningful())
+        QVERIFY2(waited < 100, qPrintable(QStringLiteral("the 17th client waited %1 ms").arg(waited)));
 }
 
 void HttpTransportTest::shouldAnswerServerFailuresWithAReferenceAndNoInternals()
