@@ -1,6 +1,7 @@
 #include "tdateeditplus.h"
 
 #include "daycount.h"
+#include "fillcolour.h"
 #include "hostoperations.h"
 
 #include <QDate>
@@ -92,9 +93,7 @@ QString TDateEditPlus::weekdayText() const
 
 void TDateEditPlus::setColor(const QColor &background)
 {
-    QPalette colours = m_edit->palette();
-    colours.setColor(QPalette::Base, background);
-    m_edit->setPalette(colours);
+    setFillColour(m_edit, background);
 }
 
 void TDateEditPlus::showValidity()

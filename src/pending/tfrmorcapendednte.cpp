@@ -1,5 +1,6 @@
 #include "tfrmorcapendednte.h"
 
+#include "fillcolour.h"
 #include "formfont.h"
 #include "modulestate.h"
 #include "tclientdataset.h"
@@ -32,11 +33,7 @@ const QString defaultText = QStringLiteral("Os vendedores abaixo não possuem co
 // Paints `widget` in the face colour of buttons, text colour kept.
 void useButtonFace(QWidget *widget)
 {
-    QPalette palette = widget->palette();
-    const QColor face = palette.color(QPalette::Button);
-    palette.setColor(QPalette::Base, face);
-    palette.setColor(QPalette::Window, face);
-    widget->setPalette(palette);
+    setFillColour(widget, widget->palette().color(QPalette::Button));
 }
 
 // Keeps a control inside the disabled message panel looking enabled: the panel

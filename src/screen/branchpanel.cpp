@@ -2,6 +2,7 @@
 
 #include "commandglyphs.h"
 #include "fielddef.h"
+#include "fillcolour.h"
 #include "formfont.h"
 #include "hostoperations.h"
 #include "remotecontract.h"
@@ -21,28 +22,6 @@ namespace {
 // Branch codes are stored four characters wide.
 constexpr int kCodeWidth = contract::RemoteContract::branchCodeWidth;
 
-FieldDef textField(const QString &name, int size, const QString &label = QString(), bool visible = true,
-                   int displayWidth = 0)
-{
-    FieldDef field;
-    field.name = name;
-    field.kind = packet::FieldKind::Text;
-    field.size = size;
-    field.displayLabel = label;
-    field.visible = visible;
-    field.displayWidth = displayWidth;
-    return field;
-}
-
-void setBackground(QWidget *widget, QPalette::ColorRole role)
-{
-    QPalette palette = widget->palette();
-    const QColor colour = palette.color(role);
-    palette.setColor(QPalette::Base, colour);
-    palette.setColor(QPalette::Disabled, QPalette::Base, colour);
-    widget->setPalette(palette);
-}
-
 }  // namespace
 
 BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages) : m_messages(messages)
@@ -60,7 +39,7 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages) : m
     medCdFilial->setInputMask(QStringLiteral(">nnnn; "));
     medCdFilial->setGeometry(50, 7, 54, 19);
     medCdFilial->setFont(FormFont(11));
-    setBackground(medCdFilial, QPalette::ToolTipBase);
+    setFillColour(medCdFilial, medCdFilial->palette().color(QPalette::ToolTipBase));
     lblFilial->setBuddy(medCdFilial);
 
     btnFilial = new TBtnPesquisa(panel);
@@ -73,7 +52,7 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages) : m
     edtNmFilial->setObjectName(QStringLiteral("edtNmFilial"));
     edtNmFilial->setGeometry(132, 7, 305, 19);
     edtNmFilial->setFont(FormFont(11));
-    setBackground(edtNmFilial, QPalette::Button);
+    setFillColour(edtNmFilial, edtNmFilial->palette().color(QPalette::Button));
     edtNmFilial->setEnabled(false);
 
     QWidget::setTabOrder(medCdFilial, btnFilial);
@@ -83,10 +62,11 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages) : m
     qryFilial->setObjectName(QStringLiteral("qryFilial"));
     qryFilial->SQL = {QStringLiteral("SELECT CDFILIAL , NMFILIAL, CDEMPRESA, CDSERIE"), QStringLiteral("  FROM FILIAL"),
                       QStringLiteral(" ORDER BY CDFILIAL "), QStringLiteral(" ")};
-    qryFilial->addField(textField(QStringLiteral("CDFILIAL"), 4, QStringLiteral("Código")));
-    qryFilial->addField(textField(QStringLiteral("NMFILIAL"), 30, QStringLiteral("Nome"), true, 50));
-    qryFilial->addField(textField(QStringLiteral("CDEMPRESA"), 2, QString(), false));
-    qryFilial->addField(textField(QStringLiteral("CDSERIE"), 5, QString(), false));
+    qryFilial->addField({.name = QStringLiteral("CDFILIAL"), .size = 4, .displayLabel = QStringLiteral("Código")});
+    qryFilial->addField(
+        {.name = QStringLiteral("NMFILIAL"), .size = 30, .displayLabel = QStringLiteral("Nome"), .displayWidth = 50});
+    qryFilial->addField({.name = QStringLiteral("CDEMPRESA"), .size = 2, .visible = false});
+    qryFilial->addField({.name = QStringLiteral("CDSERIE"), .size = 5, .visible = false});
 
     dtsFilial = new TDataSource(owner);
     dtsFilial->setObjectName(QStringLiteral("dtsFilial"));
@@ -96,8 +76,8 @@ BranchPanel::BranchPanel(QFrame *panel, QObject *owner, TMessages *messages) : m
     qryVdFilial->setObjectName(QStringLiteral("qryVdFilial"));
     qryVdFilial->SQL = {QStringLiteral("SELECT CDFILIAL, NMFILIAL"), QStringLiteral("  FROM FILIAL"),
                         QStringLiteral(" WHERE CDFILIAL = :P_CDFILIAL"), QStringLiteral(" ")};
-    qryVdFilial->addField(textField(QStringLiteral("CDFILIAL"), 4));
-    qryVdFilial->addField(textField(QStringLiteral("NMFILIAL"), 50));
+    qryVdFilial->addField({.name = QStringLiteral("CDFILIAL"), .size = 4});
+    qryVdFilial->addField({.name = QStringLiteral("NMFILIAL"), .size = 50});
 
     btnFilial->Associate = medCdFilial;
     btnFilial->DataSource = dtsFilial;
