@@ -52,16 +52,6 @@ QIcon lookupGlyph()
     return QIcon(pixmap);
 }
 
-FieldDef textField(const QString &name, int size, const QString &label)
-{
-    FieldDef field;
-    field.name = name;
-    field.kind = packet::FieldKind::Text;
-    field.size = size;
-    field.displayLabel = label;
-    return field;
-}
-
 QRadioButton *radio(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
 {
     auto *button = new QRadioButton(caption, parent);
@@ -219,8 +209,8 @@ void TfrmFiltroManuComissao::buildLookupQueries()
     qryVendedor->setObjectName(QStringLiteral("qryVendedor"));
     qryVendedor->SQL = {QStringLiteral("SELECT CDVENDEDOR, NMFANVEN"), QStringLiteral("FROM VENDEDOR"),
                         QStringLiteral("ORDER BY CDVENDEDOR")};
-    qryVendedor->addField(textField(QStringLiteral("CDVENDEDOR"), 4, QStringLiteral("Código")));
-    qryVendedor->addField(textField(QStringLiteral("NMFANVEN"), 50, QStringLiteral("Nome")));
+    qryVendedor->addField({.name = QStringLiteral("CDVENDEDOR"), .size = 4, .displayLabel = QStringLiteral("Código")});
+    qryVendedor->addField({.name = QStringLiteral("NMFANVEN"), .size = 50, .displayLabel = QStringLiteral("Nome")});
     dtsVendedor = new TDataSource(this);
     dtsVendedor->setObjectName(QStringLiteral("dtsVendedor"));
     dtsVendedor->setDataSet(qryVendedor);
@@ -229,8 +219,10 @@ void TfrmFiltroManuComissao::buildLookupQueries()
     qryTipoEven->setObjectName(QStringLiteral("qryTipoEven"));
     qryTipoEven->SQL = {QStringLiteral("SELECT CDTIPOEVENTO, NMTIPOEVENTO"), QStringLiteral("FROM TIPOEVENTO"),
                         QStringLiteral("ORDER BY CDTIPOEVENTO")};
-    qryTipoEven->addField(textField(QStringLiteral("CDTIPOEVENTO"), 3, QStringLiteral("Código")));
-    qryTipoEven->addField(textField(QStringLiteral("NMTIPOEVENTO"), 30, QStringLiteral("Tipo de Evento")));
+    qryTipoEven->addField(
+        {.name = QStringLiteral("CDTIPOEVENTO"), .size = 3, .displayLabel = QStringLiteral("Código")});
+    qryTipoEven->addField(
+        {.name = QStringLiteral("NMTIPOEVENTO"), .size = 30, .displayLabel = QStringLiteral("Tipo de Evento")});
     dtsTipoEven = new TDataSource(this);
     dtsTipoEven->setObjectName(QStringLiteral("dtsTipoEven"));
     dtsTipoEven->setDataSet(qryTipoEven);
