@@ -330,14 +330,21 @@ bool TDBGrid::event(QEvent *event)
     return QTableView::event(event);
 }
 
-bool TDBGrid::runKeyDown(int &key, Qt::KeyboardModifiers modifiers)
+TDBGrid::HandledKey TDBGrid::runKeyHandlers(const QKeyEvent *event)
 {
-    return !OnKeyDown || runGuarded([&] { OnKeyDown(key, modifiers); });
-}
-
-bool TDBGrid::runKeyPress(QChar &character)
-{
-    return !OnKeyPress || runGuarded([&] { OnKeyPress(character); });
+    HandledKey handled{.key = event->key()};
+    if ((OnKeyDown && !runGuarded([&] { OnKeyDown(handled.key, event->modifiers()); })) || handled.key == 0) {
+        handled.consumed = true;
+        return handled;
+    }
+    handled.text = handled.key == event->key() ? event->text() : QString();
+    if (!handled.text.isEmpty() && isTypedCharacter(handled.text.at(0))) {
+        QChar character = handled.text.at(0);
+        const bool kept = (!OnKeyPress || runGuarded([&] { OnKeyPress(character); })) && !character.isNull();
+        handled.characterDropped = !kept;
+        handled.text = kept ? QString(character) : QString();
+    }
+    return handled;
 }
 
 void TDBGrid::keyPressEvent(QKeyEvent *event)
@@ -353,23 +360,15 @@ void TDBGrid::keyPressEvent(QKeyEvent *event)
         QTableView::keyPressEvent(event);
         return;
     }
-    int key = event->key();
-    if (!runKeyDown(key, event->modifiers()) || key == 0) {
+    const HandledKey handled = runKeyHandlers(event);
+    // A dropped character does nothing (the view would still open an editor
+    // on Space); the moving keys keep their action.
+    if (handled.consumed || (handled.characterDropped && !isMovingKey(handled.key))) {
         event->accept();
         return;
     }
-    QString text = key == event->key() ? event->text() : QString();
-    if (!text.isEmpty() && isTypedCharacter(text.at(0))) {
-        QChar character = text.at(0);
-        const bool kept = runKeyPress(character) && !character.isNull();
-        // A discarded character does nothing (the view would still open an
-        // editor on Space); the moving keys keep their action.
-        if (!kept && !isMovingKey(key)) {
-            event->accept();
-            return;
-        }
-        text = kept ? QString(character) : QString();
-    }
+    const int key = handled.key;
+    const QString &text = handled.text;
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && tabLeavesGrid(key == Qt::Key_Tab)) {
         // Past the last cell (before the first) Tab goes on to the next
         // control instead of wrapping round to the other end of the set: the
@@ -411,22 +410,15 @@ bool TDBGrid::filterEditorKey(QObject *editor, QKeyEvent *event)
 {
     if (d->forwardingKey)
         return false;
-    int key = event->key();
-    if (!runKeyDown(key, event->modifiers()) || key == 0)
+    const HandledKey handled = runKeyHandlers(event);
+    const int key = handled.key;
+    const QString &text = handled.text;
+    if (handled.consumed)
         return true;
-    QString text = key == event->key() ? event->text() : QString();
-    if (!text.isEmpty() && isTypedCharacter(text.at(0))) {
-        QChar character = text.at(0);
-        if (!runKeyPress(character) || character.isNull()) {
-            // Tab and Escape keep their key action (move on, cancel the edit);
-            // any other discarded character, Enter included, does nothing.
-            if (key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Escape)
-                return true;
-            text.clear();
-        } else {
-            text = QString(character);
-        }
-    }
+    // Tab and Escape keep their key action (move on, cancel the edit); any
+    // other dropped character, Enter included, does nothing.
+    if (handled.characterDropped && key != Qt::Key_Tab && key != Qt::Key_Backtab && key != Qt::Key_Escape)
+        return true;
     if (key == event->key() && text == event->text())
         return false;
     QKeyEvent replacement = copyWith(event, key, text);

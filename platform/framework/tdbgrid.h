@@ -134,8 +134,16 @@ private:
     void applyOptions();
     void afterModelReset();
     void followDataSet();
-    bool runKeyDown(int &key, Qt::KeyboardModifiers modifiers);
-    bool runKeyPress(QChar &character);
+    // A key after OnKeyDown and OnKeyPress: its code and text as they left
+    // them; consumed when OnKeyDown failed or cleared the key, characterDropped
+    // when OnKeyPress failed or cleared the character.
+    struct HandledKey {
+        int key = 0;
+        QString text{};
+        bool consumed = false;
+        bool characterDropped = false;
+    };
+    HandledKey runKeyHandlers(const QKeyEvent *event);
     bool tabLeavesGrid(bool forward) const;
     bool hasFocusInside() const;
 
