@@ -1,6 +1,6 @@
 #include "tnetconnection.h"
-#include "fakeservicehost.h"
 #include "remotecontract.h"
+#include "scriptedserver.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,8 +30,8 @@ class TNetConnectionTest : public QObject {
 private slots:
     void shouldPostThePositionalArgumentsAndReturnTheResult()
     {
-        FakeServiceHost host;
-        host.answerWithResult(R"({"format":"packet/1","fields":[],"rows":[]})");
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"({"format":"packet/1","fields":[],"rows":[]})"));
         TNetConnection connection;
         pointAt(connection, host.port());
 
@@ -41,7 +41,7 @@ private slots:
                               ServiceArgument::packet(packet), ServiceArgument::text("Çé", false)});
 
         QCOMPARE(result, QJsonValue(packet));
-        const FakeServiceHost::Request request = host.lastRequest();
+        const ScriptedServer::Request request = host.lastRequest();
         QCOMPARE(request.path, contract::RemoteContract::path(QStringLiteral("GetVendedores")));
         QCOMPARE(request.contentType, QString("application/json"));
         QVERIFY(!request.hasSecret);
@@ -56,7 +56,8 @@ private slots:
 
     void shouldSendTheSecretOnlyWhenSet()
     {
-        FakeServiceHost host;
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::result(QJsonValue()));
         TNetConnection connection;
         pointAt(connection, host.port());
         connection.call("GetParamOrcaEve", {});
@@ -111,8 +112,8 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, text);
 
-        FakeServiceHost host;
-        host.answerWith({status, body, 0});
+        ScriptedServer host;
+        host.answerEveryCall({status, body, 0});
         TNetConnection connection;
         pointAt(connection, host.port());
         try {
@@ -134,7 +135,7 @@ private slots:
 
     void shouldNameHostAndPortWhenRefused()
     {
-        const int port = FakeServiceHost::closedPort();
+        const int port = ScriptedServer::closedPort();
         TNetConnection connection;
         pointAt(connection, port);
         try {
@@ -152,8 +153,8 @@ private slots:
         // The answer would come long after the read time-out, so a call that
         // waited for it could not end before the answer's delay.
         constexpr int answerDelayMs = 3000;
-        FakeServiceHost host;
-        host.answerWith({200, R"({"result":"late"})", answerDelayMs});
+        ScriptedServer host;
+        host.answerEveryCall({200, R"({"result":"late"})", answerDelayMs});
         TNetConnection connection;
         pointAt(connection, host.port());
         connection.ReadTimeoutMs = 300;
@@ -169,13 +170,14 @@ private slots:
         QVERIFY(clock.elapsed() < answerDelayMs);
 
         // The next call on the same connection works once the server answers in time.
-        host.answerWithResult(R"("ok")");
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
         QCOMPARE(connection.call("GetOrcamentos", {}).toString(), QString("ok"));
     }
 
     void shouldRunBeforeConnectOnEveryConnect()
     {
-        FakeServiceHost host;
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::result(QJsonValue()));
         TNetConnection connection;
         connection.ServerName = contract::RemoteContract::objectName;
         connection.SecretHeader = contract::RemoteContract::secretHeader;
@@ -214,10 +216,10 @@ private slots:
     // Any other transport failure of a read is retried once only.
     void shouldRetryAReadOnceWhenSomethingElseAnswers()
     {
-        FakeServiceHost host;
-        host.answerFirstWith({200, "<html>outro programa</html>", 0});
-        host.answerFirstWith({200, "<html>outro programa</html>", 0});
-        host.answerWithResult(R"("ok")");
+        ScriptedServer host;
+        host.answerNext({200, "<html>outro programa</html>", 0});
+        host.answerNext({200, "<html>outro programa</html>", 0});
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
         TNetConnection connection;
         pointAt(connection, host.port());
         QVERIFY_THROWS_EXCEPTION(TransportError,
@@ -246,11 +248,11 @@ private slots:
         QFETCH(bool, succeeds);
         QFETCH(int, requests);
 
-        FakeServiceHost host;
+        ScriptedServer host;
         // What a balancer answers when its server died: no reply of ours.
         for (int i = 0; i < failures; ++i)
-            host.answerFirstWith({502, "<html>Bad Gateway</html>", 0});
-        host.answerWithResult(R"("ok")");
+            host.answerNext({502, "<html>Bad Gateway</html>", 0});
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
         TNetConnection connection;
         pointAt(connection, host.port());
         const auto retry = read ? TNetConnection::Retry::OnceOnTransportFailure : TNetConnection::Retry::Never;
@@ -263,8 +265,8 @@ private slots:
 
     void shouldKeepTheEventLoopGoingWhileACallWaits()
     {
-        FakeServiceHost host;
-        host.answerWith({200, R"({"result":"ok"})", 400});
+        ScriptedServer host;
+        host.answerEveryCall({200, R"({"result":"ok"})", 400});
         TNetConnection connection;
         pointAt(connection, host.port());
         // A timer due in the middle of a slow call fires during it: the
@@ -279,9 +281,9 @@ private slots:
 
     void shouldCallAgainAfterTheServerDroppedAnIdleConnection()
     {
-        FakeServiceHost host;
+        ScriptedServer host;
         host.setKeepAliveTimeoutSeconds(1);
-        host.answerWithResult(R"("ok")");
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
         TNetConnection connection;
         pointAt(connection, host.port());
         QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));

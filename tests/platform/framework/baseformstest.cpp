@@ -3,6 +3,7 @@
 
 #include "hostmainwindow.h"
 #include "hostoperations.h"
+#include "postedevents.h"
 #include "scripteddialogs.h"
 #include "silentabort.h"
 #include "tclientdataset.h"
@@ -103,7 +104,8 @@ void whenActive(QDialog *dialog, const std::function<void()> &action)
             qWarning("the dialog did not become active");
         action();
         // Events of the run, deferred deletions included, go on before it ends.
-        QTest::qWait(5);
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     });
 }
 
@@ -323,7 +325,7 @@ private slots:
         dialog.exec();
         screen.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&screen));
-        QTest::qWait(20);  // the window system's activation events arrive late
+        deliverPostedEvents();  // the window system's activation events arrive late
         QCOMPARE(screen.activations(), 1);
 
         // Another window becomes active, then the screen again: activation.
@@ -333,7 +335,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&other));
         screen.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&screen));
-        QTest::qWait(20);
+        deliverPostedEvents();
         QCOMPARE(screen.activations(), 2);
     }
 

@@ -534,7 +534,7 @@ void MaintenanceScreenTest::shouldKeepInstanceAndStateWhenClosedAndOpenedAgain()
     QVERIFY(!screen->netManuComissao->Connected());
 
     // The next connect takes host and port from the session again.
-    ScriptedCommissionServer otherServer;
+    ScriptedServer otherServer;
     ScreenHarness::scriptDefaults(otherServer);
     SessionValues session = Session::values();
     session.serverPort = otherServer.port();
@@ -575,11 +575,11 @@ void MaintenanceScreenTest::shouldRetryFirstActivationWhenServerFails()
     harness.filter.answers << Answer::ConfirmNotGenerated;
     if (serverGone) {
         SessionValues session = Session::values();
-        session.serverPort = ScriptedCommissionServer().port();
+        session.serverPort = ScriptedServer().port();
         Session::set(session);
     } else {
         harness.server.answer(QStringLiteral("GetParamOrcaEve"),
-                              ScriptedCommissionServer::Reply::error(503, QStringLiteral("Banco fora do ar")));
+                              ScriptedServer::Reply::error(503, QStringLiteral("Banco fora do ar")));
     }
     TfrmManComis *screen = harness.open();
 
@@ -669,7 +669,7 @@ void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParame
     ScreenHarness harness(QStringLiteral("0001"), false);
     harness.filter.answers << Answer::ConfirmNotGenerated;
     harness.server.answer(QStringLiteral("GetParamOrcaEve"),
-                          ScriptedCommissionServer::Reply::error(503, QStringLiteral("Banco fora do ar")));
+                          ScriptedServer::Reply::error(503, QStringLiteral("Banco fora do ar")));
     TfrmManComis *screen = harness.open();
 
     // The server is still down: every activation fails, and nothing runs
@@ -741,8 +741,7 @@ void MaintenanceScreenTest::shouldMoveTheBusyIndicatorAndShowTheWaitCursorWhileA
 {
     ScreenHarness harness(QStringLiteral("0001"), false);
     harness.filter.answers << Answer::ConfirmNotGenerated;
-    auto slow = ScriptedCommissionServer::Reply::result(
-        QJsonArray{ScreenHarness::salespeople(2), ScreenHarness::emptyPending()});
+    auto slow = ScriptedServer::Reply::result(QJsonArray{ScreenHarness::salespeople(2), ScreenHarness::emptyPending()});
     slow.delayMs = 700;
     harness.server.answer(QStringLiteral("GetVendedores"), slow);
 

@@ -1,5 +1,6 @@
 #include "hostoperations.h"
 #include "modulestate.h"
+#include "screenharness.h"
 #include "scripteddialogs.h"
 #include "tclientdataset.h"
 #include "tdbgrid.h"
@@ -72,13 +73,7 @@ void QuoteMarkingTest::init()
 {
     Filtro.Comissao.stGerada = QStringLiteral("N");
     m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_screen = std::make_unique<TfrmManComis>();
-    // As with a branch fixed by the session: the focus never enters the
-    // branch panel, whose exit would start a filter run.
-    SetChildEnabled(m_screen->panManComis, false);
-    m_screen->showScreen();
-    QApplication::setActiveWindow(m_screen->window());
-    QVERIFY(QTest::qWaitForWindowActive(m_screen->window()));
+    m_screen = ScreenHarness::showAlone();
     m_screen->pgcPadrao->setCurrentWidget(m_screen->tshOrcamento);
     grid().setFocus();
 }

@@ -2,9 +2,11 @@
 
 #include "daycount.h"
 #include "hostmainwindow.h"
+#include "hostoperations.h"
 #include "moduleentry.h"
 #include "modulestate.h"
 #include "packetcodec.h"
+#include "postedevents.h"
 #include "screendatasets.h"
 #include "session.h"
 #include "tclientdataset.h"
@@ -141,9 +143,9 @@ ScreenHarness::ScreenHarness(const QString &sessionBranch, bool branchFixed)
         qWarning("the host window did not become active; focus checks may fail");
 }
 
-void ScreenHarness::scriptDefaults(ScriptedCommissionServer &server)
+void ScreenHarness::scriptDefaults(ScriptedServer &server)
 {
-    using Reply = ScriptedCommissionServer::Reply;
+    using Reply = ScriptedServer::Reply;
     server.answer(QStringLiteral("GetParamOrcaEve"), Reply::result(parameters()));
     server.answer(QStringLiteral("GetVendedores"), Reply::result(QJsonArray{salespeople(2), emptyPending()}));
     server.answer(QStringLiteral("GetOrcamentos"), Reply::result(quotes(2)));
@@ -198,8 +200,34 @@ void ScreenHarness::activateAgain()
 
 void ScreenHarness::settle()
 {
-    for (int round = 0; round < 5; ++round)
-        QTest::qWait(10);
+    // A filter dialog is answered from a timer, and the screen gets the
+    // activation back from it when the dialog has closed: wait for both, then
+    // for what their handlers posted, and once more for what that opened.
+    const auto answered = [] {
+        const TfrmManComis *screen = Cli_ORE09700::frmManComis;
+        return !qobject_cast<TfrmFiltroManuComissao *>(QApplication::activeModalWidget())
+               && (QApplication::activeWindow() || !screen || !screen->isVisible());
+    };
+    for (int round = 0; round < 3; ++round) {
+        if (!QTest::qWaitFor(answered))
+            qWarning("a filter dialog was left open");
+        deliverPostedEvents();
+    }
+}
+
+std::unique_ptr<TfrmManComis> ScreenHarness::showAlone()
+{
+    auto screen = std::make_unique<TfrmManComis>();
+    if (!screen->create())
+        throw std::runtime_error("the screen could not be created");
+    Cli_ORE09700::boPrimVez = false;
+    Cli_ORE09700::boFiltro = false;
+    SetChildEnabled(screen->panManComis, false);
+    screen->showScreen();
+    QApplication::setActiveWindow(screen->window());
+    if (!QTest::qWaitForWindowActive(screen->window()))
+        qWarning("the screen did not become active; focus checks may fail");
+    return screen;
 }
 
 void ScreenHarness::takeDatabaseDown()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scriptedcommissionserver.h"
 #include "scripteddialogs.h"
+#include "scriptedserver.h"
 
 #include <QJsonObject>
 #include <QPointer>
@@ -39,7 +39,8 @@ private:
     int m_pollsOnAnswered = 0;
 };
 
-// Everything the maintenance screen needs around it in a test: the host's
+// Everything the maintenance screen needs around it in a test (and, for tests
+// of one part of the screen, the screen alone: showAlone): the host's
 // main window, a branch table in an SQLite file, a scripted commission server
 // with a salesperson list and quotes, the session pointing at both, scripted
 // message dialogs and filter dialogs. Destroying it deletes the screen and
@@ -49,7 +50,7 @@ public:
     ScreenHarness(const QString &sessionBranch, bool branchFixed);
     ~ScreenHarness();
 
-    ScriptedCommissionServer server;
+    ScriptedServer server;
     ScriptedDialogs dialogs;
     FilterDialogAnswers filter;
 
@@ -59,15 +60,23 @@ public:
     TfrmManComis *screen() const;
     // Makes another child window of the host the active one, then the screen.
     void activateAgain();
-    // Waits until the event loop has nothing more to do for the screen.
+    // Waits until the filter dialogs that opened have been answered, the
+    // screen is active again and the event loop has delivered what that
+    // posted.
     static void settle();
+
+    // The screen made and shown alone, without the host, as when the session
+    // fixes the branch: created, its first activation and filter run taken
+    // as done, the branch panel disabled (the focus never enters it, so
+    // leaving it never starts a filter run), the window active.
+    static std::unique_ptr<TfrmManComis> showAlone();
 
     // Makes the branch table unreachable: the next query fails to open it.
     void takeDatabaseDown();
 
     // Scripts a parameter record, two salespeople without pending quotes and
     // two marked quotes per salesperson.
-    static void scriptDefaults(ScriptedCommissionServer &server);
+    static void scriptDefaults(ScriptedServer &server);
 
     static QJsonObject salespeople(int count);
     static QJsonObject quotes(int count);

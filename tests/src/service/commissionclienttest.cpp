@@ -1,8 +1,8 @@
 #include "commissionclient.h"
-#include "fakeservicehost.h"
 #include "packetcodec.h"
 #include "remotecontract.h"
 #include "scripteddialogs.h"
+#include "scriptedserver.h"
 #include "silentabort.h"
 #include "tnetconnection.h"
 
@@ -108,8 +108,8 @@ private slots:
         QFETCH(QByteArray, result);
         QFETCH(QJsonArray, arguments);
 
-        FakeServiceHost host;
-        host.answerWithResult(result);
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::resultText(result));
         TNetConnection connection;
         connection.ServerName = contract::RemoteContract::objectName;
         connection.SecretHeader = contract::RemoteContract::secretHeader;
@@ -124,17 +124,18 @@ private slots:
 
     void shouldDecodeTheAnswers()
     {
-        FakeServiceHost host;
+        ScriptedServer host;
         TNetConnection connection;
         connection.Port = host.port();
         CommissionClient service(connection);
 
-        host.answerWithResult("[" + json(named("Ana")) + "," + json(named("Bia")) + "]");
+        host.answerEveryCall(
+            ScriptedServer::Reply::resultText("[" + json(named("Ana")) + "," + json(named("Bia")) + "]"));
         const CommissionClient::SalespeopleAnswer both = service.GetVendedores(selection());
         QCOMPARE(both.salespeople, named("Ana"));
         QCOMPARE(both.pending, named("Bia"));
 
-        host.answerWithResult(json(quotes()));
+        host.answerEveryCall(ScriptedServer::Reply::resultText(json(quotes())));
         QCOMPARE(service.GetOrcamentos(selection()), quotes());
         QCOMPARE(service.GetParamOrcaEve(), quotes());
         QCOMPARE(service.SetCancelaComissao(quotes()), quotes());
@@ -154,8 +155,8 @@ private slots:
     {
         QFETCH(QByteArray, result);
         QFETCH(QString, text);
-        FakeServiceHost host;
-        host.answerWithResult(result);
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::resultText(result));
         TNetConnection connection;
         connection.Port = host.port();
         CommissionClient service(connection);
@@ -224,8 +225,8 @@ private slots:
         QFETCH(QString, error);
         QFETCH(QString, text);
 
-        FakeServiceHost host;
-        host.answerWith({status, body, 0});
+        ScriptedServer host;
+        host.answerEveryCall({status, body, 0});
         TNetConnection connection;
         connection.Port = host.port();
         CommissionClient service(connection);

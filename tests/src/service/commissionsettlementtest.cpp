@@ -10,6 +10,7 @@
 #include "modulestate.h"
 #include "remotecontract.h"
 #include "screencatalogue.h"
+#include "screenharness.h"
 #include "scripteddialogs.h"
 #include "session.h"
 #include "tclientdataset.h"
@@ -147,19 +148,12 @@ void CommissionSettlementTest::cleanup()
 // the first one's quotes loaded.
 void CommissionSettlementTest::openScreen(const QString &status)
 {
-    m_screen = std::make_unique<TfrmManComis>();
-    QVERIFY(m_screen->create());
-    boPrimVez = false;
-    boFiltro = false;
+    m_screen = ScreenHarness::showAlone();
     Filtro.stCdFilial = QStringLiteral("0001");
     Filtro.dtDePeriodo = packet::toDayCount(QDate(2024, 5, 1));
     Filtro.dtAtePeriodo = packet::toDayCount(QDate(2024, 5, 31));
     Filtro.Comissao.stGerada = status;
-    SetChildEnabled(m_screen->panManComis, false);
     m_screen->cdsParamOrcaEve->loadFromPacket(m_screen->service().GetParamOrcaEve());
-    m_screen->showScreen();
-    QApplication::setActiveWindow(m_screen->window());
-    QVERIFY(QTest::qWaitForWindowActive(m_screen->window()));
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
 }
 

@@ -1,6 +1,6 @@
 #include "quoteloader.h"
 
-#include "fakeservicehost.h"
+#include "scriptedserver.h"
 
 #include "remotecontract.h"
 
@@ -11,7 +11,6 @@
 #include "modulestate.h"
 #include "packetcodec.h"
 #include "screendatasets.h"
-#include "scriptedcommissionserver.h"
 #include "scripteddialogs.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -26,7 +25,7 @@
 #include <memory>
 
 using namespace Cli_ORE09700;
-using Reply = ScriptedCommissionServer::Reply;
+using Reply = ScriptedServer::Reply;
 
 namespace {
 
@@ -70,7 +69,7 @@ QJsonObject argument(const char *kind, bool byRef, const QJsonValue &value)
 
 int closedPort()
 {
-    return FakeServiceHost::closedPort();
+    return ScriptedServer::closedPort();
 }
 
 }  // namespace
@@ -110,7 +109,7 @@ private:
     void moveTo(int row);
     QString quoteCodeOfCall(int call) const;
 
-    std::unique_ptr<ScriptedCommissionServer> m_server;
+    std::unique_ptr<ScriptedServer> m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<QWidget> m_mainForm;
     std::unique_ptr<TNetConnection> m_connection;
@@ -128,7 +127,7 @@ private:
 
 void QuoteLoaderTest::init()
 {
-    m_server = std::make_unique<ScriptedCommissionServer>();
+    m_server = std::make_unique<ScriptedServer>();
     m_dialogs = std::make_unique<ScriptedDialogs>();
     m_mainForm = std::make_unique<QWidget>();
     m_mainForm->resize(800, 600);

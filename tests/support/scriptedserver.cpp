@@ -1,0 +1,193 @@
+#include "scriptedserver.h"
+
+#include "remotecontract.h"
+
+#include <httplib.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <thread>
+
+struct ScriptedServer::Private {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    mutable std::mutex mutex;
+    QHash<QString, Script> scripts;
+    std::optional<Reply> everyCall;
+    QList<Reply> nextReplies;
+    QList<Request> requests;
+
+    Reply replyTo(const Request &request)
+    {
+        Script script;
+        {
+            std::lock_guard lock(mutex);
+            requests.append(request);
+            if (!nextReplies.isEmpty())
+                return nextReplies.takeFirst();
+            script = scripts.value(request.method);
+            if (!script)
+                return everyCall ? *everyCall : Reply::error(404, QStringLiteral("nada responde a ") + request.path);
+        }
+        return script(request.args());  // a script may take its time: it runs without the lock
+    }
+};
+
+ScriptedServer::Reply ScriptedServer::Reply::result(const QJsonValue &value)
+{
+    return {200, QJsonDocument(QJsonObject{{QStringLiteral("result"), value}}).toJson(QJsonDocument::Compact), 0};
+}
+
+ScriptedServer::Reply ScriptedServer::Reply::error(int status, const QString &message)
+{
+    return {status, QJsonDocument(QJsonObject{{QStringLiteral("error"), message}}).toJson(QJsonDocument::Compact), 0};
+}
+
+ScriptedServer::Reply ScriptedServer::Reply::raw(const QByteArray &body)
+{
+    return {200, body, 0};
+}
+
+ScriptedServer::Reply ScriptedServer::Reply::resultText(const QByteArray &json)
+{
+    return {200, "{\"result\":" + json + "}", 0};
+}
+
+QJsonArray ScriptedServer::Request::args() const
+{
+    return QJsonDocument::fromJson(body).object().value(QStringLiteral("args")).toArray();
+}
+
+ScriptedServer::ScriptedServer() : d(std::make_unique<Private>())
+{
+    d->server.set_tcp_nodelay(true);
+    const QString methodPrefix = contract::RemoteContract::path(QString());
+    d->server.Post(R"(/.*)", [this, methodPrefix](const httplib::Request &http, httplib::Response &response) {
+        Request request;
+        request.path = QString::fromStdString(http.path);
+        if (request.path.startsWith(methodPrefix))
+            request.method = request.path.mid(methodPrefix.size());
+        request.contentType = QString::fromStdString(http.get_header_value("Content-Type"));
+        request.hasSecret = http.has_header(contract::RemoteContract::secretHeader);
+        request.secret = QString::fromStdString(http.get_header_value(contract::RemoteContract::secretHeader));
+        request.body = QByteArray::fromStdString(http.body);
+        const Reply reply = d->replyTo(request);
+        if (reply.delayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
+        response.status = reply.status;
+        response.set_content(reply.body.toStdString(), "application/json");
+    });
+    d->port = d->server.bind_to_any_port("127.0.0.1");
+    if (d->port <= 0)
+        throw std::runtime_error("the scripted server found no free port");
+    // The socket listens from here on: calls made before the accept loop runs
+    // wait in its queue.
+    d->thread = std::thread([this] { d->server.listen_after_bind(); });
+}
+
+ScriptedServer::~ScriptedServer()
+{
+    // stop() does nothing until the accept loop runs; wait for it, or a server
+    // that goes right after it came leaves the thread listening for ever.
+    while (!d->server.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    d->server.stop();
+    d->thread.join();
+}
+
+int ScriptedServer::port() const
+{
+    return d->port;
+}
+
+void ScriptedServer::script(const QString &method, const Script &answer)
+{
+    std::lock_guard lock(d->mutex);
+    d->scripts.insert(method, answer);
+}
+
+void ScriptedServer::answer(const QString &method, const Reply &reply)
+{
+    script(method, [reply](const QJsonArray &) { return reply; });
+}
+
+void ScriptedServer::answerEveryCall(const Reply &reply)
+{
+    std::lock_guard lock(d->mutex);
+    d->everyCall = reply;
+}
+
+void ScriptedServer::answerNext(const Reply &reply)
+{
+    std::lock_guard lock(d->mutex);
+    d->nextReplies.append(reply);
+}
+
+void ScriptedServer::setKeepAliveTimeoutSeconds(int seconds)
+{
+    d->server.set_keep_alive_timeout(seconds);
+}
+
+QList<ScriptedServer::Request> ScriptedServer::requests() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->requests;
+}
+
+ScriptedServer::Request ScriptedServer::lastRequest() const
+{
+    std::lock_guard lock(d->mutex);
+    return d->requests.isEmpty() ? Request() : d->requests.last();
+}
+
+int ScriptedServer::calls(const QString &method) const
+{
+    std::lock_guard lock(d->mutex);
+    return int(std::count_if(d->requests.cbegin(), d->requests.cend(),
+                             [&](const Request &request) { return request.method == method; }));
+}
+
+QList<QJsonArray> ScriptedServer::arguments(const QString &method) const
+{
+    std::lock_guard lock(d->mutex);
+    QList<QJsonArray> arguments;
+    for (const Request &request : d->requests) {
+        if (request.method == method)
+            arguments.append(request.args());
+    }
+    return arguments;
+}
+
+void ScriptedServer::resetCounts()
+{
+    std::lock_guard lock(d->mutex);
+    d->requests.clear();
+}
+
+int ScriptedServer::closedPort()
+{
+    // A socket bound to port 0 and never listening: connections to its port
+    // are refused, and no other program can take the port while the test
+    // runs (the socket stays open until the process ends).
+    const int sock = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    socklen_t length = sizeof address;
+    if (sock < 0 || ::bind(sock, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::getsockname(sock, reinterpret_cast<sockaddr *>(&address), &length) != 0)
+        throw std::runtime_error("no port could be reserved");
+    return ntohs(address.sin_port);
+}

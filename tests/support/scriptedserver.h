@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonValue>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+// An HTTP server for tests on 127.0.0.1 and a port the system picks, run on a
+// thread of its own, standing in for the application server. Every request is
+// recorded; what it answers comes, in this order, from the replies queued
+// with answerNext, from the method's script, from the reply set with
+// answerEveryCall; with none of these, 404.
+class ScriptedServer {
+public:
+    struct Reply {
+        int status = 200;
+        QByteArray body;
+        int delayMs = 0;  // the answer leaves only after this time
+
+        static Reply result(const QJsonValue &value);            // {"result": value}
+        static Reply error(int status, const QString &message);  // {"error": message}
+        static Reply raw(const QByteArray &body);                // anything, status 200
+        static Reply resultText(const QByteArray &json);         // {"result": json}, the text as it is
+    };
+    using Script = std::function<Reply(const QJsonArray &arguments)>;
+
+    struct Request {
+        QString path;
+        QString method;  // the remote method the path names; empty for any other path
+        QString contentType;
+        bool hasSecret = false;
+        QString secret;
+        QByteArray body;
+
+        QJsonArray args() const;  // the "args" array of the body
+    };
+
+    ScriptedServer();
+    ~ScriptedServer();
+
+    ScriptedServer(const ScriptedServer &) = delete;
+    ScriptedServer &operator=(const ScriptedServer &) = delete;
+
+    int port() const;
+
+    // What a method answers from now on.
+    void script(const QString &method, const Script &answer);
+    void answer(const QString &method, const Reply &reply);
+    // What any call no script answers gets from now on.
+    void answerEveryCall(const Reply &reply);
+    // The next call's answer, before any script; queued in call order.
+    void answerNext(const Reply &reply);
+    void setKeepAliveTimeoutSeconds(int seconds);  // before the first call
+
+    QList<Request> requests() const;
+    Request lastRequest() const;
+    int calls(const QString &method) const;
+    // The argument list ({"kind", "ref", "value"} objects) of every call of a method, in order.
+    QList<QJsonArray> arguments(const QString &method) const;
+    void resetCounts();
+
+    // A port on 127.0.0.1 where nothing listens and nothing else can listen
+    // while the test runs.
+    static int closedPort();
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
