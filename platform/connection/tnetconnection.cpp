@@ -119,8 +119,25 @@ void TNetConnection::setConnected(bool connected)
         d->client.reset();
         return;
     }
+    if (ThrowException) {
+        openClient();
+        return;
+    }
+    try {
+        openClient();
+    } catch (const TransportError &) {
+        // Down and quiet: the next call connects again and raises it.
+    }
+}
+
+void TNetConnection::openClient()
+{
     if (BeforeConnect)
         BeforeConnect(*this);
+    d->host = Host;
+    d->port = Port;
+    if (Host.trimmed().isEmpty() || Port < 1 || Port > 65535)
+        throw TransportError(unreachable(QStringLiteral("endereço do servidor inválido")).toStdString());
     std::unique_ptr<httplib::Client> client;
     if (CaFile.isEmpty()) {
         client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
@@ -135,8 +152,6 @@ void TNetConnection::setConnected(bool connected)
     client->set_read_timeout(wholeSeconds(ReadTimeoutMs), remainingMicroseconds(ReadTimeoutMs));
     client->set_write_timeout(wholeSeconds(ReadTimeoutMs), remainingMicroseconds(ReadTimeoutMs));
     d->client = std::move(client);
-    d->host = Host;
-    d->port = Port;
 }
 
 QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry)
@@ -195,7 +210,8 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
     // send another on the same connection.
     if (d->calling)
         throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
-    setConnected(true);
+    if (!Connected())
+        openClient();
     httplib::Headers headers;
     if (!Secret.isEmpty() && !SecretHeader.isEmpty())
         headers.emplace(SecretHeader.toStdString(), Secret.toStdString());

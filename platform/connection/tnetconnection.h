@@ -57,9 +57,14 @@ private:
 // the answer arrives or a time-out ends it. Disconnecting drops the client, so
 // the next call runs BeforeConnect again.
 //
-// Failures of a call always reach its caller as exceptions, whatever
-// ThrowException says (the property is kept for forms that set it): a refusal
-// by the server is a RemoteCallError, everything else a TransportError. A
+// Connecting checks the address BeforeConnect left (a host, a port from 1 to
+// 65535). ThrowException says what setConnected(true) does when that fails:
+// true raises the TransportError there; false leaves the connection down and
+// quiet, so that a form can connect while it is built and tell the operator
+// only when a call is made.
+//
+// Failures of a call always reach its caller as exceptions: a refusal by the
+// server is a RemoteCallError, everything else a TransportError. A
 // TransportError leaves the connection up; the next call opens a new socket
 // when the old one is gone.
 class CONNECTION_EXPORT TNetConnection : public QObject {
@@ -70,7 +75,7 @@ public:
 
     QString ServerName;
     QString Host = QStringLiteral("127.0.0.1");
-    int Port = 8211;
+    int Port = 0;             // none until the form or BeforeConnect gives one
     QString Secret;           // sent in SecretHeader when both are given
     QByteArray SecretHeader;  // the name of the header the remote object reads its secret from
     // A PEM file of the authorities that may sign the server's certificate.
@@ -97,6 +102,7 @@ public:
     QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry = Retry::Never);
 
 private:
+    void openClient();  // raises what fails, whatever ThrowException says
     QJsonValue callOnce(const std::string &path, const QByteArray &body);
     QString transportFailure(int error, qint64 elapsedMs) const;
     QString unreachable(const QString &reason) const;

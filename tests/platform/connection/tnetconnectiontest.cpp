@@ -205,6 +205,54 @@ private slots:
         QCOMPARE(host.requests().size(), 3);
     }
 
+    void shouldCheckTheAddressWhenConnecting_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<bool>("throwException");
+
+        QTest::newRow("no port, quiet") << "127.0.0.1" << 0 << false;
+        QTest::newRow("no port, raising") << "127.0.0.1" << 0 << true;
+        QTest::newRow("port past the last") << "127.0.0.1" << 65536 << true;
+        QTest::newRow("negative port") << "127.0.0.1" << -1 << false;
+        QTest::newRow("blank host") << "  " << 8000 << true;
+    }
+
+    void shouldCheckTheAddressWhenConnecting()
+    {
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(bool, throwException);
+        TNetConnection connection;
+        pointAt(connection, port);
+        connection.Host = host;
+        connection.ThrowException = throwException;
+        const QString expected =
+            QString("Não foi possível comunicar com o servidor %1:%2: endereço do servidor inválido.")
+                .arg(host)
+                .arg(port);
+
+        if (throwException) {
+            try {
+                connection.setConnected(true);
+                QFAIL("connecting to a bad address raised nothing");
+            } catch (const TransportError &error) {
+                QCOMPARE(what(error), expected);
+            }
+        } else {
+            connection.setConnected(true);  // quiet
+        }
+        QVERIFY(!connection.Connected());
+        // Whatever ThrowException says, the call tells it.
+        try {
+            connection.call("GetParamOrcaEve", {});
+            QFAIL("a call to a bad address raised nothing");
+        } catch (const TransportError &error) {
+            QCOMPARE(what(error), expected);
+        }
+        QVERIFY(!connection.Connected());
+    }
+
     void shouldStayDisconnectedWhenBeforeConnectFails()
     {
         TNetConnection connection;
