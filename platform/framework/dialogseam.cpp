@@ -99,10 +99,10 @@ public:
 
     void showError(const QString &text) override { messageDlg(text, MsgDlgType::Error, mbOK); }
 
-    bool lookup(TDataSource *source, const QString &title) override
+    bool lookup(const LookupRequest &request) override
     {
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
-        return runLookupDialog(source, title);
+        return runLookupDialog(request);
     }
 
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework_export.h"
+#include "lookuprequest.h"
 
 #include <QString>
 #include <QStringList>
@@ -25,9 +26,9 @@ public:
     virtual int messageDlg(const QString &text, MsgDlgType type, int buttons) = 0;
     virtual void showError(const QString &text) = 0;
 
-    // Lets the user pick one row of the source's record set; on true the set's
-    // current row is the chosen one.
-    virtual bool lookup(TDataSource *source, const QString &title) = 0;
+    // Lets the user pick one row of the request's record set; on true the
+    // set's current row is the chosen one.
+    virtual bool lookup(const LookupRequest &request) = 0;
     // Multi-select over the source's record set keyed by keyField; `list` holds
     // the codes already chosen (shown selected) and, on true, the new choice in
     // the list-string notation ("0001;0003").

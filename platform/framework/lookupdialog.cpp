@@ -14,14 +14,15 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
-LookupDialog::LookupDialog(TDataSource *source, const QString &title, QWidget *parent)
-    : QDialog(parent), m_source(source), m_model(new DataSetModel(this)), m_filter(new QSortFilterProxyModel(this)),
-      m_filterEdit(new QLineEdit(this)), m_list(new QTableView(this))
+LookupDialog::LookupDialog(const LookupRequest &request, QWidget *parent)
+    : QDialog(parent), m_source(request.source), m_model(new DataSetModel(this)),
+      m_filter(new QSortFilterProxyModel(this)), m_filterEdit(new QLineEdit(this)), m_list(new QTableView(this))
 {
-    setWindowTitle(title);
+    setWindowTitle(request.title);
     setObjectName(QStringLiteral("LookupDialog"));
-    m_model->setDataSource(source);
+    m_model->setDataSource(m_source);
     m_filter->setSourceModel(m_model);
     m_filter->setFilterKeyColumn(-1);
     m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
@@ -57,10 +58,19 @@ LookupDialog::LookupDialog(TDataSource *source, const QString &title, QWidget *p
     layout->addWidget(buttons);
     resize(480, 360);
 
-    // Start on the set's current row.
-    const TClientDataSet *set = source ? source->dataSet() : nullptr;
-    if (set && set->RecNo() >= 0)
-        m_list->setCurrentIndex(m_filter->mapFromSource(m_model->index(set->RecNo(), 0)));
+    // The names take the spare width; the cursor starts on the start row (the
+    // set's current row when none, or none it has, is asked for), in the name
+    // column.
+    const int nameColumn = request.nameField.isEmpty() ? -1 : m_model->columnOfField(request.nameField);
+    if (nameColumn >= 0 && nameColumn < m_model->columnCount() - 1) {
+        m_list->horizontalHeader()->setStretchLastSection(false);
+        m_list->horizontalHeader()->setSectionResizeMode(nameColumn, QHeaderView::Stretch);
+    }
+    const TClientDataSet *set = m_source ? m_source->dataSet() : nullptr;
+    const bool asked = set && request.startRow >= 0 && request.startRow < set->RecordCount();
+    const int startRow = asked ? request.startRow : set ? set->RecNo() : -1;
+    if (startRow >= 0)
+        m_list->setCurrentIndex(m_filter->mapFromSource(m_model->index(startRow, std::max(nameColumn, 0))));
     m_filterEdit->setFocus();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework_export.h"
+#include "lookuprequest.h"
 
 #include <QDialog>
 
@@ -10,14 +11,15 @@ class QSortFilterProxyModel;
 class QTableView;
 class TDataSource;
 
-// The lookup list: the rows of the source's record set, one to pick. Typing in
-// the box narrows the list to rows holding the text in any column; the arrow
-// keys move in the list from there; Enter or a double click picks, Escape
-// cancels. The set is not moved while the list is open.
+// The lookup list: the rows of the source's record set, one to pick, opening
+// on the request's start row in its name column. Typing in the box narrows the
+// list to rows holding the text in any column; the arrow keys move in the list
+// from there; Enter or a double click picks, Escape cancels. The set is not
+// moved while the list is open.
 class FRAMEWORK_EXPORT LookupDialog : public QDialog {
     Q_OBJECT
 public:
-    LookupDialog(TDataSource *source, const QString &title, QWidget *parent = nullptr);
+    explicit LookupDialog(const LookupRequest &request, QWidget *parent = nullptr);
 
     QLineEdit *filterEdit() const;
     QTableView *list() const;

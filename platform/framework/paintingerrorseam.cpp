@@ -30,9 +30,9 @@ void PaintingErrorSeam::showError(const QString &text)
     m_errors.append(text);
 }
 
-bool PaintingErrorSeam::lookup(TDataSource *source, const QString &title)
+bool PaintingErrorSeam::lookup(const LookupRequest &request)
 {
-    return m_previous->lookup(source, title);
+    return m_previous->lookup(request);
 }
 
 bool PaintingErrorSeam::pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list)

@@ -20,7 +20,7 @@ public:
 
     int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
     void showError(const QString &text) override;
-    bool lookup(TDataSource *source, const QString &title) override;
+    bool lookup(const LookupRequest &request) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
 

@@ -9,11 +9,11 @@
 
 #include <QApplication>
 
-bool runLookupDialog(TDataSource *source, const QString &title)
+bool runLookupDialog(const LookupRequest &request)
 {
-    if (!source || !source->dataSet())
+    if (!request.source || !request.source->dataSet())
         return false;
-    LookupDialog dialog(source, title, QApplication::activeWindow());
+    LookupDialog dialog(request, QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     return dialog.applyChoice();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework_export.h"
+#include "lookuprequest.h"
 
 #include <QString>
 
@@ -10,7 +11,7 @@ class TDataSource;
 // data source's record set and returns when the user closes it.
 
 // Lists the set's rows; on true the set's current row is the one chosen.
-FRAMEWORK_EXPORT bool runLookupDialog(TDataSource *source, const QString &title);
+FRAMEWORK_EXPORT bool runLookupDialog(const LookupRequest &request);
 
 // Multi-select over the set keyed by keyField. `list` comes in with the codes
 // already chosen ("0001;0003") and, on true, goes out with the new choice.

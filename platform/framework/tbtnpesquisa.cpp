@@ -4,7 +4,10 @@
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "tadoibquery.h"
+#include "tclientdataset.h"
 #include "tdatasource.h"
+
+#include <QLineEdit>
 
 TBtnPesquisa::TBtnPesquisa(QWidget *parent) : QToolButton(parent)
 {
@@ -25,8 +28,20 @@ void TBtnPesquisa::Pesquisa()
         set->Open();
     if (set->IsEmpty())
         MensErro(EmptyError.isEmpty() ? QStringLiteral("Não há registros cadastrados.") : EmptyError, true);
-    if (!DialogSeam::current().lookup(DataSource, Title))
+    if (!DialogSeam::current().lookup({DataSource, Title, rowOfAssociatedCode(*set), FieldNome}))
         return;
     if (OnAfterPesq)
         OnAfterPesq();
+}
+
+int TBtnPesquisa::rowOfAssociatedCode(const TClientDataSet &set) const
+{
+    const QString code = Associate ? Associate->text().trimmed() : QString();
+    if (code.isEmpty() || set.fields().isEmpty())
+        return -1;
+    for (int row = 0; row < set.RecordCount(); ++row) {
+        if (set.valueAt(row, 0).toString().trimmed() == code)
+            return row;
+    }
+    return -1;
 }

@@ -80,12 +80,13 @@ void ScriptedDialogs::showError(const QString &text)
     cursorsShown.append(currentCursorShape());
 }
 
-bool ScriptedDialogs::lookup(TDataSource *source, const QString &title)
+bool ScriptedDialogs::lookup(const LookupRequest &request)
 {
     const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
-    shown.append({QStringLiteral("lookup"), title});
+    shown.append({QStringLiteral("lookup"), request.title});
     cursorsShown.append(currentCursorShape());
-    return onLookup ? onLookup(source, title) : false;
+    lookups.append(request);
+    return onLookup ? onLookup(request.source, request.title) : false;
 }
 
 bool ScriptedDialogs::pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list)

@@ -29,6 +29,7 @@ public:
     std::function<void(TDataSource *)> onSearch;
 
     QList<Shown> shown;
+    QList<LookupRequest> lookups;  // every lookup list asked for, in order
     QList<int> cursorsShown;       // the cursor shape (Qt::CursorShape) while each dialog was up
     QStringList errors() const;    // texts of showError and Error-type messages
     QStringList messages() const;  // texts of every messageDlg and showError, in order
@@ -36,7 +37,7 @@ public:
 
     int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
     void showError(const QString &text) override;
-    bool lookup(TDataSource *source, const QString &title) override;
+    bool lookup(const LookupRequest &request) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
 

@@ -191,7 +191,7 @@ private slots:
         Salespeople people;
         people.set.MoveTo(start);
         people.scrolls = 0;
-        LookupDialog dialog(&people.source, "Vendedor");
+        LookupDialog dialog({&people.source, "Vendedor"});
         QTest::keyClicks(dialog.filterEdit(), filter);
         for (int i = 0; i < downs; ++i)
             QTest::keyClick(dialog.filterEdit(), Qt::Key_Down);
@@ -200,6 +200,33 @@ private slots:
         QCOMPARE(dialog.applyChoice(), chosen >= 0);
         QCOMPARE(people.set.RecNo(), chosen >= 0 ? chosen : start);
         QCOMPARE(people.scrolls, chosen >= 0 && chosen != start ? 1 : 0);
+    }
+
+    void shouldOpenOnTheAskedRowInTheNameColumn_data()
+    {
+        QTest::addColumn<int>("current");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<QString>("nameField");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::newRow("the asked row, in the names") << 0 << 2 << "NMFANVEN" << 2 << 1;
+        QTest::newRow("the current row without one") << 3 << -1 << "NMFANVEN" << 3 << 1;
+        QTest::newRow("a row past the end") << 1 << 9 << "" << 1 << 0;
+        QTest::newRow("an unknown name field") << 1 << 0 << "NOME" << 0 << 0;
+    }
+    void shouldOpenOnTheAskedRowInTheNameColumn()
+    {
+        QFETCH(int, current);
+        QFETCH(int, asked);
+        QFETCH(QString, nameField);
+        QFETCH(int, row);
+        QFETCH(int, column);
+        Salespeople people;
+        people.set.MoveTo(current);
+        LookupDialog dialog({&people.source, "Vendedor", asked, nameField});
+        QCOMPARE(dialog.chosenRow(), row);
+        QCOMPARE(dialog.list()->currentIndex().column(), column);
+        QCOMPARE(people.set.RecNo(), current);  // nothing moves before the pick
     }
 
     void shouldPositionTheSetOnlyWhenPicked_data()
@@ -220,7 +247,7 @@ private slots:
             QTest::keyClicks(dialog->filterEdit(), "rocha");
             QTest::keyClick(dialog->filterEdit(), Qt::Key(key));
         });
-        QCOMPARE(runLookupDialog(&people.source, "Vendedor"), picked);
+        QCOMPARE(runLookupDialog({&people.source, "Vendedor"}), picked);
         QCOMPARE(people.set.RecNo(), row);
     }
 

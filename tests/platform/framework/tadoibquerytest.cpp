@@ -8,6 +8,7 @@
 
 #include "daycount.h"
 
+#include <QLineEdit>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -261,6 +262,42 @@ private slots:
         if (shown == QStringList{"error"})
             QCOMPARE(dialogs.errors(), QStringList{"Não há filial cadastrada."});
         QCOMPARE(picked, pickedName);
+    }
+
+    // The list opens on the code typed in the associated field and shows the
+    // names of FieldNome; a code it lacks leaves the start to the list.
+    void shouldOpenTheListOnTheAssociatedCode_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("startRow");
+        QTest::newRow("a listed code") << "0002" << 1;
+        QTest::newRow("with blanks") << " 0003 " << 2;
+        QTest::newRow("an unknown code") << "0099" << -1;
+        QTest::newRow("nothing typed") << "" << -1;
+    }
+    void shouldOpenTheListOnTheAssociatedCode()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, startRow);
+        Database db;
+        ScriptedDialogs dialogs;
+        TADOIBQuery query;
+        declareBranch(query);
+        query.SQL << "SELECT CDFILIAL, NMFILIAL FROM FILIAL ORDER BY CDFILIAL";
+        TDataSource source;
+        source.setDataSet(&query);
+        QLineEdit code;
+        code.setText(typed);
+        TBtnPesquisa button;
+        button.Associate = &code;
+        button.DataSource = &source;
+        button.FieldNome = "NMFILIAL";
+        button.Title = "Filial";
+        button.click();
+        QCOMPARE(dialogs.lookups.size(), 1);
+        QCOMPARE(dialogs.lookups[0].startRow, startRow);
+        QCOMPARE(dialogs.lookups[0].nameField, QString("NMFILIAL"));
+        QCOMPARE(dialogs.lookups[0].source, &source);
     }
 };
 
