@@ -3,6 +3,7 @@
 #include "formfont.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
+#include "hourglasscursor.h"
 #include "modulestate.h"
 #include "silentabort.h"
 #include "tadoibquery.h"
@@ -447,11 +448,8 @@ void TfrmFiltroManuComissao::Habilita()
 
 void CriaFiltroManuComissao(QWidget *screen)
 {
-    SetScreenCursor(crHourGlass);
     // The cursor comes back also when the dialog cannot be built or run.
-    struct CursorRestore {
-        ~CursorRestore() { SetScreenCursor(crDefault); }
-    } cursorRestore;
+    const HourGlassCursor cursor;
 
     if (!Cli_ORE09701::boIdCriado) {
         auto *dialog = new TfrmFiltroManuComissao();

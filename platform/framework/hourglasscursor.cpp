@@ -1,0 +1,13 @@
+#include "hourglasscursor.h"
+
+#include "hostbusy.h"
+
+HourGlassCursor::HourGlassCursor()
+{
+    SetScreenCursor(crHourGlass);
+}
+
+HourGlassCursor::~HourGlassCursor()
+{
+    SetScreenCursor(crDefault);
+}
