@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include <array>
+#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -44,6 +46,90 @@ QJsonValue encodeValue(const FieldSpec &field, const QVariant &value)
     if (!std::isfinite(number))
         fail(QStringLiteral("Campo \"%1\": valor numérico não finito.").arg(field.name));
     return number;
+}
+
+// A JSON string: quotes, backslashes and control characters escaped, the
+// rest as UTF-8.
+template <typename Buffer>
+void appendJsonString(const QString &text, Buffer &out)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    out.push_back('"');
+    for (const char byte : text.toUtf8()) {
+        const auto code = static_cast<unsigned char>(byte);
+        if (byte == '"' || byte == '\\') {
+            out.push_back('\\');
+            out.push_back(byte);
+        } else if (code < 0x20) {
+            out.append("\\u00");
+            out.push_back(hex[code >> 4]);
+            out.push_back(hex[code & 0xf]);
+        } else {
+            out.push_back(byte);
+        }
+    }
+    out.push_back('"');
+}
+
+template <typename Buffer>
+void appendJsonValue(const FieldSpec &field, const QVariant &value, Buffer &out)
+{
+    if (value.isNull()) {
+        out.append("null");
+        return;
+    }
+    if (isTextKind(field.kind)) {
+        appendJsonString(value.toString(), out);
+        return;
+    }
+    const double number = value.toDouble();
+    if (!std::isfinite(number))
+        fail(QStringLiteral("Campo \"%1\": valor numérico não finito.").arg(field.name));
+    // The shortest text that reads back as the same number.
+    std::array<char, 32> digits{};
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+    out.append(digits.data(), static_cast<size_t>(written.ptr - digits.data()));
+}
+
+template <typename Buffer>
+void writeJson(const Packet &packet, Buffer &out)
+{
+    const qsizetype expected = 64 + packet.fields.size() * 48 + packet.rows.size() * packet.fields.size() * 12;
+    out.reserve(out.size() + static_cast<decltype(out.size())>(expected));
+    out.append(R"({"format":")");
+    out.append(formatTag.toLatin1().constData());
+    out.append(R"(","fields":[)");
+    for (qsizetype i = 0; i < packet.fields.size(); ++i) {
+        const FieldSpec &field = packet.fields[i];
+        out.append(i == 0 ? R"({"name":)" : R"(,{"name":)");
+        appendJsonString(field.name, out);
+        out.append(R"(,"kind":")");
+        out.append(kindName(field.kind).toLatin1().constData());
+        out.push_back('"');
+        if (isTextKind(field.kind)) {
+            out.append(R"(,"size":)");
+            out.append(QByteArray::number(field.size).constData());
+        }
+        out.push_back('}');
+    }
+    out.append(R"(],"rows":[)");
+    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
+        const QVector<QVariant> &row = packet.rows[r];
+        if (row.size() != packet.fields.size())
+            fail(QStringLiteral("Pacote inválido: linha com %1 valores para %2 campos.")
+                     .arg(row.size())
+                     .arg(packet.fields.size()));
+        if (r > 0)
+            out.push_back(',');
+        out.push_back('[');
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            if (i > 0)
+                out.push_back(',');
+            appendJsonValue(packet.fields[i], row[i], out);
+        }
+        out.push_back(']');
+    }
+    out.append("]}");
 }
 
 QVariant decodeValue(const FieldSpec &field, const QJsonValue &value, int row)
@@ -183,8 +269,21 @@ void forEachRow(const QJsonValue &value, const std::function<void(const QVector<
 
 QByteArray encode(const Packet &packet)
 {
-    return QJsonDocument(toJson(packet)).toJson(QJsonDocument::Compact);
+    QByteArray out;
+    writeJson(packet, out);
+    return out;
 }
+
+void appendJson(const Packet &packet, QByteArray &out)
+{
+    writeJson(packet, out);
+}
+
+void appendJson(const Packet &packet, std::string &out)
+{
+    writeJson(packet, out);
+}
+
 
 Packet decode(const QByteArray &bytes)
 {

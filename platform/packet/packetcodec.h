@@ -6,6 +6,7 @@
 #include <QJsonValue>
 
 #include <functional>
+#include <string>
 
 namespace packet {
 
@@ -26,6 +27,11 @@ PACKET_EXPORT void decodeRow(const QVector<FieldSpec> &fields, const QJsonValue 
 PACKET_EXPORT void forEachRow(const QJsonValue &value, const std::function<void(const QVector<FieldSpec> &)> &fields,
                               const std::function<void(const QVector<QVariant> &)> &row);
 
+// The JSON text of toJson(packet), written straight from the rows onto the
+// end of `out` without building a JSON document first; encode() is this on
+// an empty array. Raises PacketError as toJson does.
+PACKET_EXPORT void appendJson(const Packet &packet, QByteArray &out);
+PACKET_EXPORT void appendJson(const Packet &packet, std::string &out);
 PACKET_EXPORT QByteArray encode(const Packet &packet);
 PACKET_EXPORT Packet decode(const QByteArray &bytes);
 

@@ -141,11 +141,10 @@ HttpAnswer CallHandler::call(std::string_view target, std::string body, const QS
         // lives until the call ends.
         const CallArguments arguments =
             CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
-        const CallOutcome outcome = m_endpoint.call(method, arguments, origin);
+        CallOutcome outcome = m_endpoint.call(method, arguments, origin);
         call.setBranch(outcome.branch);
-        HttpAnswer answer{200, json(QJsonObject{{QStringLiteral("result"), outcome.result}}), 0, false};
         call.succeeded(outcome.refusal);
-        return answer;
+        return HttpAnswer{200, std::move(outcome.body), 0, false};
     } catch (const ServiceError &error) {
         // A broken connection is dropped, so the next call on this worker
         // opens a new one.

@@ -11,6 +11,8 @@
 #include <remotecontract.h>
 
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 namespace commission {
 
@@ -76,6 +78,31 @@ QString firstBranchOf(const QVector<MarkedQuote> &marked)
     return marked.isEmpty() ? QString() : marked.first().key.branch;
 }
 
+// The answer {"result": ...}: packets written straight into it, anything
+// else through a JSON document.
+std::string resultBody(const QJsonValue &result)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("result"), result}}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+std::string resultBody(std::initializer_list<const packet::Packet *> packets, bool asList)
+{
+    std::string body = R"({"result":)";
+    if (asList)
+        body.push_back('[');
+    bool first = true;
+    for (const packet::Packet *packet : packets) {
+        if (!first)
+            body.push_back(',');
+        first = false;
+        packet::appendJson(*packet, body);
+    }
+    if (asList)
+        body.push_back(']');
+    body.push_back('}');
+    return body;
+}
+
 }  // namespace
 
 const QString CommissionEndpoint::objectName = RemoteContract::objectName;
@@ -135,21 +162,23 @@ QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, Sales
 CallOutcome CommissionEndpoint::getParamOrcaEve(const CallArguments &arguments, const QString &)
 {
     expectArguments(arguments, RemoteContract::getParamOrcaEve);
-    return {packet::toJson(m_service.parameters()), QString(), QString()};
+    const packet::Packet parameters = m_service.parameters();
+    return {resultBody({&parameters}, false), QString(), QString()};
 }
 
 CallOutcome CommissionEndpoint::getVendedores(const CallArguments &arguments, const QString &)
 {
     const QuoteFilter filter = readFilter(arguments, SalespersonArgument::List, nullptr);
     const SalespeopleListing listing = m_service.salespeople(filter);
-    return {QJsonArray{packet::toJson(listing.salespeople), packet::toJson(listing.pending)}, filter.branch, QString()};
+    return {resultBody({&listing.salespeople, &listing.pending}, true), filter.branch, QString()};
 }
 
 CallOutcome CommissionEndpoint::getOrcamentos(const CallArguments &arguments, const QString &)
 {
     QString salesperson;
     const QuoteFilter filter = readFilter(arguments, SalespersonArgument::Single, &salesperson);
-    return {packet::toJson(m_service.quotes(filter, salesperson)), filter.branch, QString()};
+    const packet::Packet quotes = m_service.quotes(filter, salesperson);
+    return {resultBody({&quotes}, false), filter.branch, QString()};
 }
 
 CallOutcome CommissionEndpoint::setComissao(const CallArguments &arguments, const QString &origin)
@@ -162,7 +191,7 @@ CallOutcome CommissionEndpoint::setComissao(const CallArguments &arguments, cons
         throw ServiceError::badRequest(QStringLiteral("Operador não informado."));
     const QString branch = firstBranchOf(quotes);
     const QString refusal = m_service.generate(std::move(quotes), Caller{operatorCode, origin});
-    return {refusal, branch, refusal};
+    return {resultBody(refusal), branch, refusal};
 }
 
 CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &arguments, const QString &origin)
@@ -173,7 +202,8 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &argument
     const QVector<MarkedQuote> quotes = markedQuotes(arguments, false);
     const QString operatorCode =
         arguments.count() > 1 ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed() : QString();
-    return {packet::toJson(m_service.cancel(quotes, Caller{operatorCode, origin})), firstBranchOf(quotes), QString()};
+    const packet::Packet cancelled = m_service.cancel(quotes, Caller{operatorCode, origin});
+    return {resultBody({&cancelled}, false), firstBranchOf(quotes), QString()};
 }
 
 }  // namespace commission

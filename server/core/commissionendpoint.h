@@ -6,6 +6,8 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <string>
+
 namespace commission {
 
 class CallArguments;
@@ -14,9 +16,9 @@ struct Caller;
 
 // What a call answered, and what its log line tells.
 struct CallOutcome {
-    QJsonValue result;
-    QString branch;   // the branch the call was about, when known
-    QString refusal;  // the catalogue key of a refused generation
+    std::string body;  // the whole answer, {"result": ...}
+    QString branch;    // the branch the call was about, when known
+    QString refusal;   // the catalogue key of a refused generation
 };
 
 // The remote object "ORE09700.rdmManuComissao": one short handler per

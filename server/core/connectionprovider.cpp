@@ -2,6 +2,7 @@
 
 #include "serviceerror.h"
 
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -13,6 +14,12 @@ namespace {
 
 std::atomic<quint64> nextProviderId{1};
 std::atomic<quint64> nextThreadSerial{1};
+
+// A connection's prepared statements, by text. Listings with code lists
+// vary in their number of placeholders; past this many the oldest texts are
+// simply dropped and prepared again when they come back.
+constexpr int maxStatementsPerConnection = 64;
+using Statements = QHash<QString, QSqlQuery>;
 
 void closeConnection(const QString &name)
 {
@@ -27,10 +34,19 @@ void closeConnection(const QString &name)
 struct ThreadConnections {
     quint64 serial = nextThreadSerial++;
     QSet<QString> names;
+    QHash<QString, Statements> statements;  // by connection name
 
     ~ThreadConnections()
     {
+        statements.clear();  // before the connections they run on
         for (const QString &name : std::as_const(names))
+            closeConnection(name);
+    }
+
+    void close(const QString &name)
+    {
+        statements.remove(name);
+        if (names.remove(name))
             closeConnection(name);
     }
 };
@@ -79,9 +95,26 @@ QSqlDatabase ConnectionProvider::database()
 
 void ConnectionProvider::discard()
 {
-    const QString name = connectionName();
-    if (threadConnections().names.remove(name))
-        closeConnection(name);
+    threadConnections().close(connectionName());
+}
+
+QSqlQuery *ConnectionProvider::preparedStatement(const QSqlDatabase &db, const QString &sql)
+{
+    ThreadConnections &connections = threadConnections();
+    const QString name = db.connectionName();
+    if (!connections.names.contains(name))
+        return nullptr;
+    Statements &statements = connections.statements[name];
+    const auto kept = statements.find(sql);
+    if (kept != statements.end())
+        return &kept.value();
+    if (statements.size() >= maxStatementsPerConnection)
+        statements.clear();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        return nullptr;
+    return &statements.insert(sql, query).value();
 }
 
 }  // namespace commission

@@ -29,6 +29,13 @@ public:
 
     const database::ConnectionString &where() const { return m_where; }
 
+    // The statement `sql` prepared on `db`, kept for as long as the calling
+    // thread keeps the connection open, so a statement run on every call is
+    // prepared once per worker; nullptr when `db` is not a connection a
+    // provider opened on this thread, or when the statement cannot be
+    // prepared (running it unprepared then tells why).
+    static QSqlQuery *preparedStatement(const QSqlDatabase &db, const QString &sql);
+
 private:
     QString connectionName() const;
 

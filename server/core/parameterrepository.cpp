@@ -11,13 +11,17 @@ namespace commission {
 
 packet::Packet ParameterRepository::asPacket() const
 {
-    QStringList columns;
-    for (const packet::FieldSpec &field : RecordSetLayouts::parameters())
-        columns.append(field.name);
-    QSqlQuery query = SqlRunner::run(
-        m_db,
-        QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1").arg(columns.join(QStringLiteral(", "))));
-    return PacketFiller::fill(RecordSetLayouts::parameters(), query);
+    static const QString sql = [] {
+        QStringList columns;
+        for (const packet::FieldSpec &field : RecordSetLayouts::parameters())
+            columns.append(field.name);
+        return QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1")
+            .arg(columns.join(QStringLiteral(", ")));
+    }();
+    packet::Packet parameters;
+    SqlRunner::read(m_db, sql, {},
+                    [&](QSqlQuery &query) { parameters = PacketFiller::fill(RecordSetLayouts::parameters(), query); });
+    return parameters;
 }
 
 QuoteParameters ParameterRepository::load() const

@@ -60,22 +60,25 @@ void QuoteQueries::appendSelection(SqlStatement &statement, const QuoteFilter &f
 
 SqlStatement QuoteQueries::salespeople(const QuoteFilter &filter)
 {
+    // The quotes are summed per salesperson code straight from the branch's
+    // period in the index; the salespeople's names are joined to the few
+    // sums afterwards.
     SqlStatement statement;
     const QString sum = filter.generated ? CommissionMath::sqlCents(QStringLiteral("SUM(L.VRCOMISSAO)"))
                                          : QStringLiteral("CAST(SUM(%1) AS BIGINT)").arg(commissionCents);
     statement.sql = QStringLiteral("SELECT V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND,"
-                                   " %1 / 100.0 AS VRCOMISSAO"
-                                   " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR")
+                                   " S.CENTS / 100.0 AS VRCOMISSAO"
+                                   " FROM (SELECT Q.CDVENDEDOR, %1 AS CENTS FROM ORCAEVENTO Q")
                         .arg(sum);
-    if (filter.generated)
-        statement.sql += linkJoin;
+    // The salesperson's default percentage, for quotes without their own.
+    statement.sql += filter.generated ? linkJoin : QStringLiteral(" JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR");
     appendSelection(statement, filter);
+    statement.sql += QStringLiteral(" GROUP BY Q.CDVENDEDOR) S JOIN VENDEDOR V ON V.CDVENDEDOR = S.CDVENDEDOR");
     // Commission already generated is listed whoever it belongs to, so it can
     // always be cancelled; for new commission only salespeople who earn it.
     if (!filter.generated && !filter.everyoneEarns)
-        statement.sql += QStringLiteral(" AND V.IDGERACOMISVEND = 'S'");
-    statement.sql += QStringLiteral(" GROUP BY V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND"
-                                    " ORDER BY V.NMFANVEN, V.CDVENDEDOR");
+        statement.sql += QStringLiteral(" WHERE V.IDGERACOMISVEND = 'S'");
+    statement.sql += QStringLiteral(" ORDER BY V.NMFANVEN, V.CDVENDEDOR");
     return statement;
 }
 
@@ -86,12 +89,16 @@ bool QuoteQueries::needsPending(const QuoteFilter &filter)
 
 SqlStatement QuoteQueries::pendingQuotes(const QuoteFilter &filter)
 {
+    // Driven by the salespeople who earn no commission (usually none or a
+    // few), each looked up in the index of its branch's quotes by salesperson:
+    // the branch's other quotes are never read. The cross join keeps SQLite
+    // from starting at the quotes.
     SqlStatement statement;
     statement.sql = QStringLiteral(
         "SELECT Q.CDFILIAL, Q.NRORCAEVENTO, Q.NRSEQORCAEVE, V.NMFANVEN, Q.CDVENDEDOR, Q.DTEVENTO, Q.DSTITUORCEVE"
-        " FROM ORCAEVENTO Q JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR");
+        " FROM VENDEDOR V CROSS JOIN ORCAEVENTO Q");
     appendSelection(statement, filter);
-    statement.sql += QStringLiteral(" AND V.IDGERACOMISVEND = 'N'"
+    statement.sql += QStringLiteral(" AND Q.CDVENDEDOR = V.CDVENDEDOR AND V.IDGERACOMISVEND = 'N'"
                                     " ORDER BY V.NMFANVEN, Q.CDVENDEDOR, Q.DTEVENTO, Q.NRORCAEVENTO, Q.NRSEQORCAEVE");
     return statement;
 }

@@ -16,8 +16,10 @@ constexpr int keysPerStatement = 300;
 
 packet::Packet run(const QSqlDatabase &db, const SqlStatement &statement, const QVector<packet::FieldSpec> &layout)
 {
-    QSqlQuery query = SqlRunner::run(db, statement.sql, statement.values);
-    return PacketFiller::fill(layout, query);
+    packet::Packet result;
+    SqlRunner::read(db, statement.sql, statement.values,
+                    [&](QSqlQuery &query) { result = PacketFiller::fill(layout, query); });
+    return result;
 }
 
 QuoteKey keyAt(const QSqlQuery &query, int first)

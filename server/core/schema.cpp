@@ -119,7 +119,18 @@ const QStringList initialSchema = {
                    " PRIMARY KEY (NRAUDITCOMISSAO, CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE))"),
 };
 
-const QVector<QStringList> steps = {initialSchema};
+// Step 2: the listings of one salesperson and the pending quotes of the
+// salespeople who earn no commission go straight to that salesperson's quotes
+// of the period, instead of walking every quote of the branch's period.
+const QStringList salespersonIndexes = {
+    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_VENDEDOR_EVENTO ON ORCAEVENTO (CDFILIAL, CDVENDEDOR, DTEVENTO,"
+                   " DTFECHAORCA)"),
+    QStringLiteral("CREATE INDEX IX_ORCAEVENTO_VENDEDOR_FECHAMENTO ON ORCAEVENTO (CDFILIAL, CDVENDEDOR,"
+                   " DTFECHAORCA, DTEVENTO)"),
+    QStringLiteral("CREATE INDEX IX_VENDEDOR_GERACOMIS ON VENDEDOR (IDGERACOMISVEND, CDVENDEDOR)"),
+};
+
+const QVector<QStringList> steps = {initialSchema, salespersonIndexes};
 
 bool hasVersionTable(const QSqlDatabase &db)
 {
@@ -160,6 +171,15 @@ void Schema::migrate(const QSqlDatabase &db)
         for (const QString &statement : steps[step])
             SqlRunner::run(db, dialect.tableDefinition(statement));
         SqlRunner::run(db, QStringLiteral("INSERT INTO SCHEMAVERSAO (NRVERSAO) VALUES (?)"), {step + 1});
+    }
+    // New indexes on a table that already holds quotes: SQLite knows nothing
+    // of them until it counts them, and would take them for the best ones.
+    if (current > 0 && current < steps.size()) {
+        QSqlQuery quotes = SqlRunner::run(db, QStringLiteral("SELECT 1 FROM ORCAEVENTO LIMIT 1"));
+        const bool hasQuotes = quotes.next();
+        quotes.finish();
+        if (hasQuotes)
+            SqlRunner::run(db, QStringLiteral("ANALYZE ORCAEVENTO"));
     }
     transaction.commit();
 }
