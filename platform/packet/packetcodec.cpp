@@ -284,7 +284,6 @@ void appendJson(const Packet &packet, std::string &out)
     writeJson(packet, out);
 }
 
-
 Packet decode(const QByteArray &bytes)
 {
     QJsonParseError error;

@@ -18,12 +18,19 @@ BenchClient::BenchClient(int port) : m_client(std::make_unique<httplib::Client>(
 
 BenchClient::~BenchClient() = default;
 
+std::string BenchClient::path(const QString &method)
+{
+    return contract::RemoteContract::path(method).toStdString();
+}
+
+std::string BenchClient::requestBody(const QJsonArray &arguments)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact).toStdString();
+}
+
 QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
 {
-    const QByteArray body =
-        QJsonDocument(QJsonObject{{QStringLiteral("args"), arguments}}).toJson(QJsonDocument::Compact);
-    const httplib::Result result =
-        m_client->Post(contract::RemoteContract::path(method).toStdString(), body.toStdString(), "application/json");
+    const httplib::Result result = m_client->Post(path(method), requestBody(arguments), "application/json");
     if (!result)
         throw std::runtime_error("sem resposta do servidor: " + httplib::to_string(result.error()));
     const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <string>
 
 namespace httplib {
 class Client;
@@ -19,6 +20,8 @@ public:
 
     // The call's result; raises std::runtime_error for anything but 200.
     QJsonValue call(const QString &method, const QJsonArray &arguments);
+    static std::string path(const QString &method);
+    static std::string requestBody(const QJsonArray &arguments);
 
     static QJsonValue text(const QString &value, bool byRef);
     static QJsonValue date(double days, bool byRef);

@@ -1,6 +1,10 @@
 #include "benchmarkrun.h"
 
 #include "benchclient.h"
+#include "loopbackfloor.h"
+#include "nativebaseline.h"
+#include "screenbench.h"
+#include "wireclient.h"
 
 #include <bulkinserter.h>
 #include <commissionhttpserver.h>
@@ -9,6 +13,7 @@
 #include <demodatagenerator.h>
 #include <packetcodec.h>
 #include <quotekey.h>
+#include <recordsetlayouts.h>
 #include <schema.h>
 #include <sqldialect.h>
 #include <sqlrunner.h>
@@ -19,6 +24,8 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QSqlRecord>
+#include <QStringList>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdio>
@@ -31,6 +38,7 @@ namespace {
 
 constexpr int benchBranches = 20;
 constexpr int quotesPerGeneration = 1000;
+constexpr int warmUpCalls = 10;  // the first runs warm the caches
 const QString branch = QStringLiteral("0001");
 
 void say(const QString &text)
@@ -41,7 +49,7 @@ void say(const QString &text)
 
 double elapsedMs(const QElapsedTimer &timer)
 {
-    return timer.nsecsElapsed() / 1e6;
+    return double(timer.nsecsElapsed()) / 1e6;
 }
 
 QString salespersonOfBranch(int branchIndex, int nth)
@@ -50,13 +58,78 @@ QString salespersonOfBranch(int branchIndex, int nth)
     return QString::number(branchIndex + 1 + nth * benchBranches).rightJustified(4, QLatin1Char('0'));
 }
 
+// A whole month, `monthsBack` before this one.
+std::pair<QDate, QDate> monthBefore(int monthsBack)
+{
+    const QDate month = QDate::currentDate().addMonths(-monthsBack);
+    const QDate first(month.year(), month.month(), 1);
+    return {first, first.addMonths(1).addDays(-1)};
+}
+
+// Runs the statements through the server's own database layer and reads
+// every value, as the bare generation reads what it checks.
+void readAll(const QSqlDatabase &db, const QVector<commission::SqlStatement> &statements)
+{
+    for (const commission::SqlStatement &statement : statements) {
+        QSqlQuery query = SqlRunner::run(db, statement.sql, statement.values);
+        const int columns = query.record().count();
+        while (query.next()) {
+            for (int i = 0; i < columns; ++i)
+                query.value(i);
+        }
+    }
+}
+
+// A commission server for the database, on loopback in this process.
+class ServedDatabase {
+public:
+    explicit ServedDatabase(const database::ConnectionString &where, int workers)
+        : m_connections(where), m_server(settings(workers), m_connections, [](const QString &) {})
+    {
+        m_port = m_server.bind().value_or(0);
+        if (m_port == 0)
+            throw std::runtime_error("nenhuma porta livre no loopback");
+        m_serving = std::thread([this] { m_server.run(); });
+    }
+    ~ServedDatabase()
+    {
+        m_server.stop();
+        m_serving.join();
+    }
+    ServedDatabase(const ServedDatabase &) = delete;
+    ServedDatabase &operator=(const ServedDatabase &) = delete;
+
+    int port() const { return m_port; }
+
+private:
+    static commission::HttpSettings settings(int workers)
+    {
+        commission::HttpSettings settings;
+        settings.port = 0;
+        settings.threads = workers;
+        return settings;
+    }
+
+    commission::ConnectionProvider m_connections;
+    commission::CommissionHttpServer m_server;
+    std::thread m_serving;
+    int m_port = 0;
+};
+
 }  // namespace
+
+QString BenchmarkRun::Comparison::describe() const
+{
+    return QStringLiteral("servidor %1 | C %2 | piso %3 ms | razão %4x")
+        .arg(server.describe(), baseline.describe())
+        .arg(floor, 0, 'f', 3)
+        .arg(ratio(), 0, 'f', 2);
+}
 
 BenchmarkRun::BenchmarkRun(const BenchOptions &options) : m_options(options)
 {
-    const QDate lastMonth = QDate::currentDate().addMonths(-1);
-    m_monthStart = QDate(lastMonth.year(), lastMonth.month(), 1);
-    m_monthEnd = m_monthStart.addMonths(1).addDays(-1);
+    std::tie(m_openMonthStart, m_openMonthEnd) = monthBefore(1);
+    std::tie(m_settledMonthStart, m_settledMonthEnd) = monthBefore(6);
 }
 
 BenchmarkRun::~BenchmarkRun() = default;
@@ -101,36 +174,42 @@ void BenchmarkRun::prepareDatabase()
     m_connections = std::make_unique<commission::ConnectionProvider>(where);
     const QSqlDatabase db = m_connections->database();
     commission::Schema::migrate(db);
-    QSqlQuery count = SqlRunner::run(db, QStringLiteral("SELECT COUNT(*) FROM ORCAEVENTO"));
-    count.next();
-    const qint64 quotes = count.value(0).toLongLong();
-    count.finish();
-    // Generations of an earlier run that was cut short.
-    commission::WriteTransaction transaction(db);
-    for (const char *table : {"AUDITCOMISSAOORC", "AUDITCOMISSAO", "ORCACOMISSAO", "CONTAPAGAR"})
-        SqlRunner::run(db, QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
-    if (quotes != commission::DemoSize::benchmark().quotes) {
-        for (const char *table : {"ORCAEVENTO", "PARAMORCAEVE", "CLIENTE", "TIPOEVENTO", "VENDEDOR", "FILIAL"})
-            SqlRunner::run(db, QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
+    const auto count = [&db](const QString &sql) {
+        QSqlQuery query = SqlRunner::run(db, sql);
+        query.next();
+        return query.value(0).toLongLong();
+    };
+    const qint64 quotes = count(QStringLiteral("SELECT COUNT(*) FROM ORCAEVENTO"));
+    const qint64 settled = count(QStringLiteral("SELECT COUNT(*) FROM ORCACOMISSAO"));
+    // A database of an earlier version of this program (nothing settled) is
+    // built again.
+    if (quotes == commission::DemoSize::benchmark().quotes && settled > quotes / 2) {
+        say(QStringLiteral("Usando o banco existente %1 (%2 orçamentos, %3 com comissão gerada).")
+                .arg(where.describe())
+                .arg(quotes)
+                .arg(settled));
+        return;
     }
+    commission::WriteTransaction transaction(db);
+    for (const char *table : {"AUDITCOMISSAOORC", "AUDITCOMISSAO", "ORCACOMISSAO", "CONTAPAGAR", "ORCAEVENTO",
+                              "PARAMORCAEVE", "CLIENTE", "TIPOEVENTO", "VENDEDOR", "FILIAL"})
+        SqlRunner::run(db, QStringLiteral("DELETE FROM %1").arg(QLatin1String(table)));
     transaction.commit();
-    if (quotes != commission::DemoSize::benchmark().quotes)
-        buildDatabase();
-    else
-        say(QStringLiteral("Usando o banco existente %1 (%2 orçamentos).").arg(where.describe()).arg(quotes));
+    buildDatabase();
 }
 
-commission::QuoteFilter BenchmarkRun::filterFor(const QString &branchCode, QDate from, QDate to) const
+commission::QuoteFilter BenchmarkRun::filterFor(const QString &branchCode, QDate from, QDate to, bool generated)
 {
     commission::QuoteFilter filter;
     filter.branch = branchCode;
     filter.from = from;
     filter.to = to;
+    filter.generated = generated;
     return filter;
 }
 
 QJsonArray BenchmarkRun::listingArguments(const QString &branchCode, const QString &salesperson, bool single,
-                                          QDate from, QDate to) const
+                                          QDate from, QDate to, bool generated) const
 {
     return QJsonArray{BenchClient::text(branchCode, true),
                       BenchClient::text(salesperson, !single),
@@ -139,58 +218,82 @@ QJsonArray BenchmarkRun::listingArguments(const QString &branchCode, const QStri
                       BenchClient::text(QStringLiteral("S"), false),
                       BenchClient::date(packet::toDayCount(from), true),
                       BenchClient::date(packet::toDayCount(to), true),
-                      BenchClient::text(QStringLiteral("N"), true)};
+                      BenchClient::text(generated ? QStringLiteral("S") : QStringLiteral("N"), true)};
 }
 
-double BenchmarkRun::runBare(const QSqlDatabase &db, const QVector<commission::SqlStatement> &statements)
+double BenchmarkRun::measureFloor()
 {
-    QElapsedTimer timer;
-    timer.start();
-    for (const commission::SqlStatement &statement : statements) {
-        QSqlQuery query = SqlRunner::run(db, statement.sql, statement.values);
-        const int columns = query.record().count();
-        while (query.next()) {
-            for (int i = 0; i < columns; ++i)
-                query.value(i);
-        }
+    const LoopbackFloor floor;
+    WireClient client(floor.port());
+    const std::string path = BenchClient::path(QStringLiteral("GetParamOrcaEve"));
+    const std::string body = BenchClient::requestBody({});
+    Timings timings;
+    for (int i = 0; i < m_options.calls * 5 + warmUpCalls; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        client.send(path, body);
+        if (i >= warmUpCalls)
+            timings.add(elapsedMs(timer));
     }
-    return elapsedMs(timer);
+    say(QStringLiteral("Piso (chamada vazia no loopback): %1").arg(timings.describe()));
+    return timings.median();
 }
 
-BenchmarkRun::Comparison BenchmarkRun::compareListing(int port, const QString &method, const QJsonArray &arguments,
-                                                      const QVector<commission::SqlStatement> &bare)
+BenchmarkRun::Comparison BenchmarkRun::compare(int port, const QString &method, const QJsonArray &arguments,
+                                               const QVector<commission::SqlStatement> &statements, double floor)
 {
-    constexpr int warmUpCalls = 10;  // the first runs warm the caches
-    BenchClient client(port);
-    const QSqlDatabase db = m_connections->database();
+    WireClient client(port);
+    const std::string path = BenchClient::path(method);
+    const std::string body = BenchClient::requestBody(arguments);
+    QVector<int> prepared;
+    for (const commission::SqlStatement &statement : statements)
+        prepared.append(m_native->prepare(statement.sql));
     Comparison comparison;
+    comparison.floor = floor;
     for (int i = 0; i < m_options.calls + warmUpCalls; ++i) {
         QElapsedTimer timer;
         timer.start();
-        client.call(method, arguments);
+        client.send(path, body);
         const double server = elapsedMs(timer);
-        const double direct = runBare(db, bare);
+        timer.restart();
+        for (int s = 0; s < statements.size(); ++s)
+            m_native->run(prepared[s], statements[s].values);
+        const double native = elapsedMs(timer);
         if (i >= warmUpCalls) {
             comparison.server.add(server);
-            comparison.bare.add(direct);
+            comparison.baseline.add(native);
         }
     }
     return comparison;
 }
 
-BenchmarkRun::Comparison BenchmarkRun::measureSalespeople(int port)
+BenchmarkRun::Comparison BenchmarkRun::compareParameters(int port, double floor)
 {
-    const commission::QuoteFilter filter = filterFor(branch, m_monthStart, m_monthEnd);
-    return compareListing(
-        port, QStringLiteral("GetVendedores"), listingArguments(branch, QString(), false, m_monthStart, m_monthEnd),
-        {commission::QuoteQueries::salespeople(filter), commission::QuoteQueries::pendingQuotes(filter)});
+    QStringList columns;
+    for (const packet::FieldSpec &field : commission::RecordSetLayouts::parameters())
+        columns.append(field.name);
+    const commission::SqlStatement statement{
+        QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1").arg(columns.join(QStringLiteral(", "))),
+        {}};
+    return compare(port, QStringLiteral("GetParamOrcaEve"), {}, {statement}, floor);
 }
 
-BenchmarkRun::Comparison BenchmarkRun::measureQuotes(int port, const QString &salesperson)
+BenchmarkRun::Comparison BenchmarkRun::compareSalespeople(int port, bool generated, QDate from, QDate to, double floor)
 {
-    return compareListing(port, QStringLiteral("GetOrcamentos"),
-                          listingArguments(branch, salesperson, true, m_monthStart, m_monthEnd),
-                          {commission::QuoteQueries::quotes(filterFor(branch, m_monthStart, m_monthEnd), salesperson)});
+    const commission::QuoteFilter filter = filterFor(branch, from, to, generated);
+    QVector<commission::SqlStatement> statements{commission::QuoteQueries::salespeople(filter)};
+    if (commission::QuoteQueries::needsPending(filter))
+        statements.append(commission::QuoteQueries::pendingQuotes(filter));
+    return compare(port, QStringLiteral("GetVendedores"),
+                   listingArguments(branch, QString(), false, from, to, generated), statements, floor);
+}
+
+BenchmarkRun::Comparison BenchmarkRun::compareQuotes(int port, bool generated, const QString &salesperson, QDate from,
+                                                     QDate to, double floor)
+{
+    return compare(port, QStringLiteral("GetOrcamentos"),
+                   listingArguments(branch, salesperson, true, from, to, generated),
+                   {commission::QuoteQueries::quotes(filterFor(branch, from, to, generated), salesperson)}, floor);
 }
 
 double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows, int fieldsBranch, int fieldsNumber,
@@ -213,7 +316,7 @@ double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows
         for (qsizetype i = start; i < start + count; ++i)
             values << keys[i][0] << keys[i][1] << keys[i][2];
         const QString table = commission::QuoteKey::keyTable(int(count));
-        runBare(db, {{table
+        readAll(db, {{table
                           + QStringLiteral("SELECT Q.VRTOTALOREV, Q.CDVENDEDOR, Q.DTFECHAORCA FROM K JOIN ORCAEVENTO Q"
                                            " ON Q.CDFILIAL = K.B AND Q.NRORCAEVENTO = K.N AND Q.NRSEQORCAEVE = K.S"),
                       values},
@@ -270,27 +373,20 @@ double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows
 
 BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &cancellations)
 {
+    // Settled quotes of the branch's salespeople, 1,000 at a time: their
+    // commission is cancelled (timed), generated by the bare statements
+    // (timed, then taken back) and generated by the server (timed), so the
+    // database ends as it began.
     BenchClient client(port);
     const QSqlDatabase db = m_connections->database();
     Comparison comparison;
-    // The branch's salespeople who earn commission and have a supplier.
-    const packet::Packet salespeople = packet::fromJson(
-        client.call(QStringLiteral("GetVendedores"), listingArguments(branch, QString(), false, QDate(), QDate()))
-            .toArray()
-            .first());
-    const int code = salespeople.fieldIndex(QStringLiteral("CDVENDEDOR"));
-    const int supplier = salespeople.fieldIndex(QStringLiteral("CDFORNECED"));
-    for (const QVector<QVariant> &candidate : salespeople.rows) {
-        if (comparison.server.count() >= m_options.generations)
-            break;
-        if (candidate[supplier].toString().isEmpty())
-            continue;
-        // All of the salesperson's closed quotes of the three years without
-        // commission; the first 1,000 with a percentage are marked.
-        const QString salesperson = candidate[code].toString();
-        const QJsonObject quotes =
-            client.call(QStringLiteral("GetOrcamentos"), listingArguments(branch, salesperson, true, QDate(), QDate()))
-                .toObject();
+    const QDate settledUntil = QDate::currentDate().addMonths(-3);
+    for (int nth = 0; nth < 25 && comparison.server.count() < m_options.generations; ++nth) {
+        const QString salesperson = salespersonOfBranch(0, nth);
+        const QJsonObject quotes = client
+                                       .call(QStringLiteral("GetOrcamentos"),
+                                             listingArguments(branch, salesperson, true, QDate(), settledUntil, true))
+                                       .toObject();
         const packet::Packet layout = packet::fromJson(quotes);
         const int percent = layout.fieldIndex(QStringLiteral("VRPERCCOMIS"));
         QJsonArray marked;
@@ -305,155 +401,158 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
 
         QElapsedTimer timer;
         timer.start();
+        client.call(QStringLiteral("SetCancelaComissao"), {BenchClient::packet(sent)});
+        cancellations.add(elapsedMs(timer));
+        comparison.baseline.add(generateBare(db, marked, layout.fieldIndex(QStringLiteral("CDFILIAL")),
+                                             layout.fieldIndex(QStringLiteral("NRORCAEVENTO")),
+                                             layout.fieldIndex(QStringLiteral("NRSEQORCAEVE")), percent));
+        timer.restart();
         const QString answer = client
                                    .call(QStringLiteral("SetComissao"),
                                          {BenchClient::packet(sent), BenchClient::text(QStringLiteral("BENCH"), false)})
                                    .toString();
-        const double generation = elapsedMs(timer);
+        comparison.server.add(elapsedMs(timer));
         if (!answer.isEmpty())
             throw std::runtime_error("SetComissao recusado: " + answer.toStdString());
-        timer.restart();
-        client.call(QStringLiteral("SetCancelaComissao"), {BenchClient::packet(sent)});
-        cancellations.add(elapsedMs(timer));
-        comparison.server.add(generation);
-        comparison.bare.add(generateBare(db, marked, layout.fieldIndex(QStringLiteral("CDFILIAL")),
-                                         layout.fieldIndex(QStringLiteral("NRORCAEVENTO")),
-                                         layout.fieldIndex(QStringLiteral("NRSEQORCAEVE")), percent));
     }
     return comparison;
 }
 
-BenchmarkRun::Throughput BenchmarkRun::measureThroughput(int port)
+double BenchmarkRun::measureThroughput(int port)
 {
-    // A mix like the screen's: a salesperson listing, then the quotes of one
-    // salesperson, for a random branch and month of the three years.
-    auto runClients = [this](const std::function<void(int branchIndex, const QString &salesperson, QDate from, QDate to,
-                                                      bool listing)> &call) {
-        std::atomic<qint64> calls{0};
-        std::vector<std::thread> threads;
-        QElapsedTimer timer;
-        timer.start();
-        for (int c = 0; c < m_options.clients; ++c) {
-            threads.emplace_back([&, c] {
-                std::mt19937 random(97 + c);
-                bool listing = true;
-                while (timer.elapsed() < m_options.seconds * 1000) {
-                    const int branchIndex = std::uniform_int_distribution<int>(0, benchBranches - 1)(random);
-                    const QDate from = m_monthStart.addMonths(-std::uniform_int_distribution<int>(0, 34)(random));
-                    const QString salesperson =
-                        salespersonOfBranch(branchIndex, std::uniform_int_distribution<int>(0, 24)(random));
-                    call(branchIndex, salesperson, from, from.addMonths(1).addDays(-1), listing);
-                    listing = !listing;
-                    ++calls;
-                }
-            });
-        }
-        for (std::thread &thread : threads)
-            thread.join();
-        return calls / (timer.elapsed() / 1000.0);
-    };
-
-    Throughput throughput;
-    throughput.serverCallsPerSecond =
-        runClients([this, port](int branchIndex, const QString &salesperson, QDate from, QDate to, bool listing) {
-            thread_local BenchClient client(port);
-            const QString branchCode = QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0'));
-            if (listing)
-                client.call(QStringLiteral("GetVendedores"), listingArguments(branchCode, QString(), false, from, to));
-            else
-                client.call(QStringLiteral("GetOrcamentos"), listingArguments(branchCode, salesperson, true, from, to));
+    // A mix like the screens': a salesperson listing, then the quotes of one
+    // salesperson, for a random branch, month of the three years and status.
+    std::atomic<qint64> calls{0};
+    std::vector<std::thread> threads;
+    QElapsedTimer timer;
+    timer.start();
+    for (int c = 0; c < m_options.clients; ++c) {
+        threads.emplace_back([&, c] {
+            WireClient client(port);
+            std::mt19937 random(97 + c);
+            bool listing = true;
+            while (timer.elapsed() < m_options.seconds * 1000) {
+                const int branchIndex = std::uniform_int_distribution<int>(0, benchBranches - 1)(random);
+                const auto [from, to] = monthBefore(std::uniform_int_distribution<int>(1, 35)(random));
+                const bool generated = std::uniform_int_distribution<int>(0, 3)(random) == 0;
+                const QString branchCode = QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0'));
+                const QString salesperson =
+                    salespersonOfBranch(branchIndex, std::uniform_int_distribution<int>(0, 24)(random));
+                if (listing)
+                    client.send(
+                        BenchClient::path(QStringLiteral("GetVendedores")),
+                        BenchClient::requestBody(listingArguments(branchCode, QString(), false, from, to, generated)));
+                else
+                    client.send(
+                        BenchClient::path(QStringLiteral("GetOrcamentos")),
+                        BenchClient::requestBody(listingArguments(branchCode, salesperson, true, from, to, generated)));
+                listing = !listing;
+                ++calls;
+            }
         });
-    throughput.bareCallsPerSecond =
-        runClients([this](int branchIndex, const QString &salesperson, QDate from, QDate to, bool listing) {
-            const commission::QuoteFilter filter =
-                filterFor(QString::number(branchIndex + 1).rightJustified(4, QLatin1Char('0')), from, to);
-            if (listing)
-                runBare(m_connections->database(), {commission::QuoteQueries::salespeople(filter),
-                                                    commission::QuoteQueries::pendingQuotes(filter)});
-            else
-                runBare(m_connections->database(), {commission::QuoteQueries::quotes(filter, salesperson)});
-        });
-    return throughput;
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    return double(calls) / (double(timer.elapsed()) / 1000.0);
 }
 
 int BenchmarkRun::run()
 {
     prepareDatabase();
-    commission::HttpSettings settings;
-    settings.port = 0;
-    settings.threads = std::max(8, m_options.clients);
-    commission::ConnectionProvider serverConnections(m_connections->where());
-    commission::CommissionHttpServer server(settings, serverConnections, [](const QString &) {});
-    const int port = server.bind().value_or(0);
-    if (port == 0) {
-        say(QStringLiteral("Não foi possível abrir uma porta no loopback."));
-        return 1;
-    }
-    std::thread serving([&server] { server.run(); });
-    const auto stopServing = [&] {
-        server.stop();
-        serving.join();
-    };
-
+    m_native = NativeBaseline::open(m_connections->where());
     try {
-        say(QStringLiteral("Filial %1, %2 a %3, %4 chamadas por medida.")
-                .arg(branch, m_monthStart.toString(Qt::ISODate), m_monthEnd.toString(Qt::ISODate))
+        const ServedDatabase served(m_connections->where(), std::max(8, m_options.clients));
+        const int port = served.port();
+        say(QStringLiteral("Filial %1; não gerada: %2 a %3; gerada: %4 a %5; %6 chamadas por medida.")
+                .arg(branch, m_openMonthStart.toString(Qt::ISODate), m_openMonthEnd.toString(Qt::ISODate),
+                     m_settledMonthStart.toString(Qt::ISODate), m_settledMonthEnd.toString(Qt::ISODate))
                 .arg(m_options.calls));
-        const Comparison salespeople = measureSalespeople(port);
-        say(QStringLiteral("GetVendedores: servidor %1; SQL %2; razão %3x")
-                .arg(salespeople.server.describe(), salespeople.bare.describe())
-                .arg(salespeople.ratio(), 0, 'f', 2));
-        const Comparison quotes = measureQuotes(port, salespersonOfBranch(0, 0));
-        say(QStringLiteral("GetOrcamentos: servidor %1; SQL %2; razão %3x")
-                .arg(quotes.server.describe(), quotes.bare.describe())
-                .arg(quotes.ratio(), 0, 'f', 2));
+        const double floor = measureFloor();
+        const Comparison parameters = compareParameters(port, floor);
+        say(QStringLiteral("GetParamOrcaEve: %1").arg(parameters.describe()));
+        const Comparison openSalespeople = compareSalespeople(port, false, m_openMonthStart, m_openMonthEnd, floor);
+        say(QStringLiteral("GetVendedores não gerada: %1").arg(openSalespeople.describe()));
+        const Comparison settledSalespeople =
+            compareSalespeople(port, true, m_settledMonthStart, m_settledMonthEnd, floor);
+        say(QStringLiteral("GetVendedores gerada: %1").arg(settledSalespeople.describe()));
+        const QString salesperson = salespersonOfBranch(0, 0);
+        const Comparison openQuotes = compareQuotes(port, false, salesperson, m_openMonthStart, m_openMonthEnd, floor);
+        say(QStringLiteral("GetOrcamentos não gerada: %1").arg(openQuotes.describe()));
+        const Comparison settledQuotes =
+            compareQuotes(port, true, salesperson, m_settledMonthStart, m_settledMonthEnd, floor);
+        say(QStringLiteral("GetOrcamentos gerada: %1").arg(settledQuotes.describe()));
         Timings cancellations;
         const Comparison generations = measureGenerations(port, cancellations);
-        say(QStringLiteral("SetComissao de %1 orçamentos: servidor %2; SQL %3; razão %4x")
+        say(QStringLiteral("SetComissao de %1 orçamentos: servidor %2 | escrita direta %3 | razão %4x")
                 .arg(quotesPerGeneration)
-                .arg(generations.server.describe(), generations.bare.describe())
+                .arg(generations.server.describe(), generations.baseline.describe())
                 .arg(generations.ratio(), 0, 'f', 2));
         say(QStringLiteral("SetCancelaComissao de %1 orçamentos: %2")
                 .arg(quotesPerGeneration)
                 .arg(cancellations.describe()));
-        const Throughput throughput = measureThroughput(port);
-        const double throughputRatio =
-            throughput.bareCallsPerSecond > 0 ? throughput.serverCallsPerSecond / throughput.bareCallsPerSecond : 0;
-        say(QStringLiteral("%1 clientes simultâneos: servidor %2 chamadas/s; SQL %3 chamadas/s; razão %4x")
+        const double callsPerSecond = measureThroughput(port);
+        say(QStringLiteral("%1 clientes simultâneos: %2 chamadas/s")
                 .arg(m_options.clients)
-                .arg(throughput.serverCallsPerSecond, 0, 'f', 0)
-                .arg(throughput.bareCallsPerSecond, 0, 'f', 0)
-                .arg(throughputRatio, 0, 'f', 2));
-        stopServing();
+                .arg(callsPerSecond, 0, 'f', 0));
 
-        const bool listingMet = salespeople.ratio() <= 2.0 && salespeople.server.median() < 50.0;
-        const bool generationMet = generations.server.count() > 0 && generations.server.median() < 300.0;
+        double screenShare = 0;
+        Timings decoding;
+        if (m_options.screen) {
+            decoding = ScreenBench::decodeAndLoad(1000, m_options.calls);
+            say(QStringLiteral("Tela: decodificar e carregar 1.000 orçamentos: %1").arg(decoding.describe()));
+            // On the demonstration data, as an operator first sees it.
+            QTemporaryDir folder;
+            const database::ConnectionString demo =
+                database::ConnectionString::parse(folder.filePath(QStringLiteral("demo.db")));
+            {
+                commission::ConnectionProvider connections(demo);
+                commission::Schema::migrate(connections.database());
+                commission::DemoDataGenerator(commission::DemoSize::demo()).generate(connections.database());
+            }
+            const ServedDatabase demoServer(demo, 2);
+            const auto [from, to] = monthBefore(1);
+            const ScreenBench::FilterRun run =
+                ScreenBench::filterRun(demoServer.port(), branch, from, to, m_options.calls);
+            screenShare = run.whole.median() - run.serverCalls.median();
+            say(QStringLiteral(
+                    "Tela: filtro nos dados de demonstração: inteiro %1 | chamadas sozinhas %2 | parte da tela "
+                    "%3 ms")
+                    .arg(run.whole.describe(), run.serverCalls.describe())
+                    .arg(screenShare, 0, 'f', 2));
+        }
+
+        const double salespeopleRatio = std::max(openSalespeople.ratio(), settledSalespeople.ratio());
+        const double quotesRatio = std::max(openQuotes.ratio(), settledQuotes.ratio());
+        const bool met = salespeopleRatio <= 1.3 && quotesRatio <= 1.5 && generations.server.count() > 0
+                         && generations.ratio() <= 1.3 && (!m_options.screen || screenShare <= 5.0);
         const QString engine =
             m_connections->where().isSqlite() ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
-        std::printf(
-            "%s\n",
-            QStringLiteral("RESUMO %1: GetVendedores %2 ms (p99 %3, %4x SQL) | GetOrcamentos %5 ms (p99 %6, %7x SQL)"
-                           " | SetComissao 1000 %8 ms (%9x SQL) | %10 clientes %11 chamadas/s (%12x SQL)"
-                           " | metas %13")
-                .arg(engine)
-                .arg(salespeople.server.median(), 0, 'f', 2)
-                .arg(salespeople.server.p99(), 0, 'f', 2)
-                .arg(salespeople.ratio(), 0, 'f', 2)
-                .arg(quotes.server.median(), 0, 'f', 2)
-                .arg(quotes.server.p99(), 0, 'f', 2)
-                .arg(quotes.ratio(), 0, 'f', 2)
-                .arg(generations.server.median(), 0, 'f', 1)
-                .arg(generations.ratio(), 0, 'f', 2)
-                .arg(m_options.clients)
-                .arg(throughput.serverCallsPerSecond, 0, 'f', 0)
-                .arg(throughputRatio, 0, 'f', 2)
-                .arg(listingMet && generationMet ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
-                .toUtf8()
-                .constData());
-        return listingMet && generationMet ? 0 : 1;
+        std::printf("%s\n", QStringLiteral(
+                                "RESUMO %1: piso %2 ms | GetParamOrcaEve %3 ms (%4x) | GetVendedores %5/%6 ms (%7x)"
+                                " | GetOrcamentos %8/%9 ms (%10x) | SetComissao 1000 %11 ms (%12x) | %13 clientes %14"
+                                " chamadas/s | tela: 1000 orçamentos %15 ms, filtro %16 ms | metas %17")
+                                .arg(engine)
+                                .arg(floor, 0, 'f', 3)
+                                .arg(parameters.server.median(), 0, 'f', 3)
+                                .arg(parameters.ratio(), 0, 'f', 2)
+                                .arg(openSalespeople.server.median(), 0, 'f', 2)
+                                .arg(settledSalespeople.server.median(), 0, 'f', 2)
+                                .arg(salespeopleRatio, 0, 'f', 2)
+                                .arg(openQuotes.server.median(), 0, 'f', 2)
+                                .arg(settledQuotes.server.median(), 0, 'f', 2)
+                                .arg(quotesRatio, 0, 'f', 2)
+                                .arg(generations.server.median(), 0, 'f', 1)
+                                .arg(generations.ratio(), 0, 'f', 2)
+                                .arg(m_options.clients)
+                                .arg(callsPerSecond, 0, 'f', 0)
+                                .arg(decoding.median(), 0, 'f', 2)
+                                .arg(screenShare, 0, 'f', 2)
+                                .arg(met ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
+                                .toUtf8()
+                                .constData());
+        return met ? 0 : 1;
     } catch (const std::runtime_error &error) {
         say(QStringLiteral("Falha: %1").arg(QString::fromStdString(error.what())));
-        stopServing();
         return 2;
     }
 }

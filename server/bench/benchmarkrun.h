@@ -11,17 +11,22 @@
 
 #include <memory>
 
+class NativeBaseline;
+
 struct BenchOptions {
     QString database = QStringLiteral("/tmp/commission-bench.db");
     bool rebuild = false;
-    int calls = 200;      // repeated calls per listing
+    int calls = 200;      // repeated calls per measure
     int generations = 5;  // generations of 1,000 quotes
     int clients = 8;      // concurrent clients for the throughput
-    int seconds = 5;      // length of each throughput run
+    int seconds = 5;      // length of the throughput run
+    bool screen = true;   // the screen's own side too
 };
 
-// Builds (or reuses) a database of 1,000,000 quotes, serves it on loopback
-// in this process and measures the server against the same SQL run bare.
+// Builds (or reuses) a database of 1,000,000 quotes, the older ones settled,
+// serves it on loopback in this process and measures each call against the
+// best the database's own C library does with the same statements, plus the
+// least a loopback call costs.
 class BenchmarkRun {
 public:
     explicit BenchmarkRun(const BenchOptions &options);
@@ -33,34 +38,40 @@ public:
 private:
     struct Comparison {
         Timings server;
-        Timings bare;
-        double ratio() const { return bare.median() > 0 ? server.median() / bare.median() : 0; }
-    };
-    struct Throughput {
-        double serverCallsPerSecond = 0;
-        double bareCallsPerSecond = 0;
+        Timings baseline;
+        double floor = 0;  // median of a bare loopback call
+        double ratio() const
+        {
+            const double best = baseline.median() + floor;
+            return best > 0 ? server.median() / best : 0;
+        }
+        QString describe() const;
     };
 
     void prepareDatabase();
     void buildDatabase();
-    Comparison measureSalespeople(int port);
-    Comparison measureQuotes(int port, const QString &salesperson);
-    // Times one listing method through HTTP against the same selection as bare
-    // SQL, call by call, after a few warm-up calls.
-    Comparison compareListing(int port, const QString &method, const QJsonArray &arguments,
-                              const QVector<commission::SqlStatement> &bare);
+    double measureFloor();
+    // Times a call through HTTP, call by call after a few warm-up calls, and
+    // the same statements through the C library.
+    Comparison compare(int port, const QString &method, const QJsonArray &arguments,
+                       const QVector<commission::SqlStatement> &statements, double floor);
+    Comparison compareParameters(int port, double floor);
+    Comparison compareSalespeople(int port, bool generated, QDate from, QDate to, double floor);
+    Comparison compareQuotes(int port, bool generated, const QString &salesperson, QDate from, QDate to, double floor);
     Comparison measureGenerations(int port, Timings &cancellations);
-    Throughput measureThroughput(int port);
+    double measureThroughput(int port);
 
-    QJsonArray listingArguments(const QString &branch, const QString &salesperson, bool single, QDate from,
-                                QDate to) const;
-    commission::QuoteFilter filterFor(const QString &branch, QDate from, QDate to) const;
-    static double runBare(const QSqlDatabase &db, const QVector<commission::SqlStatement> &statements);
+    QJsonArray listingArguments(const QString &branch, const QString &salesperson, bool single, QDate from, QDate to,
+                                bool generated) const;
+    static commission::QuoteFilter filterFor(const QString &branch, QDate from, QDate to, bool generated);
     double generateBare(const QSqlDatabase &db, const QJsonArray &rows, int fieldsBranch, int fieldsNumber,
                         int fieldsSequence, int fieldsPercent);
 
     BenchOptions m_options;
     std::unique_ptr<commission::ConnectionProvider> m_connections;
-    QDate m_monthStart;
-    QDate m_monthEnd;
+    std::unique_ptr<NativeBaseline> m_native;
+    QDate m_openMonthStart;  // last month: not settled yet
+    QDate m_openMonthEnd;
+    QDate m_settledMonthStart;  // six months ago: settled
+    QDate m_settledMonthEnd;
 };

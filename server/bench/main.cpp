@@ -2,16 +2,19 @@
 
 #include <serviceerror.h>
 
+#include <QApplication>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 #include <cstdio>
 
 // commission-bench [--database PATH|postgresql://...] [--rebuild] [--calls N]
-//                  [--generations N] [--clients N] [--seconds N]
+//                  [--generations N] [--clients N] [--seconds N] [--without-screen]
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    // The screen's side is measured on real widgets, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Mede o servidor de comissões num banco de 1.000.000 de orçamentos."));
@@ -29,7 +32,9 @@ int main(int argc, char **argv)
                                      QStringLiteral("n"), QString::number(defaults.clients));
     const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Duração da medida de vazão."),
                                      QStringLiteral("s"), QString::number(defaults.seconds));
-    parser.addOptions({database, rebuild, calls, generations, clients, seconds});
+    const QCommandLineOption withoutScreen(QStringLiteral("without-screen"),
+                                           QStringLiteral("Não mede o lado da tela."));
+    parser.addOptions({database, rebuild, calls, generations, clients, seconds, withoutScreen});
     parser.process(app);
 
     BenchOptions options;
@@ -39,10 +44,14 @@ int main(int argc, char **argv)
     options.generations = std::max(1, parser.value(generations).toInt());
     options.clients = std::max(1, parser.value(clients).toInt());
     options.seconds = std::max(1, parser.value(seconds).toInt());
+    options.screen = !parser.isSet(withoutScreen);
     try {
         return BenchmarkRun(options).run();
     } catch (const commission::ServiceError &error) {
         std::fprintf(stderr, "%s\n", error.message().toUtf8().constData());
+        return 2;
+    } catch (const std::runtime_error &error) {
+        std::fprintf(stderr, "%s\n", error.what());
         return 2;
     }
 }

@@ -91,8 +91,10 @@ DemoSize DemoSize::benchmark()
     size.customers = 20000;
     size.quotes = 1000000;
     size.months = 36;
-    size.generatedBefore = 0;
-    size.paidBefore = 0;
+    // As a company's database is: the quotes older than two months settled,
+    // the rest not. None paid, so the measures can cancel and generate again.
+    size.generatedBefore = 2;
+    size.paidBefore = size.months + 1;
     return size;
 }
 

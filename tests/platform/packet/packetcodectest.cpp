@@ -86,6 +86,38 @@ private slots:
         }
     }
 
+    // The text written straight from the rows is the JSON document the
+    // packet makes, whatever its texts hold; appended after what is there.
+    void shouldWriteTheSameJsonAsTheDocument_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("plain") << "0001";
+        QTest::newRow("accents") << "Ção São José";
+        QTest::newRow("quotes and backslashes") << R"(a"b\c\"d)";
+        QTest::newRow("control characters") << QString("tab\tnew\nline\rnul") + QChar(0) + QChar(0x1f);
+        QTest::newRow("outside the basic plane") << QString::fromUtf8("festa \xf0\x9f\x8e\x89");
+        QTest::newRow("slash and unicode escapes as text") << R"(</script> \u0041)";
+        QTest::newRow("empty") << "";
+    }
+    void shouldWriteTheSameJsonAsTheDocument()
+    {
+        QFETCH(QString, text);
+        Packet p = samplePacket();
+        p.fields[0].size = std::max(4, int(text.size()));
+        p.rows[0][0] = text;
+        QByteArray bytes = "prefix:";
+        appendJson(p, bytes);
+        QVERIFY(bytes.startsWith("prefix:"));
+        std::string asString;
+        appendJson(p, asString);
+        QCOMPARE(QByteArray::fromStdString(asString), bytes.mid(7));
+        QJsonParseError error;
+        const QJsonDocument written = QJsonDocument::fromJson(bytes.mid(7), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(written.object(), toJson(p));
+        QCOMPARE(decode(bytes.mid(7)), p);
+    }
+
     void shouldRefuseToEncodeNonFiniteNumbers()
     {
         Packet p;
