@@ -4,9 +4,14 @@ namespace commission {
 
 CallQueue::CallQueue(int workers, int limit) : m_limit(std::size_t(limit))
 {
+    m_states.reserve(std::size_t(workers));
+    m_idle.reserve(std::size_t(workers));
     m_workers.reserve(std::size_t(workers));
-    for (int i = 0; i < workers; ++i)
-        m_workers.emplace_back([this] { work(); });
+    for (int i = 0; i < workers; ++i) {
+        m_states.push_back(std::make_unique<Worker>());
+        Worker &worker = *m_states.back();
+        m_workers.emplace_back([this, &worker] { work(worker); });
+    }
 }
 
 CallQueue::~CallQueue()
@@ -16,13 +21,20 @@ CallQueue::~CallQueue()
 
 bool CallQueue::submit(Job job)
 {
+    Worker *woken = nullptr;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         if (m_stopping || m_jobs.size() >= m_limit)
             return false;
         m_jobs.push_back(std::move(job));
+        if (!m_idle.empty()) {
+            woken = m_idle.back();
+            m_idle.pop_back();
+            woken->called = true;
+        }
     }
-    m_wake.notify_one();
+    if (woken)
+        woken->wake.notify_one();
     return true;
 }
 
@@ -43,23 +55,34 @@ void CallQueue::stop()
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         m_stopping = true;
+        for (const std::unique_ptr<Worker> &worker : m_states)
+            worker->called = true;
+        m_idle.clear();
     }
-    m_wake.notify_all();
+    for (const std::unique_ptr<Worker> &worker : m_states)
+        worker->wake.notify_one();
     for (std::thread &worker : m_workers) {
         if (worker.joinable())
             worker.join();
     }
 }
 
-void CallQueue::work()
+void CallQueue::work(Worker &self)
 {
     for (;;) {
         Job job;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
-            if (m_jobs.empty())
-                return;
+            // A worker takes what waits before it sleeps; asleep, it is
+            // woken only when handed a call, which another worker may have
+            // taken meanwhile.
+            while (m_jobs.empty()) {
+                if (m_stopping)
+                    return;
+                self.called = false;
+                m_idle.push_back(&self);
+                self.wake.wait(lock, [&self] { return self.called; });
+            }
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
         }
