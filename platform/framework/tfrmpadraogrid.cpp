@@ -361,6 +361,11 @@ void TfrmPadraoGrid::addTopPanel(QWidget *panel)
     ++d->topPanels;
 }
 
+void TfrmPadraoGrid::addBottomPanel(QWidget *panel)
+{
+    d->layout->insertWidget(d->layout->indexOf(panNavigator), panel);
+}
+
 void TfrmPadraoGrid::setNavigatorField(const QString &fieldName)
 {
     d->navigatorField = fieldName;

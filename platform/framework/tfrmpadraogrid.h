@@ -82,6 +82,8 @@ public:
     // Adds a panel aligned to the top: under the toolbar and the panels added
     // before, over the page control.
     void addTopPanel(QWidget *panel);
+    // Below the page control, above the navigator.
+    void addBottomPanel(QWidget *panel);
     // The field of dtsPadrao's current row that the navigator's label shows.
     void setNavigatorField(const QString &fieldName);
     QString navigatorField() const;

@@ -4,11 +4,14 @@
 #include "commissionclient.h"
 #include "commissionsettlement.h"
 #include "dialogseam.h"
+#include "fillcolour.h"
+#include "filtersummary.h"
 #include "focuschain.h"
 #include "formfont.h"
 #include "gridpainting.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
+#include "listsummary.h"
 #include "modulestate.h"
 #include "quoteloader.h"
 #include "quotemarking.h"
@@ -50,13 +53,6 @@ using namespace Cli_ORE09700;
 namespace {
 
 constexpr int kBranchPanelHeight = 32;
-
-void setBaseColour(QWidget *widget, QPalette::ColorRole role)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, palette.color(role));
-    widget->setPalette(palette);
-}
 
 QLabel *checkImage(QWidget *toolbar, const char *name, int left, const QImage &picture)
 {
@@ -217,7 +213,7 @@ void TfrmManComis::buildLayout()
     dbgOrcamento = new TDBGrid;
     dbgOrcamento->setObjectName(QStringLiteral("dbgOrcamento"));
     dbgOrcamento->setFrameShape(QFrame::NoFrame);
-    setBaseColour(dbgOrcamento, QPalette::ToolTipBase);
+    setFillColour(dbgOrcamento, dbgOrcamento->palette().color(QPalette::ToolTipBase));
     dbgOrcamento->setOptions(TDBGrid::dgEditing | TDBGrid::dgTitles | TDBGrid::dgColumnResize | TDBGrid::dgColLines
                              | TDBGrid::dgRowLines | TDBGrid::dgTabs | TDBGrid::dgConfirmDelete
                              | TDBGrid::dgCancelOnExit);
@@ -225,6 +221,25 @@ void TfrmManComis::buildLayout()
     dbgOrcamento->setDataSource(dtsOrcamento);
     dbgOrcamento->setColumns(quoteColumns());
     scbOrca->setWidget(dbgOrcamento);
+
+    // Under each grid, what its list holds; under the tabs, what the lists
+    // were loaded with.
+    lblResumoVendedor = new QLabel(tshPadrao);
+    lblResumoVendedor->setObjectName(QStringLiteral("lblResumoVendedor"));
+    tshPadrao->layout()->addWidget(lblResumoVendedor);
+    lblResumoOrcamento = new QLabel(tshOrcamento);
+    lblResumoOrcamento->setObjectName(QStringLiteral("lblResumoOrcamento"));
+    tabLayout->addWidget(lblResumoOrcamento);
+    for (QLabel *summary : {lblResumoVendedor, lblResumoOrcamento}) {
+        summary->setContentsMargins(4, 2, 4, 2);
+        summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    lblFiltroAtual = new QLabel(this);
+    lblFiltroAtual->setObjectName(QStringLiteral("lblFiltroAtual"));
+    lblFiltroAtual->setContentsMargins(4, 3, 4, 3);
+    lblFiltroAtual->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    lblFiltroAtual->setText(QStringLiteral("Nenhuma lista carregada."));
+    addBottomPanel(lblFiltroAtual);
 
     // Navigator: the current salesperson's name.
     setNavigatorField(QStringLiteral("NMFANVEN"));
@@ -280,6 +295,19 @@ void TfrmManComis::buildLayout()
 
 void TfrmManComis::wireHandlers()
 {
+    // The summaries follow every change of their lists: loads, marks,
+    // inversions, typed percentages.
+    const auto summarizeQuotes = [this] { lblResumoOrcamento->setText(ListSummary::quotes(*cdsOrcamentos)); };
+    const auto summarizeSalespeople = [this] { lblResumoVendedor->setText(ListSummary::salespeople(*cdsVendedores)); };
+    for (auto signal : {&TClientDataSet::contentReset, &TClientDataSet::refreshed})
+        connect(cdsOrcamentos, signal, this, summarizeQuotes);
+    connect(cdsOrcamentos, &TClientDataSet::rowChanged, this, summarizeQuotes);
+    for (auto signal : {&TClientDataSet::contentReset, &TClientDataSet::refreshed})
+        connect(cdsVendedores, signal, this, summarizeSalespeople);
+    connect(cdsVendedores, &TClientDataSet::rowChanged, this, summarizeSalespeople);
+    summarizeQuotes();
+    summarizeSalespeople();
+
     connect(sbtFiltrar, &QToolButton::clicked, this, guarded([this] { sbtFiltrarClick(sbtFiltrar); }));
     connect(mnuFiltrar, &QAction::triggered, this, guarded([this] { mnuFiltrarClick(mnuFiltrar); }));
     connect(sbtVerificar, &QToolButton::clicked, this, guarded([this] { sbtVerificarClick(sbtVerificar); }));
@@ -332,6 +360,7 @@ void TfrmManComis::wireHandlers()
     pieces.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
     pieces.Habilita = [this] { Habilita(); };
     pieces.showPending = [](TClientDataSet *pending, const QString &text) { CriaOrcaPendedente(pending, text); };
+    pieces.listsLoaded = [this](const CommissionClient::Selection &selection) { showLoadedFilter(selection); };
     d->loader = std::make_unique<QuoteLoader>(pieces);
 
     d->marking =
@@ -435,6 +464,44 @@ void TfrmManComis::restoreFocusAfterClose()
         d->focusAtClose = nullptr;
         control->setFocus();
     }
+}
+
+namespace {
+
+// "code - name" of each code of the list, as far as the filter dialog's
+// lookup list holds it (it does once the operator picked from it).
+QStringList namesOf(TADOIBQuery *lookup, const QString &codeField, const QString &nameField, const QString &list)
+{
+    const QStringList codes = list.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    QStringList names;
+    for (const QString &code : codes) {
+        QString name;
+        if (lookup != nullptr && lookup->Active()) {
+            const int codeColumn = lookup->fieldIndex(codeField);
+            const int nameColumn = lookup->fieldIndex(nameField);
+            for (int row = 0; row < lookup->RecordCount() && codeColumn >= 0 && nameColumn >= 0; ++row) {
+                if (lookup->valueAt(row, codeColumn).toString().trimmed() == code.trimmed())
+                    name = lookup->valueAt(row, nameColumn).toString().trimmed();
+            }
+        }
+        names.append(name.isEmpty() ? code : QStringLiteral("%1 - %2").arg(code, name));
+    }
+    return names;
+}
+
+}  // namespace
+
+void TfrmManComis::showLoadedFilter(const CommissionClient::Selection &selection)
+{
+    const TfrmFiltroManuComissao *filter = Cli_ORE09701::frmFiltroManuComissao;
+    const FilterSummary::Line line =
+        FilterSummary::describe(selection,
+                                namesOf(filter ? filter->qryVendedor : nullptr, QStringLiteral("CDVENDEDOR"),
+                                        QStringLiteral("NMFANVEN"), selection.salespeople),
+                                namesOf(filter ? filter->qryTipoEven : nullptr, QStringLiteral("CDTIPOEVENTO"),
+                                        QStringLiteral("NMTIPOEVENTO"), selection.eventTypes));
+    lblFiltroAtual->setText(line.text);
+    lblFiltroAtual->setToolTip(line.toolTip);
 }
 
 void TfrmManComis::netManuComissaoBeforeConnect(TNetConnection &connection)

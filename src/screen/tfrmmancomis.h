@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commissionclient.h"
 #include "filterscreen.h"
 #include "tdbgrid.h"
 #include "tfrmpadraogrid.h"
@@ -58,6 +59,10 @@ public:
     TClientDataSet *cdsVendedores = nullptr;
     TClientDataSet *cdsOrcamentos = nullptr;
     TClientDataSet *cdsOrcaPendente = nullptr;
+    // What the lists hold and what they were loaded with.
+    QLabel *lblResumoVendedor = nullptr;
+    QLabel *lblResumoOrcamento = nullptr;
+    QLabel *lblFiltroAtual = nullptr;
 
     CommissionClient &service();
 
@@ -125,6 +130,7 @@ private:
     void firstActivation();
     void restoreFocusAfterClose();
     void loadQuoteParameters();
+    void showLoadedFilter(const CommissionClient::Selection &selection);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -56,7 +56,10 @@ void QuoteLoader::DadosOrcamento()
     {
         ActiveShowAvi(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
         const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
-        loadSalespeople(m_screen.service->GetVendedores(selection(stCdVend)));
+        const CommissionClient::Selection loaded = selection(stCdVend);
+        loadSalespeople(m_screen.service->GetVendedores(loaded));
+        if (m_screen.listsLoaded)
+            m_screen.listsLoaded(loaded);
         cdsVendedoresAfterScroll();
     }
     showPendingOnce();

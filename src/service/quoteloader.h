@@ -27,6 +27,9 @@ public:
         // Shows the pending quotes with the warning text and returns once the
         // user has closed the dialog (the screen's pending dialog).
         std::function<void(TClientDataSet *pending, const QString &text)> showPending;
+        // Told the selection the lists now show, once the salespeople of a
+        // load are in; not told of a load that failed. May be empty.
+        std::function<void(const CommissionClient::Selection &selection)> listsLoaded;
     };
 
     explicit QuoteLoader(Screen screen);

@@ -4,6 +4,7 @@
 #include "hostoperations.h"
 #include "moduleentry.h"
 #include "modulestate.h"
+#include "numbertext.h"
 #include "packetcodec.h"
 #include "session.h"
 #include "tbtnpesquisa.h"
@@ -131,6 +132,7 @@ private slots:
     void shouldMoveTheBusyIndicatorAndShowTheWaitCursorWhileACallRuns();
     void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack_data();
     void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack();
+    void shouldShowTheFilterOfTheListsOnlyOnceTheyLoaded();
     void shouldSwitchTabsFromInsideTheGrids_data();
     void shouldSwitchTabsFromInsideTheGrids();
 };
@@ -391,6 +393,43 @@ void MaintenanceScreenTest::shouldRunFilterFromButtonAndCtrlL()
     QCOMPARE(harness.server.calls(QStringLiteral("GetVendedores")), 2);
     QCOMPARE(screen->pgcPadrao->currentWidget(), screen->tshPadrao);
     QCOMPARE(focusName(), QStringLiteral("dbgPadrao"));
+}
+
+// The line under the tabs says what the lists hold: it changes with a
+// confirmed filter that loaded, and stays through a cancelled filter and a
+// failed load, like the lists themselves.
+void MaintenanceScreenTest::shouldShowTheFilterOfTheListsOnlyOnceTheyLoaded()
+{
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::ConfirmNotGenerated;
+    TfrmManComis *screen = harness.open();
+    const QString loaded = QStringLiteral("Filial 0001 · 01/01/2026 a 31/01/2026 (data de fechamento) · Não gerada"
+                                          " · Vendedores: Todos · Tipos de evento: Todos");
+    QCOMPARE(screen->lblFiltroAtual->text(), loaded);
+    QVERIFY(screen->lblFiltroAtual->isVisible());
+    QCOMPARE(screen->lblResumoVendedor->text(),
+             QStringLiteral("2 vendedores · comissão %1").arg(NumberText::amount(300)));
+
+    harness.filter.answers << Answer::Cancel;
+    QTest::mouseClick(screen->sbtFiltrar, Qt::LeftButton);
+    ScreenHarness::settle();
+    QCOMPARE(screen->lblFiltroAtual->text(), loaded);
+
+    harness.server.answer(QStringLiteral("GetVendedores"),
+                          ScriptedServer::Reply::error(503, QStringLiteral("Servidor ocupado")));
+    harness.filter.answers << Answer::ConfirmGenerated;
+    QTest::mouseClick(screen->sbtFiltrar, Qt::LeftButton);
+    ScreenHarness::settle();
+    QCOMPARE(harness.filter.opened, 3);
+    QCOMPARE(screen->lblFiltroAtual->text(), loaded);
+
+    ScreenHarness::scriptDefaults(harness.server);
+    harness.filter.answers << Answer::ConfirmGenerated;
+    QTest::mouseClick(screen->sbtFiltrar, Qt::LeftButton);
+    ScreenHarness::settle();
+    QVERIFY2(screen->lblFiltroAtual->text().contains(QStringLiteral(" · Gerada · ")),
+             qPrintable(screen->lblFiltroAtual->text()));
+    QCOMPARE(harness.filter.unexpected, 0);
 }
 
 void MaintenanceScreenTest::shouldEnableCommandsByActiveGridStatusAndMarks_data()

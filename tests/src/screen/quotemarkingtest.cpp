@@ -1,4 +1,5 @@
 #include "hostoperations.h"
+#include "listsummary.h"
 #include "modulestate.h"
 #include "screenharness.h"
 #include "scripteddialogs.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -58,6 +60,7 @@ private slots:
     void shouldLetOnlyDigitsIntoThePercentageOfCreditQuotes_data();
     void shouldLetOnlyDigitsIntoThePercentageOfCreditQuotes();
     void shouldRecalculateTheCommissionOfATypedPercentage();
+    void shouldKeepTheQuoteSummaryWithEveryChange();
 
 private:
     void load(const QVector<Quote> &quotes);
@@ -308,6 +311,36 @@ void QuoteMarkingTest::shouldRecalculateTheCommissionOfATypedPercentage()
     QTRY_COMPARE(quotes().AsFloat(QStringLiteral("VRPERCCOMIS")), 12.0);
     QCOMPARE(quotes().AsFloat(QStringLiteral("VRCOMISSAO")), 12.0 / 100 * -300);
     QCOMPARE(quotes().state(), TClientDataSet::State::Browse);
+}
+
+// The line under the grid is the list's summary after every kind of change:
+// a load, a toggle, an inversion, a typed percentage.
+void QuoteMarkingTest::shouldKeepTheQuoteSummaryWithEveryChange()
+{
+    QLabel &summary = *m_screen->lblResumoOrcamento;
+    const auto expectMarked = [&](const char *marked) {
+        QCOMPARE(summary.text(), ListSummary::quotes(quotes()));
+        QVERIFY2(summary.text().contains(QString::fromUtf8(marked)), qPrintable(summary.text()));
+    };
+    load({{QStringLiteral("S"), 1000}, {QStringLiteral("N"), 2000}, {QStringLiteral("S"), -300, QVariant()}});
+    expectMarked("3 orçamentos · 2 marcados");
+
+    trigger(QStringLiteral("click"), 0, "IDCHECK");
+    expectMarked("· 1 marcado ·");
+
+    trigger(QStringLiteral("title"), 0, "IDCHECK");
+    expectMarked("· 2 marcados ·");
+
+    trigger(QStringLiteral("click"), 2, "IDCHECK");  // the credit quote, marked again
+    expectMarked("· 3 marcados ·");
+
+    grid().setSelectedIndex(columnOf(grid(), "VRCOMISSAO"));
+    grid().setSelectedIndex(columnOf(grid(), "VRPERCCOMIS"));
+    for (const QChar typed : QStringLiteral("12"))
+        QTest::keyClick(QApplication::focusWidget(), typed.toLatin1());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(quotes().AsFloat(QStringLiteral("VRPERCCOMIS")), 12.0);
+    expectMarked("· 3 marcados ·");
 }
 
 QTEST_MAIN(QuoteMarkingTest)

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "commissionclient.h"
+
+#include <QString>
+#include <QStringList>
+
+// The line that says what the lists were loaded with: branch, period, date
+// base, status, and the salespeople and event types ("Todos", or how many
+// were picked; their names go in the tooltip).
+class FilterSummary {
+public:
+    struct Line {
+        QString text;
+        QString toolTip;
+    };
+    // `salespeopleNames` and `eventTypeNames`: "code - name" of each picked
+    // code, in the order of the lists; empty when every one counts.
+    static Line describe(const CommissionClient::Selection &selection, const QStringList &salespeopleNames,
+                         const QStringList &eventTypeNames);
+};
