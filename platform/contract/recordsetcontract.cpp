@@ -39,11 +39,25 @@ ContractField hiddenAmount(const char *name, const char *label)
     return field;
 }
 
-ContractField dateTime(const char *name, const char *label, int width = 0)
+// A whole number, shown as it is.
+ContractField number(const char *name, const char *label)
+{
+    return {.name = QString::fromLatin1(name), .kind = FieldKind::Float, .label = QString::fromUtf8(label)};
+}
+
+ContractField hiddenNumber(const char *name)
+{
+    ContractField field = number(name, "");
+    field.visible = false;
+    return field;
+}
+
+ContractField dateTime(const char *name, const char *label, int width = 0, const QString &format = QString())
 {
     return {.name = QString::fromLatin1(name),
             .kind = FieldKind::DateTime,
             .label = QString::fromUtf8(label),
+            .format = format,
             .displayWidth = width};
 }
 
@@ -122,6 +136,33 @@ const QVector<ContractField> &RecordSetContract::orcamentosCancelados()
         text("NRSEQORCAEVE", 10),
         amount("VRPERCCOMIS", "% Comissão"),
         amount("VRCOMISSAO", "Vr. Comissão"),
+    };
+    return fields;
+}
+
+const QVector<ContractField> &RecordSetContract::historicoComissao()
+{
+    static const QVector<ContractField> fields = {
+        hiddenNumber("NRAUDITCOMISSAO"),
+        dateTime("DTHRAUDITORIA", "Data e Hora", 16, QStringLiteral("dd/MM/yyyy hh:mm")),
+        text("DSOPERACAO", 12, "Operação"),
+        text("CDOPERADOR", 20, "Operador", 10),
+        text("CDVENDEDOR", 4, "Vendedor"),
+        text("NMFANVEN", 50, "Nome", 25),
+        number("NRCONTAPAGAR", "Conta a Pagar"),
+        number("QTORCAMENTOS", "Orçamentos"),
+        amount("VRCOMISSAO", "Vr. Comissão"),
+        text("IDBAIXADA", 1, "Paga"),
+    };
+    return fields;
+}
+
+const QVector<ContractField> &RecordSetContract::historicoOrcamentos()
+{
+    static const QVector<ContractField> fields = {
+        hiddenNumber("NRAUDITCOMISSAO"),     text("NRORCAEVENTO", 10, "Nr. Orçamento"),
+        text("NRSEQORCAEVE", 2, "Seq."),     text("NMFANTCLIE", 50, "Cliente", 30),
+        amount("VRPERCCOMIS", "% Comissão"), amount("VRCOMISSAO", "Vr. Comissão"),
     };
     return fields;
 }

@@ -17,6 +17,10 @@ public:
     static const QVector<ContractField> &orcamentos();    // the quotes of one salesperson
     // The answer to a cancellation: the quotes whose commission was cancelled.
     static const QVector<ContractField> &orcamentosCancelados();
+    // The history of settlements: one row per generation and per
+    // cancellation, and the quotes of each, joined by NRAUDITCOMISSAO.
+    static const QVector<ContractField> &historicoComissao();
+    static const QVector<ContractField> &historicoOrcamentos();
 
     static QVector<packet::FieldSpec> wireFields(const QVector<ContractField> &fields);
 };

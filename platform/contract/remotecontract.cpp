@@ -37,11 +37,12 @@ const QString RemoteContract::getVendedores = QStringLiteral("GetVendedores");
 const QString RemoteContract::getOrcamentos = QStringLiteral("GetOrcamentos");
 const QString RemoteContract::setComissao = QStringLiteral("SetComissao");
 const QString RemoteContract::setCancelaComissao = QStringLiteral("SetCancelaComissao");
+const QString RemoteContract::getHistoricoComissao = QStringLiteral("GetHistoricoComissao");
 const char *const RemoteContract::secretHeader = "X-Commission-Secret";
 
 QStringList RemoteContract::methods()
 {
-    return {getParamOrcaEve, getVendedores, getOrcamentos, setComissao, setCancelaComissao};
+    return {getParamOrcaEve, getVendedores, getOrcamentos, setComissao, setCancelaComissao, getHistoricoComissao};
 }
 
 QString RemoteContract::path(const QString &method)
@@ -57,6 +58,12 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
     static const QVector<Argument> quotes =
         selection({QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth});
     static const QVector<Argument> settlement{quotesPacket, operatorCode};
+    // The salesperson may be empty: every salesperson of the branch. The
+    // period is that of the generations and cancellations.
+    static const QVector<Argument> history{{QStringLiteral("filial"), Kind::Text, false, branchCodeWidth},
+                                           {QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth},
+                                           {QStringLiteral("início do período"), Kind::Date, false, 0},
+                                           {QStringLiteral("fim do período"), Kind::Date, false, 0}};
     static const QVector<Argument> none;
     if (method == getVendedores)
         return listing;
@@ -64,6 +71,8 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
         return quotes;
     if (method == setComissao || method == setCancelaComissao)
         return settlement;
+    if (method == getHistoricoComissao)
+        return history;
     return none;
 }
 

@@ -28,6 +28,7 @@ public:
     static const QString getOrcamentos;
     static const QString setComissao;
     static const QString setCancelaComissao;
+    static const QString getHistoricoComissao;
     static QStringList methods();
     // "/rdm/<object>/<method>", where a call is posted.
     static QString path(const QString &method);

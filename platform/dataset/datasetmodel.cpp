@@ -190,8 +190,11 @@ QString DataSetModel::displayText(const FieldDef &field, const QVariant &value)
     case FieldKind::Float:
         return formatFloat(field, value.toDouble());
     case FieldKind::DateTime: {
-        const QDate date = packet::dateFromDayCount(value.toDouble());
-        return date.isValid() ? date.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+        // The date, or what the field's display format asks for (its time).
+        const QDateTime moment = packet::dateTimeFromDayCount(value.toDouble());
+        if (!moment.isValid())
+            return QString();
+        return moment.toString(field.displayFormat.isEmpty() ? QStringLiteral("dd/MM/yyyy") : field.displayFormat);
     }
     }
     return QString();

@@ -112,7 +112,8 @@ CommissionEndpoint::CommissionEndpoint(CommissionService &service)
                                      {RemoteContract::getVendedores, &CommissionEndpoint::getVendedores},
                                      {RemoteContract::getOrcamentos, &CommissionEndpoint::getOrcamentos},
                                      {RemoteContract::setComissao, &CommissionEndpoint::setComissao},
-                                     {RemoteContract::setCancelaComissao, &CommissionEndpoint::setCancelaComissao}}
+                                     {RemoteContract::setCancelaComissao, &CommissionEndpoint::setCancelaComissao},
+                                     {RemoteContract::getHistoricoComissao, &CommissionEndpoint::getHistoricoComissao}}
 {
 }
 
@@ -204,6 +205,21 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &argument
         arguments.count() > 1 ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed() : QString();
     const packet::Packet cancelled = m_service.cancel(quotes, Caller{operatorCode, origin});
     return {resultBody({&cancelled}, false), firstBranchOf(quotes), QString()};
+}
+
+CallOutcome CommissionEndpoint::getHistoricoComissao(const CallArguments &arguments, const QString &)
+{
+    const QString &method = RemoteContract::getHistoricoComissao;
+    expectArguments(arguments, method);
+    HistoryRepository::Selection selection;
+    selection.branch = branchCode(textArgument(arguments, method, 0));
+    selection.salesperson = textArgument(arguments, method, 1).trimmed();
+    if (!selection.salesperson.isEmpty() && !CodeList::isCode(selection.salesperson, salespersonCodeWidth))
+        throw ServiceError::badRequest(QStringLiteral("Código de vendedor inválido: até 4 letras ou dígitos."));
+    selection.from = packet::dateFromDayCount(dateArgument(arguments, method, 2));
+    selection.to = packet::dateFromDayCount(dateArgument(arguments, method, 3));
+    const SettlementHistory history = m_service.history(selection);
+    return {resultBody({&history.settlements, &history.quotes}, true), selection.branch, QString()};
 }
 
 }  // namespace commission

@@ -41,6 +41,7 @@ private:
     CallOutcome getOrcamentos(const CallArguments &arguments, const QString &origin);
     CallOutcome setComissao(const CallArguments &arguments, const QString &origin);
     CallOutcome setCancelaComissao(const CallArguments &arguments, const QString &origin);
+    CallOutcome getHistoricoComissao(const CallArguments &arguments, const QString &origin);
 
     // The eight listing arguments; the second is a salesperson list
     // (GetVendedores) or one salesperson code (GetOrcamentos).

@@ -181,6 +181,12 @@ packet::Packet CommissionService::parameters()
     return ParameterRepository(m_connections.database()).asPacket();
 }
 
+SettlementHistory CommissionService::history(const HistoryRepository::Selection &selection)
+{
+    const HistoryRepository history(m_connections.database());
+    return SettlementHistory{history.settlements(selection), history.settledQuotes(selection)};
+}
+
 SalespeopleListing CommissionService::salespeople(const QuoteFilter &filter)
 {
     const QuoteRepository quotes(m_connections.database());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commissionrecords.h"
+#include "historyrepository.h"
 #include "markedquotes.h"
 #include "quotefilter.h"
 
@@ -16,6 +17,12 @@ class ConnectionProvider;
 struct SalespeopleListing {
     packet::Packet salespeople;  // who earns commission, with the sum of it
     packet::Packet pending;      // quotes of salespeople who earn none
+};
+
+// The settlements of a period and their quotes.
+struct SettlementHistory {
+    packet::Packet settlements;  // one row per generation and per cancellation
+    packet::Packet quotes;       // the quotes of each, by NRAUDITCOMISSAO
 };
 
 // Who asked: recorded with every generation and cancellation.
@@ -36,6 +43,7 @@ public:
     packet::Packet parameters();
     SalespeopleListing salespeople(const QuoteFilter &filter);
     packet::Packet quotes(const QuoteFilter &filter, const QString &salesperson);
+    SettlementHistory history(const HistoryRepository::Selection &selection);
 
     // One payable for the marked quotes of one salesperson. Answers an empty
     // text on success, else the catalogue key that refuses it; raises

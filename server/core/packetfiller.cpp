@@ -26,8 +26,11 @@ QVariant packetValue(const packet::FieldSpec &field, const QVariant &value)
     }
     case packet::FieldKind::Float:
         return value.toDouble();
-    case packet::FieldKind::DateTime:
-        return packet::toDayCount(SqlValues::toDate(value));
+    case packet::FieldKind::DateTime: {
+        // A timestamp keeps its time of day, in local time; a date is a day.
+        const QDateTime moment = SqlValues::toLocalDateTime(value);
+        return moment.isValid() ? packet::toDayCount(moment) : packet::toDayCount(SqlValues::toDate(value));
+    }
     }
     return QVariant();
 }

@@ -30,6 +30,20 @@ const QVector<packet::FieldSpec> &RecordSetLayouts::quotes()
     return fields;
 }
 
+const QVector<packet::FieldSpec> &RecordSetLayouts::settlements()
+{
+    static const QVector<packet::FieldSpec> fields =
+        RecordSetContract::wireFields(RecordSetContract::historicoComissao());
+    return fields;
+}
+
+const QVector<packet::FieldSpec> &RecordSetLayouts::settledQuotes()
+{
+    static const QVector<packet::FieldSpec> fields =
+        RecordSetContract::wireFields(RecordSetContract::historicoOrcamentos());
+    return fields;
+}
+
 const QVector<packet::FieldSpec> &RecordSetLayouts::cancelledQuotes()
 {
     static const QVector<packet::FieldSpec> fields =

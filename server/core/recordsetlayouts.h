@@ -16,6 +16,9 @@ public:
     static const QVector<packet::FieldSpec> &quotes();         // the quotes of one salesperson
     // The answer to a cancellation: the quotes whose commission was cancelled.
     static const QVector<packet::FieldSpec> &cancelledQuotes();
+    // The settlements of a period and their quotes.
+    static const QVector<packet::FieldSpec> &settlements();
+    static const QVector<packet::FieldSpec> &settledQuotes();
 };
 
 }  // namespace commission

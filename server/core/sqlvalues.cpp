@@ -25,6 +25,26 @@ QDate SqlValues::toDate(const QVariant &value)
     return QDate::fromString(value.toString().left(10), Qt::ISODate);
 }
 
+QDateTime SqlValues::toLocalDateTime(const QVariant &value)
+{
+    if (value.isNull())
+        return QDateTime();
+    QDateTime stored;
+    if (value.typeId() == QMetaType::QDateTime) {
+        const QDateTime read = value.toDateTime();
+        stored = QDateTime(read.date(), read.time(), Qt::UTC);
+    } else if (value.typeId() != QMetaType::QDate) {
+        const QString text = value.toString();
+        if (text.size() <= 10)
+            return QDateTime();
+        stored = QDateTime::fromString(text.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+        if (!stored.isValid())
+            stored = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        stored.setTimeSpec(Qt::UTC);
+    }
+    return stored.isValid() ? stored.toLocalTime() : QDateTime();
+}
+
 QString SqlValues::toText(const QVariant &value)
 {
     return value.isNull() ? QString() : value.toString();

@@ -14,7 +14,10 @@ public:
     static QVariant date(const QDate &date);           // null for an invalid date
     static QVariant timestamp(const QDateTime &time);  // UTC, "yyyy-MM-dd HH:mm:ss.zzz"
     static QDate toDate(const QVariant &value);        // invalid for null
-    static QString toText(const QVariant &value);      // empty for null
+    // A stored timestamp (written by timestamp()) in local time; invalid for
+    // null or for a value without a time of day.
+    static QDateTime toLocalDateTime(const QVariant &value);
+    static QString toText(const QVariant &value);  // empty for null
 };
 
 }  // namespace commission

@@ -3,6 +3,7 @@
 #include "branchpanel.h"
 #include "commissionclient.h"
 #include "commissionsettlement.h"
+#include "daycount.h"
 #include "dialogseam.h"
 #include "fillcolour.h"
 #include "filtersummary.h"
@@ -28,9 +29,12 @@
 #include "tdatasource.h"
 #include "tdbgrid.h"
 #include "tfrmfiltromanucomissao.h"
+#include "tfrmhistoricocomissao.h"
 #include "tfrmorcapendednte.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
+
+#include <algorithm>
 
 #include <QAction>
 #include <QApplication>
@@ -252,13 +256,17 @@ void TfrmManComis::buildLayout()
     mnuFiltrar = mnuManutencao->addAction(QStringLiteral("&Filtrar"));
     mnuFiltrar->setObjectName(QStringLiteral("mnuFiltrar"));
     mnuFiltrar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    // The history of what was settled, at the end of the menu.
+    mnuHistorico = mnuManutencao->addAction(QStringLiteral("&Histórico da Comissão..."));
+    mnuHistorico->setObjectName(QStringLiteral("mnuHistorico"));
+    mnuHistorico->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     // Every command on the keyboard, shown in its menu entry; the shortcuts
     // work while the screen's window is active, the menu closed.
     mnuConfirmar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));             // generate
     mnuCancelar->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));  // cancel the commission
     mnuProcurar->setShortcut(QKeySequence(QKeySequence::Find));                // Ctrl+F
     mnuVerificar->setShortcut(QKeySequence(QKeySequence::Refresh));            // F5
-    for (QAction *entry : {mnuFiltrar, mnuConfirmar, mnuCancelar, mnuProcurar, mnuVerificar}) {
+    for (QAction *entry : {mnuFiltrar, mnuConfirmar, mnuCancelar, mnuProcurar, mnuVerificar, mnuHistorico}) {
         entry->setShortcutContext(Qt::WindowShortcut);
         addAction(entry);
     }
@@ -310,6 +318,7 @@ void TfrmManComis::wireHandlers()
 
     connect(sbtFiltrar, &QToolButton::clicked, this, guarded([this] { sbtFiltrarClick(sbtFiltrar); }));
     connect(mnuFiltrar, &QAction::triggered, this, guarded([this] { mnuFiltrarClick(mnuFiltrar); }));
+    connect(mnuHistorico, &QAction::triggered, this, guarded([this] { mnuHistoricoClick(mnuHistorico); }));
     connect(sbtVerificar, &QToolButton::clicked, this, guarded([this] { sbtVerificarClick(sbtVerificar); }));
     connect(sbtProcurar, &QToolButton::clicked, this, guarded([this] { sbtProcurarClick(sbtProcurar); }));
     connect(pgcPadrao, &QTabWidget::currentChanged, this, guarded([this](int) { pgcPadraoChange(pgcPadrao); }));
@@ -556,6 +565,22 @@ void TfrmManComis::sbtVerificarClick(QObject *)
     DadosOrcamento();
 }
 
+void TfrmManComis::mnuHistoricoClick(QObject *)
+{
+    // The branch and period of the lists; the salesperson now current.
+    TfrmHistoricoComissao::Request request;
+    request.branch = Filtro.stCdFilial.isEmpty() ? d->branch->code() : Filtro.stCdFilial;
+    if (cdsVendedores->Active() && !cdsVendedores->IsEmpty()) {
+        request.salesperson = cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
+        request.salespersonName = cdsVendedores->AsString(QStringLiteral("NMFANVEN"));
+    }
+    // Settlements are dated by when they were made: from the start of the
+    // lists' period up to today, so what was just settled is there too.
+    request.periodStart = Filtro.dtDePeriodo;
+    request.periodEnd = std::max(Filtro.dtAtePeriodo, packet::toDayCount(QDate::currentDate()));
+    CriaHistoricoComissao(service(), request, this);
+}
+
 void TfrmManComis::sbtProcurarClick(QObject *)
 {
     TClientDataSet *dataSet = nullptr;
@@ -730,6 +755,7 @@ void TfrmManComis::disableCommandsForFilter()
 {
     sbtFiltrar->setEnabled(!boPrimVez);
     mnuFiltrar->setEnabled(!boPrimVez);
+    mnuHistorico->setEnabled(!boPrimVez);
     const std::pair<QToolButton *, QAction *> commands[] = {
         {sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},
         {sbtGravar, mnuGravar},       {sbtProcurar, mnuProcurar}, {sbtVerificar, mnuVerificar},

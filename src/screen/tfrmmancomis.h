@@ -50,6 +50,7 @@ public:
     TDBGrid *dbgOrcamento = nullptr;
     QAction *mnuLinha4 = nullptr;
     QAction *mnuFiltrar = nullptr;
+    QAction *mnuHistorico = nullptr;
     TDataSource *dtsOrcamento = nullptr;
     TNetConnection *netManuComissao = nullptr;
     TADOIBQuery *qryFilial = nullptr;
@@ -78,6 +79,7 @@ public:
     void mnuFiltrarClick(QObject *sender);
     void sbtVerificarClick(QObject *sender);
     void sbtProcurarClick(QObject *sender);
+    void mnuHistoricoClick(QObject *sender);
 
     // Reactions that re-run the enabling rules.
     void pgcPadraoChange(QObject *sender);

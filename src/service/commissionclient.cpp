@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <utility>
+
 namespace {
 
 using contract::RemoteContract;
@@ -17,6 +19,7 @@ const QString &getVendedores = RemoteContract::getVendedores;
 const QString &getOrcamentos = RemoteContract::getOrcamentos;
 const QString &setComissao = RemoteContract::setComissao;
 const QString &setCancelaComissao = RemoteContract::setCancelaComissao;
+const QString &getHistoricoComissao = RemoteContract::getHistoricoComissao;
 
 // The eight arguments both list calls take, passed as the contract declares
 // (the salesperson list goes by reference, a single code by value).
@@ -41,6 +44,17 @@ packet::Packet packetFrom(const QString &method, const QJsonValue &value)
     return packet::fromJson(value);
 }
 
+// An answer of two packets, checked as every data answer is.
+std::pair<packet::Packet, packet::Packet> packetPair(const QString &method, const QJsonValue &call)
+{
+    const QJsonValue answer = CheckResultServ(call, true, 0);
+    const QJsonArray parts = answer.toArray();
+    if (!answer.isArray() || parts.size() != 2)
+        throw packet::PacketError(
+            QStringLiteral("A resposta de %1 não é uma lista de dois pacotes de dados.").arg(method).toStdString());
+    return {packetFrom(method, parts[0]), packetFrom(method, parts[1])};
+}
+
 // A packet answer: checked as every data answer is, then decoded.
 packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
 {
@@ -63,14 +77,24 @@ packet::Packet CommissionClient::GetParamOrcaEve()
 
 CommissionClient::SalespeopleAnswer CommissionClient::GetVendedores(const Selection &selection)
 {
-    const QJsonValue answer = CheckResultServ(
-        m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry), true, 0);
-    const QJsonArray parts = answer.toArray();
-    if (!answer.isArray() || parts.size() != 2)
-        throw packet::PacketError(QStringLiteral("A resposta de %1 não é uma lista de dois pacotes de dados.")
-                                      .arg(getVendedores)
-                                      .toStdString());
-    return {packetFrom(getVendedores, parts[0]), packetFrom(getVendedores, parts[1])};
+    const auto [salespeople, pending] = packetPair(
+        getVendedores, m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry));
+    return {salespeople, pending};
+}
+
+CommissionClient::HistoryAnswer CommissionClient::GetHistoricoComissao(const QString &branch,
+                                                                       const QString &salesperson, double periodStart,
+                                                                       double periodEnd)
+{
+    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(getHistoricoComissao);
+    const auto [settlements, quotes] =
+        packetPair(getHistoricoComissao, m_connection.call(getHistoricoComissao,
+                                                           {ServiceArgument::text(branch, declared.at(0).byRef),
+                                                            ServiceArgument::text(salesperson, declared.at(1).byRef),
+                                                            ServiceArgument::date(periodStart, declared.at(2).byRef),
+                                                            ServiceArgument::date(periodEnd, declared.at(3).byRef)},
+                                                           readRetry));
+    return {settlements, quotes};
 }
 
 packet::Packet CommissionClient::GetOrcamentos(const Selection &selection)

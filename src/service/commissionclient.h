@@ -42,6 +42,15 @@ public:
     // The quotes whose commission was cancelled.
     packet::Packet SetCancelaComissao(const packet::Packet &quotes);
 
+    struct HistoryAnswer {
+        packet::Packet settlements;  // one row per generation and per cancellation
+        packet::Packet quotes;       // the quotes of each, by NRAUDITCOMISSAO
+    };
+    // The settlements of the branch (of one salesperson, or of all when the
+    // code is empty) made within the period's days (day counts, 0 = open).
+    HistoryAnswer GetHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart,
+                                       double periodEnd);
+
 private:
     TNetConnection &m_connection;
 };

@@ -44,4 +44,14 @@ void declareOrcaPendente(TClientDataSet &set)
     declareAll(set, RecordSetContract::orcaPendente());
 }
 
+void declareHistorico(TClientDataSet &set)
+{
+    declareAll(set, RecordSetContract::historicoComissao());
+}
+
+void declareHistoricoOrcamentos(TClientDataSet &set)
+{
+    declareAll(set, RecordSetContract::historicoOrcamentos());
+}
+
 }  // namespace screendatasets

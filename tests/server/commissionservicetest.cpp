@@ -21,8 +21,10 @@
 
 using commission::Caller;
 using commission::CommissionService;
+using commission::HistoryRepository;
 using commission::QuoteFilter;
 using commission::ServiceError;
+using commission::SettlementHistory;
 using Row = CommissionFixture::Row;
 
 namespace {
@@ -48,6 +50,20 @@ QString quoteNumbers(const packet::Packet &p)
     for (const auto &row : p.rows)
         parts.append(row[number].toString().toInt() == 1 ? QStringLiteral("1-%1").arg(row[sequence].toString())
                                                          : QString::number(row[number].toString().toInt()));
+    return parts.join(QLatin1Char(';'));
+}
+
+// "operation|salesperson|quotes|amount|paid" per settlement.
+QString settlementsOf(const packet::Packet &p)
+{
+    QStringList parts;
+    for (const auto &row : p.rows)
+        parts.append(QStringLiteral("%1|%2|%3|%4|%5")
+                         .arg(row[p.fieldIndex(QStringLiteral("DSOPERACAO"))].toString(),
+                              row[p.fieldIndex(QStringLiteral("CDVENDEDOR"))].toString())
+                         .arg(row[p.fieldIndex(QStringLiteral("QTORCAMENTOS"))].toInt())
+                         .arg(row[p.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble(), 0, 'f', 2)
+                         .arg(row[p.fieldIndex(QStringLiteral("IDBAIXADA"))].toString()));
     return parts.join(QLatin1Char(';'));
 }
 
@@ -92,6 +108,7 @@ private slots:
     void shouldWriteNothingWhenGenerationFailsHalfway();
     void shouldCreateExactlyOnePayableForConcurrentGenerations();
     void shouldRefuseGenerationThatRacesAnUncommittedOne();
+    void shouldKeepTheHistoryOfEverySettlement();
 
 private:
     CommissionFixture fixture() { return CommissionFixture(m_connections->database()); }
@@ -665,6 +682,58 @@ void CommissionServiceTest::shouldRefuseGenerationThatRacesAnUncommittedOne()
     QCOMPARE(answer, QStringLiteral("COMISSAO_GERADA"));
     QCOMPARE(fixture().count(QStringLiteral("CONTAPAGAR")), 2);
     QCOMPARE(fixture().count(QStringLiteral("ORCACOMISSAO")), 3);
+}
+
+// One row per generation and per cancellation, with the payable as it is
+// now, the quotes of each, for one salesperson or all, by the day of the
+// operation.
+void CommissionServiceTest::shouldKeepTheHistoryOfEverySettlement()
+{
+    QCOMPARE(m_service->generate(CommissionFixture::quotesPacket({{1, 5}, {9, 5}}), operatorOne), QString());
+    m_service->cancel(CommissionFixture::quotesPacket({{9, 5}}), operatorOne);  // partly
+    QCOMPARE(m_service->generate(CommissionFixture::quotesPacket({{5, 3}}), operatorOne), QString());
+    m_service->cancel(CommissionFixture::quotesPacket({{5, 3}}), operatorOne);  // wholly: the payable goes
+    fixture().exec(QStringLiteral("UPDATE CONTAPAGAR SET IDBAIXADA = 'S' WHERE NRCONTAPAGAR = (SELECT NRCONTAPAGAR"
+                                  " FROM ORCACOMISSAO WHERE NRORCAEVENTO = '0000000001' AND NRSEQORCAEVE = '01')"));
+
+    const QDate today = QDate::currentDate();
+    const HistoryRepository::Selection all{QStringLiteral("0001"), QString(), today, today};
+    const SettlementHistory history = m_service->history(all);
+    QCOMPARE(settlementsOf(history.settlements),
+             QStringLiteral("Geração|0001|2|35.00|S;Cancelamento|0001|1|-15.00|S;Geração|0002|1|10.00|N;"
+                            "Cancelamento|0002|1|10.00|N"));
+    const int at = history.settlements.fieldIndex(QStringLiteral("DTHRAUDITORIA"));
+    for (const auto &row : history.settlements.rows)
+        QCOMPARE(packet::dateTimeFromDayCount(row[at].toDouble()).date(), today);
+    QCOMPARE(history.settlements.rows[0][history.settlements.fieldIndex(QStringLiteral("CDOPERADOR"))].toString(),
+             QStringLiteral("OP7"));
+    // The quotes of each settlement, joined by its audit number.
+    const packet::Packet &quotes = history.quotes;
+    QStringList quotesBySettlement;
+    for (const auto &row : quotes.rows) {
+        const int audit = row[quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"))].toInt();
+        int position = 0;
+        for (int i = 0; i < history.settlements.rows.size(); ++i) {
+            if (history.settlements.rows[i][0].toInt() == audit)
+                position = i + 1;
+        }
+        quotesBySettlement.append(QStringLiteral("%1:%2=%3")
+                                      .arg(position)
+                                      .arg(row[quotes.fieldIndex(QStringLiteral("NRORCAEVENTO"))].toString().toInt())
+                                      .arg(row[quotes.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble(), 0, 'f', 2));
+    }
+    QCOMPARE(quotesBySettlement.join(QLatin1Char(';')),
+             QStringLiteral("1:1=50.00;1:9=-15.00;2:9=-15.00;3:5=10.00;4:5=10.00"));
+    QVERIFY(!quotes.rows[0][quotes.fieldIndex(QStringLiteral("NMFANTCLIE"))].toString().isEmpty());
+
+    const SettlementHistory bruno = m_service->history({QStringLiteral("0001"), QStringLiteral("0002"), today, today});
+    QCOMPARE(settlementsOf(bruno.settlements), QStringLiteral("Geração|0002|1|10.00|N;Cancelamento|0002|1|10.00|N"));
+    QCOMPARE(bruno.quotes.rows.size(), 2);
+    QCOMPARE(m_service->history({QStringLiteral("0001"), QString(), today.addDays(-1), today.addDays(-1)})
+                 .settlements.rows.size(),
+             0);
+    QCOMPARE(m_service->history({QStringLiteral("0001"), QString(), QDate(), QDate()}).settlements.rows.size(), 4);
+    QCOMPARE(m_service->history({QStringLiteral("0002"), QString(), QDate(), QDate()}).settlements.rows.size(), 0);
 }
 
 int main(int argc, char **argv)

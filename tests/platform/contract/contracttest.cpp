@@ -69,6 +69,8 @@ private slots:
         QTest::newRow("cdsOrcaPendente") << RecordSetContract::orcaPendente();
         QTest::newRow("cdsOrcamentos") << RecordSetContract::orcamentos();
         QTest::newRow("cancelled") << RecordSetContract::orcamentosCancelados();
+        QTest::newRow("historico") << RecordSetContract::historicoComissao();
+        QTest::newRow("historicoOrcamentos") << RecordSetContract::historicoOrcamentos();
     }
     void shouldMatchTheDocumentedRecordSets()
     {
@@ -89,6 +91,7 @@ private slots:
         QTest::newRow("GetOrcamentos") << RemoteContract::getOrcamentos << 8 << 8;
         QTest::newRow("SetComissao") << RemoteContract::setComissao << 2 << 2;
         QTest::newRow("SetCancelaComissao") << RemoteContract::setCancelaComissao << 1 << 2;
+        QTest::newRow("GetHistoricoComissao") << RemoteContract::getHistoricoComissao << 4 << 4;
         QTest::newRow("unknown") << QStringLiteral("GetTudo") << 0 << 0;
     }
     void shouldDeclareArgumentsForEveryMethodThatTakesThem()
@@ -106,7 +109,7 @@ private slots:
     {
         QCOMPARE(RemoteContract::path(RemoteContract::getVendedores),
                  QStringLiteral("/rdm/%1/GetVendedores").arg(RemoteContract::objectName));
-        QCOMPARE(RemoteContract::methods().size(), 5);
+        QCOMPARE(RemoteContract::methods().size(), 6);
     }
 };
 

@@ -221,12 +221,16 @@ void ScreenLayoutTest::shouldListGridColumns()
 
 void ScreenLayoutTest::shouldOfferFilterAtEndOfMaintenanceMenuWithCtrlL()
 {
+    // The separator and the filter follow the base screen's entries; only
+    // the history of settlements comes after them.
     const QList<QAction *> entries = screen->mnuManutencao->actions();
-    QVERIFY(entries.size() >= 2);
-    QCOMPARE(entries.at(entries.size() - 2), screen->mnuLinha4);
+    QVERIFY(entries.size() >= 3);
+    QCOMPARE(entries.at(entries.size() - 3), screen->mnuLinha4);
     QVERIFY(screen->mnuLinha4->isSeparator());
-    QCOMPARE(entries.last(), screen->mnuFiltrar);
+    QCOMPARE(entries.at(entries.size() - 2), screen->mnuFiltrar);
     QCOMPARE(screen->mnuFiltrar->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_L));
+    QCOMPARE(entries.last(), screen->mnuHistorico);
+    QCOMPARE(screen->mnuHistorico->text(), QStringLiteral("&Histórico da Comissão..."));
 }
 
 void ScreenLayoutTest::shouldStartWithPrintingFilterAndPicturesOff()

@@ -15,13 +15,18 @@
 #include "session.h"
 #include "tclientdataset.h"
 #include "tdbgrid.h"
+#include "tfrmhistoricocomissao.h"
 #include "tfrmmancomis.h"
 #include "tmessages.h"
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <functional>
@@ -85,6 +90,7 @@ private slots:
     void shouldShowWhatTheServerDidAndReloadAsItRequires_data();
     void shouldShowWhatTheServerDidAndReloadAsItRequires();
     void shouldGenerateOnlyTheMarkedQuotes();
+    void shouldShowTheNewPayableWithItsQuotesInTheHistory();
     void shouldListGeneratedQuotesAsGeneratedAndCancelThemAgain();
     void shouldGenerateOnceWhenTheCommandComesAgain_data();
     void shouldGenerateOnceWhenTheCommandComesAgain();
@@ -274,6 +280,53 @@ void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
     QCOMPARE(m_screen->cdsVendedores->AsString(QStringLiteral("NMFANVEN")), QStringLiteral("Ana Souza"));
     QCOMPARE(m_screen->cdsOrcamentos->RecordCount(), 1);
     QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000009"));
+}
+
+// The history shows what was just settled, with its quotes, for the current
+// salesperson or all of them, from the lists' period up to today.
+void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory()
+{
+    openScreen(QStringLiteral("N"));
+    showQuotesOf(QStringLiteral("Ana Souza"));
+    clickMark(1);
+    QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    const qint64 payable = fixture()
+                               .value(QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001'"
+                                                     " AND CDOPERADOR = 'OP7'"))
+                               .toLongLong();
+    QVERIFY(payable > 0);
+    m_screen->pgcPadrao->setCurrentWidget(m_screen->tshPadrao);
+    QVERIFY(m_screen->mnuHistorico->isEnabled());
+
+    // Acts once the dialog's modal run has begun (its load, before, runs an
+    // event loop of its own while it waits for the server).
+    QStringList seen;
+    QTimer poll;
+    poll.setInterval(10);
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *history = qobject_cast<TfrmHistoricoComissao *>(QApplication::activeModalWidget());
+        if (!history || !history->isVisible())
+            return;
+        poll.stop();
+        const auto close = qScopeGuard([history] { history->btnFechar->click(); });
+        QVERIFY(history->rbtHistoricoVendedor->isChecked());
+        TClientDataSet &settlements = *history->cdsHistorico;
+        seen << QStringLiteral("%1 %2 %3")
+                    .arg(settlements.RecordCount())
+                    .arg(settlements.AsString(QStringLiteral("DSOPERACAO")))
+                    .arg(qint64(settlements.AsFloat(QStringLiteral("NRCONTAPAGAR"))) == payable);
+        QTest::keyClick(history->dbgHistorico, Qt::Key_Return);
+        seen << QStringLiteral("quotes %1 %2")
+                    .arg(history->cdsHistoricoOrcamentos->RecordCount())
+                    .arg(history->cdsHistoricoOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")));
+        history->rbtHistoricoTodos->click();
+        seen << QStringLiteral("all %1").arg(settlements.RecordCount());
+    });
+    poll.start();
+    m_screen->mnuHistorico->trigger();
+    QCOMPARE(seen, QStringList({QStringLiteral("1 Geração 1"), QStringLiteral("quotes 1 0000000001"),
+                                QStringLiteral("all 1")}));
+    QCOMPARE(m_dialogs->errors(), QStringList());
 }
 
 void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThemAgain()

@@ -1,0 +1,173 @@
+#include "tfrmhistoricocomissao.h"
+
+#include "commissionclient.h"
+#include "daycount.h"
+#include "handlerguard.h"
+#include "hostoperations.h"
+#include "modalrun.h"
+#include "screendatasets.h"
+#include "tclientdataset.h"
+#include "tdatasource.h"
+#include "tdbgrid.h"
+
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int fetchingAnimation = 6;
+
+QString periodText(double from, double to)
+{
+    const auto day = [](double count) {
+        return packet::dateFromDayCount(count).toString(QStringLiteral("dd/MM/yyyy"));
+    };
+    if (from > 0 && to > 0)
+        return QStringLiteral("Período: %1 a %2").arg(day(from), day(to));
+    if (from > 0)
+        return QStringLiteral("Período: a partir de %1").arg(day(from));
+    if (to > 0)
+        return QStringLiteral("Período: até %1").arg(day(to));
+    return QStringLiteral("Período: qualquer data");
+}
+
+}  // namespace
+
+struct TfrmHistoricoComissao::Private {
+    CommissionClient &service;
+    Request request;
+    packet::Packet quotes;  // of every settlement listed
+    TDataSource settlementsSource;
+    TDataSource quotesSource;
+
+    Private(CommissionClient &s, Request r) : service(s), request(std::move(r)) {}
+};
+
+TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request request, QWidget *parent)
+    : QDialog(parent), d(std::make_unique<Private>(service, std::move(request)))
+{
+    setObjectName(QStringLiteral("frmHistoricoComissao"));
+    setWindowTitle(QStringLiteral("Histórico da Comissão"));
+    resize(860, 520);
+
+    auto *who = new QGroupBox(QStringLiteral("Vendedores"), this);
+    rbtHistoricoVendedor = new QRadioButton(who);
+    rbtHistoricoVendedor->setObjectName(QStringLiteral("rbtHistoricoVendedor"));
+    rbtHistoricoVendedor->setText(
+        d->request.salesperson.isEmpty()
+            ? QStringLiteral("&Vendedor atual")
+            : QStringLiteral("&Vendedor %1 - %2").arg(d->request.salesperson, d->request.salespersonName));
+    rbtHistoricoVendedor->setEnabled(!d->request.salesperson.isEmpty());
+    rbtHistoricoTodos =
+        new QRadioButton(QStringLiteral("&Todos os vendedores da filial %1").arg(d->request.branch), who);
+    rbtHistoricoTodos->setObjectName(QStringLiteral("rbtHistoricoTodos"));
+    (d->request.salesperson.isEmpty() ? rbtHistoricoTodos : rbtHistoricoVendedor)->setChecked(true);
+    auto *whoLayout = new QHBoxLayout(who);
+    whoLayout->addWidget(rbtHistoricoVendedor);
+    whoLayout->addWidget(rbtHistoricoTodos);
+    whoLayout->addStretch();
+
+    lblPeriodo = new QLabel(periodText(d->request.periodStart, d->request.periodEnd), this);
+    lblPeriodo->setObjectName(QStringLiteral("lblPeriodo"));
+
+    cdsHistorico = new TClientDataSet(this);
+    cdsHistorico->setObjectName(QStringLiteral("cdsHistorico"));
+    screendatasets::declareHistorico(*cdsHistorico);
+    cdsHistorico->Open();
+    cdsHistoricoOrcamentos = new TClientDataSet(this);
+    cdsHistoricoOrcamentos->setObjectName(QStringLiteral("cdsHistoricoOrcamentos"));
+    screendatasets::declareHistoricoOrcamentos(*cdsHistoricoOrcamentos);
+    cdsHistoricoOrcamentos->Open();
+    d->settlementsSource.setDataSet(cdsHistorico);
+    d->quotesSource.setDataSet(cdsHistoricoOrcamentos);
+
+    auto *settlementsTitle = new QLabel(QStringLiteral("&Gerações e cancelamentos"), this);
+    dbgHistorico = new TDBGrid(this);
+    dbgHistorico->setObjectName(QStringLiteral("dbgHistorico"));
+    dbgHistorico->setDataSource(&d->settlementsSource);
+    settlementsTitle->setBuddy(dbgHistorico);
+    auto *quotesTitle =
+        new QLabel(QStringLiteral("&Orçamentos da geração ou do cancelamento (Enter ou duplo clique acima)"), this);
+    dbgHistoricoOrcamentos = new TDBGrid(this);
+    dbgHistoricoOrcamentos->setObjectName(QStringLiteral("dbgHistoricoOrcamentos"));
+    dbgHistoricoOrcamentos->setDataSource(&d->quotesSource);
+    quotesTitle->setBuddy(dbgHistoricoOrcamentos);
+
+    auto *buttons = new QDialogButtonBox(this);
+    btnFechar = buttons->addButton(QStringLiteral("&Fechar"), QDialogButtonBox::RejectRole);
+    btnFechar->setObjectName(QStringLiteral("btnFechar"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(who);
+    layout->addWidget(lblPeriodo);
+    layout->addWidget(settlementsTitle);
+    layout->addWidget(dbgHistorico, 3);
+    layout->addWidget(quotesTitle);
+    layout->addWidget(dbgHistoricoOrcamentos, 2);
+    layout->addWidget(buttons);
+
+    dbgHistorico->OnDblClick = [this] { showQuotesOfCurrent(); };
+    dbgHistorico->OnKeyDown = [this](int &key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            showQuotesOfCurrent();
+            key = 0;
+        }
+    };
+    for (QRadioButton *choice : {rbtHistoricoVendedor, rbtHistoricoTodos}) {
+        connect(choice, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked)
+                runGuarded([this] { load(); });
+        });
+    }
+    dbgHistorico->setFocus();
+}
+
+TfrmHistoricoComissao::~TfrmHistoricoComissao() = default;
+
+void TfrmHistoricoComissao::load()
+{
+    const QString salesperson = rbtHistoricoVendedor->isChecked() ? d->request.salesperson : QString();
+    CommissionClient::HistoryAnswer answer;
+    {
+        ActiveShowAvi(MainForm(), fetchingAnimation, QStringLiteral("Buscando o histórico no servidor..."));
+        const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+        answer = d->service.GetHistoricoComissao(d->request.branch, salesperson, d->request.periodStart,
+                                                 d->request.periodEnd);
+    }
+    cdsHistorico->loadFromPacket(answer.settlements);
+    d->quotes = std::move(answer.quotes);
+    packet::Packet none;
+    none.fields = d->quotes.fields;
+    cdsHistoricoOrcamentos->loadFromPacket(none);
+}
+
+void TfrmHistoricoComissao::showQuotesOfCurrent()
+{
+    packet::Packet ofCurrent;
+    ofCurrent.fields = d->quotes.fields;
+    if (!cdsHistorico->IsEmpty()) {
+        const double settlement = cdsHistorico->AsFloat(QStringLiteral("NRAUDITCOMISSAO"));
+        const int audit = d->quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"));
+        for (const QVector<QVariant> &row : std::as_const(d->quotes.rows)) {
+            if (audit >= 0 && row[audit].toDouble() == settlement)
+                ofCurrent.rows.append(row);
+        }
+    }
+    cdsHistoricoOrcamentos->loadFromPacket(ofCurrent);
+}
+
+void CriaHistoricoComissao(CommissionClient &service, const TfrmHistoricoComissao::Request &request, QWidget *parent)
+{
+    TfrmHistoricoComissao dialog(service, request, parent);
+    dialog.load();  // a failure ends here, before the dialog shows
+    ModalRun(dialog).exec();
+}
