@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -109,6 +110,12 @@ public:
     {
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         return runPickListDialog(source, keyField, title, list);
+    }
+
+    QString saveFileName(const QString &title, const QString &suggested, const QString &filter) override
+    {
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);
     }
 
     void search(TDataSource *source) override

@@ -15,8 +15,8 @@ enum MsgDlgButton { mbYes = 0x1, mbNo = 0x2, mbOK = 0x4, mbCancel = 0x8 };
 enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
 // Every dialog that the platform shows on behalf of a handler goes through the
-// current seam: message and error boxes, the search dialog, the lookup list
-// and the multi-select pick list. The default seam shows real modal dialogs;
+// current seam: message and error boxes, the search dialog, the lookup list,
+// the multi-select pick list and the choice of a file to save. The default seam shows real modal dialogs;
 // tests install a ScriptedDialogs that answers without a person.
 class FRAMEWORK_EXPORT DialogSeam {
 public:
@@ -35,6 +35,9 @@ public:
     virtual bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) = 0;
     // Lets the user search the set and moves its current row to the match.
     virtual void search(TDataSource *source) = 0;
+    // Asks where to save a file: `suggested` is the proposed path, `filter`
+    // the kinds offered ("Planilha CSV (*.csv)"). Empty when cancelled.
+    virtual QString saveFileName(const QString &title, const QString &suggested, const QString &filter) = 0;
 
     static DialogSeam &current();
     // Installs a seam (nullptr: the default one). The caller keeps ownership.

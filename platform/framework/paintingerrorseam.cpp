@@ -30,6 +30,11 @@ void PaintingErrorSeam::showError(const QString &text)
     m_errors.append(text);
 }
 
+QString PaintingErrorSeam::saveFileName(const QString &title, const QString &suggested, const QString &filter)
+{
+    return m_previous->saveFileName(title, suggested, filter);
+}
+
 bool PaintingErrorSeam::lookup(const LookupRequest &request)
 {
     return m_previous->lookup(request);

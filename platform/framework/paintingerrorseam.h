@@ -21,6 +21,7 @@ public:
     int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
     void showError(const QString &text) override;
     bool lookup(const LookupRequest &request) override;
+    QString saveFileName(const QString &title, const QString &suggested, const QString &filter) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
 

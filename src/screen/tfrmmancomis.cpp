@@ -3,6 +3,8 @@
 #include "branchpanel.h"
 #include "commissionclient.h"
 #include "commissionsettlement.h"
+#include "commissionstatement.h"
+#include "csvexport.h"
 #include "daycount.h"
 #include "dialogseam.h"
 #include "fillcolour.h"
@@ -33,11 +35,13 @@
 #include "tfrmorcapendednte.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
+#include "wholefile.h"
 
 #include <algorithm>
 
 #include <QAction>
 #include <QApplication>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHeaderView>
@@ -47,6 +51,7 @@
 #include <QPointer>
 #include <QScopeGuard>
 #include <QScrollArea>
+#include <QSet>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QToolButton>
@@ -256,6 +261,14 @@ void TfrmManComis::buildLayout()
     mnuFiltrar = mnuManutencao->addAction(QStringLiteral("&Filtrar"));
     mnuFiltrar->setObjectName(QStringLiteral("mnuFiltrar"));
     mnuFiltrar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    // Taking the lists out of the program, before the operations' separator.
+    const QList<QAction *> operations = mnuOperacoes->actions();
+    QAction *beforeClose = operations.at(std::max<qsizetype>(0, operations.indexOf(mnuFechar) - 1));
+    mnuExportar = new QAction(QStringLiteral("E&xportar lista..."), mnuOperacoes);
+    mnuExportar->setObjectName(QStringLiteral("mnuExportar"));
+    mnuExtrato = new QAction(QStringLiteral("Extrato da &comissão (PDF)..."), mnuOperacoes);
+    mnuExtrato->setObjectName(QStringLiteral("mnuExtrato"));
+    mnuOperacoes->insertActions(beforeClose, {mnuExportar, mnuExtrato});
     // The history of what was settled, at the end of the menu.
     mnuHistorico = mnuManutencao->addAction(QStringLiteral("&Histórico da Comissão..."));
     mnuHistorico->setObjectName(QStringLiteral("mnuHistorico"));
@@ -319,6 +332,8 @@ void TfrmManComis::wireHandlers()
     connect(sbtFiltrar, &QToolButton::clicked, this, guarded([this] { sbtFiltrarClick(sbtFiltrar); }));
     connect(mnuFiltrar, &QAction::triggered, this, guarded([this] { mnuFiltrarClick(mnuFiltrar); }));
     connect(mnuHistorico, &QAction::triggered, this, guarded([this] { mnuHistoricoClick(mnuHistorico); }));
+    connect(mnuExportar, &QAction::triggered, this, guarded([this] { mnuExportarClick(mnuExportar); }));
+    connect(mnuExtrato, &QAction::triggered, this, guarded([this] { mnuExtratoClick(mnuExtrato); }));
     connect(sbtVerificar, &QToolButton::clicked, this, guarded([this] { sbtVerificarClick(sbtVerificar); }));
     connect(sbtProcurar, &QToolButton::clicked, this, guarded([this] { sbtProcurarClick(sbtProcurar); }));
     connect(pgcPadrao, &QTabWidget::currentChanged, this, guarded([this](int) { pgcPadraoChange(pgcPadrao); }));
@@ -581,6 +596,110 @@ void TfrmManComis::mnuHistoricoClick(QObject *)
     CriaHistoricoComissao(service(), request, this);
 }
 
+// "comissao-0001-vendedor-0006-2026-12.pdf": the branch, what, the month of
+// the lists' period (this month when it has none).
+QString TfrmManComis::fileNameFor(const QString &what, const QString &extension) const
+{
+    const QDate start = packet::dateFromDayCount(Filtro.dtDePeriodo);
+    const QString month = (start.isValid() ? start : QDate::currentDate()).toString(QStringLiteral("yyyy-MM"));
+    return QStringLiteral("comissao-%1-%2-%3.%4").arg(Filtro.stCdFilial, what, month, extension);
+}
+
+void TfrmManComis::mnuExportarClick(QObject *)
+{
+    const bool quotesTab = pgcPadrao->currentWidget() == tshOrcamento;
+    const TDBGrid &grid = quotesTab ? *dbgOrcamento : *dbgPadrao;
+    const QString what = quotesTab ? QStringLiteral("vendedor-%1-orcamentos")
+                                         .arg(cdsVendedores->Active() && !cdsVendedores->IsEmpty()
+                                                  ? cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"))
+                                                  : QString())
+                                   : QStringLiteral("vendedores");
+    const QString path =
+        DialogSeam::current().saveFileName(QStringLiteral("Exportar lista"), fileNameFor(what, QStringLiteral("csv")),
+                                           QStringLiteral("Planilha CSV (*.csv)"));
+    if (path.isEmpty())
+        return;
+    const QByteArray content = CsvExport::write(grid);
+    const QString failure =
+        WholeFile::write(path, [&content](QIODevice &file) { return file.write(content) == content.size(); });
+    if (!failure.isEmpty())
+        MensErro(failure, true);
+}
+
+// The payables that settled the listed quotes, from the history of the
+// current salesperson.
+QStringList TfrmManComis::payablesOfListedQuotes()
+{
+    const QString salesperson = cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
+    CommissionClient::HistoryAnswer history;
+    {
+        ActiveShowAvi(MainForm(), 6, QStringLiteral("Buscando o histórico no servidor..."));
+        const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+        history = service().GetHistoricoComissao(Filtro.stCdFilial, salesperson, 0, 0);
+    }
+    QSet<QString> listed;
+    const int number = cdsOrcamentos->fieldIndex(QStringLiteral("NRORCAEVENTO"));
+    const int sequence = cdsOrcamentos->fieldIndex(QStringLiteral("NRSEQORCAEVE"));
+    for (int row = 0; row < cdsOrcamentos->RecordCount(); ++row)
+        listed.insert(cdsOrcamentos->valueAt(row, number).toString() + QLatin1Char('/')
+                      + cdsOrcamentos->valueAt(row, sequence).toString());
+    const packet::Packet &quotes = history.quotes;
+    const packet::Packet &settlements = history.settlements;
+    QSet<double> audits;
+    for (const QVector<QVariant> &row : quotes.rows) {
+        const QString key = row[quotes.fieldIndex(QStringLiteral("NRORCAEVENTO"))].toString() + QLatin1Char('/')
+                            + row[quotes.fieldIndex(QStringLiteral("NRSEQORCAEVE"))].toString();
+        if (listed.contains(key))
+            audits.insert(row[quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"))].toDouble());
+    }
+    QStringList payables;
+    for (const QVector<QVariant> &row : settlements.rows) {
+        const bool generation =
+            row[settlements.fieldIndex(QStringLiteral("DSOPERACAO"))].toString() == QStringLiteral("Geração");
+        const QString payable =
+            QString::number(qint64(row[settlements.fieldIndex(QStringLiteral("NRCONTAPAGAR"))].toDouble()));
+        if (generation && audits.contains(row[settlements.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"))].toDouble())
+            && !payables.contains(payable))
+            payables.append(payable);
+    }
+    return payables;
+}
+
+void TfrmManComis::mnuExtratoClick(QObject *)
+{
+    if (!cdsOrcamentos->Active() || cdsOrcamentos->IsEmpty())
+        return;
+    const QString code = cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
+    const QString path =
+        DialogSeam::current().saveFileName(QStringLiteral("Extrato da comissão"),
+                                           fileNameFor(QStringLiteral("vendedor-%1").arg(code), QStringLiteral("pdf")),
+                                           QStringLiteral("Documento PDF (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    CommissionStatement::Content content;
+    content.branch = QStringLiteral("%1 - %2").arg(Filtro.stCdFilial, edtNmFilial->text());
+    content.filter = lblFiltroAtual->text();
+    content.operatorCode = Operador();
+    content.at = QDateTime::currentDateTime();
+    content.salesperson = QStringLiteral("%1 - %2").arg(code, cdsVendedores->AsString(QStringLiteral("NMFANVEN")));
+    content.generated = Filtro.Comissao.stGerada == QLatin1String("S");
+    for (int row = 0; row < cdsOrcamentos->RecordCount(); ++row) {
+        const auto value = [this, row](const char *field) {
+            return cdsOrcamentos->valueAt(row, cdsOrcamentos->fieldIndex(QLatin1String(field)));
+        };
+        content.quotes.append(
+            {value("NRORCAEVENTO").toString(), value("NRSEQORCAEVE").toString(), value("NMFANTCLIE").toString(),
+             packet::dateFromDayCount(value("DTEVENTO").toDouble()).toString(QStringLiteral("dd/MM/yyyy")),
+             value("VRTOTALOREV").toDouble(), value("VRPERCCOMIS").toDouble(), value("VRCOMISSAO").toDouble()});
+    }
+    if (content.generated)
+        content.payables = payablesOfListedQuotes();
+    const QString failure =
+        WholeFile::write(path, [&content](QIODevice &file) { return CommissionStatement::writePdf(content, file); });
+    if (!failure.isEmpty())
+        MensErro(failure, true);
+}
+
 void TfrmManComis::sbtProcurarClick(QObject *)
 {
     TClientDataSet *dataSet = nullptr;
@@ -756,6 +875,8 @@ void TfrmManComis::disableCommandsForFilter()
     sbtFiltrar->setEnabled(!boPrimVez);
     mnuFiltrar->setEnabled(!boPrimVez);
     mnuHistorico->setEnabled(!boPrimVez);
+    mnuExportar->setEnabled(true);
+    mnuExtrato->setEnabled(cdsOrcamentos->Active() && !cdsOrcamentos->IsEmpty());
     const std::pair<QToolButton *, QAction *> commands[] = {
         {sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},
         {sbtGravar, mnuGravar},       {sbtProcurar, mnuProcurar}, {sbtVerificar, mnuVerificar},

@@ -51,6 +51,8 @@ public:
     QAction *mnuLinha4 = nullptr;
     QAction *mnuFiltrar = nullptr;
     QAction *mnuHistorico = nullptr;
+    QAction *mnuExportar = nullptr;
+    QAction *mnuExtrato = nullptr;
     TDataSource *dtsOrcamento = nullptr;
     TNetConnection *netManuComissao = nullptr;
     TADOIBQuery *qryFilial = nullptr;
@@ -80,6 +82,9 @@ public:
     void sbtVerificarClick(QObject *sender);
     void sbtProcurarClick(QObject *sender);
     void mnuHistoricoClick(QObject *sender);
+    // The list of the current tab as CSV; the current salesperson's statement as PDF.
+    void mnuExportarClick(QObject *sender);
+    void mnuExtratoClick(QObject *sender);
 
     // Reactions that re-run the enabling rules.
     void pgcPadraoChange(QObject *sender);
@@ -133,6 +138,8 @@ private:
     void restoreFocusAfterClose();
     void loadQuoteParameters();
     void showLoadedFilter(const CommissionClient::Selection &selection);
+    QString fileNameFor(const QString &what, const QString &extension) const;
+    QStringList payablesOfListedQuotes();
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -97,6 +97,14 @@ bool ScriptedDialogs::pickList(TDataSource *source, const QString &keyField, con
     return onPickList ? onPickList(source, keyField, title, list) : false;
 }
 
+QString ScriptedDialogs::saveFileName(const QString &title, const QString &suggested, const QString &)
+{
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+    shown.append({QStringLiteral("save"), title});
+    cursorsShown.append(currentCursorShape());
+    return onSaveFileName ? onSaveFileName(suggested) : QString();
+}
+
 void ScriptedDialogs::search(TDataSource *source)
 {
     const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);

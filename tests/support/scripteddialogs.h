@@ -14,7 +14,7 @@
 class ScriptedDialogs : public DialogSeam {
 public:
     struct Shown {
-        QString kind;  // "message", "error", "lookup", "pickList", "search"
+        QString kind;  // "message", "error", "lookup", "pickList", "search", "save"
         QString text;  // the text, or the title
         MsgDlgType type = MsgDlgType::Information;
         int buttons = 0;
@@ -27,6 +27,9 @@ public:
     std::function<bool(TDataSource *, const QString &title)> onLookup;
     std::function<bool(TDataSource *, const QString &keyField, const QString &title, QString &list)> onPickList;
     std::function<void(TDataSource *)> onSearch;
+    // The path a save dialog answers, given the suggested one; cancelled
+    // (empty) unless set.
+    std::function<QString(const QString &suggested)> onSaveFileName;
 
     QList<Shown> shown;
     QList<LookupRequest> lookups;  // every lookup list asked for, in order
@@ -40,6 +43,7 @@ public:
     bool lookup(const LookupRequest &request) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
+    QString saveFileName(const QString &title, const QString &suggested, const QString &filter) override;
 
 private:
     static int currentCursorShape();

@@ -8,6 +8,7 @@
 #include "daycount.h"
 #include "hostoperations.h"
 #include "modulestate.h"
+#include "numbertext.h"
 #include "remotecontract.h"
 #include "screencatalogue.h"
 #include "screenharness.h"
@@ -20,11 +21,17 @@
 #include "tmessages.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -91,6 +98,10 @@ private slots:
     void shouldShowWhatTheServerDidAndReloadAsItRequires();
     void shouldGenerateOnlyTheMarkedQuotes();
     void shouldShowTheNewPayableWithItsQuotesInTheHistory();
+    void shouldExportTheListOfTheCurrentTabForASpreadsheet_data();
+    void shouldExportTheListOfTheCurrentTabForASpreadsheet();
+    void shouldWriteNothingWhereTheFileCannotBeWritten();
+    void shouldWriteTheStatementOfTheSalespersonAsPdf();
     void shouldListGeneratedQuotesAsGeneratedAndCancelThemAgain();
     void shouldGenerateOnceWhenTheCommandComesAgain_data();
     void shouldGenerateOnceWhenTheCommandComesAgain();
@@ -326,6 +337,111 @@ void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory(
     m_screen->mnuHistorico->trigger();
     QCOMPARE(seen, QStringList({QStringLiteral("1 Geração 1"), QStringLiteral("quotes 1 0000000001"),
                                 QStringLiteral("all 1")}));
+    QCOMPARE(m_dialogs->errors(), QStringList());
+}
+
+// The list of the tab in view, as a spreadsheet reads it: titles, a
+// semicolon between values, a decimal comma, dates as dd/mm/aaaa, UTF-8
+// with a byte-order mark; the name proposed says what and when.
+void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet_data()
+{
+    QTest::addColumn<bool>("quotesTab");
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("salespeople") << false << "comissao-0001-vendedores-2024-05.csv"
+                                 << QStringList{"Vendedor;Valor da Comissão", "Ana Souza;35,00", "Bruno Lima;10,00",
+                                                "Carla Dias;20,00", "Elisa Rocha;0,00"};
+    QTest::newRow("quotes of a salesperson")
+        << true << "comissao-0001-vendedor-0001-orcamentos-2024-05.csv"
+        << QStringList{"Marcado;Nr. Orçamento;Seq.;Cliente;Tipo de Evento;Dt. Evento;Dt. Fechamento;Vr. Orçamento;"
+                       "% Comissão;Vr. Comissão",
+                       "S;0000000001;01;Buffet Alegria;Casamento;10/05/2024;20/04/2024;1000,00;5,00;50,00",
+                       "S;0000000009;01;Buffet Alegria;Casamento;28/05/2024;28/05/2024;-300,00;5,00;-15,00"};
+}
+
+void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet()
+{
+    QFETCH(bool, quotesTab);
+    QFETCH(QString, suggested);
+    QFETCH(QStringList, lines);
+    openScreen(QStringLiteral("N"));
+    if (quotesTab)
+        showQuotesOf(QStringLiteral("Ana Souza"));
+    QTemporaryDir dir;
+    QString proposed;
+    m_dialogs->onSaveFileName = [&](const QString &name) {
+        proposed = name;
+        return dir.filePath(name);
+    };
+    m_screen->mnuExportar->trigger();
+    QCOMPARE(proposed, suggested);
+    QFile file(dir.filePath(suggested));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), lines);
+    QCOMPARE(m_dialogs->errors(), QStringList());
+}
+
+// A file that cannot be written is reported and nothing is written: not in
+// a folder that is not there, not over a folder of that name.
+void CommissionSettlementTest::shouldWriteNothingWhereTheFileCannotBeWritten()
+{
+    openScreen(QStringLiteral("N"));
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("lista.csv"));
+    QVERIFY(QDir().mkdir(folder));
+    for (const QString &path : {dir.filePath(QStringLiteral("falta/lista.csv")), folder}) {
+        m_dialogs->clear();
+        m_dialogs->onSaveFileName = [&path](const QString &) { return path; };
+        m_screen->mnuExportar->trigger();
+        QCOMPARE(m_dialogs->errors().size(), 1);
+        QVERIFY2(
+            m_dialogs->errors().first().startsWith(QStringLiteral("Não foi possível gravar o arquivo %1: ").arg(path)),
+            qPrintable(m_dialogs->errors().first()));
+    }
+    QVERIFY(QFileInfo(folder).isDir());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{QStringLiteral("lista.csv")});
+}
+
+// The statement of settled commission, rendered back to text: the
+// salesperson, each quote, the sum and the payable that settled them.
+void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext (poppler-utils) não está instalado");
+    openScreen(QStringLiteral("N"));
+    showQuotesOf(QStringLiteral("Ana Souza"));
+    QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    const QString payable =
+        fixture()
+            .value(
+                QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001' AND CDOPERADOR = 'OP7'"))
+            .toString();
+    QVERIFY(!payable.isEmpty());
+    Filtro.Comissao.stGerada = QStringLiteral("S");
+    m_screen->sbtVerificarClick(m_screen->sbtVerificar);
+    showQuotesOf(QStringLiteral("Ana Souza"));
+
+    QTemporaryDir dir;
+    QString proposed;
+    m_dialogs->onSaveFileName = [&](const QString &name) {
+        proposed = name;
+        return dir.filePath(name);
+    };
+    m_screen->mnuExtrato->trigger();
+    QCOMPARE(proposed, QStringLiteral("comissao-0001-vendedor-0001-2024-05.pdf"));
+    QProcess render;
+    render.start(pdftotext, {QStringLiteral("-layout"), dir.filePath(proposed), QStringLiteral("-")});
+    QVERIFY(render.waitForFinished(30000));
+    const QString text = QString::fromUtf8(render.readAllStandardOutput());
+    for (const QString &expected :
+         {QStringLiteral("Extrato de Comissão"), QStringLiteral("0001 - Ana Souza"), QStringLiteral("0000000001"),
+          QStringLiteral("0000000009"), QStringLiteral("Operador: OP7"), NumberText::amount(115.0),
+          QStringLiteral("Contas a pagar: %1").arg(payable)})
+        QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + text));
     QCOMPARE(m_dialogs->errors(), QStringList());
 }
 

@@ -1,0 +1,70 @@
+#include "commissionstatement.h"
+
+#include "numbertext.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+#include <cmath>
+
+namespace {
+
+QString escaped(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+}  // namespace
+
+QString CommissionStatement::html(const Content &content)
+{
+    qint64 sumCents = 0;
+    QString rows;
+    for (const Quote &quote : content.quotes) {
+        sumCents += std::llround(quote.commission * 100.0);
+        rows += QStringLiteral("<tr><td nowrap>%1</td><td>%2</td><td>%3</td><td nowrap>%4</td>"
+                               "<td align=\"right\">%5</td><td align=\"right\">%6</td><td align=\"right\">%7</td></tr>")
+                    .arg(escaped(quote.number), escaped(quote.sequence), escaped(quote.customer),
+                         escaped(quote.eventDate), NumberText::amount(quote.total), NumberText::amount(quote.percent),
+                         NumberText::amount(quote.commission));
+    }
+    QString payables;
+    if (content.generated) {
+        payables =
+            content.payables.isEmpty()
+                ? QStringLiteral("<p>Contas a pagar: nenhuma encontrada no histórico.</p>")
+                : QStringLiteral("<p>Contas a pagar: %1</p>").arg(escaped(content.payables.join(QStringLiteral(", "))));
+    }
+    return QStringLiteral(
+               "<html><body style=\"color:black; font-family:sans-serif; font-size:10pt\">"
+               "<h2>Extrato de Comissão</h2>"
+               "<p><b>Filial:</b> %1<br/><b>Vendedor:</b> %2<br/><b>Listas:</b> %3<br/>"
+               "<b>Operador:</b> %4<br/><b>Emitido em:</b> %5</p>"
+               "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
+               "<tr><th>Nr. Orçamento</th><th>Seq.</th><th>Cliente</th><th>Dt. Evento</th>"
+               "<th>Vr. Orçamento</th><th>% Comissão</th><th>Vr. Comissão</th></tr>%6"
+               "<tr><td colspan=\"6\"><b>Total (%7 orçamentos)</b></td><td align=\"right\"><b>%8</b></td></tr>"
+               "</table>%9</body></html>")
+        .arg(escaped(content.branch), escaped(content.salesperson), escaped(content.filter),
+             escaped(content.operatorCode), content.at.toString(QStringLiteral("dd/MM/yyyy hh:mm")), rows)
+        .arg(content.quotes.size())
+        .arg(NumberText::amount(double(sumCents) / 100.0), payables);
+}
+
+bool CommissionStatement::writePdf(const Content &content, QIODevice &device)
+{
+    QPdfWriter pdf(&device);
+    pdf.setResolution(96);  // the document is laid out in screen points
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    pdf.setTitle(QStringLiteral("Extrato de Comissão - %1").arg(content.salesperson));
+    pdf.setCreator(QStringLiteral("Manutenção da Comissão"));
+    QTextDocument document;
+    document.setDocumentMargin(0);
+    document.setPageSize(QSizeF(pdf.width(), pdf.height()));
+    document.setHtml(html(content));
+    document.print(&pdf);
+    return true;
+}
