@@ -2,6 +2,7 @@
 
 #include "bulkinserter.h"
 #include "commissionmath.h"
+#include "payablerepository.h"
 #include "quotekey.h"
 #include "sqlrunner.h"
 #include "sqlvalues.h"
@@ -301,6 +302,7 @@ void DemoDataGenerator::writeGeneratedCommission(const QSqlDatabase &db, const Q
     QStringList keys = groups.keys();
     keys.sort();
     const QDate paidUntil = m_today.addMonths(-m_size.paidBefore);
+    QVector<AuditEntry> audits;
     BulkInserter links(db, QStringLiteral("ORCACOMISSAO"),
                        {QStringLiteral("CDFILIAL"), QStringLiteral("NRORCAEVENTO"), QStringLiteral("NRSEQORCAEVE"),
                         QStringLiteral("NRCONTAPAGAR"), QStringLiteral("VRPERCCOMIS"), QStringLiteral("VRCOMISSAO")});
@@ -325,12 +327,28 @@ void DemoDataGenerator::writeGeneratedCommission(const QSqlDatabase &db, const Q
              SqlValues::timestamp(QDateTime(issued, QTime(9, 0), Qt::UTC)), parts[1]});
         payable.next();
         const qint64 number = payable.value(0).toLongLong();
-        for (const GeneratedQuote &quote : ofGroup)
+        payable.finish();
+        AuditEntry generation{AuditEntry::Operation::Generation,
+                              QDateTime(issued, QTime(9, 0), Qt::UTC),
+                              QStringLiteral("DEMO"),
+                              QString(),
+                              parts[0],
+                              parts[1],
+                              number,
+                              {}};
+        for (const GeneratedQuote &quote : ofGroup) {
             links.add({quote.key.branch, quote.key.number, quote.key.sequence, number,
                        CommissionMath::fromThousandths(quote.percentThousandths),
                        CommissionMath::fromCents(quote.commissionCents)});
+            generation.quotes.append({quote.key, number, quote.percentThousandths, quote.commissionCents});
+        }
+        // The history of settlements shows the demonstration's payables too.
+        audits.append(generation);
     }
     links.finish();
+    PayableRepository payables(db);
+    for (const AuditEntry &generation : std::as_const(audits))
+        payables.writeAudit(generation);
 }
 
 }  // namespace commission

@@ -56,7 +56,7 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
 {
     setObjectName(QStringLiteral("frmHistoricoComissao"));
     setWindowTitle(QStringLiteral("Histórico da Comissão"));
-    resize(860, 520);
+    resize(1000, 540);
 
     auto *who = new QGroupBox(QStringLiteral("Vendedores"), this);
     rbtHistoricoVendedor = new QRadioButton(who);

@@ -6,7 +6,9 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QTabWidget>
@@ -84,6 +86,14 @@ void ScreenshotTour::poll()
         if (!modal)
             photographQuotes();
         break;
+    case Step::History:
+        if (dialog == QLatin1String("frmHistoricoComissao") && modal->isActiveWindow())
+            showQuotesOfFirstSettlement(modal);
+        break;
+    case Step::HistoryQuotes:
+        if (dialog == QLatin1String("frmHistoricoComissao"))
+            photographHistory(modal);
+        break;
     case Step::Done:
         break;
     }
@@ -142,9 +152,31 @@ void ScreenshotTour::markFirstQuote()
 void ScreenshotTour::photographQuotes()
 {
     save(m_host.findChild<QWidget *>(QStringLiteral("frmManComisWindow")), QStringLiteral("tela-orcamento.png"));
+    m_step = Step::History;
+    // The history opens modally: from the event loop, so the tour goes on.
+    auto *history = screen()->findChild<QAction *>(QStringLiteral("mnuHistorico"));
+    QTimer::singleShot(0, history, [history] { history->trigger(); });
+}
+
+// Enter on the first settlement shows its quotes below it.
+void ScreenshotTour::showQuotesOfFirstSettlement(QWidget *history)
+{
+    auto *settlements = history->findChild<QTableView *>(QStringLiteral("dbgHistorico"));
+    if (settlements->model()->rowCount() == 0)
+        return fail(QStringLiteral("the history of the first salesperson is empty"));
+    settlements->setFocus();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(settlements, &enter);
+    m_step = Step::HistoryQuotes;
+}
+
+void ScreenshotTour::photographHistory(QWidget *history)
+{
+    save(history, QStringLiteral("historico.png"));
     m_step = Step::Done;
     m_timer.stop();
-    QCoreApplication::exit(0);
+    clickLater(history->findChild<QAbstractButton *>(QStringLiteral("btnFechar")));
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
 }
 
 void ScreenshotTour::save(QWidget *widget, const QString &name)

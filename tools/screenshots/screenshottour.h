@@ -11,7 +11,8 @@ class QWidget;
 // Walks through the commission screen as a user does and saves what each step
 // shows as PNG files: the filter dialog (period filled in), the pending
 // dialog, the screen on its salesperson tab and on its quote tab with the
-// first quote marked. The module runs in the host window and is reached only
+// first quote marked, and the history of settlements with the quotes of the
+// first one. The module runs in the host window and is reached only
 // through its widgets, found by their object names. Ends the application
 // with 0 when every picture is saved, 1 when a step does not come in time or
 // an error box shows.
@@ -23,7 +24,7 @@ public:
     void start();
 
 private:
-    enum class Step { Filter, Loaded, QuoteTab, Marked, Done };
+    enum class Step { Filter, Loaded, QuoteTab, Marked, History, HistoryQuotes, Done };
 
     void poll();
     void fillAndConfirmFilter(QWidget *dialog);
@@ -33,6 +34,8 @@ private:
     void photographSalespeople();
     void markFirstQuote();
     void photographQuotes();
+    void showQuotesOfFirstSettlement(QWidget *history);
+    void photographHistory(QWidget *history);
     void save(QWidget *widget, const QString &name);
     void fail(const QString &why);
 
