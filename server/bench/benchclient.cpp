@@ -1,5 +1,6 @@
 #include "benchclient.h"
 
+#include <daycount.h>
 #include <remotecontract.h>
 
 #include <httplib.h>
@@ -38,6 +39,19 @@ QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
         throw std::runtime_error(method.toStdString() + ": HTTP " + std::to_string(result->status) + " "
                                  + answer.value(QStringLiteral("error")).toString().toStdString());
     return answer.value(QStringLiteral("result"));
+}
+
+QJsonArray BenchClient::listingArguments(const QString &branch, const QString &salesperson, bool single, QDate from,
+                                         QDate to, bool generated)
+{
+    return QJsonArray{text(branch, true),
+                      text(salesperson, !single),
+                      text(QString(), true),
+                      text(QStringLiteral("EVENTO"), false),
+                      text(QStringLiteral("S"), false),
+                      date(packet::toDayCount(from), true),
+                      date(packet::toDayCount(to), true),
+                      text(generated ? QStringLiteral("S") : QStringLiteral("N"), true)};
 }
 
 QJsonValue BenchClient::text(const QString &value, bool byRef)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QJsonArray>
 #include <QJsonValue>
 #include <QString>
@@ -23,6 +24,10 @@ public:
     static std::string path(const QString &method);
     static std::string requestBody(const QJsonArray &arguments);
 
+    // The eight arguments of a listing: the salesperson list (GetVendedores)
+    // or one salesperson (`single`, GetOrcamentos), the period by event date.
+    static QJsonArray listingArguments(const QString &branch, const QString &salesperson, bool single, QDate from,
+                                       QDate to, bool generated);
     static QJsonValue text(const QString &value, bool byRef);
     static QJsonValue date(double days, bool byRef);
     static QJsonValue packet(const QJsonValue &packet);

@@ -208,19 +208,6 @@ commission::QuoteFilter BenchmarkRun::filterFor(const QString &branchCode, QDate
     return filter;
 }
 
-QJsonArray BenchmarkRun::listingArguments(const QString &branchCode, const QString &salesperson, bool single,
-                                          QDate from, QDate to, bool generated) const
-{
-    return QJsonArray{BenchClient::text(branchCode, true),
-                      BenchClient::text(salesperson, !single),
-                      BenchClient::text(QString(), true),
-                      BenchClient::text(QStringLiteral("EVENTO"), false),
-                      BenchClient::text(QStringLiteral("S"), false),
-                      BenchClient::date(packet::toDayCount(from), true),
-                      BenchClient::date(packet::toDayCount(to), true),
-                      BenchClient::text(generated ? QStringLiteral("S") : QStringLiteral("N"), true)};
-}
-
 double BenchmarkRun::measureFloor()
 {
     const LoopbackFloor floor;
@@ -285,14 +272,14 @@ BenchmarkRun::Comparison BenchmarkRun::compareSalespeople(int port, bool generat
     if (commission::QuoteQueries::needsPending(filter))
         statements.append(commission::QuoteQueries::pendingQuotes(filter));
     return compare(port, QStringLiteral("GetVendedores"),
-                   listingArguments(branch, QString(), false, from, to, generated), statements, floor);
+                   BenchClient::listingArguments(branch, QString(), false, from, to, generated), statements, floor);
 }
 
 BenchmarkRun::Comparison BenchmarkRun::compareQuotes(int port, bool generated, const QString &salesperson, QDate from,
                                                      QDate to, double floor)
 {
     return compare(port, QStringLiteral("GetOrcamentos"),
-                   listingArguments(branch, salesperson, true, from, to, generated),
+                   BenchClient::listingArguments(branch, salesperson, true, from, to, generated),
                    {commission::QuoteQueries::quotes(filterFor(branch, from, to, generated), salesperson)}, floor);
 }
 
@@ -383,10 +370,11 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
     const QDate settledUntil = QDate::currentDate().addMonths(-3);
     for (int nth = 0; nth < 25 && comparison.server.count() < m_options.generations; ++nth) {
         const QString salesperson = salespersonOfBranch(0, nth);
-        const QJsonObject quotes = client
-                                       .call(QStringLiteral("GetOrcamentos"),
-                                             listingArguments(branch, salesperson, true, QDate(), settledUntil, true))
-                                       .toObject();
+        const QJsonObject quotes =
+            client
+                .call(QStringLiteral("GetOrcamentos"),
+                      BenchClient::listingArguments(branch, salesperson, true, QDate(), settledUntil, true))
+                .toObject();
         const packet::Packet layout = packet::fromJson(quotes);
         const int percent = layout.fieldIndex(QStringLiteral("VRPERCCOMIS"));
         QJsonArray marked;
@@ -439,13 +427,13 @@ double BenchmarkRun::measureThroughput(int port)
                 const QString salesperson =
                     salespersonOfBranch(branchIndex, std::uniform_int_distribution<int>(0, 24)(random));
                 if (listing)
-                    client.send(
-                        BenchClient::path(QStringLiteral("GetVendedores")),
-                        BenchClient::requestBody(listingArguments(branchCode, QString(), false, from, to, generated)));
+                    client.send(BenchClient::path(QStringLiteral("GetVendedores")),
+                                BenchClient::requestBody(
+                                    BenchClient::listingArguments(branchCode, QString(), false, from, to, generated)));
                 else
-                    client.send(
-                        BenchClient::path(QStringLiteral("GetOrcamentos")),
-                        BenchClient::requestBody(listingArguments(branchCode, salesperson, true, from, to, generated)));
+                    client.send(BenchClient::path(QStringLiteral("GetOrcamentos")),
+                                BenchClient::requestBody(
+                                    BenchClient::listingArguments(branchCode, salesperson, true, from, to, generated)));
                 listing = !listing;
                 ++calls;
             }

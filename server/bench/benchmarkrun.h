@@ -61,8 +61,6 @@ private:
     Comparison measureGenerations(int port, Timings &cancellations);
     double measureThroughput(int port);
 
-    QJsonArray listingArguments(const QString &branch, const QString &salesperson, bool single, QDate from, QDate to,
-                                bool generated) const;
     static commission::QuoteFilter filterFor(const QString &branch, QDate from, QDate to, bool generated);
     double generateBare(const QSqlDatabase &db, const QJsonArray &rows, int fieldsBranch, int fieldsNumber,
                         int fieldsSequence, int fieldsPercent);

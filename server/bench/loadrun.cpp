@@ -26,14 +26,7 @@ struct ClientResult {
 QJsonArray listing(const QString &branch, const QString &salesperson, bool list)
 {
     const QDate today = QDate::currentDate();
-    return QJsonArray{BenchClient::text(branch, true),
-                      BenchClient::text(salesperson, list),
-                      BenchClient::text(QString(), true),
-                      BenchClient::text(QStringLiteral("EVENTO"), false),
-                      BenchClient::text(QStringLiteral("S"), false),
-                      BenchClient::date(packet::toDayCount(today.addMonths(-2)), true),
-                      BenchClient::date(packet::toDayCount(today), true),
-                      BenchClient::text(QStringLiteral("N"), true)};
+    return BenchClient::listingArguments(branch, salesperson, !list, today.addMonths(-2), today, false);
 }
 
 QString firstSalesperson(const QJsonValue &answer)

@@ -54,18 +54,6 @@ QByteArray quoteAnswer(int count)
     return answer;
 }
 
-QJsonArray listingArguments(const QString &branch, const QString &salesperson, bool single, QDate from, QDate to)
-{
-    return QJsonArray{BenchClient::text(branch, true),
-                      BenchClient::text(salesperson, !single),
-                      BenchClient::text(QString(), true),
-                      BenchClient::text(QStringLiteral("EVENTO"), false),
-                      BenchClient::text(QStringLiteral("S"), false),
-                      BenchClient::date(packet::toDayCount(from), true),
-                      BenchClient::date(packet::toDayCount(to), true),
-                      BenchClient::text(QStringLiteral("N"), true)};
-}
-
 }  // namespace
 
 Timings ScreenBench::decodeAndLoad(int quotes, int runs)
@@ -128,8 +116,10 @@ ScreenBench::FilterRun ScreenBench::filterRun(int port, const QString &branch, Q
     const QString first =
         screen->cdsVendedores->IsEmpty() ? QString() : screen->cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
     WireClient client(port);
-    const std::string salespeople = BenchClient::requestBody(listingArguments(branch, QString(), false, from, to));
-    const std::string quotes = BenchClient::requestBody(listingArguments(branch, first, true, from, to));
+    const std::string salespeople =
+        BenchClient::requestBody(BenchClient::listingArguments(branch, QString(), false, from, to, false));
+    const std::string quotes =
+        BenchClient::requestBody(BenchClient::listingArguments(branch, first, true, from, to, false));
     for (int run = 0; run < runs + 3; ++run) {
         QElapsedTimer timer;
         timer.start();

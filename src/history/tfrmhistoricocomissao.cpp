@@ -5,6 +5,7 @@
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "modalrun.h"
+#include "periodtext.h"
 #include "screendatasets.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
@@ -24,20 +25,6 @@
 namespace {
 
 constexpr int fetchingAnimation = 6;
-
-QString periodText(double from, double to)
-{
-    const auto day = [](double count) {
-        return packet::dateFromDayCount(count).toString(QStringLiteral("dd/MM/yyyy"));
-    };
-    if (from > 0 && to > 0)
-        return QStringLiteral("Período: %1 a %2").arg(day(from), day(to));
-    if (from > 0)
-        return QStringLiteral("Período: a partir de %1").arg(day(from));
-    if (to > 0)
-        return QStringLiteral("Período: até %1").arg(day(to));
-    return QStringLiteral("Período: qualquer data");
-}
 
 }  // namespace
 
@@ -75,7 +62,8 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
     whoLayout->addWidget(rbtHistoricoTodos);
     whoLayout->addStretch();
 
-    lblPeriodo = new QLabel(periodText(d->request.periodStart, d->request.periodEnd), this);
+    lblPeriodo = new QLabel(
+        QStringLiteral("Período: %1").arg(PeriodText::describe(d->request.periodStart, d->request.periodEnd)), this);
     lblPeriodo->setObjectName(QStringLiteral("lblPeriodo"));
 
     cdsHistorico = new TClientDataSet(this);

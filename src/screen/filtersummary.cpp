@@ -1,26 +1,8 @@
 #include "filtersummary.h"
 
-#include "daycount.h"
-
-#include <QDate>
+#include "periodtext.h"
 
 namespace {
-
-QString day(double dayCount)
-{
-    return packet::dateFromDayCount(dayCount).toString(QStringLiteral("dd/MM/yyyy"));
-}
-
-QString period(double from, double to)
-{
-    if (from > 0 && to > 0)
-        return QStringLiteral("%1 a %2").arg(day(from), day(to));
-    if (from > 0)
-        return QStringLiteral("a partir de %1").arg(day(from));
-    if (to > 0)
-        return QStringLiteral("até %1").arg(day(to));
-    return QStringLiteral("qualquer data");
-}
 
 QString picked(const QString &title, const QString &list)
 {
@@ -45,8 +27,8 @@ FilterSummary::Line FilterSummary::describe(const CommissionClient::Selection &s
         selection.commissionStatus == QLatin1String("S") ? QStringLiteral("Gerada") : QStringLiteral("Não gerada");
     Line line;
     line.text = QStringLiteral("Filial %1 · %2 (%3) · %4 · %5 · %6")
-                    .arg(selection.branch, period(selection.periodStart, selection.periodEnd), dateBase, status,
-                         picked(QStringLiteral("Vendedores"), selection.salespeople),
+                    .arg(selection.branch, PeriodText::describe(selection.periodStart, selection.periodEnd), dateBase,
+                         status, picked(QStringLiteral("Vendedores"), selection.salespeople),
                          picked(QStringLiteral("Tipos de evento"), selection.eventTypes));
     QStringList tip;
     if (!salespeopleNames.isEmpty())

@@ -115,6 +115,8 @@ private:
     void showQuotesOf(const QString &salesperson);
     void clickMark(int row);
     int calls(const QString &method) const;
+    // Save dialogs answer the name they propose, in `dir`; `proposed` keeps it.
+    void saveInto(const QTemporaryDir &dir, QString &proposed);
     qint64 commissions() const { return fixture().count(QStringLiteral("ORCACOMISSAO")); }
     CommissionFixture fixture() const { return CommissionFixture(m_connections->database()); }
 
@@ -197,6 +199,14 @@ void CommissionSettlementTest::clickMark(int row)
     TDBGrid &grid = *m_screen->dbgOrcamento;
     const QModelIndex cell = grid.model()->index(row, IndiceCol(&grid, QStringLiteral("IDCHECK")));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
+}
+
+void CommissionSettlementTest::saveInto(const QTemporaryDir &dir, QString &proposed)
+{
+    m_dialogs->onSaveFileName = [&dir, &proposed](const QString &name) {
+        proposed = name;
+        return dir.filePath(name);
+    };
 }
 
 int CommissionSettlementTest::calls(const QString &method) const
@@ -369,10 +379,7 @@ void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet
         showQuotesOf(QStringLiteral("Ana Souza"));
     QTemporaryDir dir;
     QString proposed;
-    m_dialogs->onSaveFileName = [&](const QString &name) {
-        proposed = name;
-        return dir.filePath(name);
-    };
+    saveInto(dir, proposed);
     m_screen->mnuExportar->trigger();
     QCOMPARE(proposed, suggested);
     QFile file(dir.filePath(suggested));
@@ -427,10 +434,7 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
 
     QTemporaryDir dir;
     QString proposed;
-    m_dialogs->onSaveFileName = [&](const QString &name) {
-        proposed = name;
-        return dir.filePath(name);
-    };
+    saveInto(dir, proposed);
     m_screen->mnuExtrato->trigger();
     QCOMPARE(proposed, QStringLiteral("comissao-0001-vendedor-0001-2024-05.pdf"));
     QProcess render;
