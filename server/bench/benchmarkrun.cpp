@@ -12,8 +12,8 @@
 #include <daycount.h>
 #include <demodatagenerator.h>
 #include <packetcodec.h>
+#include <parameterrepository.h>
 #include <quotekey.h>
-#include <recordsetlayouts.h>
 #include <schema.h>
 #include <sqldialect.h>
 #include <sqlrunner.h>
@@ -24,7 +24,6 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QSqlRecord>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <atomic>
@@ -256,13 +255,8 @@ BenchmarkRun::Comparison BenchmarkRun::compare(int port, const QString &method, 
 
 BenchmarkRun::Comparison BenchmarkRun::compareParameters(int port, double floor)
 {
-    QStringList columns;
-    for (const packet::FieldSpec &field : commission::RecordSetLayouts::parameters())
-        columns.append(field.name);
-    const commission::SqlStatement statement{
-        QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1").arg(columns.join(QStringLiteral(", "))),
-        {}};
-    return compare(port, QStringLiteral("GetParamOrcaEve"), {}, {statement}, floor);
+    return compare(port, QStringLiteral("GetParamOrcaEve"), {},
+                   {{commission::ParameterRepository::packetStatement(), {}}}, floor);
 }
 
 BenchmarkRun::Comparison BenchmarkRun::compareSalespeople(int port, bool generated, QDate from, QDate to, double floor)

@@ -16,8 +16,8 @@ std::atomic<quint64> nextProviderId{1};
 std::atomic<quint64> nextThreadSerial{1};
 
 // A connection's prepared statements, by text. Listings with code lists
-// vary in their number of placeholders; past this many the oldest texts are
-// simply dropped and prepared again when they come back.
+// vary in their number of placeholders; past this many all are dropped and
+// prepared again as they come back.
 constexpr int maxStatementsPerConnection = 64;
 using Statements = QHash<QString, QSqlQuery>;
 

@@ -2,7 +2,6 @@
 
 #include "packetfiller.h"
 #include "recordsetlayouts.h"
-#include "sqlrunner.h"
 #include "sqlvalues.h"
 
 namespace commission {
@@ -30,14 +29,6 @@ QString auditWhere(const HistoryRepository::Selection &selection, QVariantList &
     return where;
 }
 
-packet::Packet read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                    const QVector<packet::FieldSpec> &layout)
-{
-    packet::Packet result;
-    SqlRunner::read(db, sql, values, [&](QSqlQuery &query) { result = PacketFiller::fill(layout, query); });
-    return result;
-}
-
 }  // namespace
 
 packet::Packet HistoryRepository::settlements(const Selection &selection) const
@@ -45,30 +36,31 @@ packet::Packet HistoryRepository::settlements(const Selection &selection) const
     QVariantList values;
     const QString where = auditWhere(selection, values);
     // A cancelled payable is gone; its settlements show it as not paid.
-    return read(m_db,
-                QStringLiteral("SELECT A.NRAUDITCOMISSAO, A.DTHRAUDITORIA,"
-                               " CASE A.IDOPERACAO WHEN 'G' THEN 'Geração' ELSE 'Cancelamento' END,"
-                               " A.CDOPERADOR, A.CDVENDEDOR, V.NMFANVEN, A.NRCONTAPAGAR, A.QTORCAMENTOS,"
-                               " A.VRCOMISSAO, COALESCE(P.IDBAIXADA, 'N')"
-                               " FROM AUDITCOMISSAO A JOIN VENDEDOR V ON V.CDVENDEDOR = A.CDVENDEDOR"
-                               " LEFT JOIN CONTAPAGAR P ON P.NRCONTAPAGAR = A.NRCONTAPAGAR")
-                    + where + QStringLiteral(" ORDER BY A.DTHRAUDITORIA, A.NRAUDITCOMISSAO"),
-                values, RecordSetLayouts::settlements());
+    return PacketFiller::read(m_db,
+                              QStringLiteral("SELECT A.NRAUDITCOMISSAO, A.DTHRAUDITORIA,"
+                                             " CASE A.IDOPERACAO WHEN 'G' THEN 'Geração' ELSE 'Cancelamento' END,"
+                                             " A.CDOPERADOR, A.CDVENDEDOR, V.NMFANVEN, A.NRCONTAPAGAR, A.QTORCAMENTOS,"
+                                             " A.VRCOMISSAO, COALESCE(P.IDBAIXADA, 'N')"
+                                             " FROM AUDITCOMISSAO A JOIN VENDEDOR V ON V.CDVENDEDOR = A.CDVENDEDOR"
+                                             " LEFT JOIN CONTAPAGAR P ON P.NRCONTAPAGAR = A.NRCONTAPAGAR")
+                                  + where + QStringLiteral(" ORDER BY A.DTHRAUDITORIA, A.NRAUDITCOMISSAO"),
+                              values, RecordSetLayouts::settlements());
 }
 
 packet::Packet HistoryRepository::settledQuotes(const Selection &selection) const
 {
     QVariantList values;
     const QString where = auditWhere(selection, values);
-    return read(m_db,
-                QStringLiteral("SELECT O.NRAUDITCOMISSAO, O.NRORCAEVENTO, O.NRSEQORCAEVE, C.NMFANTCLIE,"
-                               " O.VRPERCCOMIS, O.VRCOMISSAO"
-                               " FROM AUDITCOMISSAOORC O JOIN AUDITCOMISSAO A ON A.NRAUDITCOMISSAO = O.NRAUDITCOMISSAO"
-                               " LEFT JOIN ORCAEVENTO Q ON Q.CDFILIAL = O.CDFILIAL AND Q.NRORCAEVENTO = O.NRORCAEVENTO"
-                               " AND Q.NRSEQORCAEVE = O.NRSEQORCAEVE"
-                               " LEFT JOIN CLIENTE C ON C.CDCLIENTE = Q.CDCLIENTE")
-                    + where + QStringLiteral(" ORDER BY O.NRAUDITCOMISSAO, O.NRORCAEVENTO, O.NRSEQORCAEVE"),
-                values, RecordSetLayouts::settledQuotes());
+    return PacketFiller::read(
+        m_db,
+        QStringLiteral("SELECT O.NRAUDITCOMISSAO, O.NRORCAEVENTO, O.NRSEQORCAEVE, C.NMFANTCLIE,"
+                       " O.VRPERCCOMIS, O.VRCOMISSAO"
+                       " FROM AUDITCOMISSAOORC O JOIN AUDITCOMISSAO A ON A.NRAUDITCOMISSAO = O.NRAUDITCOMISSAO"
+                       " LEFT JOIN ORCAEVENTO Q ON Q.CDFILIAL = O.CDFILIAL AND Q.NRORCAEVENTO = O.NRORCAEVENTO"
+                       " AND Q.NRSEQORCAEVE = O.NRSEQORCAEVE"
+                       " LEFT JOIN CLIENTE C ON C.CDCLIENTE = Q.CDCLIENTE")
+            + where + QStringLiteral(" ORDER BY O.NRAUDITCOMISSAO, O.NRORCAEVENTO, O.NRSEQORCAEVE"),
+        values, RecordSetLayouts::settledQuotes());
 }
 
 }  // namespace commission

@@ -1,6 +1,7 @@
 #include "packetfiller.h"
 
 #include "serviceerror.h"
+#include "sqlrunner.h"
 #include "sqlvalues.h"
 
 #include <daycount.h>
@@ -47,6 +48,14 @@ packet::Packet PacketFiller::fill(const QVector<packet::FieldSpec> &layout, QSql
             row.append(packetValue(layout[i], query.value(i)));
         result.rows.append(std::move(row));
     }
+    return result;
+}
+
+packet::Packet PacketFiller::read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                                  const QVector<packet::FieldSpec> &layout)
+{
+    packet::Packet result;
+    SqlRunner::read(db, sql, values, [&](QSqlQuery &query) { result = fill(layout, query); });
     return result;
 }
 

@@ -9,7 +9,7 @@
 
 namespace commission {
 
-packet::Packet ParameterRepository::asPacket() const
+const QString &ParameterRepository::packetStatement()
 {
     static const QString sql = [] {
         QStringList columns;
@@ -18,10 +18,12 @@ packet::Packet ParameterRepository::asPacket() const
         return QStringLiteral("SELECT %1 FROM PARAMORCAEVE WHERE NRPARAMORCAEVE = 1")
             .arg(columns.join(QStringLiteral(", ")));
     }();
-    packet::Packet parameters;
-    SqlRunner::read(m_db, sql, {},
-                    [&](QSqlQuery &query) { parameters = PacketFiller::fill(RecordSetLayouts::parameters(), query); });
-    return parameters;
+    return sql;
+}
+
+packet::Packet ParameterRepository::asPacket() const
+{
+    return PacketFiller::read(m_db, packetStatement(), {}, RecordSetLayouts::parameters());
 }
 
 QuoteParameters ParameterRepository::load() const

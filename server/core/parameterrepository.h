@@ -15,6 +15,8 @@ public:
 
     // The row in the parameters layout; no rows when it was never written.
     packet::Packet asPacket() const;
+    // The statement asPacket() runs, one column per field of the layout.
+    static const QString &packetStatement();
     // The values a generation needs; all empty when the row is missing.
     QuoteParameters load() const;
 

@@ -16,10 +16,7 @@ constexpr int keysPerStatement = 300;
 
 packet::Packet run(const QSqlDatabase &db, const SqlStatement &statement, const QVector<packet::FieldSpec> &layout)
 {
-    packet::Packet result;
-    SqlRunner::read(db, statement.sql, statement.values,
-                    [&](QSqlQuery &query) { result = PacketFiller::fill(layout, query); });
-    return result;
+    return PacketFiller::read(db, statement.sql, statement.values, layout);
 }
 
 QuoteKey keyAt(const QSqlQuery &query, int first)
