@@ -124,18 +124,22 @@ TfrmHistoricoComissao::~TfrmHistoricoComissao() = default;
 void TfrmHistoricoComissao::load()
 {
     const QString salesperson = rbtHistoricoVendedor->isChecked() ? d->request.salesperson : QString();
-    CommissionClient::HistoryAnswer answer;
-    {
-        ActiveShowAvi(MainForm(), fetchingAnimation, QStringLiteral("Buscando o histórico no servidor..."));
-        const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
-        answer = d->service.GetHistoricoComissao(d->request.branch, salesperson, d->request.periodStart,
-                                                 d->request.periodEnd);
-    }
+    CommissionClient::HistoryAnswer answer =
+        fetch(d->service, d->request.branch, salesperson, d->request.periodStart, d->request.periodEnd);
     cdsHistorico->loadFromPacket(answer.settlements);
     d->quotes = std::move(answer.quotes);
     packet::Packet none;
     none.fields = d->quotes.fields;
     cdsHistoricoOrcamentos->loadFromPacket(none);
+}
+
+CommissionClient::HistoryAnswer TfrmHistoricoComissao::fetch(CommissionClient &service, const QString &branch,
+                                                             const QString &salesperson, double periodStart,
+                                                             double periodEnd)
+{
+    ActiveShowAvi(MainForm(), fetchingAnimation, QStringLiteral("Buscando o histórico no servidor..."));
+    const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+    return service.GetHistoricoComissao(branch, salesperson, periodStart, periodEnd);
 }
 
 void TfrmHistoricoComissao::showQuotesOfCurrent()

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "commissionclient.h"
+
 #include <QDialog>
 #include <QString>
 
 #include <memory>
 
-class CommissionClient;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -44,6 +45,10 @@ public:
 
     // Loads the settlements of the chosen salespeople; the quotes empty.
     void load();
+    // The history of the branch over the period, of one salesperson (all
+    // when empty), asked with the busy indicator as every load is.
+    static CommissionClient::HistoryAnswer fetch(CommissionClient &service, const QString &branch,
+                                                 const QString &salesperson, double periodStart, double periodEnd);
     // Shows the quotes of the current settlement.
     void showQuotesOfCurrent();
 

@@ -630,13 +630,8 @@ void TfrmManComis::mnuExportarClick(QObject *)
 // current salesperson.
 QStringList TfrmManComis::payablesOfListedQuotes()
 {
-    const QString salesperson = cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
-    CommissionClient::HistoryAnswer history;
-    {
-        ActiveShowAvi(MainForm(), 6, QStringLiteral("Buscando o histórico no servidor..."));
-        const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
-        history = service().GetHistoricoComissao(Filtro.stCdFilial, salesperson, 0, 0);
-    }
+    const CommissionClient::HistoryAnswer history = TfrmHistoricoComissao::fetch(
+        service(), Filtro.stCdFilial, cdsVendedores->AsString(QStringLiteral("CDVENDEDOR")), 0, 0);
     QSet<QString> listed;
     const int number = cdsOrcamentos->fieldIndex(QStringLiteral("NRORCAEVENTO"));
     const int sequence = cdsOrcamentos->fieldIndex(QStringLiteral("NRSEQORCAEVE"));
@@ -645,20 +640,21 @@ QStringList TfrmManComis::payablesOfListedQuotes()
                       + cdsOrcamentos->valueAt(row, sequence).toString());
     const packet::Packet &quotes = history.quotes;
     const packet::Packet &settlements = history.settlements;
+    const int quoteNumber = quotes.fieldIndex(QStringLiteral("NRORCAEVENTO"));
+    const int quoteSequence = quotes.fieldIndex(QStringLiteral("NRSEQORCAEVE"));
+    const int quoteAudit = quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"));
     QSet<double> audits;
     for (const QVector<QVariant> &row : quotes.rows) {
-        const QString key = row[quotes.fieldIndex(QStringLiteral("NRORCAEVENTO"))].toString() + QLatin1Char('/')
-                            + row[quotes.fieldIndex(QStringLiteral("NRSEQORCAEVE"))].toString();
-        if (listed.contains(key))
-            audits.insert(row[quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"))].toDouble());
+        if (listed.contains(row[quoteNumber].toString() + QLatin1Char('/') + row[quoteSequence].toString()))
+            audits.insert(row[quoteAudit].toDouble());
     }
+    const int operation = settlements.fieldIndex(QStringLiteral("DSOPERACAO"));
+    const int audit = settlements.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"));
+    const int payableNumber = settlements.fieldIndex(QStringLiteral("NRCONTAPAGAR"));
     QStringList payables;
     for (const QVector<QVariant> &row : settlements.rows) {
-        const bool generation =
-            row[settlements.fieldIndex(QStringLiteral("DSOPERACAO"))].toString() == QStringLiteral("Geração");
-        const QString payable =
-            QString::number(qint64(row[settlements.fieldIndex(QStringLiteral("NRCONTAPAGAR"))].toDouble()));
-        if (generation && audits.contains(row[settlements.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"))].toDouble())
+        const QString payable = QString::number(qint64(row[payableNumber].toDouble()));
+        if (row[operation].toString() == QStringLiteral("Geração") && audits.contains(row[audit].toDouble())
             && !payables.contains(payable))
             payables.append(payable);
     }
