@@ -1,5 +1,6 @@
 #include "connectionprovider.h"
 
+#include "nativereader.h"
 #include "serviceerror.h"
 
 #include <QHash>
@@ -7,6 +8,7 @@
 #include <QSqlQuery>
 
 #include <atomic>
+#include <memory>
 
 namespace commission {
 
@@ -14,12 +16,6 @@ namespace {
 
 std::atomic<quint64> nextProviderId{1};
 std::atomic<quint64> nextThreadSerial{1};
-
-// A connection's prepared statements, by text. Listings with code lists
-// vary in their number of placeholders; past this many all are dropped and
-// prepared again as they come back.
-constexpr int maxStatementsPerConnection = 64;
-using Statements = QHash<QString, QSqlQuery>;
 
 void closeConnection(const QString &name)
 {
@@ -34,18 +30,19 @@ void closeConnection(const QString &name)
 struct ThreadConnections {
     quint64 serial = nextThreadSerial++;
     QSet<QString> names;
-    QHash<QString, Statements> statements;  // by connection name
+    // Each connection's reader with its prepared statements, by name.
+    QHash<QString, std::shared_ptr<NativeReader>> readers;
 
     ~ThreadConnections()
     {
-        statements.clear();  // before the connections they run on
+        readers.clear();  // before the connections they run on
         for (const QString &name : std::as_const(names))
             closeConnection(name);
     }
 
     void close(const QString &name)
     {
-        statements.remove(name);
+        readers.remove(name);
         if (names.remove(name))
             closeConnection(name);
     }
@@ -98,23 +95,16 @@ void ConnectionProvider::discard()
     threadConnections().close(connectionName());
 }
 
-QSqlQuery *ConnectionProvider::preparedStatement(const QSqlDatabase &db, const QString &sql)
+NativeReader *ConnectionProvider::reader(const QSqlDatabase &db)
 {
     ThreadConnections &connections = threadConnections();
     const QString name = db.connectionName();
     if (!connections.names.contains(name))
         return nullptr;
-    Statements &statements = connections.statements[name];
-    const auto kept = statements.find(sql);
-    if (kept != statements.end())
-        return &kept.value();
-    if (statements.size() >= maxStatementsPerConnection)
-        statements.clear();
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        return nullptr;
-    return &statements.insert(sql, query).value();
+    std::shared_ptr<NativeReader> &reader = connections.readers[name];
+    if (!reader)
+        reader = NativeReader::open(db);
+    return reader.get();
 }
 
 }  // namespace commission

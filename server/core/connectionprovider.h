@@ -7,6 +7,8 @@
 
 namespace commission {
 
+class NativeReader;
+
 // One database connection per thread. A QSqlDatabase may only be used on the
 // thread that opened it, so each worker thread opens its own connection on
 // first use, under a name unique to this provider and thread, and closes it
@@ -29,12 +31,11 @@ public:
 
     const database::ConnectionString &where() const { return m_where; }
 
-    // The statement `sql` prepared on `db`, kept for as long as the calling
-    // thread keeps the connection open, so a statement run on every call is
-    // prepared once per worker; nullptr when `db` is not a connection a
-    // provider opened on this thread, or when the statement cannot be
-    // prepared (running it unprepared then tells why).
-    static QSqlQuery *preparedStatement(const QSqlDatabase &db, const QString &sql);
+    // The reader of `db` (see NativeReader), kept with its prepared
+    // statements for as long as the calling thread keeps the connection
+    // open, so a statement run on every call is prepared once per worker;
+    // nullptr when `db` is not a connection a provider opened on this thread.
+    static NativeReader *reader(const QSqlDatabase &db);
 
 private:
     QString connectionName() const;

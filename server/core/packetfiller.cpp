@@ -1,61 +1,64 @@
 #include "packetfiller.h"
 
+#include "connectionprovider.h"
+#include "nativereader.h"
 #include "serviceerror.h"
-#include "sqlrunner.h"
 #include "sqlvalues.h"
 
 #include <daycount.h>
+
+#include <memory>
 
 namespace commission {
 
 namespace {
 
-QVariant packetValue(const packet::FieldSpec &field, const QVariant &value)
+QString textValue(const packet::FieldSpec &field, std::string_view utf8)
 {
-    if (value.isNull())
+    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    if (text.size() > field.size)
+        throw ServiceError::internal(QStringLiteral("Valor de %1 maior que %2 caracteres no banco: \"%3\".")
+                                         .arg(field.name)
+                                         .arg(field.size)
+                                         .arg(text));
+    return text;
+}
+
+QVariant packetValue(const packet::FieldSpec &field, const NativeRow &row, int column)
+{
+    if (row.isNull(column))
         return QVariant();
     switch (field.kind) {
     case packet::FieldKind::Text:
-    case packet::FieldKind::FixedText: {
-        const QString text = value.toString();
-        if (text.size() > field.size)
-            throw ServiceError::internal(QStringLiteral("Valor de %1 maior que %2 caracteres no banco: \"%3\".")
-                                             .arg(field.name)
-                                             .arg(field.size)
-                                             .arg(text));
-        return text;
-    }
+    case packet::FieldKind::FixedText:
+        return textValue(field, row.text(column));
     case packet::FieldKind::Float:
-        return value.toDouble();
-    case packet::FieldKind::DateTime: {
+        return row.number(column);
+    case packet::FieldKind::DateTime:
         // A timestamp keeps its time of day, in local time; a date is a day.
-        const QDateTime moment = SqlValues::toLocalDateTime(value);
-        return moment.isValid() ? packet::toDayCount(moment) : packet::toDayCount(SqlValues::toDate(value));
-    }
+        return SqlValues::toDayCount(row.text(column));
     }
     return QVariant();
 }
 
 }  // namespace
 
-packet::Packet PacketFiller::fill(const QVector<packet::FieldSpec> &layout, QSqlQuery &query)
-{
-    packet::Packet result = empty(layout);
-    while (query.next()) {
-        QVector<QVariant> row;
-        row.reserve(layout.size());
-        for (int i = 0; i < layout.size(); ++i)
-            row.append(packetValue(layout[i], query.value(i)));
-        result.rows.append(std::move(row));
-    }
-    return result;
-}
-
 packet::Packet PacketFiller::read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                                   const QVector<packet::FieldSpec> &layout)
 {
-    packet::Packet result;
-    SqlRunner::read(db, sql, values, [&](QSqlQuery &query) { result = fill(layout, query); });
+    std::unique_ptr<NativeReader> ownReader;
+    NativeReader *reader = ConnectionProvider::reader(db);
+    if (!reader) {
+        ownReader = NativeReader::open(db);
+        reader = ownReader.get();
+    }
+    packet::Packet result = empty(layout);
+    reader->read(db, sql, values, [&](const NativeRow &row) {
+        QVector<QVariant> values(layout.size());
+        for (int i = 0; i < layout.size(); ++i)
+            values[i] = packetValue(layout[i], row, i);
+        result.rows.append(std::move(values));
+    });
     return result;
 }
 

@@ -2,20 +2,21 @@
 
 #include <packet.h>
 
-#include <QSqlQuery>
+#include <QSqlDatabase>
+#include <QVariantList>
 #include <QVector>
 
 namespace commission {
 
-// Turns the rows of a query into a packet of a record-set layout. The query
+// Turns the rows of a read into a packet of a record-set layout. The read
 // selects one column per field, in the layout's order.
 class PacketFiller {
 public:
-    // Raises ServiceError (Internal) for a text longer than its field: a
-    // packet never leaves the server with a value the screen would refuse.
-    static packet::Packet fill(const QVector<packet::FieldSpec> &layout, QSqlQuery &query);
-    // Runs the read (SqlRunner::read: prepared once per worker, its cursor
-    // closed when read) and fills the packet from its rows.
+    // Runs the read through the database's own library (NativeReader: on a
+    // provider's connection prepared once per worker) and fills the packet
+    // straight from its rows. Raises ServiceError (Internal) for a text
+    // longer than its field: a packet never leaves the server with a value
+    // the screen would refuse.
     static packet::Packet read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
                                const QVector<packet::FieldSpec> &layout);
 

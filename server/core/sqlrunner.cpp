@@ -1,9 +1,7 @@
 #include "sqlrunner.h"
 
-#include "connectionprovider.h"
 #include "sqldialect.h"
 
-#include <QScopeGuard>
 #include <QSqlError>
 #include <QStringList>
 
@@ -52,23 +50,6 @@ QSqlQuery SqlRunner::run(const QSqlDatabase &db, const QString &sql, const QVari
     if (!prepareAndExec(query, sql, values))
         throw failure(db, query.lastError(), sql);
     return query;
-}
-
-void SqlRunner::read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                     const std::function<void(QSqlQuery &)> &visit)
-{
-    QSqlQuery *kept = ConnectionProvider::preparedStatement(db, sql);
-    if (!kept) {
-        QSqlQuery query = run(db, sql, values);
-        visit(query);
-        return;
-    }
-    for (int i = 0; i < values.size(); ++i)
-        kept->bindValue(i, values[i]);
-    const auto closeCursor = qScopeGuard([kept] { kept->finish(); });
-    if (!kept->exec())
-        throw failure(db, kept->lastError(), sql);
-    visit(*kept);
 }
 
 bool SqlRunner::runUnlessDuplicate(const QSqlDatabase &db, const QString &sql, const QVariantList &values)

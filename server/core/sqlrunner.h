@@ -7,8 +7,6 @@
 #include <QString>
 #include <QVariantList>
 
-#include <functional>
-
 class QSqlError;
 
 namespace commission {
@@ -20,13 +18,6 @@ public:
     // Prepares the statement, binds the values in order and runs it; the
     // query is forward-only. Raises ServiceError (see failure()).
     static QSqlQuery run(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {});
-
-    // Runs a read and hands its rows to `visit` (call next() on it), then
-    // closes the statement's cursor. On a provider's connection the statement
-    // is prepared once per worker and reused; the cursor closes however
-    // `visit` leaves, so no read stays open under a later write or commit.
-    static void read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                     const std::function<void(QSqlQuery &)> &visit);
 
     // As run(), but a duplicate primary or unique key answers false instead
     // of raising.

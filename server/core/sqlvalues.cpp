@@ -1,5 +1,9 @@
 #include "sqlvalues.h"
 
+#include <daycount.h>
+
+#include <algorithm>
+
 namespace commission {
 
 QVariant SqlValues::date(const QDate &date)
@@ -25,24 +29,47 @@ QDate SqlValues::toDate(const QVariant &value)
     return QDate::fromString(value.toString().left(10), Qt::ISODate);
 }
 
-QDateTime SqlValues::toLocalDateTime(const QVariant &value)
+double SqlValues::toDayCount(std::string_view stored)
 {
-    if (value.isNull())
-        return QDateTime();
-    QDateTime stored;
-    if (value.typeId() == QMetaType::QDateTime) {
-        const QDateTime read = value.toDateTime();
-        stored = QDateTime(read.date(), read.time(), Qt::UTC);
-    } else if (value.typeId() != QMetaType::QDate) {
-        const QString text = value.toString();
-        if (text.size() <= 10)
-            return QDateTime();
-        stored = QDateTime::fromString(text.left(23), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-        if (!stored.isValid())
-            stored = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        stored.setTimeSpec(Qt::UTC);
+    // "yyyy-MM-dd", then optionally " HH:mm:ss" (or "T") and a fraction of
+    // a second of any number of digits, as either engine writes it.
+    const auto digitsAt = [stored](std::size_t at, std::size_t count, int &value) {
+        if (at + count > stored.size())
+            return false;
+        value = 0;
+        for (std::size_t i = at; i < at + count; ++i) {
+            if (stored[i] < '0' || stored[i] > '9')
+                return false;
+            value = value * 10 + (stored[i] - '0');
+        }
+        return true;
+    };
+    int year = 0, month = 0, day = 0;
+    if (!digitsAt(0, 4, year) || stored.substr(4, 1) != "-" || !digitsAt(5, 2, month) || stored.substr(7, 1) != "-"
+        || !digitsAt(8, 2, day))
+        return 0.0;
+    const QDate date(year, month, day);
+    if (stored.size() == 10 || !date.isValid())
+        return packet::toDayCount(date);
+    int hour = 0, minute = 0, second = 0, millisecond = 0;
+    if ((stored[10] != ' ' && stored[10] != 'T') || !digitsAt(11, 2, hour) || stored.substr(13, 1) != ":"
+        || !digitsAt(14, 2, minute) || stored.substr(16, 1) != ":" || !digitsAt(17, 2, second))
+        return 0.0;
+    if (stored.size() > 19) {
+        const std::size_t fractionDigits = stored.size() - 20;
+        int fraction = 0;
+        if (stored[19] != '.' || fractionDigits == 0 || fractionDigits > 9 || !digitsAt(20, fractionDigits, fraction))
+            return 0.0;
+        // Milliseconds: the first three digits, right-filled with zeros.
+        digitsAt(20, std::min<std::size_t>(fractionDigits, 3), millisecond);
+        for (std::size_t i = fractionDigits; i < 3; ++i)
+            millisecond *= 10;
     }
-    return stored.isValid() ? stored.toLocalTime() : QDateTime();
+    const QTime time(hour, minute, second, millisecond);
+    if (!time.isValid())
+        return 0.0;
+    // Timestamps are stored in UTC and shown in local time.
+    return packet::toDayCount(QDateTime(date, time, Qt::UTC).toLocalTime());
 }
 
 QString SqlValues::toText(const QVariant &value)

@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QVariant>
 
+#include <string_view>
+
 namespace commission {
 
 // Conversions between the server's values and the values bound to or read
@@ -14,9 +16,11 @@ public:
     static QVariant date(const QDate &date);           // null for an invalid date
     static QVariant timestamp(const QDateTime &time);  // UTC, "yyyy-MM-dd HH:mm:ss.zzz"
     static QDate toDate(const QVariant &value);        // invalid for null
-    // A stored timestamp (written by timestamp()) in local time; invalid for
-    // null or for a value without a time of day.
-    static QDateTime toLocalDateTime(const QVariant &value);
+    // A stored date or timestamp (UTC, as timestamp() writes it) as read
+    // from either engine's text, as a packet's day count: a timestamp in
+    // local time with its time of day, a date as its day; 0 for text that is
+    // neither.
+    static double toDayCount(std::string_view stored);
     static QString toText(const QVariant &value);  // empty for null
 };
 
