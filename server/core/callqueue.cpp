@@ -2,7 +2,8 @@
 
 namespace commission {
 
-CallQueue::CallQueue(int workers, int limit) : m_limit(std::size_t(limit))
+CallQueue::CallQueue(int workers, int limit, int helpers)
+    : m_limit(std::size_t(limit)), m_capacity(std::size_t(workers)), m_helpers(std::size_t(std::max(helpers, 0)))
 {
     m_states.reserve(std::size_t(workers));
     m_idle.reserve(std::size_t(workers));
@@ -27,7 +28,8 @@ bool CallQueue::submit(Job job)
         if (m_stopping || m_jobs.size() >= m_limit)
             return false;
         m_jobs.push_back(std::move(job));
-        if (!m_idle.empty()) {
+        // With every place taken, whoever finishes first takes the call.
+        if (!m_idle.empty() && m_running < m_capacity) {
             woken = m_idle.back();
             m_idle.pop_back();
             woken->called = true;
@@ -36,6 +38,34 @@ bool CallQueue::submit(Job job)
     if (woken)
         woken->wake.notify_one();
     return true;
+}
+
+bool CallQueue::runHere(const Job &job)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_stopping || !m_jobs.empty() || m_running >= m_capacity || m_helping >= m_helpers)
+            return false;
+        ++m_running;
+        ++m_helping;
+    }
+    job();
+    // The place stays taken for the calls that queued up meanwhile, so they
+    // too skip the hand-off; first come, first served.
+    for (;;) {
+        Job next;
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            if (m_jobs.empty() || m_stopping) {
+                --m_running;
+                --m_helping;
+                return true;
+            }
+            next = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        next();
+    }
 }
 
 std::size_t CallQueue::waiting() const
@@ -75,8 +105,9 @@ void CallQueue::work(Worker &self)
             std::unique_lock<std::mutex> lock(m_mutex);
             // A worker takes what waits before it sleeps; asleep, it is
             // woken only when handed a call, which another worker may have
-            // taken meanwhile.
-            while (m_jobs.empty()) {
+            // taken meanwhile. Stopping, the workers empty the queue without
+            // waiting for places: helpers take nothing more by then.
+            while (m_jobs.empty() || (m_running >= m_capacity && !m_stopping)) {
                 if (m_stopping)
                     return;
                 self.called = false;
@@ -85,8 +116,11 @@ void CallQueue::work(Worker &self)
             }
             job = std::move(m_jobs.front());
             m_jobs.pop_front();
+            ++m_running;
         }
         job();
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        --m_running;
     }
 }
 

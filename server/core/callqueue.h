@@ -10,18 +10,23 @@
 
 namespace commission {
 
-// The calls waiting for a database worker, first in first out across every
+// The calls waiting for the database, first in first out across every
 // connection, served by a fixed set of worker threads. Each worker keeps its
-// own database connection (the connection provider opens one per thread), so
-// at most `workers` statements run at once whatever the number of clients.
+// own database connection (the connection provider opens one per thread),
+// and at most `workers` calls run at once whatever the number of clients.
 // A call goes to the worker that became idle last: under a light load the
 // same few workers serve every call, with their statements, database pages
 // and processor caches warm, and the others sleep.
+//
+// Up to `helpers` other threads (the I/O threads, each then with a database
+// connection of its own) may run a call themselves when none waits: handing
+// a call to a sleeping worker and its answer back costs two thread wake-ups,
+// more than a short listing takes.
 class CallQueue {
 public:
     using Job = std::function<void()>;
 
-    CallQueue(int workers, int limit);
+    CallQueue(int workers, int limit, int helpers = 0);
     ~CallQueue();  // finishes what was queued, then joins the workers
 
     CallQueue(const CallQueue &) = delete;
@@ -29,10 +34,16 @@ public:
 
     // Queues the job; false when `limit` jobs are waiting already.
     bool submit(Job job);
-    // Calls waiting and calls being served.
+    // Runs the job on the calling thread, and then the calls queued
+    // meanwhile until none waits, when no call waits now, fewer than
+    // `workers` run and fewer than `helpers` other callers are doing the
+    // same; false (nothing run) otherwise.
+    bool runHere(const Job &job);
+    // Calls waiting for the database.
     std::size_t waiting() const;
     bool hasRoom() const;
-    // Lets the workers finish every queued job and end.
+    // Lets the workers finish every queued job and end. Helpers take no
+    // call from then on.
     void stop();
 
 private:
@@ -44,8 +55,12 @@ private:
     void work(Worker &self);
 
     const std::size_t m_limit;
+    const std::size_t m_capacity;  // calls that may run at once
+    const std::size_t m_helpers;
     mutable std::mutex m_mutex;
     std::deque<Job> m_jobs;
+    std::size_t m_running = 0;  // calls running, on workers and helpers
+    std::size_t m_helping = 0;  // helpers running calls
     std::vector<std::unique_ptr<Worker>> m_states;
     std::vector<Worker *> m_idle;  // the one that went idle last at the back
     bool m_stopping = false;

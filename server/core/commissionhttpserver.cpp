@@ -24,7 +24,10 @@ using error_code = boost::system::error_code;
 struct CommissionHttpServer::Private {
     Private(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
         : settings(settings), handler(settings, connections, std::move(log)),
-          queue(settings.threads, settings.queueLimit), acceptor(io), context{this->settings, handler, queue}
+          // One I/O thread always stays free to move bytes; the others may
+          // run calls themselves.
+          queue(settings.threads, settings.queueLimit, settings.ioThreads - 1),
+          acceptor(io), context{this->settings, handler, queue}
     {
     }
 

@@ -185,7 +185,14 @@ private:
         auto request = m_parser->release();
         m_parser.reset();
         m_keepAlive = request.keep_alive();
-        auto call = [self = this->shared_from_this(), target = std::string(request.target()),
+        std::string target(request.target());
+        // With nothing waiting, this I/O thread runs the call and writes its
+        // answer itself, skipping the hand-off to a worker and back.
+        const bool ranHere = m_context.queue.runHere(
+            [&] { write(m_context.handler.call(target, std::move(request.body()), m_origin)); });
+        if (ranHere)
+            return;
+        auto call = [self = this->shared_from_this(), target = std::move(target),
                      body = std::move(request.body())]() mutable {
             HttpAnswer answer = self->m_context.handler.call(target, std::move(body), self->m_origin);
             asio::post(self->m_stream.get_executor(),
