@@ -49,24 +49,48 @@ QJsonValue encodeValue(const FieldSpec &field, const QVariant &value)
 }
 
 // A JSON string: quotes, backslashes and control characters escaped, the
-// rest as UTF-8.
+// rest as UTF-8, encoded straight from the UTF-16 text into the buffer. A
+// lone surrogate becomes U+FFFD.
 template <typename Buffer>
 void appendJsonString(const QString &text, Buffer &out)
 {
     static constexpr char hex[] = "0123456789abcdef";
+    const auto byte = [&out](unsigned code) { out.push_back(static_cast<char>(code)); };
     out.push_back('"');
-    for (const char byte : text.toUtf8()) {
-        const auto code = static_cast<unsigned char>(byte);
-        if (byte == '"' || byte == '\\') {
-            out.push_back('\\');
-            out.push_back(byte);
-        } else if (code < 0x20) {
-            out.append("\\u00");
-            out.push_back(hex[code >> 4]);
-            out.push_back(hex[code & 0xf]);
-        } else {
-            out.push_back(byte);
+    const QChar *const end = text.constData() + text.size();
+    for (const QChar *at = text.constData(); at != end; ++at) {
+        unsigned code = at->unicode();
+        if (code < 0x80) {
+            if (code == '"' || code == '\\') {
+                out.push_back('\\');
+                byte(code);
+            } else if (code < 0x20) {
+                out.append("\\u00");
+                out.push_back(hex[code >> 4]);
+                out.push_back(hex[code & 0xf]);
+            } else {
+                byte(code);
+            }
+            continue;
         }
+        if (code < 0x800) {
+            byte(0xc0 | (code >> 6));
+            byte(0x80 | (code & 0x3f));
+            continue;
+        }
+        if (QChar::isHighSurrogate(code) && at + 1 != end && (at + 1)->isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(char16_t(code), (++at)->unicode());
+            byte(0xf0 | (code >> 18));
+            byte(0x80 | ((code >> 12) & 0x3f));
+            byte(0x80 | ((code >> 6) & 0x3f));
+            byte(0x80 | (code & 0x3f));
+            continue;
+        }
+        if (QChar::isSurrogate(code))
+            code = QChar::ReplacementCharacter;
+        byte(0xe0 | (code >> 12));
+        byte(0x80 | ((code >> 6) & 0x3f));
+        byte(0x80 | (code & 0x3f));
     }
     out.push_back('"');
 }

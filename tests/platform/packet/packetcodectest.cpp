@@ -96,6 +96,7 @@ private slots:
         QTest::newRow("quotes and backslashes") << R"(a"b\c\"d)";
         QTest::newRow("control characters") << QString("tab\tnew\nline\rnul") + QChar(0) + QChar(0x1f);
         QTest::newRow("outside the basic plane") << QString::fromUtf8("festa \xf0\x9f\x8e\x89");
+        QTest::newRow("three bytes and a pair side by side") << QString::fromUtf8("€\xf0\x9f\x8e\x89ǅ\x7f\xc2\x80");
         QTest::newRow("slash and unicode escapes as text") << R"(</script> \u0041)";
         QTest::newRow("empty") << "";
     }
@@ -116,6 +117,25 @@ private slots:
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(written.object(), toJson(p));
         QCOMPARE(decode(bytes.mid(7)), p);
+    }
+
+    // Half of a pair cannot be written as UTF-8: it reads back as U+FFFD.
+    void shouldWriteALoneSurrogateAsTheReplacementCharacter()
+    {
+        const QChar high(0xd83c), low(0xdf89), replacement(QChar::ReplacementCharacter);
+        const QList<std::pair<QString, QString>> cases = {
+            {QString(high), QString(replacement)},
+            {QString(low) + 'a', QString(replacement) + 'a'},
+            {QString('a') + high + high + low, QString('a') + replacement + high + low},
+        };
+        Packet p = samplePacket();
+        p.fields[0].size = 8;
+        for (const auto &[text, expected] : cases) {
+            p.rows[0][0] = text;
+            std::string written;
+            appendJson(p, written);
+            QCOMPARE(decode(QByteArray::fromStdString(written)).rows[0][0].toString(), expected);
+        }
     }
 
     void shouldRefuseToEncodeNonFiniteNumbers()
