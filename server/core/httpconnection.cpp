@@ -73,6 +73,27 @@ bool isDisconnect(const error_code &ec)
            || ec == beast::error::timeout;
 }
 
+// Marks a completion handler as the next step of its connection's chain of
+// operations: Asio then runs it on the I/O thread that finished the
+// operation, once the handler at hand returns, instead of waking another
+// I/O thread for it.
+template <class Handler>
+class Continuation {
+public:
+    explicit Continuation(Handler handler) : m_handler(std::move(handler)) {}
+
+    template <class... Arguments>
+    void operator()(Arguments &&...arguments)
+    {
+        m_handler(std::forward<Arguments>(arguments)...);
+    }
+
+    friend bool asio_handler_is_continuation(Continuation *) { return true; }
+
+private:
+    Handler m_handler;
+};
+
 template <class Stream>
 class Connection : public std::enable_shared_from_this<Connection<Stream>> {
 public:
@@ -122,11 +143,37 @@ private:
                                  });
     }
 
+    // Feeds what is buffered already to the parser: true when that holds
+    // the header (or the whole request) and no read of the socket is
+    // needed; false with `ec` set for a request that cannot be served.
+    bool parseBuffered(bool wholeRequest, error_code &ec)
+    {
+        const auto complete = [&] { return wholeRequest ? m_parser->is_done() : m_parser->is_header_done(); };
+        m_parser->eager(wholeRequest);
+        while (!complete() && m_buffer.size() > 0) {
+            const std::size_t used = m_parser->put(m_buffer.data(), ec);
+            m_buffer.consume(used);
+            if (ec == http::error::need_more) {
+                ec = {};
+                return false;
+            }
+            if (ec || used == 0)
+                return false;
+        }
+        return complete();
+    }
+
     void readHeader()
     {
         m_parser.emplace();
         m_parser->header_limit(std::uint32_t(m_context.settings.maxHeaderBytes));
         m_parser->body_limit(std::uint64_t(m_context.settings.maxBodyBytes));
+        // A request usually comes whole in its first read: parsed from the
+        // buffer, it reaches the call without a round through the I/O
+        // threads' queue.
+        error_code ec;
+        if (parseBuffered(false, ec) || ec)
+            return onHeader(ec);
         http::async_read_header(
             m_stream, m_buffer, *m_parser,
             [self = this->shared_from_this()](const error_code &ec, std::size_t) { self->onHeader(ec); });
@@ -167,6 +214,9 @@ private:
 
     void readBody()
     {
+        error_code ec;
+        if (parseBuffered(true, ec) || ec)
+            return onBody(ec);
         http::async_read(m_stream, m_buffer, *m_parser,
                          [self = this->shared_from_this()](const error_code &ec, std::size_t) { self->onBody(ec); });
     }
@@ -229,9 +279,10 @@ private:
         m_response.keep_alive(!m_closeAfterWrite);
         m_response.prepare_payload();
         lowest().expires_after(m_context.settings.bodyTimeout);
-        http::async_write(m_stream, m_response, [self = this->shared_from_this()](const error_code &ec, std::size_t) {
-            self->onWritten(ec);
-        });
+        http::async_write(m_stream, m_response,
+                          Continuation([self = this->shared_from_this()](const error_code &ec, std::size_t) {
+                              self->onWritten(ec);
+                          }));
     }
 
     void onWritten(const error_code &ec)

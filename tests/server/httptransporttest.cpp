@@ -38,6 +38,8 @@ private slots:
     void shouldReadALargePacketWithinThreeTimesItsSize();
     void shouldTellAClientThatAsksToGoOnWithItsBody();
     void shouldAnswerPipelinedCallsInOrder();
+    void shouldAnswerARequestWhateverPiecesItArrivesIn_data();
+    void shouldAnswerARequestWhateverPiecesItArrivesIn();
     void shouldAnswerACallFollowedByAHalfClose();
     void shouldRefuseAmbiguousFramingAndClose_data();
     void shouldRefuseAmbiguousFramingAndClose();
@@ -221,6 +223,50 @@ void HttpTransportTest::shouldAnswerPipelinedCallsInOrder()
     QCOMPARE(answers[0].status, 200);
     QCOMPARE(answers[1].status, 400);
     QCOMPARE(answers[2].status, 404);
+}
+
+void HttpTransportTest::shouldAnswerARequestWhateverPiecesItArrivesIn_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QList<int>>("cuts");  // where the pieces end, in bytes of the request
+
+    const int headerEnd = int(parameterCall.indexOf("\r\n\r\n")) + 4;
+    const int length = int(parameterCall.size());
+    QTest::newRow("whole") << parameterCall << QList<int>{};
+    QTest::newRow("inside the request line") << parameterCall << QList<int>{5};
+    QTest::newRow("inside a header") << parameterCall << QList<int>{int(parameterCall.indexOf("Content-Length")) + 3};
+    QTest::newRow("between headers and body") << parameterCall << QList<int>{headerEnd};
+    QTest::newRow("inside the body") << parameterCall << QList<int>{length - 3};
+    QTest::newRow("in four pieces") << parameterCall << QList<int>{3, headerEnd - 2, headerEnd + 1};
+    const QByteArray chunked = "POST " + RawHttpClient::callPath("GetParamOrcaEve")
+                               + " HTTP/1.1\r\nHost: 127.0.0.1\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                 "5\r\n{\"arg\r\n7\r\ns\": []}\r\n0\r\n\r\n";
+    const int chunks = int(chunked.indexOf("\r\n\r\n")) + 4;
+    QTest::newRow("chunked, cut in its chunks")
+        << chunked << QList<int>{chunks + 4, chunks + 12, int(chunked.size()) - 3};
+}
+
+void HttpTransportTest::shouldAnswerARequestWhateverPiecesItArrivesIn()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QList<int>, cuts);
+    TestServer server(m_database->where());
+    RawHttpClient client(server.port());
+    int from = 0;
+    for (const int cut : cuts) {
+        QVERIFY(client.send(request.mid(from, cut - from)));
+        from = cut;
+        // Nothing comes back for part of a request.
+        QVERIFY(!client.hasSomethingToRead(50));
+    }
+    QVERIFY(client.send(request.mid(from)));
+    const QVector<RawAnswer> answers = client.readAnswers(1, 10000);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 200);
+    QVERIFY(answers[0].body.startsWith("{\"result\":"));
+    // The connection stays usable for the next call.
+    QVERIFY(client.send(parameterCall));
+    QCOMPARE(client.readAnswers(1, 10000).value(0).status, 200);
 }
 
 void HttpTransportTest::shouldAnswerACallFollowedByAHalfClose()
