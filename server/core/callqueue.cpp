@@ -50,22 +50,23 @@ bool CallQueue::runHere(const Job &job)
         ++m_helping;
     }
     job();
-    // The place stays taken for the calls that queued up meanwhile, so they
-    // too skip the hand-off; first come, first served.
-    for (;;) {
-        Job next;
-        {
-            const std::lock_guard<std::mutex> lock(m_mutex);
-            if (m_jobs.empty() || m_stopping) {
-                --m_running;
-                --m_helping;
-                return true;
-            }
-            next = std::move(m_jobs.front());
-            m_jobs.pop_front();
+    // A call that queued meanwhile because every place was taken goes to a
+    // worker now: serving it here too would keep this thread's own
+    // connection from its next request for as long as calls keep coming.
+    Worker *woken = nullptr;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        --m_running;
+        --m_helping;
+        if (!m_jobs.empty() && !m_idle.empty()) {
+            woken = m_idle.back();
+            m_idle.pop_back();
+            woken->called = true;
         }
-        next();
     }
+    if (woken)
+        woken->wake.notify_one();
+    return true;
 }
 
 std::size_t CallQueue::waiting() const

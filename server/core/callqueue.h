@@ -34,8 +34,7 @@ public:
 
     // Queues the job; false when `limit` jobs are waiting already.
     bool submit(Job job);
-    // Runs the job on the calling thread, and then the calls queued
-    // meanwhile until none waits, when no call waits now, fewer than
+    // Runs the job on the calling thread when no call waits, fewer than
     // `workers` run and fewer than `helpers` other callers are doing the
     // same; false (nothing run) otherwise.
     bool runHere(const Job &job);

@@ -53,7 +53,7 @@ class CallQueueTest : public QObject {
 private slots:
     void shouldRunACallOnTheCallingThreadOnlyWhenThatKeepsTheRules_data();
     void shouldRunACallOnTheCallingThreadOnlyWhenThatKeepsTheRules();
-    void shouldServeWhatQueuedMeanwhileInOrderBeforeLettingTheHelperGo();
+    void shouldHandWhatQueuedMeanwhileToAWorkerInOrder();
     void shouldNeverRunMoreCallsAtOnceThanItsWorkers();
     void shouldFinishQueuedCallsOnStopAndTakeNoneAfter();
 };
@@ -112,32 +112,37 @@ void CallQueueTest::shouldRunACallOnTheCallingThreadOnlyWhenThatKeepsTheRules()
         QTRY_COMPARE(waitingRan.load(), 1);
 }
 
-void CallQueueTest::shouldServeWhatQueuedMeanwhileInOrderBeforeLettingTheHelperGo()
+void CallQueueTest::shouldHandWhatQueuedMeanwhileToAWorkerInOrder()
 {
-    // One place: while the helper runs its call, the others can only queue.
+    // One place: while the helper runs its call, the others can only queue;
+    // then a worker serves them, the helper's thread being free again.
     CallQueue queue(1, 16, 1);
     std::vector<int> order;
-    std::mutex orderMutex;
+    std::vector<std::thread::id> servedBy;
+    std::mutex served;
     const auto record = [&](int call) {
-        const std::lock_guard<std::mutex> lock(orderMutex);
+        const std::lock_guard<std::mutex> lock(served);
         order.push_back(call);
+        servedBy.push_back(std::this_thread::get_id());
     };
-    std::thread::id helper;
-    std::vector<std::thread::id> servedBy(4);
     const bool here = queue.runHere([&] {
-        helper = std::this_thread::get_id();
         record(0);
         for (int call = 1; call <= 3; ++call)
-            QVERIFY(queue.submit([&, call] {
-                servedBy[std::size_t(call)] = std::this_thread::get_id();
-                record(call);
-            }));
+            QVERIFY(queue.submit([&, call] { record(call); }));
+        QCOMPARE(queue.waiting(), std::size_t(3));
     });
     QVERIFY(here);
-    QCOMPARE(order, (std::vector<int>{0, 1, 2, 3}));
+    QTRY_COMPARE(int(queue.waiting()), 0);
+    QTRY_COMPARE(
+        [&] {
+            const std::lock_guard<std::mutex> lock(served);
+            return order;
+        }(),
+        (std::vector<int>{0, 1, 2, 3}));
+    const std::lock_guard<std::mutex> lock(served);
+    QVERIFY(servedBy[0] == std::this_thread::get_id());
     for (int call = 1; call <= 3; ++call)
-        QVERIFY(servedBy[std::size_t(call)] == helper);
-    QCOMPARE(queue.waiting(), std::size_t(0));
+        QVERIFY(servedBy[std::size_t(call)] != std::this_thread::get_id());
 }
 
 void CallQueueTest::shouldNeverRunMoreCallsAtOnceThanItsWorkers()
