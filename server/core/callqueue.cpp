@@ -28,12 +28,7 @@ bool CallQueue::submit(Job job)
         if (m_stopping || m_jobs.size() >= m_limit)
             return false;
         m_jobs.push_back(std::move(job));
-        // With every place taken, whoever finishes first takes the call.
-        if (!m_idle.empty() && m_running < m_capacity) {
-            woken = m_idle.back();
-            m_idle.pop_back();
-            woken->called = true;
-        }
+        woken = idleWorkerForWaitingCall();
     }
     if (woken)
         woken->wake.notify_one();
@@ -58,15 +53,22 @@ bool CallQueue::runHere(const Job &job)
         const std::lock_guard<std::mutex> lock(m_mutex);
         --m_running;
         --m_helping;
-        if (!m_jobs.empty() && !m_idle.empty()) {
-            woken = m_idle.back();
-            m_idle.pop_back();
-            woken->called = true;
-        }
+        woken = idleWorkerForWaitingCall();
     }
     if (woken)
         woken->wake.notify_one();
     return true;
+}
+
+CallQueue::Worker *CallQueue::idleWorkerForWaitingCall()
+{
+    // With every place taken, whoever finishes first takes the call.
+    if (m_jobs.empty() || m_idle.empty() || m_running >= m_capacity)
+        return nullptr;
+    Worker *worker = m_idle.back();
+    m_idle.pop_back();
+    worker->called = true;
+    return worker;
 }
 
 std::size_t CallQueue::waiting() const

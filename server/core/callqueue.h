@@ -52,6 +52,9 @@ private:
     };
 
     void work(Worker &self);
+    // The worker that went idle last, handed the call that waits, when a
+    // call waits and a place is free; nullptr otherwise. Called locked.
+    Worker *idleWorkerForWaitingCall();
 
     const std::size_t m_limit;
     const std::size_t m_capacity;  // calls that may run at once
