@@ -7,6 +7,7 @@
 
 #include <libpq-fe.h>
 
+#include <atomic>
 #include <charconv>
 #include <memory>
 #include <vector>
@@ -66,7 +67,26 @@ ServiceError failure(const QSqlDatabase &db, PGconn *handle, const PGresult *res
 
 }  // namespace
 
-PostgresReader::PostgresReader(pg_conn *handle) : m_handle(handle) {}
+PostgresReader::PostgresReader(pg_conn *handle) : m_handle(handle)
+{
+    // Names of this reader's own: one left behind by a reader gone in a
+    // failed transaction cannot collide with them.
+    static std::atomic<quint64> readers{0};
+    m_namePrefix = "commission_read_" + QByteArray::number(readers++) + '_';
+}
+
+PostgresReader::~PostgresReader()
+{
+    if (PQstatus(m_handle) == CONNECTION_OK)
+        deallocateAll();
+}
+
+void PostgresReader::deallocateAll()
+{
+    for (const QByteArray &name : std::as_const(m_statements))
+        Result(PQexec(m_handle, ("DEALLOCATE " + name).constData()));
+    m_statements.clear();
+}
 
 QByteArray PostgresReader::numberedPlaceholders(const QString &sql)
 {
@@ -90,12 +110,9 @@ QByteArray PostgresReader::statement(const QSqlDatabase &db, const QString &sql)
     const auto kept = m_statements.constFind(sql);
     if (kept != m_statements.constEnd())
         return kept.value();
-    if (m_statements.size() >= maxStatements) {
-        for (const QByteArray &name : std::as_const(m_statements))
-            Result(PQexec(m_handle, ("DEALLOCATE " + name).constData()));
-        m_statements.clear();
-    }
-    const QByteArray name = "commission_read_" + QByteArray::number(m_nextStatement++);
+    if (m_statements.size() >= maxStatements)
+        deallocateAll();
+    const QByteArray name = m_namePrefix + QByteArray::number(m_nextStatement++);
     const Result prepared(PQprepare(m_handle, name.constData(), numberedPlaceholders(sql).constData(), 0, nullptr));
     if (PQresultStatus(prepared.get()) != PGRES_COMMAND_OK)
         throw failure(db, m_handle, prepared.get(), sql);

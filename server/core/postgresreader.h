@@ -14,6 +14,12 @@ namespace commission {
 class PostgresReader final : public NativeReader {
 public:
     explicit PostgresReader(pg_conn *handle);
+    // Drops the statements it prepared, so a later reader on the same
+    // connection starts afresh.
+    ~PostgresReader() override;
+
+    PostgresReader(const PostgresReader &) = delete;
+    PostgresReader &operator=(const PostgresReader &) = delete;
 
     void read(const QSqlDatabase &db, const QString &sql, const QVariantList &values, const Visit &visit) override;
 
@@ -23,9 +29,11 @@ public:
 
 private:
     QByteArray statement(const QSqlDatabase &db, const QString &sql);
+    void deallocateAll();
 
     pg_conn *m_handle;
     QHash<QString, QByteArray> m_statements;  // the prepared name of each text
+    QByteArray m_namePrefix;
     int m_nextStatement = 0;
 };
 

@@ -43,6 +43,8 @@ private slots:
     void shouldLetATransactionCommitAfterItsReads();
     void shouldReportAFailedReadWithoutTheDriversTextAndGoOn_data() { backends(); }
     void shouldReportAFailedReadWithoutTheDriversTextAndGoOn();
+    void shouldReadTwiceOnAConnectionNoProviderKeeps_data() { backends(); }
+    void shouldReadTwiceOnAConnectionNoProviderKeeps();
     void shouldKeepAnsweringPastTheStatementsItKeeps_data() { backends(); }
     void shouldKeepAnsweringPastTheStatementsItKeeps();
 
@@ -237,6 +239,21 @@ void NativeReadTest::shouldReportAFailedReadWithoutTheDriversTextAndGoOn()
         }
         QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rows.size(), 1);
     }
+}
+
+void NativeReadTest::shouldReadTwiceOnAConnectionNoProviderKeeps()
+{
+    const auto provider = openWith({QStringLiteral("1, 'a', 1, '2026-01-01'")});
+    if (!provider)
+        QSKIP("Banco indisponível: COMMISSION_TEST_POSTGRES não definida.");
+    const QString name = QStringLiteral("native-read-plain");
+    {
+        const QSqlDatabase plain = database::openConnection(m_database->where(), name);
+        // Each read brings a reader of its own, gone after it.
+        for (int read = 0; read < 3; ++read)
+            QCOMPARE(PacketFiller::read(plain, readAll, {1}, layout).rows.size(), 1);
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 void NativeReadTest::shouldKeepAnsweringPastTheStatementsItKeeps()
