@@ -86,15 +86,16 @@ void CallQueueTest::shouldRunACallOnTheCallingThreadOnlyWhenThatKeepsTheRules()
     QFETCH(bool, oneWaiting);
     QFETCH(bool, expectedHere);
 
-    CallQueue queue(workers, 16, helpers);
+    // What the calls touch outlives the queue, whose workers run them.
     Gate gate;
+    std::atomic<int> waitingRan{0};
+    CallQueue queue(workers, 16, helpers);
     for (int i = 0; i < blockedOnWorkers; ++i)
         QVERIFY(queue.submit([&] { gate.pass(); }));
     std::vector<std::thread> others;
     for (int i = 0; i < blockedOnHelpers; ++i)
         others.emplace_back([&] { QVERIFY(queue.runHere([&] { gate.pass(); })); });
     QVERIFY(gate.reached(blockedOnWorkers + blockedOnHelpers));
-    std::atomic<int> waitingRan{0};
     if (oneWaiting) {
         QVERIFY(queue.submit([&] { ++waitingRan; }));
         QCOMPARE(queue.waiting(), std::size_t(1));
@@ -116,10 +117,10 @@ void CallQueueTest::shouldHandWhatQueuedMeanwhileToAWorkerInOrder()
 {
     // One place: while the helper runs its call, the others can only queue;
     // then a worker serves them, the helper's thread being free again.
-    CallQueue queue(1, 16, 1);
     std::vector<int> order;
     std::vector<std::thread::id> servedBy;
     std::mutex served;
+    CallQueue queue(1, 16, 1);
     const auto record = [&](int call) {
         const std::lock_guard<std::mutex> lock(served);
         order.push_back(call);
@@ -148,10 +149,10 @@ void CallQueueTest::shouldHandWhatQueuedMeanwhileToAWorkerInOrder()
 void CallQueueTest::shouldNeverRunMoreCallsAtOnceThanItsWorkers()
 {
     constexpr int workers = 3;
-    CallQueue queue(workers, 100000, 2);
     std::atomic<int> running{0};
     std::atomic<int> most{0};
     std::atomic<int> finished{0};
+    CallQueue queue(workers, 100000, 2);
     const auto call = [&] {
         const int now = ++running;
         int seen = most.load();
@@ -183,8 +184,8 @@ void CallQueueTest::shouldFinishQueuedCallsOnStopAndTakeNoneAfter()
 {
     std::atomic<int> ran{0};
     {
-        CallQueue queue(1, 16, 1);
         Gate gate;
+        CallQueue queue(1, 16, 1);
         QVERIFY(queue.submit([&] { gate.pass(); }));
         QVERIFY(gate.reached(1));
         for (int i = 0; i < 5; ++i)
