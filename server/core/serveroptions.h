@@ -1,5 +1,7 @@
 #pragma once
 
+#include "httpsettings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -13,9 +15,9 @@ struct ServerOptions {
     QString listenAddress = QStringLiteral("127.0.0.1");
     int port = 8211;
     QString secret;
-    int threads = 16;
-    int ioThreads = 2;
-    int queueLimit = 256;
+    int threads = HttpSettings{}.threads;
+    int ioThreads = HttpSettings{}.ioThreads;
+    int queueLimit = HttpSettings{}.queueLimit;
     int headerTimeoutSeconds = 10;
     int bodyTimeoutSeconds = 30;
     int idleTimeoutSeconds = 5;
