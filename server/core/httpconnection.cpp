@@ -114,6 +114,10 @@ public:
                                          self->awaitRequest();
                                      });
         } else {
+            // Writes of the answer fall back to the asynchronous path
+            // instead of blocking when the socket's buffer is full.
+            error_code ignored;
+            lowest().socket().non_blocking(true, ignored);
             awaitRequest();
         }
     }
@@ -278,8 +282,25 @@ private:
         m_response.body() = std::move(answer.body);
         m_response.keep_alive(!m_closeAfterWrite);
         m_response.prepare_payload();
+        m_serializer.emplace(m_response);
+        // On plain TCP an answer usually fits the socket's buffer: written at
+        // once, it needs no write deadline. What does not fit is written
+        // asynchronously under the deadline. A pipelined request already
+        // buffered is left to the asynchronous path, so answering it does
+        // not nest inside this one.
+        if constexpr (!isTls) {
+            if (m_buffer.size() == 0) {
+                error_code ec;
+                while (!ec && !m_serializer->is_done())
+                    http::write_some(lowest().socket(), *m_serializer, ec);
+                if (m_serializer->is_done())
+                    return onWritten({});
+                if (ec != asio::error::would_block && ec != asio::error::try_again)
+                    return closeNow();
+            }
+        }
         lowest().expires_after(m_context.settings.bodyTimeout);
-        http::async_write(m_stream, m_response,
+        http::async_write(m_stream, *m_serializer,
                           Continuation([self = this->shared_from_this()](const error_code &ec, std::size_t) {
                               self->onWritten(ec);
                           }));
@@ -287,6 +308,7 @@ private:
 
     void onWritten(const error_code &ec)
     {
+        m_serializer.reset();
         m_response = {};
         if (ec)
             return closeNow();
@@ -335,6 +357,7 @@ private:
     beast::flat_buffer m_buffer;
     std::optional<http::request_parser<http::string_body>> m_parser;
     http::response<http::string_body> m_response;
+    std::optional<http::response_serializer<http::string_body>> m_serializer;  // of m_response while it is written
     unsigned m_version = 11;
     bool m_keepAlive = true;
     bool m_keptAlive = false;

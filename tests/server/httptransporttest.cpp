@@ -41,6 +41,7 @@ private slots:
     void shouldAnswerARequestWhateverPiecesItArrivesIn_data();
     void shouldAnswerARequestWhateverPiecesItArrivesIn();
     void shouldAnswerACallFollowedByAHalfClose();
+    void shouldFinishALargeAnswerToAClientThatReadsLate();
     void shouldRefuseAmbiguousFramingAndClose_data();
     void shouldRefuseAmbiguousFramingAndClose();
     void shouldCloseSlowHeadersAtTheDeadlineWhileServingOthers();
@@ -267,6 +268,43 @@ void HttpTransportTest::shouldAnswerARequestWhateverPiecesItArrivesIn()
     // The connection stays usable for the next call.
     QVERIFY(client.send(parameterCall));
     QCOMPARE(client.readAnswers(1, 10000).value(0).status, 200);
+}
+
+void HttpTransportTest::shouldFinishALargeAnswerToAClientThatReadsLate()
+{
+    // About 6 MB of quotes for Ana in May: more than the sockets' buffers
+    // hold while the client does not read.
+    constexpr int extraQuotes = 60000;
+    const QSqlDatabase db = m_connections->database();
+    QVERIFY(QSqlDatabase(db).transaction());
+    for (int i = 0; i < extraQuotes; ++i)
+        fixture().exec(QStringLiteral("INSERT INTO ORCAEVENTO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE, CDCLIENTE,"
+                                      " CDVENDEDOR, CDTIPOEVENTO, DTEVENTO, DTFECHAORCA, VRTOTALOREV, DSTITUORCEVE,"
+                                      " IDTPRECEOREV) VALUES ('0001', ?, '01', 'C1', '0001', '001', '2024-05-20',"
+                                      " '2024-05-20', 123.45, ?, 'N')"),
+                       {QString::number(900000 + i).rightJustified(10, QLatin1Char('0')),
+                        QStringLiteral("Orçamento longo de número %1 para encher o buffer").arg(i)});
+    QVERIFY(QSqlDatabase(db).commit());
+
+    TestServer server(m_database->where());
+    RawHttpClient late(server.port(), 4096);
+    const QByteArray body =
+        QJsonDocument(
+            QJsonObject{{QStringLiteral("args"), args::listing(QStringLiteral("0001"), QStringLiteral("0001"),
+                                                               QString(), QStringLiteral("EVENTO"), QStringLiteral("S"),
+                                                               45413, 45443, QStringLiteral("N"), false)}})
+            .toJson(QJsonDocument::Compact);
+    QVERIFY(late.send(RawHttpClient::post(RawHttpClient::callPath("GetOrcamentos"), body)));
+    // While the answer waits for the late reader, others are served.
+    QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
+    const QVector<RawAnswer> answers = late.readAnswers(1, 20000);
+    QCOMPARE(answers.size(), 1);
+    QCOMPARE(answers[0].status, 200);
+    const QJsonValue result = QJsonDocument::fromJson(answers[0].body).object().value(QStringLiteral("result"));
+    QCOMPARE(packet::fromJson(result).rows.size(), extraQuotes + 2);  // and Ana's two of May not generated
+    // The connection goes on.
+    QVERIFY(late.send(parameterCall));
+    QCOMPARE(late.readAnswers(1, 10000).value(0).status, 200);
 }
 
 void HttpTransportTest::shouldAnswerACallFollowedByAHalfClose()

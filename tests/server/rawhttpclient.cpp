@@ -21,9 +21,11 @@ QByteArray RawAnswer::header(const QByteArray &name) const
     return {};
 }
 
-RawHttpClient::RawHttpClient(int port)
+RawHttpClient::RawHttpClient(int port, int receiveBufferBytes)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBufferBytes > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBufferBytes, sizeof receiveBufferBytes);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(quint16(port));

@@ -16,7 +16,9 @@ struct RawAnswer {
 // library would send: pipelined, half-closed, conflicting, slow, endless.
 class RawHttpClient {
 public:
-    explicit RawHttpClient(int port);
+    // A receive buffer of `receiveBufferBytes` (0: the system's) makes a
+    // client that reads late stall a large answer in the server.
+    explicit RawHttpClient(int port, int receiveBufferBytes = 0);
     ~RawHttpClient();
 
     RawHttpClient(const RawHttpClient &) = delete;
