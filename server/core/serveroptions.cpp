@@ -44,7 +44,7 @@ QString ServerOptions::usage()
         "                     (fora do loopback TLS e segredo são obrigatórios)\n"
         "  --threads N        trabalhadores do banco, uma conexão cada (padrão 16)\n"
         "  --io-threads N     threads de entrada e saída da rede; todas menos uma também\n"
-        "                     atendem chamadas quando nenhuma espera (padrão 3)\n"
+        "                     atendem chamadas quando nenhuma espera (padrão 2)\n"
         "  --queue N          chamadas em espera antes de responder 503 (padrão 256)\n"
         "  --header-timeout S segundos para receber os cabeçalhos (padrão 10)\n"
         "  --body-timeout S   segundos para receber o corpo (padrão 30)\n"
