@@ -54,10 +54,10 @@ packet::Packet PacketFiller::read(const QSqlDatabase &db, const QString &sql, co
     }
     packet::Packet result = empty(layout);
     reader->read(db, sql, values, [&](const NativeRow &row) {
-        QVector<QVariant> values(layout.size());
+        QVector<QVariant> packetRow(layout.size());
         for (int i = 0; i < layout.size(); ++i)
-            values[i] = packetValue(layout[i], row, i);
-        result.rows.append(std::move(values));
+            packetRow[i] = packetValue(layout[i], row, i);
+        result.rows.append(std::move(packetRow));
     });
     return result;
 }

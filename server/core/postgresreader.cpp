@@ -2,7 +2,6 @@
 
 #include "sqlrunner.h"
 
-#include <QDate>
 #include <QSqlError>
 
 #include <libpq-fe.h>
@@ -47,13 +46,6 @@ private:
     const PGresult *m_result;
     int m_row = 0;
 };
-
-QByteArray parameterText(const QVariant &value)
-{
-    if (value.typeId() == QMetaType::QDate)
-        return value.toDate().toString(Qt::ISODate).toUtf8();
-    return value.toString().toUtf8();
-}
 
 // A lost connection leaves no result at all; its message is then the
 // connection's.
@@ -131,7 +123,7 @@ void PostgresReader::read(const QSqlDatabase &db, const QString &sql, const QVar
         if (value.isNull()) {
             parameters.push_back(nullptr);
         } else {
-            texts.push_back(parameterText(value));
+            texts.push_back(value.toString().toUtf8());
             parameters.push_back(texts.back().constData());
         }
     }

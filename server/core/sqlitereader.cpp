@@ -2,7 +2,6 @@
 
 #include "sqlrunner.h"
 
-#include <QDate>
 #include <QScopeGuard>
 #include <QSqlError>
 
@@ -101,8 +100,8 @@ void SqliteReader::bind(const QSqlDatabase &db, const QString &sql, sqlite3_stmt
         } else if (value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong) {
             bound = sqlite3_bind_int64(statement, position, value.toLongLong());
         } else {
-            const QByteArray text = value.typeId() == QMetaType::QDate ? value.toDate().toString(Qt::ISODate).toUtf8()
-                                                                       : value.toString().toUtf8();
+            // A date too: its text is the ISO date.
+            const QByteArray text = value.toString().toUtf8();
             bound = sqlite3_bind_text(statement, position, text.constData(), int(text.size()), SQLITE_TRANSIENT);
         }
         if (bound != SQLITE_OK)
