@@ -1,5 +1,7 @@
 #include "sqlitebaseline.h"
 
+#include <connectionprovider.h>
+
 #include <QDate>
 
 #include <sqlite3.h>
@@ -20,7 +22,9 @@ SqliteBaseline::SqliteBaseline(const QString &file)
     if (sqlite3_open_v2(file.toUtf8().constData(), &m_db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
         fail(m_db, "SQLite");
     // The same mapping of the file the server's connections use.
-    sqlite3_exec(m_db, "PRAGMA mmap_size=268435456", nullptr, nullptr, nullptr);
+    const QByteArray mapping =
+        "PRAGMA mmap_size=" + QByteArray::number(commission::ConnectionProvider::sqliteMappedBytes);
+    sqlite3_exec(m_db, mapping.constData(), nullptr, nullptr, nullptr);
 }
 
 SqliteBaseline::~SqliteBaseline()

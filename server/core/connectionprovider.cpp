@@ -79,10 +79,8 @@ QSqlDatabase ConnectionProvider::database()
     try {
         QSqlDatabase db = database::openConnection(m_where, name);
         threadConnections().names.insert(name);
-        // Reads map the file instead of copying every page into each
-        // connection's own small cache; all workers share the mapping.
         if (m_where.isSqlite())
-            QSqlQuery(db).exec(QStringLiteral("PRAGMA mmap_size=268435456"));
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA mmap_size=%1").arg(sqliteMappedBytes));
         return db;
     } catch (const database::DatabaseError &error) {
         throw ServiceError(ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível"),

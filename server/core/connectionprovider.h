@@ -21,6 +21,13 @@ public:
     ConnectionProvider(const ConnectionProvider &) = delete;
     ConnectionProvider &operator=(const ConnectionProvider &) = delete;
 
+    // How much of an SQLite file each connection maps instead of reading
+    // it page by page: the most the library allows, so a database of a
+    // whole company's years is read from memory, not through a system call
+    // per page its small own cache misses. Only address space: the pages
+    // are the system's file cache, shared by every connection.
+    static constexpr qint64 sqliteMappedBytes = 2147418112;
+
     // The calling thread's connection, opened on first use. Raises
     // ServiceError (Unavailable) when the database cannot be opened.
     QSqlDatabase database();
