@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include <stdexcept>
+#include <string_view>
 
 namespace packet {
 
@@ -45,5 +46,8 @@ public:
 };
 
 PACKET_EXPORT QString kindName(FieldKind kind);
+
+// The "format" tag every packet's JSON carries.
+inline constexpr std::string_view formatTag = "packet/1";
 
 }  // namespace packet

@@ -1,12 +1,12 @@
 #include "packetcodec.h"
 
+#include "packetwriter.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <optional>
 
@@ -14,7 +14,7 @@ namespace packet {
 
 namespace {
 
-const QString formatTag = QStringLiteral("packet/1");
+const QString formatText = QString::fromLatin1(formatTag.data(), qsizetype(formatTag.size()));
 constexpr int maxTextSize = 1 << 20;
 
 [[noreturn]] void fail(const QString &message)
@@ -48,112 +48,20 @@ QJsonValue encodeValue(const FieldSpec &field, const QVariant &value)
     return number;
 }
 
-// A JSON string: quotes, backslashes and control characters escaped, the
-// rest as UTF-8, encoded straight from the UTF-16 text into the buffer. A
-// lone surrogate becomes U+FFFD.
-template <typename Buffer>
-void appendJsonString(const QString &text, Buffer &out)
+void writeJson(const Packet &packet, std::string &out)
 {
-    static constexpr char hex[] = "0123456789abcdef";
-    const auto byte = [&out](unsigned code) { out.push_back(static_cast<char>(code)); };
-    out.push_back('"');
-    const QChar *const end = text.constData() + text.size();
-    for (const QChar *at = text.constData(); at != end; ++at) {
-        unsigned code = at->unicode();
-        if (code < 0x80) {
-            if (code == '"' || code == '\\') {
-                out.push_back('\\');
-                byte(code);
-            } else if (code < 0x20) {
-                out.append("\\u00");
-                out.push_back(hex[code >> 4]);
-                out.push_back(hex[code & 0xf]);
-            } else {
-                byte(code);
-            }
-            continue;
-        }
-        if (code < 0x800) {
-            byte(0xc0 | (code >> 6));
-            byte(0x80 | (code & 0x3f));
-            continue;
-        }
-        if (QChar::isHighSurrogate(code) && at + 1 != end && (at + 1)->isLowSurrogate()) {
-            code = QChar::surrogateToUcs4(char16_t(code), (++at)->unicode());
-            byte(0xf0 | (code >> 18));
-            byte(0x80 | ((code >> 12) & 0x3f));
-            byte(0x80 | ((code >> 6) & 0x3f));
-            byte(0x80 | (code & 0x3f));
-            continue;
-        }
-        if (QChar::isSurrogate(code))
-            code = QChar::ReplacementCharacter;
-        byte(0xe0 | (code >> 12));
-        byte(0x80 | ((code >> 6) & 0x3f));
-        byte(0x80 | (code & 0x3f));
-    }
-    out.push_back('"');
-}
-
-template <typename Buffer>
-void appendJsonValue(const FieldSpec &field, const QVariant &value, Buffer &out)
-{
-    if (value.isNull()) {
-        out.append("null");
-        return;
-    }
-    if (isTextKind(field.kind)) {
-        appendJsonString(value.toString(), out);
-        return;
-    }
-    const double number = value.toDouble();
-    if (!std::isfinite(number))
-        fail(QStringLiteral("Campo \"%1\": valor numérico não finito.").arg(field.name));
-    // The shortest text that reads back as the same number.
-    std::array<char, 32> digits{};
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    out.append(digits.data(), static_cast<size_t>(written.ptr - digits.data()));
-}
-
-template <typename Buffer>
-void writeJson(const Packet &packet, Buffer &out)
-{
-    const qsizetype expected = 64 + packet.fields.size() * 48 + packet.rows.size() * packet.fields.size() * 12;
-    out.reserve(out.size() + static_cast<decltype(out.size())>(expected));
-    out.append(R"({"format":")");
-    out.append(formatTag.toLatin1().constData());
-    out.append(R"(","fields":[)");
-    for (qsizetype i = 0; i < packet.fields.size(); ++i) {
-        const FieldSpec &field = packet.fields[i];
-        out.append(i == 0 ? R"({"name":)" : R"(,{"name":)");
-        appendJsonString(field.name, out);
-        out.append(R"(,"kind":")");
-        out.append(kindName(field.kind).toLatin1().constData());
-        out.push_back('"');
-        if (isTextKind(field.kind)) {
-            out.append(R"(,"size":)");
-            out.append(QByteArray::number(field.size).constData());
-        }
-        out.push_back('}');
-    }
-    out.append(R"(],"rows":[)");
-    for (qsizetype r = 0; r < packet.rows.size(); ++r) {
-        const QVector<QVariant> &row = packet.rows[r];
+    out.reserve(out.size() + size_t(64 + packet.fields.size() * 48 + packet.rows.size() * packet.fields.size() * 12));
+    PacketWriter writer(packet.fields, out);
+    for (const QVector<QVariant> &row : packet.rows) {
         if (row.size() != packet.fields.size())
             fail(QStringLiteral("Pacote inválido: linha com %1 valores para %2 campos.")
                      .arg(row.size())
                      .arg(packet.fields.size()));
-        if (r > 0)
-            out.push_back(',');
-        out.push_back('[');
-        for (qsizetype i = 0; i < row.size(); ++i) {
-            if (i > 0)
-                out.push_back(',');
-            appendJsonValue(packet.fields[i], row[i], out);
-        }
-        out.push_back(']');
+        for (const QVariant &value : row)
+            writer.addValue(value);
+        writer.endRow();
     }
-    out.append("]}");
+    writer.finish();
 }
 
 QVariant decodeValue(const FieldSpec &field, const QJsonValue &value, int row)
@@ -222,12 +130,12 @@ QJsonObject toJson(const Packet &packet)
         rows.append(values);
     }
     return QJsonObject{
-        {QStringLiteral("format"), formatTag}, {QStringLiteral("fields"), fields}, {QStringLiteral("rows"), rows}};
+        {QStringLiteral("format"), formatText}, {QStringLiteral("fields"), fields}, {QStringLiteral("rows"), rows}};
 }
 
 bool looksLikePacket(const QJsonValue &value)
 {
-    return value.isObject() && value.toObject().value(QStringLiteral("format")).toString() == formatTag;
+    return value.isObject() && value.toObject().value(QStringLiteral("format")).toString() == formatText;
 }
 
 Packet fromJson(const QJsonValue &value)
@@ -294,13 +202,15 @@ void forEachRow(const QJsonValue &value, const std::function<void(const QVector<
 QByteArray encode(const Packet &packet)
 {
     QByteArray out;
-    writeJson(packet, out);
+    appendJson(packet, out);
     return out;
 }
 
 void appendJson(const Packet &packet, QByteArray &out)
 {
-    writeJson(packet, out);
+    std::string text;
+    writeJson(packet, text);
+    out.append(text.data(), qsizetype(text.size()));
 }
 
 void appendJson(const Packet &packet, std::string &out)
