@@ -85,17 +85,22 @@ std::string resultBody(const QJsonValue &result)
     return QJsonDocument(QJsonObject{{QStringLiteral("result"), result}}).toJson(QJsonDocument::Compact).toStdString();
 }
 
-std::string resultBody(std::initializer_list<const packet::Packet *> packets, bool asList)
+std::string resultBody(std::initializer_list<const EncodedPacket *> packets, bool asList)
 {
-    std::string body = R"({"result":)";
+    size_t size = 16;
+    for (const EncodedPacket *packet : packets)
+        size += packet->json().size() + 1;
+    std::string body;
+    body.reserve(size);
+    body.append(R"({"result":)");
     if (asList)
         body.push_back('[');
     bool first = true;
-    for (const packet::Packet *packet : packets) {
+    for (const EncodedPacket *packet : packets) {
         if (!first)
             body.push_back(',');
         first = false;
-        packet::appendJson(*packet, body);
+        body.append(packet->json());
     }
     if (asList)
         body.push_back(']');
@@ -163,7 +168,7 @@ QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, Sales
 CallOutcome CommissionEndpoint::getParamOrcaEve(const CallArguments &arguments, const QString &)
 {
     expectArguments(arguments, RemoteContract::getParamOrcaEve);
-    const packet::Packet parameters = m_service.parameters();
+    const EncodedPacket parameters = m_service.parameters();
     return {resultBody({&parameters}, false), QString(), QString()};
 }
 
@@ -178,7 +183,7 @@ CallOutcome CommissionEndpoint::getOrcamentos(const CallArguments &arguments, co
 {
     QString salesperson;
     const QuoteFilter filter = readFilter(arguments, SalespersonArgument::Single, &salesperson);
-    const packet::Packet quotes = m_service.quotes(filter, salesperson);
+    const EncodedPacket quotes = m_service.quotes(filter, salesperson);
     return {resultBody({&quotes}, false), filter.branch, QString()};
 }
 
@@ -203,7 +208,7 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &argument
     const QVector<MarkedQuote> quotes = markedQuotes(arguments, false);
     const QString operatorCode =
         arguments.count() > 1 ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed() : QString();
-    const packet::Packet cancelled = m_service.cancel(quotes, Caller{operatorCode, origin});
+    const EncodedPacket cancelled = EncodedPacket::of(m_service.cancel(quotes, Caller{operatorCode, origin}));
     return {resultBody({&cancelled}, false), firstBranchOf(quotes), QString()};
 }
 

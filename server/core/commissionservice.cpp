@@ -4,7 +4,6 @@
 #include "connectionprovider.h"
 #include "markedquotes.h"
 #include "masterdatarepository.h"
-#include "packetfiller.h"
 #include "parameterrepository.h"
 #include "payablerepository.h"
 #include "quoterepository.h"
@@ -155,7 +154,8 @@ NewPayable payableFor(const PayableSources &sources, const QString &branch, qint
 
 packet::Packet cancelledPacket(const QVector<QuoteCommission> &cancelled)
 {
-    packet::Packet result = PacketFiller::empty(RecordSetLayouts::cancelledQuotes());
+    packet::Packet result;
+    result.fields = RecordSetLayouts::cancelledQuotes();
     for (const QuoteCommission &quote : cancelled) {
         result.rows.append({quote.key.branch, quote.key.number, quote.key.sequence,
                             CommissionMath::fromThousandths(quote.percentThousandths),
@@ -176,7 +176,7 @@ QVector<qint64> payablesOf(const QVector<QuoteCommission> &commissions)
 
 }  // namespace
 
-packet::Packet CommissionService::parameters()
+EncodedPacket CommissionService::parameters()
 {
     return ParameterRepository(m_connections.database()).asPacket();
 }
@@ -193,7 +193,7 @@ SalespeopleListing CommissionService::salespeople(const QuoteFilter &filter)
     return SalespeopleListing{quotes.salespeople(filter), quotes.pendingQuotes(filter)};
 }
 
-packet::Packet CommissionService::quotes(const QuoteFilter &filter, const QString &salesperson)
+EncodedPacket CommissionService::quotes(const QuoteFilter &filter, const QString &salesperson)
 {
     return QuoteRepository(m_connections.database()).quotes(filter, salesperson);
 }

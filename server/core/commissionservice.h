@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commissionrecords.h"
+#include "encodedpacket.h"
 #include "historyrepository.h"
 #include "markedquotes.h"
 #include "quotefilter.h"
@@ -15,14 +16,14 @@ class ConnectionProvider;
 
 // The two packets of a salespeople listing.
 struct SalespeopleListing {
-    packet::Packet salespeople;  // who earns commission, with the sum of it
-    packet::Packet pending;      // quotes of salespeople who earn none
+    EncodedPacket salespeople;  // who earns commission, with the sum of it
+    EncodedPacket pending;      // quotes of salespeople who earn none
 };
 
 // The settlements of a period and their quotes.
 struct SettlementHistory {
-    packet::Packet settlements;  // one row per generation and per cancellation
-    packet::Packet quotes;       // the quotes of each, by NRAUDITCOMISSAO
+    EncodedPacket settlements;  // one row per generation and per cancellation
+    EncodedPacket quotes;       // the quotes of each, by NRAUDITCOMISSAO
 };
 
 // Who asked: recorded with every generation and cancellation.
@@ -40,9 +41,9 @@ public:
 
     explicit CommissionService(ConnectionProvider &connections) : m_connections(connections) {}
 
-    packet::Packet parameters();
+    EncodedPacket parameters();
     SalespeopleListing salespeople(const QuoteFilter &filter);
-    packet::Packet quotes(const QuoteFilter &filter, const QString &salesperson);
+    EncodedPacket quotes(const QuoteFilter &filter, const QString &salesperson);
     SettlementHistory history(const HistoryRepository::Selection &selection);
 
     // One payable for the marked quotes of one salesperson. Answers an empty

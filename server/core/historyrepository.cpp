@@ -31,7 +31,7 @@ QString auditWhere(const HistoryRepository::Selection &selection, QVariantList &
 
 }  // namespace
 
-packet::Packet HistoryRepository::settlements(const Selection &selection) const
+EncodedPacket HistoryRepository::settlements(const Selection &selection) const
 {
     QVariantList values;
     const QString where = auditWhere(selection, values);
@@ -47,7 +47,7 @@ packet::Packet HistoryRepository::settlements(const Selection &selection) const
                               values, RecordSetLayouts::settlements());
 }
 
-packet::Packet HistoryRepository::settledQuotes(const Selection &selection) const
+EncodedPacket HistoryRepository::settledQuotes(const Selection &selection) const
 {
     QVariantList values;
     const QString where = auditWhere(selection, values);

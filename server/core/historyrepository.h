@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encodedpacket.h"
+
 #include <packet.h>
 
 #include <QDate>
@@ -22,9 +24,9 @@ public:
     explicit HistoryRepository(QSqlDatabase db) : m_db(std::move(db)) {}
 
     // In the settlements layout, oldest first.
-    packet::Packet settlements(const Selection &selection) const;
+    EncodedPacket settlements(const Selection &selection) const;
     // In the settled-quotes layout, by settlement and quote.
-    packet::Packet settledQuotes(const Selection &selection) const;
+    EncodedPacket settledQuotes(const Selection &selection) const;
 
 private:
     QSqlDatabase m_db;

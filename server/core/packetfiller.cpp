@@ -5,7 +5,7 @@
 #include "serviceerror.h"
 #include "sqlvalues.h"
 
-#include <daycount.h>
+#include <packetwriter.h>
 
 #include <memory>
 
@@ -13,38 +13,37 @@ namespace commission {
 
 namespace {
 
-QString textValue(const packet::FieldSpec &field, std::string_view utf8)
+void writeValue(packet::PacketWriter &writer, const packet::FieldSpec &field, const NativeRow &row, int column)
 {
-    QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
-    if (text.size() > field.size)
-        throw ServiceError::internal(QStringLiteral("Valor de %1 maior que %2 caracteres no banco: \"%3\".")
-                                         .arg(field.name)
-                                         .arg(field.size)
-                                         .arg(text));
-    return text;
-}
-
-QVariant packetValue(const packet::FieldSpec &field, const NativeRow &row, int column)
-{
-    if (row.isNull(column))
-        return QVariant();
+    if (row.isNull(column)) {
+        writer.addNull();
+        return;
+    }
     switch (field.kind) {
     case packet::FieldKind::Text:
-    case packet::FieldKind::FixedText:
-        return textValue(field, row.text(column));
+    case packet::FieldKind::FixedText: {
+        const std::string_view text = row.text(column);
+        if (writer.addText(text) > field.size)
+            throw ServiceError::internal(QStringLiteral("Valor de %1 maior que %2 caracteres no banco: \"%3\".")
+                                             .arg(field.name)
+                                             .arg(field.size)
+                                             .arg(QString::fromUtf8(text.data(), qsizetype(text.size()))));
+        return;
+    }
     case packet::FieldKind::Float:
-        return row.number(column);
+        writer.addNumber(row.number(column));
+        return;
     case packet::FieldKind::DateTime:
         // A timestamp keeps its time of day, in local time; a date is a day.
-        return SqlValues::toDayCount(row.text(column));
+        writer.addNumber(SqlValues::toDayCount(row.text(column)));
+        return;
     }
-    return QVariant();
 }
 
 }  // namespace
 
-packet::Packet PacketFiller::read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                                  const QVector<packet::FieldSpec> &layout)
+EncodedPacket PacketFiller::read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                                 const QVector<packet::FieldSpec> &layout)
 {
     std::unique_ptr<NativeReader> ownReader;
     NativeReader *reader = ConnectionProvider::reader(db);
@@ -52,21 +51,23 @@ packet::Packet PacketFiller::read(const QSqlDatabase &db, const QString &sql, co
         ownReader = NativeReader::open(db);
         reader = ownReader.get();
     }
-    packet::Packet result = empty(layout);
+    std::string json;
+    packet::PacketWriter writer(layout, json);
     reader->read(db, sql, values, [&](const NativeRow &row) {
-        QVector<QVariant> packetRow(layout.size());
         for (int i = 0; i < layout.size(); ++i)
-            packetRow[i] = packetValue(layout[i], row, i);
-        result.rows.append(std::move(packetRow));
+            writeValue(writer, layout[i], row, i);
+        writer.endRow();
     });
-    return result;
+    writer.finish();
+    return EncodedPacket(std::move(json), writer.rowCount());
 }
 
-packet::Packet PacketFiller::empty(const QVector<packet::FieldSpec> &layout)
+EncodedPacket PacketFiller::empty(const QVector<packet::FieldSpec> &layout)
 {
-    packet::Packet result;
-    result.fields = layout;
-    return result;
+    std::string json;
+    packet::PacketWriter writer(layout, json);
+    writer.finish();
+    return EncodedPacket(std::move(json), 0);
 }
 
 }  // namespace commission

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "encodedpacket.h"
+
 #include <packet.h>
 
 #include <QSqlDatabase>
@@ -13,14 +15,14 @@ namespace commission {
 class PacketFiller {
 public:
     // Runs the read through the database's own library (NativeReader: on a
-    // provider's connection prepared once per worker) and fills the packet
-    // straight from its rows. Raises ServiceError (Internal) for a text
-    // longer than its field: a packet never leaves the server with a value
-    // the screen would refuse.
-    static packet::Packet read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
-                               const QVector<packet::FieldSpec> &layout);
+    // provider's connection prepared once per worker) and writes each row
+    // straight from the engine's text and numbers into the packet's JSON.
+    // Raises ServiceError (Internal) for a text longer than its field: a
+    // packet never leaves the server with a value the screen would refuse.
+    static EncodedPacket read(const QSqlDatabase &db, const QString &sql, const QVariantList &values,
+                              const QVector<packet::FieldSpec> &layout);
 
-    static packet::Packet empty(const QVector<packet::FieldSpec> &layout);
+    static EncodedPacket empty(const QVector<packet::FieldSpec> &layout);
 };
 
 }  // namespace commission

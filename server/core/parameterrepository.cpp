@@ -21,7 +21,7 @@ const QString &ParameterRepository::packetStatement()
     return sql;
 }
 
-packet::Packet ParameterRepository::asPacket() const
+EncodedPacket ParameterRepository::asPacket() const
 {
     return PacketFiller::read(m_db, packetStatement(), {}, RecordSetLayouts::parameters());
 }

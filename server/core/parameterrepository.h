@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commissionrecords.h"
+#include "encodedpacket.h"
 
 #include <packet.h>
 
@@ -14,7 +15,7 @@ public:
     explicit ParameterRepository(QSqlDatabase db) : m_db(std::move(db)) {}
 
     // The row in the parameters layout; no rows when it was never written.
-    packet::Packet asPacket() const;
+    EncodedPacket asPacket() const;
     // The statement asPacket() runs, one column per field of the layout.
     static const QString &packetStatement();
     // The values a generation needs; all empty when the row is missing.

@@ -14,7 +14,7 @@ namespace {
 // limit on parameters.
 constexpr int keysPerStatement = 300;
 
-packet::Packet run(const QSqlDatabase &db, const SqlStatement &statement, const QVector<packet::FieldSpec> &layout)
+EncodedPacket run(const QSqlDatabase &db, const SqlStatement &statement, const QVector<packet::FieldSpec> &layout)
 {
     return PacketFiller::read(db, statement.sql, statement.values, layout);
 }
@@ -27,19 +27,19 @@ QuoteKey keyAt(const QSqlQuery &query, int first)
 
 }  // namespace
 
-packet::Packet QuoteRepository::salespeople(const QuoteFilter &filter) const
+EncodedPacket QuoteRepository::salespeople(const QuoteFilter &filter) const
 {
     return run(m_db, QuoteQueries::salespeople(filter), RecordSetLayouts::salespeople());
 }
 
-packet::Packet QuoteRepository::pendingQuotes(const QuoteFilter &filter) const
+EncodedPacket QuoteRepository::pendingQuotes(const QuoteFilter &filter) const
 {
     if (!QuoteQueries::needsPending(filter))
         return PacketFiller::empty(RecordSetLayouts::pendingQuotes());
     return run(m_db, QuoteQueries::pendingQuotes(filter), RecordSetLayouts::pendingQuotes());
 }
 
-packet::Packet QuoteRepository::quotes(const QuoteFilter &filter, const QString &salesperson) const
+EncodedPacket QuoteRepository::quotes(const QuoteFilter &filter, const QString &salesperson) const
 {
     if (salesperson.isEmpty())
         return PacketFiller::empty(RecordSetLayouts::quotes());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commissionrecords.h"
+#include "encodedpacket.h"
 #include "quotefilter.h"
 
 #include <packet.h>
@@ -17,9 +18,9 @@ class QuoteRepository {
 public:
     explicit QuoteRepository(QSqlDatabase db) : m_db(std::move(db)) {}
 
-    packet::Packet salespeople(const QuoteFilter &filter) const;
-    packet::Packet pendingQuotes(const QuoteFilter &filter) const;  // empty packet when not applicable
-    packet::Packet quotes(const QuoteFilter &filter, const QString &salesperson) const;
+    EncodedPacket salespeople(const QuoteFilter &filter) const;
+    EncodedPacket pendingQuotes(const QuoteFilter &filter) const;  // empty packet when not applicable
+    EncodedPacket quotes(const QuoteFilter &filter, const QString &salesperson) const;
 
     // The stored quotes among the keys; keys without a quote are absent.
     QHash<QuoteKey, StoredQuote> findQuotes(const QVector<QuoteKey> &keys) const;

@@ -261,11 +261,12 @@ void CommissionServiceTest::shouldListSalespeopleBySelectionRules()
     filter.generated = generated;
 
     const commission::SalespeopleListing listing = m_service->salespeople(filter);
-    QCOMPARE(listing.salespeople.fields, commission::RecordSetLayouts::salespeople());
-    QCOMPARE(listing.pending.fields, commission::RecordSetLayouts::pendingQuotes());
-    QCOMPARE(codesWithAmounts(listing.salespeople, QStringLiteral("CDVENDEDOR"), QStringLiteral("VRCOMISSAO")),
-             expectedSalespeople);
-    QCOMPARE(quoteNumbers(listing.pending), expectedPending);
+    const packet::Packet listed = listing.salespeople.decoded();
+    const packet::Packet pending = listing.pending.decoded();
+    QCOMPARE(listed.fields, commission::RecordSetLayouts::salespeople());
+    QCOMPARE(pending.fields, commission::RecordSetLayouts::pendingQuotes());
+    QCOMPARE(codesWithAmounts(listed, QStringLiteral("CDVENDEDOR"), QStringLiteral("VRCOMISSAO")), expectedSalespeople);
+    QCOMPARE(quoteNumbers(pending), expectedPending);
 }
 
 void CommissionServiceTest::shouldListQuotesOfOneSalesperson_data()
@@ -316,7 +317,7 @@ void CommissionServiceTest::shouldListQuotesOfOneSalesperson()
     QuoteFilter filter = CommissionFixture::mayFilter();
     filter.eventTypes = listOf(eventTypes);
     filter.generated = generated;
-    const packet::Packet quotes = m_service->quotes(filter, salesperson);
+    const packet::Packet quotes = m_service->quotes(filter, salesperson).decoded();
 
     QCOMPARE(quotes.fields, commission::RecordSetLayouts::quotes());
     QCOMPARE(quoteNumbers(quotes), expectedQuotes);
@@ -332,7 +333,7 @@ void CommissionServiceTest::shouldListQuotesOfOneSalesperson()
 
 void CommissionServiceTest::shouldAnswerEveryQuoteFieldInTheQuotesLayout()
 {
-    const packet::Packet quotes = m_service->quotes(CommissionFixture::mayFilter(), QStringLiteral("0001"));
+    const packet::Packet quotes = m_service->quotes(CommissionFixture::mayFilter(), QStringLiteral("0001")).decoded();
     QCOMPARE(quotes.rows.size(), 2);
     const QVector<QVariant> expected = {
         QStringLiteral("S"),
@@ -357,7 +358,7 @@ void CommissionServiceTest::shouldAnswerEveryQuoteFieldInTheQuotesLayout()
 
 void CommissionServiceTest::shouldAnswerTheParameterRow()
 {
-    const packet::Packet parameters = m_service->parameters();
+    const packet::Packet parameters = m_service->parameters().decoded();
     QCOMPARE(parameters.fields, commission::RecordSetLayouts::parameters());
     QCOMPARE(parameters.fields.size(), 29);
     QCOMPARE(parameters.rows.size(), 1);
@@ -370,7 +371,7 @@ void CommissionServiceTest::shouldAnswerTheParameterRow()
     QVERIFY(field("CDTPOPEROREV").isNull());
 
     fixture().exec(QStringLiteral("DELETE FROM PARAMORCAEVE"));
-    QCOMPARE(m_service->parameters().rows.size(), 0);
+    QCOMPARE(m_service->parameters().rowCount(), 0);
 }
 
 void CommissionServiceTest::shouldRefuseGenerationAndWriteNothing_data()
@@ -482,11 +483,11 @@ void CommissionServiceTest::shouldGenerateOnePayableFromStoredTotals()
 
     // The listing follows: the generated quotes move from "N" to "S".
     QuoteFilter filter = CommissionFixture::mayFilter();
-    QCOMPARE(codesWithAmounts(m_service->salespeople(filter).salespeople, QStringLiteral("CDVENDEDOR"),
+    QCOMPARE(codesWithAmounts(m_service->salespeople(filter).salespeople.decoded(), QStringLiteral("CDVENDEDOR"),
                               QStringLiteral("VRCOMISSAO")),
              QStringLiteral("0002=10.00;0003=20.00;0005=0.00"));
     filter.generated = true;
-    QCOMPARE(quoteNumbers(m_service->quotes(filter, QStringLiteral("0001"))), QStringLiteral("1-01;1-02;9"));
+    QCOMPARE(quoteNumbers(m_service->quotes(filter, QStringLiteral("0001")).decoded()), QStringLiteral("1-01;1-02;9"));
 }
 
 void CommissionServiceTest::shouldAcceptBoundaryPercentages_data()
@@ -555,7 +556,7 @@ void CommissionServiceTest::shouldCancelAndLowerOrRemovePayables()
                 .isNull());
 
     // Cancelled quotes are listed as not generated again.
-    QCOMPARE(codesWithAmounts(m_service->salespeople(CommissionFixture::mayFilter()).salespeople,
+    QCOMPARE(codesWithAmounts(m_service->salespeople(CommissionFixture::mayFilter()).salespeople.decoded(),
                               QStringLiteral("CDVENDEDOR"), QStringLiteral("VRCOMISSAO")),
              QStringLiteral("0001=85.00;0002=10.00;0003=20.00;0005=0.00"));
 }
@@ -698,7 +699,10 @@ void CommissionServiceTest::shouldKeepTheHistoryOfEverySettlement()
 
     const QDate today = QDate::currentDate();
     const HistoryRepository::Selection all{QStringLiteral("0001"), QString(), today, today};
-    const SettlementHistory history = m_service->history(all);
+    const SettlementHistory encoded = m_service->history(all);
+    const struct {
+        packet::Packet settlements, quotes;
+    } history{encoded.settlements.decoded(), encoded.quotes.decoded()};
     QCOMPARE(settlementsOf(history.settlements),
              QStringLiteral("Geração|0001|2|35.00|S;Cancelamento|0001|1|-15.00|S;Geração|0002|1|10.00|N;"
                             "Cancelamento|0002|1|10.00|N"));
@@ -727,13 +731,14 @@ void CommissionServiceTest::shouldKeepTheHistoryOfEverySettlement()
     QVERIFY(!quotes.rows[0][quotes.fieldIndex(QStringLiteral("NMFANTCLIE"))].toString().isEmpty());
 
     const SettlementHistory bruno = m_service->history({QStringLiteral("0001"), QStringLiteral("0002"), today, today});
-    QCOMPARE(settlementsOf(bruno.settlements), QStringLiteral("Geração|0002|1|10.00|N;Cancelamento|0002|1|10.00|N"));
-    QCOMPARE(bruno.quotes.rows.size(), 2);
+    QCOMPARE(settlementsOf(bruno.settlements.decoded()),
+             QStringLiteral("Geração|0002|1|10.00|N;Cancelamento|0002|1|10.00|N"));
+    QCOMPARE(bruno.quotes.rowCount(), 2);
     QCOMPARE(m_service->history({QStringLiteral("0001"), QString(), today.addDays(-1), today.addDays(-1)})
-                 .settlements.rows.size(),
+                 .settlements.rowCount(),
              0);
-    QCOMPARE(m_service->history({QStringLiteral("0001"), QString(), QDate(), QDate()}).settlements.rows.size(), 4);
-    QCOMPARE(m_service->history({QStringLiteral("0002"), QString(), QDate(), QDate()}).settlements.rows.size(), 0);
+    QCOMPARE(m_service->history({QStringLiteral("0001"), QString(), QDate(), QDate()}).settlements.rowCount(), 4);
+    QCOMPARE(m_service->history({QStringLiteral("0002"), QString(), QDate(), QDate()}).settlements.rowCount(), 0);
 }
 
 int main(int argc, char **argv)

@@ -98,7 +98,7 @@ QString DemoDataTest::answerOf(const QString &action, const QString &branch, con
     filter.from = from;
     filter.to = to;
     filter.generated = generated;
-    packet::Packet quotes = m_service->quotes(filter, salesperson);
+    packet::Packet quotes = m_service->quotes(filter, salesperson).decoded();
     if (quotes.rows.isEmpty())
         return QStringLiteral("(sem orçamentos)");
     const int percent = quotes.fieldIndex(QStringLiteral("VRPERCCOMIS"));
@@ -176,8 +176,8 @@ void DemoDataTest::shouldListPendingQuotesOfSalespeopleWithoutCommission()
     filter.from = today.addMonths(-2);
     filter.to = today;
     const commission::SalespeopleListing listing = m_service->salespeople(filter);
-    QVERIFY(listing.pending.rows.size() > 0);
-    QVERIFY(listing.salespeople.rows.size() > 0);
+    QVERIFY(listing.pending.rowCount() > 0);
+    QVERIFY(listing.salespeople.rowCount() > 0);
 }
 
 int main(int argc, char **argv)

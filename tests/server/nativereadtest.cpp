@@ -156,7 +156,7 @@ void NativeReadTest::shouldFillAPacketWithTheValuesAsStored()
                                     QStringLiteral("4, 'Ω ☃ 𝄞', 0, '2024-02-29'")});
     if (!provider)
         QSKIP("Banco indisponível: COMMISSION_TEST_POSTGRES não definida.");
-    const packet::Packet read = PacketFiller::read(provider->database(), readAll, {2}, layout);
+    const packet::Packet read = PacketFiller::read(provider->database(), readAll, {2}, layout).decoded();
     QCOMPARE(read.fields, layout);
     const QVector<QVector<QVariant>> expected = {
         {QVariant(), QVariant(), QVariant()},
@@ -165,7 +165,8 @@ void NativeReadTest::shouldFillAPacketWithTheValuesAsStored()
     };
     QCOMPARE(read.rows, expected);
     // The same statement again, kept, with other values.
-    const packet::Packet first = PacketFiller::read(provider->database(), readAll, {QStringLiteral("1")}, layout);
+    const packet::Packet first =
+        PacketFiller::read(provider->database(), readAll, {QStringLiteral("1")}, layout).decoded();
     QCOMPARE(first.rows.size(), 4);
     QCOMPARE(first.rows[0], (QVector<QVariant>{QStringLiteral("Ação 'aspas' \"duplas\""), 1234.56,
                                                packet::toDayCount(QDate(2026, 11, 30))}));
@@ -195,7 +196,7 @@ void NativeReadTest::shouldReadWhileAnotherQueryIsStillOpen()
     // Forward-only, one row of three fetched, the query still open.
     QSqlQuery open = SqlRunner::run(db, QStringLiteral("SELECT ID FROM T ORDER BY ID"));
     QVERIFY(open.next());
-    QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rows.size(), 3);
+    QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rowCount(), 3);
     // A statement of the Qt driver after the read runs as usual.
     QCOMPARE(SqlRunner::run(db, QStringLiteral("SELECT COUNT(*) FROM T WHERE ID > ?"), {0}).next(), true);
 }
@@ -207,16 +208,16 @@ void NativeReadTest::shouldLetATransactionCommitAfterItsReads()
         QSKIP("Banco indisponível: COMMISSION_TEST_POSTGRES não definida.");
     QSqlDatabase db = provider->database();
     QVERIFY(db.transaction());
-    QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rows.size(), 1);
+    QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rowCount(), 1);
     SqlRunner::run(db, QStringLiteral("INSERT INTO T (ID, NAME, AMOUNT, DAY) VALUES (?, ?, ?, ?)"),
                    {2, QStringLiteral("b"), 2.5, QStringLiteral("2026-01-02")});
     // The read inside the transaction sees its own write.
-    QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rows.size(), 2);
+    QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rowCount(), 2);
     QVERIFY2(db.commit(), qPrintable(db.lastError().text()));
     // Another connection sees the commit.
     ConnectionProvider other(m_database->where());
     std::thread([&] {
-        QCOMPARE(PacketFiller::read(other.database(), readAll, {1}, layout).rows.size(), 2);
+        QCOMPARE(PacketFiller::read(other.database(), readAll, {1}, layout).rowCount(), 2);
         other.discard();
     }).join();
 }
@@ -237,7 +238,7 @@ void NativeReadTest::shouldReportAFailedReadWithoutTheDriversTextAndGoOn()
             QCOMPARE(error.message(), QStringLiteral("Falha no banco de dados"));
             QVERIFY(!error.detail().isEmpty());
         }
-        QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rows.size(), 1);
+        QCOMPARE(PacketFiller::read(db, readAll, {1}, layout).rowCount(), 1);
     }
 }
 
@@ -251,7 +252,7 @@ void NativeReadTest::shouldReadTwiceOnAConnectionNoProviderKeeps()
         const QSqlDatabase plain = database::openConnection(m_database->where(), name);
         // Each read brings a reader of its own, gone after it.
         for (int read = 0; read < 3; ++read)
-            QCOMPARE(PacketFiller::read(plain, readAll, {1}, layout).rows.size(), 1);
+            QCOMPARE(PacketFiller::read(plain, readAll, {1}, layout).rowCount(), 1);
     }
     QSqlDatabase::removeDatabase(name);
 }
@@ -272,7 +273,7 @@ void NativeReadTest::shouldKeepAnsweringPastTheStatementsItKeeps()
                 values.append(i == codes - 1 ? 2 : 100 + i);
             const QString sql = QStringLiteral("SELECT NAME, AMOUNT, DAY FROM T WHERE ID IN (%1) ORDER BY ID")
                                     .arg(SqlRunner::placeholders(codes));
-            const packet::Packet read = PacketFiller::read(db, sql, values, layout);
+            const packet::Packet read = PacketFiller::read(db, sql, values, layout).decoded();
             QCOMPARE(read.rows.size(), 1);
             QCOMPARE(read.rows[0][0], QVariant(QStringLiteral("b")));
         }
