@@ -16,11 +16,18 @@ const QString linkJoin =
 const QString noLink = QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM ORCACOMISSAO L WHERE L.CDFILIAL = Q.CDFILIAL"
                                       " AND L.NRORCAEVENTO = Q.NRORCAEVENTO AND L.NRSEQORCAEVE = Q.NRSEQORCAEVE)");
 
-// A quote's own percentage, else its salesperson's default.
+// A quote's own percentage, else its salesperson's default (V joined).
 const QString percentThousandths =
     CommissionMath::sqlThousandths(QStringLiteral("COALESCE(Q.VRPERCCOMIS, V.VRPERCCOMISVEND, 0)"));
 const QString commissionCents =
     CommissionMath::sqlCommissionCents(CommissionMath::sqlCents(QStringLiteral("Q.VRTOTALOREV")), percentThousandths);
+// The same when summing a period's quotes: the default is looked up only
+// for the quotes without their own percentage, instead of joining every
+// quote to its salesperson.
+const QString summedCommissionCents = CommissionMath::sqlCommissionCents(
+    CommissionMath::sqlCents(QStringLiteral("Q.VRTOTALOREV")),
+    CommissionMath::sqlThousandths(QStringLiteral("COALESCE(Q.VRPERCCOMIS, (SELECT D.VRPERCCOMISVEND FROM VENDEDOR D"
+                                                  " WHERE D.CDVENDEDOR = Q.CDVENDEDOR), 0)")));
 
 QString dateColumn(const QuoteFilter &filter)
 {
@@ -65,13 +72,13 @@ SqlStatement QuoteQueries::salespeople(const QuoteFilter &filter)
     // sums afterwards.
     SqlStatement statement;
     const QString sum = filter.generated ? CommissionMath::sqlCents(QStringLiteral("SUM(L.VRCOMISSAO)"))
-                                         : QStringLiteral("CAST(SUM(%1) AS BIGINT)").arg(commissionCents);
+                                         : QStringLiteral("CAST(SUM(%1) AS BIGINT)").arg(summedCommissionCents);
     statement.sql = QStringLiteral("SELECT V.CDVENDEDOR, V.NMFANVEN, V.CDFORNECED, V.IDGERACOMISVEND, V.IDCARGOVEND,"
                                    " S.CENTS / 100.0 AS VRCOMISSAO"
                                    " FROM (SELECT Q.CDVENDEDOR, %1 AS CENTS FROM ORCAEVENTO Q")
                         .arg(sum);
-    // The salesperson's default percentage, for quotes without their own.
-    statement.sql += filter.generated ? linkJoin : QStringLiteral(" JOIN VENDEDOR V ON V.CDVENDEDOR = Q.CDVENDEDOR");
+    if (filter.generated)
+        statement.sql += linkJoin;
     appendSelection(statement, filter);
     statement.sql += QStringLiteral(" GROUP BY Q.CDVENDEDOR) S JOIN VENDEDOR V ON V.CDVENDEDOR = S.CDVENDEDOR");
     // Commission already generated is listed whoever it belongs to, so it can

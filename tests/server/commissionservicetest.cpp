@@ -90,6 +90,8 @@ private slots:
     void shouldListSalespeopleBySelectionRules();
     void shouldListQuotesOfOneSalesperson_data();
     void shouldListQuotesOfOneSalesperson();
+    void shouldSumWhatTheQuotesListingShows_data();
+    void shouldSumWhatTheQuotesListingShows();
     void shouldAnswerEveryQuoteFieldInTheQuotesLayout();
     void shouldAnswerTheParameterRow();
     void shouldRefuseGenerationAndWriteNothing_data();
@@ -329,6 +331,42 @@ void CommissionServiceTest::shouldListQuotesOfOneSalesperson()
     }
     QCOMPARE(percents.join(QLatin1Char(';')), expectedPercents);
     QCOMPARE(commissions.join(QLatin1Char(';')), expectedCommissions);
+}
+
+// The salespeople listing sums the period's quotes in one statement; the
+// quotes listing shows each quote's commission. Whatever the salesperson's
+// default percentage (none, zero, an odd one), and with quotes of their own
+// percentage beside quotes without, the sum is what the quotes add up to,
+// quote by quote rounded.
+void CommissionServiceTest::shouldSumWhatTheQuotesListingShows_data()
+{
+    QTest::addColumn<QVariant>("defaultPercent");
+    QTest::newRow("no default") << QVariant(QMetaType::fromType<double>());
+    QTest::newRow("zero") << QVariant(0.0);
+    QTest::newRow("odd thousandths") << QVariant(3.333);
+    QTest::newRow("highest") << QVariant(99.999);
+}
+
+void CommissionServiceTest::shouldSumWhatTheQuotesListingShows()
+{
+    QFETCH(QVariant, defaultPercent);
+    fixture().exec(QStringLiteral("UPDATE VENDEDOR SET VRPERCCOMISVEND = ?"), {defaultPercent});
+    // Ana's quotes 1-01 and 9 (a credit) carry their own percentage, her
+    // others take the default.
+    fixture().exec(QStringLiteral("UPDATE ORCAEVENTO SET VRPERCCOMIS = 7.777 WHERE CDVENDEDOR = '0001'"
+                                  " AND NRSEQORCAEVE = '01' AND NRORCAEVENTO IN ('0000000001', '0000000009')"));
+    QuoteFilter filter = CommissionFixture::mayFilter();
+    filter.everyoneEarns = true;
+    const packet::Packet listed = m_service->salespeople(filter).salespeople.decoded();
+    QVERIFY(listed.rows.size() >= 3);
+    for (const auto &row : listed.rows) {
+        const QString salesperson = row[listed.fieldIndex(QStringLiteral("CDVENDEDOR"))].toString();
+        const packet::Packet quotes = m_service->quotes(filter, salesperson).decoded();
+        qint64 cents = 0;
+        for (const auto &quote : quotes.rows)
+            cents += qRound64(quote[quotes.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble() * 100);
+        QCOMPARE(qRound64(row[listed.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble() * 100), cents);
+    }
 }
 
 void CommissionServiceTest::shouldAnswerEveryQuoteFieldInTheQuotesLayout()
