@@ -31,7 +31,12 @@ std::string BenchClient::requestBody(const QJsonArray &arguments)
 
 QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
 {
-    const httplib::Result result = m_client->Post(path(method), requestBody(arguments), "application/json");
+    return post(method, requestBody(arguments));
+}
+
+QJsonValue BenchClient::post(const QString &method, const std::string &body)
+{
+    const httplib::Result result = m_client->Post(path(method), body, "application/json");
     if (!result)
         throw std::runtime_error("sem resposta do servidor: " + httplib::to_string(result.error()));
     const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
