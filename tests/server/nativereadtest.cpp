@@ -35,6 +35,8 @@ private slots:
 
     void shouldFillAPacketWithTheValuesAsStored_data() { backends(); }
     void shouldFillAPacketWithTheValuesAsStored();
+    void shouldAnswerValidTextForBytesThatAreNotUtf8_data();
+    void shouldAnswerValidTextForBytesThatAreNotUtf8();
     void shouldRefuseATextLongerThanItsField_data() { backends(); }
     void shouldRefuseATextLongerThanItsField();
     void shouldReadWhileAnotherQueryIsStillOpen_data() { backends(); }
@@ -170,6 +172,26 @@ void NativeReadTest::shouldFillAPacketWithTheValuesAsStored()
     QCOMPARE(first.rows.size(), 4);
     QCOMPARE(first.rows[0], (QVector<QVariant>{QStringLiteral("Ação 'aspas' \"duplas\""), 1234.56,
                                                packet::toDayCount(QDate(2026, 11, 30))}));
+}
+
+// SQLite keeps whatever bytes another program wrote; the answer stays valid
+// JSON, each bad byte one U+FFFD, and the field's size counts the text as
+// the screen reads it.
+void NativeReadTest::shouldAnswerValidTextForBytesThatAreNotUtf8_data()
+{
+    // PostgreSQL refuses such bytes when they are written.
+    QTest::addColumn<TestDatabase::Backend>("backend");
+    QTest::newRow("SQLite") << TestDatabase::Backend::Sqlite;
+}
+
+void NativeReadTest::shouldAnswerValidTextForBytesThatAreNotUtf8()
+{
+    // "São" in Latin-1, a quote, a lone continuation byte.
+    const auto provider = openWith({QStringLiteral("1, CAST(X'53E36F2280' AS TEXT), 1, '2026-01-01'")});
+    QVERIFY(provider);
+    const commission::EncodedPacket read = PacketFiller::read(provider->database(), readAll, {1}, layout);
+    const QString replacement(QChar::ReplacementCharacter);
+    QCOMPARE(read.decoded().rows.value(0).value(0).toString(), "S" + replacement + "o\"" + replacement);
 }
 
 void NativeReadTest::shouldRefuseATextLongerThanItsField()
