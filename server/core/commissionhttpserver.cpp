@@ -4,12 +4,12 @@
 #include "callqueue.h"
 #include "connectionprovider.h"
 #include "httpconnection.h"
+#include "iolane.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/asio/ssl/context.hpp>
-#include <boost/asio/strand.hpp>
 
 #include <atomic>
 #include <thread>
@@ -24,34 +24,65 @@ using error_code = boost::system::error_code;
 struct CommissionHttpServer::Private {
     Private(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
         : settings(settings), handler(settings, connections, std::move(log)),
-          // One I/O thread always stays free to move bytes; the others may
-          // run calls themselves.
-          queue(settings.threads, settings.queueLimit, settings.ioThreads - 1),
-          acceptor(io), context{this->settings, handler, queue}
+          // Every lane but the first may run a call itself.
+          queue(settings.threads, settings.queueLimit, settings.ioThreads - 1), lanes(makeLanes(settings.ioThreads)),
+          acceptor(lanes.front()->io()), context{this->settings, handler, queue}
     {
     }
 
+    static std::vector<std::unique_ptr<IoLane>> makeLanes(int count)
+    {
+        std::vector<std::unique_ptr<IoLane>> made;
+        for (int i = 0; i < std::max(count, 1); ++i)
+            made.push_back(std::make_unique<IoLane>(i > 0));
+        return made;
+    }
+
     void accept();
+    IoLane &laneForNewConnection();
 
     HttpSettings settings;
     CallHandler handler;
     CallQueue queue;
-    asio::io_context io;
+    std::vector<std::unique_ptr<IoLane>> lanes;
+    std::size_t nextLane = 1;  // used on the first lane's thread only
     tcp::acceptor acceptor;
     std::unique_ptr<asio::ssl::context> tls;
     ConnectionContext context;
     std::atomic<bool> stopped{false};
 };
 
+// The lanes in turn, starting with those that may run calls, passing over a
+// lane that runs one; the first lane, which never does, when every other is
+// busy.
+IoLane &CommissionHttpServer::Private::laneForNewConnection()
+{
+    for (std::size_t tried = 0; tried < lanes.size(); ++tried) {
+        IoLane &lane = *lanes[(nextLane + tried) % lanes.size()];
+        if (lane.takeConnection()) {
+            nextLane = (nextLane + tried + 1) % lanes.size();
+            return lane;
+        }
+    }
+    lanes.front()->takeConnection(true);
+    return *lanes.front();
+}
+
 void CommissionHttpServer::Private::accept()
 {
-    acceptor.async_accept(asio::make_strand(io), [this](const error_code &ec, tcp::socket socket) {
+    acceptor.async_accept([this](const error_code &ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted || !acceptor.is_open())
             return;
         if (!ec) {
             error_code ignored;
             socket.set_option(tcp::no_delay(true), ignored);
-            HttpConnection::start(std::move(socket), tls.get(), context);
+            // The connection moves to its lane's loop and stays there.
+            IoLane &lane = laneForNewConnection();
+            tcp::socket moved(lane.io());
+            moved.assign(socket.local_endpoint(ignored).protocol(), socket.release(ignored), ignored);
+            asio::post(lane.io(), [this, &lane, socket = std::move(moved)]() mutable {
+                HttpConnection::start(std::move(socket), tls.get(), context, lane);
+            });
         }
         // A failed accept (no descriptors left, say) leaves the others served.
         accept();
@@ -118,9 +149,9 @@ void CommissionHttpServer::run()
         return;
     d->accept();
     std::vector<std::thread> others;
-    for (int i = 1; i < d->settings.ioThreads; ++i)
-        others.emplace_back([this] { d->io.run(); });
-    d->io.run();
+    for (std::size_t i = 1; i < d->lanes.size(); ++i)
+        others.emplace_back([lane = d->lanes[i].get()] { lane->run(); });
+    d->lanes.front()->run();
     for (std::thread &thread : others)
         thread.join();
 }
@@ -129,14 +160,15 @@ void CommissionHttpServer::stop()
 {
     if (d->stopped.exchange(true))
         return;
-    asio::post(d->io, [this] {
+    asio::post(d->lanes.front()->io(), [this] {
         error_code ignored;
         d->acceptor.close(ignored);
     });
     // Running and queued calls finish first; their answers are lost only
     // when the I/O threads end before writing them.
     d->queue.stop();
-    d->io.stop();
+    for (const std::unique_ptr<IoLane> &lane : d->lanes)
+        lane->stop();
 }
 
 bool CommissionHttpServer::hasRoom() const

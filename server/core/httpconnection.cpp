@@ -3,6 +3,7 @@
 #include "callhandler.h"
 #include "callqueue.h"
 #include "httpsettings.h"
+#include "iolane.h"
 
 #include <boost/asio/post.hpp>
 #include <boost/beast/core.hpp>
@@ -98,10 +99,14 @@ template <class Stream>
 class Connection : public std::enable_shared_from_this<Connection<Stream>> {
 public:
     template <class... StreamArguments>
-    Connection(const ConnectionContext &context, QString origin, StreamArguments &&...arguments)
-        : m_context(context), m_origin(std::move(origin)), m_stream(std::forward<StreamArguments>(arguments)...)
+    Connection(const ConnectionContext &context, IoLane &lane, QString origin, StreamArguments &&...arguments)
+        : m_context(context), m_lane(lane), m_origin(std::move(origin)),
+          m_stream(std::forward<StreamArguments>(arguments)...)
     {
     }
+    ~Connection() { m_lane.connectionClosed(); }
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
 
     void start()
     {
@@ -240,12 +245,16 @@ private:
         m_parser.reset();
         m_keepAlive = request.keep_alive();
         std::string target(request.target());
-        // With nothing waiting, this I/O thread runs the call and writes its
-        // answer itself, skipping the hand-off to a worker and back.
-        const bool ranHere = m_context.queue.runHere(
-            [&] { write(m_context.handler.call(target, std::move(request.body()), m_origin)); });
-        if (ranHere)
-            return;
+        // With nothing waiting and no other connection on this lane, its
+        // I/O thread runs the call and writes the answer itself, skipping
+        // the hand-off to a worker and back.
+        if (m_lane.beginCall()) {
+            const bool ranHere = m_context.queue.runHere(
+                [&] { write(m_context.handler.call(target, std::move(request.body()), m_origin)); });
+            m_lane.endCall();
+            if (ranHere)
+                return;
+        }
         auto call = [self = this->shared_from_this(), target = std::move(target),
                      body = std::move(request.body())]() mutable {
             HttpAnswer answer = self->m_context.handler.call(target, std::move(body), self->m_origin);
@@ -352,6 +361,7 @@ private:
     }
 
     const ConnectionContext &m_context;
+    IoLane &m_lane;
     QString m_origin;
     Stream m_stream;
     beast::flat_buffer m_buffer;
@@ -367,14 +377,15 @@ private:
 
 }  // namespace
 
-void HttpConnection::start(tcp::socket socket, asio::ssl::context *tls, const ConnectionContext &context)
+void HttpConnection::start(tcp::socket socket, asio::ssl::context *tls, const ConnectionContext &context, IoLane &lane)
 {
     const QString origin = originOf(socket);
     if (tls) {
-        std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, origin, std::move(socket), *tls)
+        std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, lane, origin, std::move(socket),
+                                                                           *tls)
             ->start();
     } else {
-        std::make_shared<Connection<beast::tcp_stream>>(context, origin, std::move(socket))->start();
+        std::make_shared<Connection<beast::tcp_stream>>(context, lane, origin, std::move(socket))->start();
     }
 }
 

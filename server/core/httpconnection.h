@@ -7,6 +7,7 @@ namespace commission {
 
 class CallHandler;
 class CallQueue;
+class IoLane;
 struct HttpSettings;
 
 // What every connection of one server shares.
@@ -23,10 +24,11 @@ struct ConnectionContext {
 // connection waiting for its client holds no worker and no thread.
 class HttpConnection {
 public:
-    // Serves the accepted socket; over TLS when a context is given. The
+    // Serves the socket, accepted on the lane's loop and already counted by
+    // it (IoLane::takeConnection); over TLS when a context is given. The
     // connection keeps itself alive until it closes.
     static void start(boost::asio::ip::tcp::socket socket, boost::asio::ssl::context *tls,
-                      const ConnectionContext &context);
+                      const ConnectionContext &context, IoLane &lane);
 };
 
 }  // namespace commission

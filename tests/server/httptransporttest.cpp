@@ -14,6 +14,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -47,6 +48,7 @@ private slots:
     void shouldCloseSlowHeadersAtTheDeadlineWhileServingOthers();
     void shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull();
     void shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAreBusy();
+    void shouldServeNewClientsWhileAnIoThreadRunsACall();
     void shouldAnswerServerFailuresWithAReferenceAndNoInternals();
     void shouldTellABalancerWhetherItCanServe();
     void shouldServeHttpsOnlyToClientsThatVerifyIt_data();
@@ -412,6 +414,30 @@ void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
                 .toString()
                 .contains(QStringLiteral("Tente novamente")));
     QVERIFY(server.logLines().join('\n').contains(QStringLiteral("error 503")));
+}
+
+// A lone client's call runs on its I/O thread and waits there for a writer
+// that holds the database; clients that connect meanwhile are carried by the
+// other I/O thread and served by the workers, one after another.
+void HttpTransportTest::shouldServeNewClientsWhileAnIoThreadRunsACall()
+{
+    commission::HttpSettings settings = TestServer::settings();
+    settings.ioThreads = 2;
+    settings.threads = 2;
+    TestServer server(m_database->where(), settings);
+    fixture().exec(QStringLiteral("BEGIN IMMEDIATE"));
+    const auto release = qScopeGuard([this] { fixture().exec(QStringLiteral("COMMIT")); });
+    RawHttpClient waiting(server.port());
+    QVERIFY(waiting.send(RawHttpClient::post(RawHttpClient::callPath("SetComissao"), generationBody(1))));
+    for (int i = 0; i < 4; ++i) {
+        RawHttpClient other(server.port());
+        QVERIFY(other.send(parameterCall));
+        const QVector<RawAnswer> answers = other.readAnswers(1, 2000);
+        QCOMPARE(answers.size(), 1);
+        QCOMPARE(answers[0].status, 200);
+    }
+    // The first call still waits for the writer.
+    QVERIFY(!waiting.hasSomethingToRead(0));
 }
 
 void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAreBusy()

@@ -1,0 +1,58 @@
+#include "iolane.h"
+
+namespace commission {
+
+// One thread runs each lane: Asio skips the hand-over between threads it
+// otherwise prepares for. Workers still post answers to it from theirs.
+IoLane::IoLane(bool mayRunCalls)
+    : m_mayRunCalls(mayRunCalls), m_io(1), m_keepRunning(boost::asio::make_work_guard(m_io))
+{
+}
+
+void IoLane::run()
+{
+    m_io.run();
+}
+
+void IoLane::stop()
+{
+    m_keepRunning.reset();
+    m_io.stop();
+}
+
+bool IoLane::takeConnection(bool always)
+{
+    if (always) {
+        m_state.fetch_add(oneConnection);
+        return true;
+    }
+    int state = m_state.load();
+    do {
+        if (state & runningCall)
+            return false;
+    } while (!m_state.compare_exchange_weak(state, state + oneConnection));
+    return true;
+}
+
+void IoLane::connectionClosed()
+{
+    m_state.fetch_sub(oneConnection);
+}
+
+bool IoLane::beginCall()
+{
+    if (!m_mayRunCalls)
+        return false;
+    // Taking a connection and claiming the thread change the one state
+    // together: a connection is never given to a lane that has just started
+    // a call, nor a call started on a lane that has just been given one.
+    int expected = oneConnection;
+    return m_state.compare_exchange_strong(expected, oneConnection | runningCall);
+}
+
+void IoLane::endCall()
+{
+    m_state.fetch_and(~runningCall);
+}
+
+}  // namespace commission

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <boost/asio/executor_work_guard.hpp>
+#include <boost/asio/io_context.hpp>
+
+#include <atomic>
+
+namespace commission {
+
+// One I/O thread's own event loop and the connections it carries. A
+// connection stays on the lane it was given, so its reads, writes and
+// deadlines never pass from one thread to another: a request wakes one
+// thread, not one to wait for it and another to take over the waiting.
+//
+// A lane that may run calls runs the call of a connection itself when that
+// connection is the only one it carries: nobody else then waits on its
+// thread. Such a lane takes no new connection while it runs a call; the
+// first lane never runs one, so a new connection always has a lane that
+// moves its bytes at once.
+class IoLane {
+public:
+    explicit IoLane(bool mayRunCalls);
+
+    IoLane(const IoLane &) = delete;
+    IoLane &operator=(const IoLane &) = delete;
+
+    boost::asio::io_context &io() { return m_io; }
+
+    // Runs the loop on the calling thread until stop(), with or without
+    // connections meanwhile.
+    void run();
+    void stop();
+
+    // Gives the lane one more connection; false, and nothing given, while it
+    // runs a call. `always` gives it regardless.
+    bool takeConnection(bool always = false);
+    void connectionClosed();
+
+    // Claims the lane's thread for the call of its only connection; false
+    // when it carries others, runs a call already or may not run calls.
+    // endCall() after the call, claimed or not.
+    bool beginCall();
+    void endCall();
+
+private:
+    // The connections carried, times two, plus one while a call runs.
+    static constexpr int runningCall = 1;
+    static constexpr int oneConnection = 2;
+
+    const bool m_mayRunCalls;
+    // Before the loop: connections its handlers still hold when it is
+    // destroyed close against it.
+    std::atomic<int> m_state{0};
+    boost::asio::io_context m_io;
+    boost::asio::executor_work_guard<boost::asio::io_context::executor_type> m_keepRunning;
+};
+
+}  // namespace commission

@@ -1,0 +1,75 @@
+#include <iolane.h>
+
+#include <boost/asio/post.hpp>
+
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+
+using commission::IoLane;
+
+// Steps on one lane, each with what it must answer:
+//   "+"  takes a connection        "-"  a connection closes
+//   "+!" takes one whatever it runs "c"  begins a call     "e"  ends it
+struct Step {
+    const char *action;
+    bool expected;
+};
+Q_DECLARE_METATYPE(QVector<Step>)
+
+class IoLaneTest : public QObject {
+    Q_OBJECT
+private slots:
+    void shouldRunACallOnlyForItsOnlyConnection_data()
+    {
+        QTest::addColumn<bool>("mayRunCalls");
+        QTest::addColumn<QVector<Step>>("steps");
+        QTest::newRow("no connection") << true << QVector<Step>{{"c", false}};
+        QTest::newRow("its only connection") << true << QVector<Step>{{"+", true}, {"c", true}, {"e", true}};
+        QTest::newRow("the first lane never") << false << QVector<Step>{{"+", true}, {"c", false}};
+        QTest::newRow("two connections, then one again")
+            << true << QVector<Step>{{"+", true}, {"+", true}, {"c", false}, {"-", true}, {"c", true}};
+        QTest::newRow("no new connection while a call runs")
+            << true << QVector<Step>{{"+", true}, {"c", true}, {"+", false}, {"e", true}, {"+", true}, {"c", false}};
+        QTest::newRow("one call at a time") << true << QVector<Step>{{"+", true}, {"c", true}, {"c", false}};
+        QTest::newRow("given one regardless while a call runs")
+            << true << QVector<Step>{{"+", true}, {"c", true}, {"+!", true}, {"e", true}, {"c", false}};
+    }
+    void shouldRunACallOnlyForItsOnlyConnection()
+    {
+        QFETCH(bool, mayRunCalls);
+        QFETCH(QVector<Step>, steps);
+        IoLane lane(mayRunCalls);
+        for (const Step &step : steps) {
+            const QByteArray action(step.action);
+            bool answer = true;
+            if (action == "+")
+                answer = lane.takeConnection();
+            else if (action == "+!")
+                answer = lane.takeConnection(true);
+            else if (action == "-")
+                lane.connectionClosed();
+            else if (action == "c")
+                answer = lane.beginCall();
+            else
+                lane.endCall();
+            QVERIFY2(answer == step.expected, action.constData());
+        }
+    }
+
+    // The loop keeps running with no connection, and ends on stop.
+    void shouldRunUntilStopped()
+    {
+        IoLane lane(true);
+        std::atomic<bool> ran{false};
+        std::thread thread([&] { lane.run(); });
+        boost::asio::post(lane.io(), [&] { ran = true; });
+        QTRY_VERIFY(ran);
+        lane.stop();
+        thread.join();
+    }
+};
+
+QTEST_GUILESS_MAIN(IoLaneTest)
+#include "iolanetest.moc"
