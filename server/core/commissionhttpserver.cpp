@@ -45,24 +45,27 @@ struct CommissionHttpServer::Private {
     CallHandler handler;
     CallQueue queue;
     std::vector<std::unique_ptr<IoLane>> lanes;
-    std::size_t nextLane = 1;  // used on the first lane's thread only
     tcp::acceptor acceptor;
     std::unique_ptr<asio::ssl::context> tls;
     ConnectionContext context;
     std::atomic<bool> stopped{false};
 };
 
-// The lanes in turn, starting with those that may run calls, passing over a
-// lane that runs one; the first lane, which never does, when every other is
-// busy.
+// The lane with the fewest connections, those that may run calls before the
+// first, passing over a lane that runs one: a lone client gets a thread of
+// its own. The first lane, which never runs calls, when every other is busy.
 IoLane &CommissionHttpServer::Private::laneForNewConnection()
 {
-    for (std::size_t tried = 0; tried < lanes.size(); ++tried) {
-        IoLane &lane = *lanes[(nextLane + tried) % lanes.size()];
-        if (lane.takeConnection()) {
-            nextLane = (nextLane + tried + 1) % lanes.size();
-            return lane;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        IoLane *fewest = nullptr;
+        for (std::size_t i = 1; i <= lanes.size(); ++i) {
+            IoLane &lane = *lanes[i % lanes.size()];
+            if (!lane.runsCall() && (!fewest || lane.connections() < fewest->connections()))
+                fewest = &lane;
         }
+        // Taken only if it has not started a call meanwhile.
+        if (fewest && fewest->takeConnection())
+            return *fewest;
     }
     lanes.front()->takeConnection(true);
     return *lanes.front();

@@ -35,6 +35,8 @@ public:
     // runs a call. `always` gives it regardless.
     bool takeConnection(bool always = false);
     void connectionClosed();
+    int connections() const { return m_state.load() / oneConnection; }
+    bool runsCall() const { return (m_state.load() & runningCall) != 0; }
 
     // Claims the lane's thread for the call of its only connection; false
     // when it carries others, runs a call already or may not run calls.

@@ -429,10 +429,13 @@ void HttpTransportTest::shouldServeNewClientsWhileAnIoThreadRunsACall()
     const auto release = qScopeGuard([this] { fixture().exec(QStringLiteral("COMMIT")); });
     RawHttpClient waiting(server.port());
     QVERIFY(waiting.send(RawHttpClient::post(RawHttpClient::callPath("SetComissao"), generationBody(1))));
+    // Kept open, so the threads' counts grow and the busy one is the one
+    // with the fewest.
+    std::vector<std::unique_ptr<RawHttpClient>> others;
     for (int i = 0; i < 4; ++i) {
-        RawHttpClient other(server.port());
-        QVERIFY(other.send(parameterCall));
-        const QVector<RawAnswer> answers = other.readAnswers(1, 2000);
+        others.push_back(std::make_unique<RawHttpClient>(server.port()));
+        QVERIFY(others.back()->send(parameterCall));
+        const QVector<RawAnswer> answers = others.back()->readAnswers(1, 2000);
         QCOMPARE(answers.size(), 1);
         QCOMPARE(answers[0].status, 200);
     }
