@@ -24,9 +24,10 @@ using error_code = boost::system::error_code;
 struct CommissionHttpServer::Private {
     Private(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
         : settings(settings), handler(settings, connections, std::move(log)),
-          // Every lane but the first may run a call itself.
+          // The lanes may run calls themselves, never all at once: one is
+          // always left to move bytes.
           queue(settings.threads, settings.queueLimit, settings.ioThreads - 1), lanes(makeLanes(settings.ioThreads)),
-          acceptor(lanes.front()->io()), context{this->settings, handler, queue}
+          accepting(1), acceptor(accepting), context{this->settings, handler, queue}
     {
     }
 
@@ -34,7 +35,7 @@ struct CommissionHttpServer::Private {
     {
         std::vector<std::unique_ptr<IoLane>> made;
         for (int i = 0; i < std::max(count, 1); ++i)
-            made.push_back(std::make_unique<IoLane>(i > 0));
+            made.push_back(std::make_unique<IoLane>());
         return made;
     }
 
@@ -45,23 +46,25 @@ struct CommissionHttpServer::Private {
     CallHandler handler;
     CallQueue queue;
     std::vector<std::unique_ptr<IoLane>> lanes;
+    // Connections are accepted on a thread of their own, which no call ever
+    // holds, and handed to a lane.
+    asio::io_context accepting;
     tcp::acceptor acceptor;
     std::unique_ptr<asio::ssl::context> tls;
     ConnectionContext context;
     std::atomic<bool> stopped{false};
 };
 
-// The lane with the fewest connections, those that may run calls before the
-// first, passing over a lane that runs one: a lone client gets a thread of
-// its own. The first lane, which never runs calls, when every other is busy.
+// The lane with the fewest connections, passing over a lane that runs a
+// call: a lone client gets a thread of its own, and a connection never waits
+// behind another's call. One lane at least runs none.
 IoLane &CommissionHttpServer::Private::laneForNewConnection()
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
         IoLane *fewest = nullptr;
-        for (std::size_t i = 1; i <= lanes.size(); ++i) {
-            IoLane &lane = *lanes[i % lanes.size()];
-            if (!lane.runsCall() && (!fewest || lane.connections() < fewest->connections()))
-                fewest = &lane;
+        for (const std::unique_ptr<IoLane> &lane : lanes) {
+            if (!lane->runsCall() && (!fewest || lane->connections() < fewest->connections()))
+                fewest = lane.get();
         }
         // Taken only if it has not started a call meanwhile.
         if (fewest && fewest->takeConnection())
@@ -152,6 +155,7 @@ void CommissionHttpServer::run()
         return;
     d->accept();
     std::vector<std::thread> others;
+    others.emplace_back([this] { d->accepting.run(); });
     for (std::size_t i = 1; i < d->lanes.size(); ++i)
         others.emplace_back([lane = d->lanes[i].get()] { lane->run(); });
     d->lanes.front()->run();
@@ -163,13 +167,14 @@ void CommissionHttpServer::stop()
 {
     if (d->stopped.exchange(true))
         return;
-    asio::post(d->lanes.front()->io(), [this] {
+    asio::post(d->accepting, [this] {
         error_code ignored;
         d->acceptor.close(ignored);
     });
     // Running and queued calls finish first; their answers are lost only
     // when the I/O threads end before writing them.
     d->queue.stop();
+    d->accepting.stop();
     for (const std::unique_ptr<IoLane> &lane : d->lanes)
         lane->stop();
 }

@@ -12,7 +12,7 @@ struct HttpSettings {
     int port = 8211;       // 0: any free port
     QString secret;        // required in the secret header when not empty
     int threads = 16;      // database workers, each with its own database connection
-    int ioThreads = 2;     // threads that read and write the connections; all but the first also run calls
+    int ioThreads = 2;     // threads that read and write the connections; all but one may run calls
     int queueLimit = 256;  // calls waiting for a worker; beyond it 503
     qint64 maxBodyBytes = 8 << 20;
     int maxHeaderBytes = 16 << 10;

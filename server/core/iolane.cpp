@@ -4,10 +4,7 @@ namespace commission {
 
 // One thread runs each lane: Asio skips the hand-over between threads it
 // otherwise prepares for. Workers still post answers to it from theirs.
-IoLane::IoLane(bool mayRunCalls)
-    : m_mayRunCalls(mayRunCalls), m_io(1), m_keepRunning(boost::asio::make_work_guard(m_io))
-{
-}
+IoLane::IoLane() : m_io(1), m_keepRunning(boost::asio::make_work_guard(m_io)) {}
 
 void IoLane::run()
 {
@@ -41,8 +38,6 @@ void IoLane::connectionClosed()
 
 bool IoLane::beginCall()
 {
-    if (!m_mayRunCalls)
-        return false;
     // Taking a connection and claiming the thread change the one state
     // together: a connection is never given to a lane that has just started
     // a call, nor a call started on a lane that has just been given one.

@@ -12,14 +12,12 @@ namespace commission {
 // deadlines never pass from one thread to another: a request wakes one
 // thread, not one to wait for it and another to take over the waiting.
 //
-// A lane that may run calls runs the call of a connection itself when that
-// connection is the only one it carries: nobody else then waits on its
-// thread. Such a lane takes no new connection while it runs a call; the
-// first lane never runs one, so a new connection always has a lane that
-// moves its bytes at once.
+// A lane may run the call of a connection itself when that connection is
+// the only one it carries: nobody else then waits on its thread. It takes
+// no new connection while it runs a call.
 class IoLane {
 public:
-    explicit IoLane(bool mayRunCalls);
+    IoLane();
 
     IoLane(const IoLane &) = delete;
     IoLane &operator=(const IoLane &) = delete;
@@ -39,7 +37,7 @@ public:
     bool runsCall() const { return (m_state.load() & runningCall) != 0; }
 
     // Claims the lane's thread for the call of its only connection; false
-    // when it carries others, runs a call already or may not run calls.
+    // when it carries others or runs a call already.
     // endCall() after the call, claimed or not.
     bool beginCall();
     void endCall();
@@ -49,7 +47,6 @@ private:
     static constexpr int runningCall = 1;
     static constexpr int oneConnection = 2;
 
-    const bool m_mayRunCalls;
     // Before the loop: connections its handlers still hold when it is
     // destroyed close against it.
     std::atomic<int> m_state{0};

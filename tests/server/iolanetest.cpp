@@ -23,24 +23,21 @@ class IoLaneTest : public QObject {
 private slots:
     void shouldRunACallOnlyForItsOnlyConnection_data()
     {
-        QTest::addColumn<bool>("mayRunCalls");
         QTest::addColumn<QVector<Step>>("steps");
-        QTest::newRow("no connection") << true << QVector<Step>{{"c", false}};
-        QTest::newRow("its only connection") << true << QVector<Step>{{"+", true}, {"c", true}, {"e", true}};
-        QTest::newRow("the first lane never") << false << QVector<Step>{{"+", true}, {"c", false}};
+        QTest::newRow("no connection") << QVector<Step>{{"c", false}};
+        QTest::newRow("its only connection") << QVector<Step>{{"+", true}, {"c", true}, {"e", true}};
         QTest::newRow("two connections, then one again")
-            << true << QVector<Step>{{"+", true}, {"+", true}, {"c", false}, {"-", true}, {"c", true}};
+            << QVector<Step>{{"+", true}, {"+", true}, {"c", false}, {"-", true}, {"c", true}};
         QTest::newRow("no new connection while a call runs")
-            << true << QVector<Step>{{"+", true}, {"c", true}, {"+", false}, {"e", true}, {"+", true}, {"c", false}};
-        QTest::newRow("one call at a time") << true << QVector<Step>{{"+", true}, {"c", true}, {"c", false}};
+            << QVector<Step>{{"+", true}, {"c", true}, {"+", false}, {"e", true}, {"+", true}, {"c", false}};
+        QTest::newRow("one call at a time") << QVector<Step>{{"+", true}, {"c", true}, {"c", false}};
         QTest::newRow("given one regardless while a call runs")
-            << true << QVector<Step>{{"+", true}, {"c", true}, {"+!", true}, {"e", true}, {"c", false}};
+            << QVector<Step>{{"+", true}, {"c", true}, {"+!", true}, {"e", true}, {"c", false}};
     }
     void shouldRunACallOnlyForItsOnlyConnection()
     {
-        QFETCH(bool, mayRunCalls);
         QFETCH(QVector<Step>, steps);
-        IoLane lane(mayRunCalls);
+        IoLane lane;
         for (const Step &step : steps) {
             const QByteArray action(step.action);
             bool answer = true;
@@ -61,7 +58,7 @@ private slots:
     // The loop keeps running with no connection, and ends on stop.
     void shouldRunUntilStopped()
     {
-        IoLane lane(true);
+        IoLane lane;
         std::atomic<bool> ran{false};
         std::thread thread([&] { lane.run(); });
         boost::asio::post(lane.io(), [&] { ran = true; });
