@@ -74,27 +74,6 @@ bool isDisconnect(const error_code &ec)
            || ec == beast::error::timeout;
 }
 
-// Marks a completion handler as the next step of its connection's chain of
-// operations: Asio then runs it on the I/O thread that finished the
-// operation, once the handler at hand returns, instead of waking another
-// I/O thread for it.
-template <class Handler>
-class Continuation {
-public:
-    explicit Continuation(Handler handler) : m_handler(std::move(handler)) {}
-
-    template <class... Arguments>
-    void operator()(Arguments &&...arguments)
-    {
-        m_handler(std::forward<Arguments>(arguments)...);
-    }
-
-    friend bool asio_handler_is_continuation(Continuation *) { return true; }
-
-private:
-    Handler m_handler;
-};
-
 template <class Stream>
 class Connection : public std::enable_shared_from_this<Connection<Stream>> {
 public:
@@ -309,10 +288,9 @@ private:
             }
         }
         lowest().expires_after(m_context.settings.bodyTimeout);
-        http::async_write(m_stream, *m_serializer,
-                          Continuation([self = this->shared_from_this()](const error_code &ec, std::size_t) {
-                              self->onWritten(ec);
-                          }));
+        http::async_write(
+            m_stream, *m_serializer,
+            [self = this->shared_from_this()](const error_code &ec, std::size_t) { self->onWritten(ec); });
     }
 
     void onWritten(const error_code &ec)
