@@ -93,16 +93,18 @@ void ConnectionProvider::discard()
     threadConnections().close(connectionName());
 }
 
-NativeReader *ConnectionProvider::reader(const QSqlDatabase &db)
+NativeReader &ConnectionProvider::reader(const QSqlDatabase &db, std::unique_ptr<NativeReader> &own)
 {
     ThreadConnections &connections = threadConnections();
     const QString name = db.connectionName();
-    if (!connections.names.contains(name))
-        return nullptr;
+    if (!connections.names.contains(name)) {
+        own = NativeReader::open(db);
+        return *own;
+    }
     std::shared_ptr<NativeReader> &reader = connections.readers[name];
     if (!reader)
         reader = NativeReader::open(db);
-    return reader.get();
+    return *reader;
 }
 
 }  // namespace commission

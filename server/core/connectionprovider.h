@@ -5,6 +5,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <memory>
+
 namespace commission {
 
 class NativeReader;
@@ -41,8 +43,9 @@ public:
     // The reader of `db` (see NativeReader), kept with its prepared
     // statements for as long as the calling thread keeps the connection
     // open, so a statement run on every call is prepared once per worker;
-    // nullptr when `db` is not a connection a provider opened on this thread.
-    static NativeReader *reader(const QSqlDatabase &db);
+    // for any other connection a new reader, which `own` holds for the
+    // caller.
+    static NativeReader &reader(const QSqlDatabase &db, std::unique_ptr<NativeReader> &own);
 
 private:
     QString connectionName() const;

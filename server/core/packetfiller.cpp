@@ -46,14 +46,10 @@ EncodedPacket PacketFiller::read(const QSqlDatabase &db, const QString &sql, con
                                  const QVector<packet::FieldSpec> &layout)
 {
     std::unique_ptr<NativeReader> ownReader;
-    NativeReader *reader = ConnectionProvider::reader(db);
-    if (!reader) {
-        ownReader = NativeReader::open(db);
-        reader = ownReader.get();
-    }
+    NativeReader &reader = ConnectionProvider::reader(db, ownReader);
     std::string json;
     packet::PacketWriter writer(layout, json);
-    reader->read(db, sql, values, [&](const NativeRow &row) {
+    reader.read(db, sql, values, [&](const NativeRow &row) {
         for (int i = 0; i < layout.size(); ++i)
             writeValue(writer, layout[i], row, i);
         writer.endRow();

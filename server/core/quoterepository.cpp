@@ -1,10 +1,10 @@
 #include "quoterepository.h"
 
 #include "commissionmath.h"
+#include "connectionprovider.h"
 #include "packetfiller.h"
 #include "quotequeries.h"
 #include "recordsetlayouts.h"
-#include "sqlrunner.h"
 
 namespace commission {
 
@@ -19,10 +19,22 @@ EncodedPacket run(const QSqlDatabase &db, const SqlStatement &statement, const Q
     return PacketFiller::read(db, statement.sql, statement.values, layout);
 }
 
-QuoteKey keyAt(const QSqlQuery &query, int first)
+QString textAt(const NativeRow &row, int column)
 {
-    return QuoteKey{query.value(first).toString(), query.value(first + 1).toString(),
-                    query.value(first + 2).toString()};
+    const std::string_view text = row.text(column);
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+// Whole numbers the statements compute (cents, thousandths, payable numbers)
+// stay far below 2^53, where a double holds every integer exactly.
+qint64 integerAt(const NativeRow &row, int column)
+{
+    return qint64(row.number(column));
+}
+
+QuoteKey keyAt(const NativeRow &row, int first)
+{
+    return QuoteKey{textAt(row, first), textAt(row, first + 1), textAt(row, first + 2)};
 }
 
 }  // namespace
@@ -46,18 +58,18 @@ EncodedPacket QuoteRepository::quotes(const QuoteFilter &filter, const QString &
     return run(m_db, QuoteQueries::quotes(filter, salesperson), RecordSetLayouts::quotes());
 }
 
-template <typename Visit>
-void QuoteRepository::forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys, Visit visit) const
+void QuoteRepository::forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys,
+                                   const NativeReader::Visit &visit) const
 {
+    std::unique_ptr<NativeReader> ownReader;
+    NativeReader &reader = ConnectionProvider::reader(m_db, ownReader);
     for (qsizetype start = 0; start < keys.size(); start += keysPerStatement) {
         const qsizetype count = std::min<qsizetype>(keysPerStatement, keys.size() - start);
         QVariantList values;
         values.reserve(count * 3);
         for (qsizetype i = start; i < start + count; ++i)
             QuoteKey::appendValues(values, keys[i]);
-        QSqlQuery query = SqlRunner::run(m_db, QuoteKey::keyTable(int(count)) + sqlAfterKeys, values);
-        while (query.next())
-            visit(query);
+        reader.read(m_db, QuoteKey::keyTable(int(count)) + sqlAfterKeys, values, visit);
     }
 }
 
@@ -68,12 +80,12 @@ QHash<QuoteKey, StoredQuote> QuoteRepository::findQuotes(const QVector<QuoteKey>
                                        " Q.DTFECHAORCA, %1 FROM K JOIN ORCAEVENTO Q ON Q.CDFILIAL = K.B"
                                        " AND Q.NRORCAEVENTO = K.N AND Q.NRSEQORCAEVE = K.S")
                             .arg(CommissionMath::sqlCents(QStringLiteral("Q.VRTOTALOREV")));
-    forKeyChunks(sql, keys, [&found](const QSqlQuery &query) {
+    forKeyChunks(sql, keys, [&found](const NativeRow &row) {
         StoredQuote quote;
-        quote.key = keyAt(query, 0);
-        quote.salesperson = query.value(3).toString();
-        quote.closed = !query.value(4).isNull();
-        quote.totalCents = query.value(5).toLongLong();
+        quote.key = keyAt(row, 0);
+        quote.salesperson = textAt(row, 3);
+        quote.closed = !row.isNull(4);
+        quote.totalCents = integerAt(row, 5);
         found.insert(quote.key, quote);
     });
     return found;
@@ -87,9 +99,8 @@ QVector<QuoteCommission> QuoteRepository::generatedCommissions(const QVector<Quo
                                        " AND L.NRSEQORCAEVE = K.S")
                             .arg(CommissionMath::sqlThousandths(QStringLiteral("L.VRPERCCOMIS")),
                                  CommissionMath::sqlCents(QStringLiteral("L.VRCOMISSAO")));
-    forKeyChunks(sql, keys, [&found](const QSqlQuery &query) {
-        found.append(QuoteCommission{keyAt(query, 0), query.value(3).toLongLong(), query.value(4).toLongLong(),
-                                     query.value(5).toLongLong()});
+    forKeyChunks(sql, keys, [&found](const NativeRow &row) {
+        found.append(QuoteCommission{keyAt(row, 0), integerAt(row, 3), integerAt(row, 4), integerAt(row, 5)});
     });
     return found;
 }

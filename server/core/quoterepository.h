@@ -2,6 +2,7 @@
 
 #include "commissionrecords.h"
 #include "encodedpacket.h"
+#include "nativereader.h"
 #include "quotefilter.h"
 
 #include <packet.h>
@@ -29,9 +30,9 @@ public:
 
 private:
     // Runs a statement that joins the key table K (QuoteKey::keyTable), in
-    // chunks of keys.
-    template <typename Visit>
-    void forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys, Visit visit) const;
+    // chunks of keys, handing every row to `visit`.
+    void forKeyChunks(const QString &sqlAfterKeys, const QVector<QuoteKey> &keys,
+                      const NativeReader::Visit &visit) const;
 
     QSqlDatabase m_db;
 };
