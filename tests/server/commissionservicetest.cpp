@@ -5,6 +5,7 @@
 #include <connectionprovider.h>
 #include <daycount.h>
 #include <recordsetlayouts.h>
+#include <remotecontract.h>
 #include <schema.h>
 #include <serviceerror.h>
 #include <sqlvalues.h>
@@ -107,6 +108,7 @@ private slots:
     void shouldRefuseCancellingAPaidPayableAndChangeNothing_data();
     void shouldRefuseCancellingAPaidPayableAndChangeNothing();
     void shouldIgnoreCancellationOfQuotesWithoutCommission();
+    void shouldSettleQuotesNamedInSeveralStatements();
     void shouldWriteNothingWhenGenerationFailsHalfway();
     void shouldCreateExactlyOnePayableForConcurrentGenerations();
     void shouldRefuseGenerationThatRacesAnUncommittedOne();
@@ -641,6 +643,47 @@ void CommissionServiceTest::installFailingAuditTrigger()
                              " $$ BEGIN RAISE EXCEPTION 'falha simulada'; END $$ LANGUAGE plpgsql"));
     data.exec(QStringLiteral("CREATE TRIGGER FALHA_AUDITORIA BEFORE INSERT ON AUDITCOMISSAOORC"
                              " FOR EACH ROW EXECUTE FUNCTION FALHA_AUDITORIA()"));
+}
+
+void CommissionServiceTest::shouldSettleQuotesNamedInSeveralStatements()
+{
+    // 650 quotes of Ana are read back in three statements of keys (300, 300
+    // and 50). Quote i totals i reais at 5 %: i x 5 cents, 10,578.75 in all.
+    constexpr int count = 650;
+    QVector<commission::MarkedQuote> marked;
+    {
+        CommissionFixture data = fixture();
+        commission::WriteTransaction transaction(m_connections->database());
+        for (int i = 1; i <= count; ++i) {
+            const QString number = QStringLiteral("00000%1").arg(1000 + i);
+            data.exec(QStringLiteral("INSERT INTO ORCAEVENTO (CDFILIAL, NRORCAEVENTO, NRSEQORCAEVE, CDCLIENTE,"
+                                     " CDVENDEDOR, CDTIPOEVENTO, DTEVENTO, DTFECHAORCA, VRTOTALOREV)"
+                                     " VALUES ('0001', ?, '01', 'C1', '0001', '001', ?, ?, ?)"),
+                      {number, commission::SqlValues::date(QDate(2024, 7, 1 + i % 28)),
+                       commission::SqlValues::date(QDate(2024, 7, 1)), double(i)});
+            marked.append({{QStringLiteral("0001"), number, QStringLiteral("01")}, 5});
+        }
+        transaction.commit();
+    }
+
+    // The one quote already settled sorts last: only the last statement
+    // finds it, and the whole generation is refused.
+    QCOMPARE(m_service->generate({marked.last()}, operatorOne), QString());
+    QCOMPARE(m_service->generate(marked, operatorOne), contract::RemoteContract::alreadyGenerated);
+    marked.removeLast();
+    QCOMPARE(m_service->generate(marked, operatorOne), QString());
+
+    CommissionFixture data = fixture();
+    const QString newPayables = QStringLiteral(" FROM CONTAPAGAR WHERE NRCONTAPAGAR NOT IN (101, 102)");
+    QCOMPARE(data.value(QStringLiteral("SELECT SUM(VRCONTAPAGAR)") + newPayables).toDouble(), 10578.75);
+    QCOMPARE(data.count(QStringLiteral("ORCACOMISSAO")), 2 + count);
+    QCOMPARE(data.moneyFaults(), QStringList());
+
+    marked.append({{QStringLiteral("0001"), QStringLiteral("00000%1").arg(1000 + count), QStringLiteral("01")}, 5});
+    QCOMPARE(m_service->cancel(marked, operatorOne).rows.size(), count);
+    QVERIFY(data.value(QStringLiteral("SELECT COUNT(*)") + newPayables).toInt() == 0);
+    QCOMPARE(data.count(QStringLiteral("ORCACOMISSAO")), 2);
+    QCOMPARE(data.moneyFaults(), QStringList());
 }
 
 void CommissionServiceTest::shouldWriteNothingWhenGenerationFailsHalfway()
