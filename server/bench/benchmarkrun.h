@@ -50,6 +50,7 @@ private:
 
     void prepareDatabase();
     void buildDatabase();
+    void settleDatabase(const QSqlDatabase &db);
     double measureFloor();
     // Times a call through HTTP, call by call after a few warm-up calls, and
     // the same statements through the C library.
