@@ -2,6 +2,7 @@
 
 // The host's library of form operations, one header per concern; forms
 // include this one.
+#include "busywhile.h"
 #include "hostbusy.h"
 #include "hostforms.h"
 #include "hostmessages.h"

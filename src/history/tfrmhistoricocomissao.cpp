@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -137,8 +136,7 @@ CommissionClient::HistoryAnswer TfrmHistoricoComissao::fetch(CommissionClient &s
                                                              const QString &salesperson, double periodStart,
                                                              double periodEnd)
 {
-    ActiveShowAvi(MainForm(), fetchingAnimation, QStringLiteral("Buscando o histórico no servidor..."));
-    const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+    const BusyWhile busy(MainForm(), fetchingAnimation, QStringLiteral("Buscando o histórico no servidor..."));
     return service.GetHistoricoComissao(branch, salesperson, periodStart, periodEnd);
 }
 

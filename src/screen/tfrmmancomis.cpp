@@ -49,7 +49,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSet>
 #include <QShortcut>
@@ -467,8 +466,7 @@ void TfrmManComis::firstActivation()
 
 void TfrmManComis::loadQuoteParameters()
 {
-    ActiveShowAvi(MainForm(), 6);
-    const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+    const BusyWhile busy(MainForm(), 6);
     cdsParamOrcaEve->loadFromPacket(service().GetParamOrcaEve());
 }
 

@@ -8,7 +8,6 @@
 #include "tmessages.h"
 #include "tnetconnection.h"
 
-#include <QScopeGuard>
 #include <QScopedValueRollback>
 
 #include <utility>
@@ -23,13 +22,6 @@ const QString generateQuestionKey = QStringLiteral("DESEJA");
 const QString generatedKey = QStringLiteral("SUCESSO");
 const QString cancelQuestionKey = QStringLiteral("CANCELA");
 const QString cancelledKey = QStringLiteral("CANC_SUCESSO");
-
-// The busy indicator from now until the returned guard goes.
-auto busyIndicator()
-{
-    ActiveShowAvi(MainForm(), processingAnimation);
-    return qScopeGuard([] { DeactiveShowAvi(); });
-}
 
 QString messageOf(const RemoteCallError &error)
 {
@@ -49,7 +41,7 @@ void CommissionSettlement::sbtConfirmarClick()
     const QScopedValueRollback running(m_running, true);
     try {
         {
-            const auto busyOff = busyIndicator();
+            const BusyWhile busy(MainForm(), processingAnimation);
             if (confirmed(generateQuestionKey))
                 generate();
         }
@@ -70,7 +62,7 @@ void CommissionSettlement::sbtCancelarClick()
         return;
     const QScopedValueRollback running(m_running, true);
     try {
-        const auto busyOff = busyIndicator();
+        const BusyWhile busy(MainForm(), processingAnimation);
         bool cancelled = false;
         if (inContOrcamento > 0 && !m_screen.cdsVendedores->IsEmpty() && confirmed(cancelQuestionKey)) {
             m_screen.service->SetCancelaComissao(m_screen.cdsOrcamentos->data());

@@ -54,8 +54,7 @@ void QuoteLoader::DadosOrcamento()
     };
     auto finishOnError = qScopeGuard(finish);
     {
-        ActiveShowAvi(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
-        const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+        const BusyWhile busy(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
         const CommissionClient::Selection loaded = selection(stCdVend);
         loadSalespeople(m_screen.service->GetVendedores(loaded));
         if (m_screen.listsLoaded)
@@ -78,8 +77,7 @@ void QuoteLoader::cdsVendedoresAfterScroll()
     };
     auto finishOnError = qScopeGuard(finish);
     {
-        ActiveShowAvi(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
-        const auto busyOff = qScopeGuard([] { DeactiveShowAvi(); });
+        const BusyWhile busy(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
         // Quotes of another salesperson must never stay under this one's name.
         auto emptyOnError = qScopeGuard([this] { emptyQuotes(); });
         loadQuotes();

@@ -539,6 +539,21 @@ private slots:
         QVERIFY(!BusyIndicatorShown());
     }
 
+    void shouldSwitchTheBusyIndicatorOffHoweverItsScopeIsLeft()
+    {
+        {
+            const BusyWhile busy(nullptr, 6, QStringLiteral("Buscando..."));
+            QVERIFY(BusyIndicatorShown());
+        }
+        QVERIFY(!BusyIndicatorShown());
+        const auto failingCall = [] {
+            const BusyWhile busy(nullptr, 1);
+            throw std::runtime_error("servidor fora do ar");
+        };
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, failingCall());
+        QVERIFY(!BusyIndicatorShown());
+    }
+
     void shouldShowTheHourglassOnlyWhileWorkingAndTheArrowWhileADialogWaits_data()
     {
         QTest::addColumn<bool>("busy");       // a call in progress (the busy indicator on)

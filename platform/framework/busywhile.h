@@ -1,0 +1,18 @@
+#pragma once
+
+#include "framework_export.h"
+
+#include <QString>
+
+class QWidget;
+
+// The busy indicator (ActiveShowAvi) from the making of this object and off
+// again when it goes, however the caller leaves: around a blocking call.
+class FRAMEWORK_EXPORT BusyWhile {
+public:
+    BusyWhile(QWidget *mainForm, int kind, const QString &text = QString());
+    ~BusyWhile();
+
+    BusyWhile(const BusyWhile &) = delete;
+    BusyWhile &operator=(const BusyWhile &) = delete;
+};
