@@ -13,6 +13,7 @@
 #include <cmath>
 
 using packet::FieldKind;
+using packet::isTextKind;
 
 struct TClientDataSet::Private {
     QVector<FieldDef> fields;
@@ -31,11 +32,6 @@ struct TClientDataSet::Private {
 };
 
 namespace {
-
-bool isTextKind(FieldKind kind)
-{
-    return kind == FieldKind::Text || kind == FieldKind::FixedText;
-}
 
 bool sameKind(FieldKind a, FieldKind b)
 {

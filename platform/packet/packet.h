@@ -47,6 +47,12 @@ public:
 
 PACKET_EXPORT QString kindName(FieldKind kind);
 
+// Text and FixedText carry a QString and a size; the others a number.
+inline constexpr bool isTextKind(FieldKind kind)
+{
+    return kind == FieldKind::Text || kind == FieldKind::FixedText;
+}
+
 // The "format" tag every packet's JSON carries.
 inline constexpr std::string_view formatTag = "packet/1";
 

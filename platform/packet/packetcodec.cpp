@@ -31,11 +31,6 @@ std::optional<FieldKind> kindFromName(const QString &name)
     return std::nullopt;
 }
 
-bool isTextKind(FieldKind kind)
-{
-    return kind == FieldKind::Text || kind == FieldKind::FixedText;
-}
-
 QJsonValue encodeValue(const FieldSpec &field, const QVariant &value)
 {
     if (value.isNull())

@@ -10,11 +10,6 @@ namespace {
 
 constexpr char hexDigits[] = "0123456789abcdef";
 
-bool isTextKind(FieldKind kind)
-{
-    return kind == FieldKind::Text || kind == FieldKind::FixedText;
-}
-
 [[noreturn]] void fail(const QString &message)
 {
     throw PacketError(message.toStdString());

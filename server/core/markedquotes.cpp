@@ -17,8 +17,7 @@ int requiredField(const QVector<packet::FieldSpec> &fields, const QString &name,
         throw ServiceError::badRequest(QStringLiteral("Pacote de orçamentos sem o campo %1.").arg(name));
     const int index = int(found - fields.begin());
     const packet::FieldKind kind = fields[index].kind;
-    const bool isText = kind == packet::FieldKind::Text || kind == packet::FieldKind::FixedText;
-    if (isText != text)
+    if (packet::isTextKind(kind) != text)
         throw ServiceError::badRequest(
             QStringLiteral("Campo %1 do pacote de orçamentos com tipo %2.").arg(name, packet::kindName(kind)));
     return index;
