@@ -52,8 +52,8 @@ private:
     void buildDatabase();
     void settleDatabase(const QSqlDatabase &db);
     double measureFloor();
-    // Times a call through HTTP, call by call after a few warm-up calls, and
-    // the same statements through the C library.
+    // Times a call through HTTP and the same statements through the C
+    // library, each side in blocks of calls back to back.
     Comparison compare(int port, const QString &method, const QJsonArray &arguments,
                        const QVector<commission::SqlStatement> &statements, double floor);
     Comparison compareParameters(int port, double floor);

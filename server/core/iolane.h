@@ -37,8 +37,8 @@ public:
     bool runsCall() const { return (m_state.load() & runningCall) != 0; }
 
     // Claims the lane's thread for the call of its only connection; false
-    // when it carries others or runs a call already.
-    // endCall() after the call, claimed or not.
+    // when it carries others or runs a call already. endCall() releases a
+    // claim once its call is over.
     bool beginCall();
     void endCall();
 
