@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <bit>
+
 using namespace packet;
 
 namespace {
@@ -63,6 +65,41 @@ private slots:
         QCOMPARE(packet.rows[0][0].toString(), expected);
         QCOMPARE(packet.rows[0][1].toDouble(), 1.5);
         QCOMPARE(length, expected.size());
+    }
+
+    // Every number reads back as the very same double; whole numbers are
+    // written in full, the others as the shortest text that reads back.
+    void shouldWriteNumbersThatReadBackExactly_data()
+    {
+        QTest::addColumn<double>("number");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("zero") << 0.0 << QByteArray("0");
+        QTest::newRow("code") << 42.0 << QByteArray("42");
+        QTest::newRow("round amount") << 100000.0 << QByteArray("100000");
+        QTest::newRow("negative whole") << -1250.0 << QByteArray("-1250");
+        QTest::newRow("day count") << 46000.0 << QByteArray("46000");
+        QTest::newRow("last exact integer") << 9007199254740991.0 << QByteArray("9007199254740991");
+        QTest::newRow("past exact integers") << 9007199254740992.0 << QByteArray("9007199254740992");
+        QTest::newRow("huge") << 1e300 << QByteArray("1e+300");
+        QTest::newRow("cents") << 1234.56 << QByteArray("1234.56");
+        QTest::newRow("negative cents") << -0.01 << QByteArray("-0.01");
+        QTest::newRow("tenth") << 0.1 << QByteArray("0.1");
+        QTest::newRow("tiny") << 5e-324 << QByteArray("5e-324");
+    }
+
+    void shouldWriteNumbersThatReadBackExactly()
+    {
+        QFETCH(double, number);
+        QFETCH(QByteArray, text);
+        const QVector<FieldSpec> oneNumber = {{"VRCOMISSAO", FieldKind::Float, 0}};
+        std::string out;
+        PacketWriter writer(oneNumber, out);
+        writer.addNumber(number);
+        writer.endRow();
+        writer.finish();
+        QVERIFY2(out.find("[[" + text.toStdString() + "]]") != std::string::npos, out.c_str());
+        const double read = decode(QByteArray::fromStdString(out)).rows[0][0].toDouble();
+        QCOMPARE(std::bit_cast<quint64>(read), std::bit_cast<quint64>(number));
     }
 
     void shouldRefuseARowWithTooFewOrTooManyValues()
