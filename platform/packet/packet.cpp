@@ -13,17 +13,8 @@ int Packet::fieldIndex(const QString &name) const
 
 QString kindName(FieldKind kind)
 {
-    switch (kind) {
-    case FieldKind::Text:
-        return QStringLiteral("text");
-    case FieldKind::FixedText:
-        return QStringLiteral("fixedtext");
-    case FieldKind::Float:
-        return QStringLiteral("float");
-    case FieldKind::DateTime:
-        return QStringLiteral("datetime");
-    }
-    return QStringLiteral("?");
+    const std::string_view tag = kindTag(kind);
+    return QString::fromLatin1(tag.data(), qsizetype(tag.size()));
 }
 
 }  // namespace packet

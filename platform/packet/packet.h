@@ -45,7 +45,23 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-PACKET_EXPORT QString kindName(FieldKind kind);
+// A kind's name as a packet's JSON writes it.
+inline constexpr std::string_view kindTag(FieldKind kind)
+{
+    switch (kind) {
+    case FieldKind::Text:
+        return "text";
+    case FieldKind::FixedText:
+        return "fixedtext";
+    case FieldKind::Float:
+        return "float";
+    case FieldKind::DateTime:
+        return "datetime";
+    }
+    return "?";
+}
+
+PACKET_EXPORT QString kindName(FieldKind kind);  // kindTag() as a QString
 
 // Text and FixedText carry a QString and a size; the others a number.
 inline constexpr bool isTextKind(FieldKind kind)

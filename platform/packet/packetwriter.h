@@ -19,9 +19,14 @@ namespace packet {
 //
 // Raises PacketError for a row with too few or too many values and for a
 // number that is not finite.
+//
+// The writer grows the buffer ahead of what it writes and trims it in
+// finish() and when destroyed: the buffer holds the packet then, and only
+// then.
 class PACKET_EXPORT PacketWriter {
 public:
     PacketWriter(const QVector<FieldSpec> &fields, std::string &out);
+    ~PacketWriter();
 
     PacketWriter(const PacketWriter &) = delete;
     PacketWriter &operator=(const PacketWriter &) = delete;
@@ -48,10 +53,18 @@ public:
     qsizetype rowCount() const { return m_rows; }
 
 private:
-    const FieldSpec &beforeValue();  // the field of the value that follows
+    // Where `bytes` more can be written, after what is written so far.
+    char *room(size_t bytes);
+    void wrote(const char *end);  // what is written now ends at `end`
+    void put(std::string_view bytes);
+    // Counts the value that follows and writes what goes before it; returns
+    // where it goes, with room for `bytes` of it.
+    char *startValue(size_t bytes);
 
     const QVector<FieldSpec> m_fields;
     std::string &m_out;
+    size_t m_used;  // bytes of m_out written; the rest is room ahead
+    bool m_finished = false;
     qsizetype m_rows = 0;
     qsizetype m_column = 0;
 };

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include <bit>
+#include <cmath>
 
 using namespace packet;
 
@@ -83,7 +84,15 @@ private slots:
         QTest::newRow("huge") << 1e300 << QByteArray("1e+300");
         QTest::newRow("cents") << 1234.56 << QByteArray("1234.56");
         QTest::newRow("negative cents") << -0.01 << QByteArray("-0.01");
+        QTest::newRow("negative amount") << -1234.05 << QByteArray("-1234.05");
         QTest::newRow("tenth") << 0.1 << QByteArray("0.1");
+        QTest::newRow("ninety cents") << 19.9 << QByteArray("19.9");
+        QTest::newRow("cents of a trillion") << 1e12 + 0.01 << QByteArray("1000000000000.01");
+        QTest::newRow("last exact cents") << 9999999999999.99 << QByteArray("9999999999999.99");
+        QTest::newRow("past exact cents") << 12345678901234.56 << QByteArray("12345678901234.56");
+        QTest::newRow("thousandths") << 0.125 << QByteArray("0.125");
+        QTest::newRow("third") << 1.0 / 3 << QByteArray("0.3333333333333333");
+        QTest::newRow("percent") << 2.75 << QByteArray("2.75");
         QTest::newRow("tiny") << 5e-324 << QByteArray("5e-324");
     }
 
@@ -100,6 +109,42 @@ private slots:
         QVERIFY2(out.find("[[" + text.toStdString() + "]]") != std::string::npos, out.c_str());
         const double read = decode(QByteArray::fromStdString(out)).rows[0][0].toDouble();
         QCOMPARE(std::bit_cast<quint64>(read), std::bit_cast<quint64>(number));
+    }
+
+    // The writer grows the buffer ahead of what it writes: text that needs
+    // the most room (an escape for every character) across many rows, after
+    // what the buffer already held, comes out whole and nothing more.
+    void shouldAppendWholeRowsAfterWhatTheBufferHolds()
+    {
+        const QString controls = QString(QChar(0x01)).repeated(50);
+        const std::string before = "prefix:";
+        std::string out = before;
+        {
+            PacketWriter writer(textAndNumber, out);
+            for (int row = 0; row < 500; ++row) {
+                writer.addText(controls);
+                writer.addNumber(row);
+                writer.endRow();
+            }
+            writer.finish();
+        }
+        QVERIFY(out.starts_with(before));
+        const Packet packet = decode(QByteArray::fromStdString(out.substr(before.size())));
+        QCOMPARE(packet.rows.size(), 500);
+        QCOMPARE(packet.rows[499][0].toString(), controls);
+        QCOMPARE(packet.rows[499][1].toDouble(), 499.0);
+    }
+
+    // A writer left by an error leaves only what it wrote in the buffer.
+    void shouldLeaveNoRoomBehindWhenLeftByAnError()
+    {
+        std::string out;
+        {
+            PacketWriter writer(textAndNumber, out);
+            writer.addText(QStringLiteral("Ana"));
+            QVERIFY_THROWS_EXCEPTION(PacketError, writer.addNumber(std::nan("")));
+        }
+        QVERIFY(out.ends_with(R"([["Ana")"));
     }
 
     void shouldRefuseARowWithTooFewOrTooManyValues()
