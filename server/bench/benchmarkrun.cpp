@@ -4,6 +4,7 @@
 #include "loopbackfloor.h"
 #include "nativebaseline.h"
 #include "screenbench.h"
+#include "threadplacement.h"
 #include "wireclient.h"
 
 #include <bulkinserter.h>
@@ -29,6 +30,7 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <random>
 #include <thread>
 
@@ -221,10 +223,14 @@ commission::QuoteFilter BenchmarkRun::filterFor(const QString &branchCode, QDate
     return filter;
 }
 
-double BenchmarkRun::measureFloor()
+double BenchmarkRun::measureFloor(const Placement &placement)
 {
-    const LoopbackFloor floor;
-    WireClient client(floor.port());
+    std::optional<LoopbackFloor> floor;
+    {
+        const ThreadPlacement serverSide(placement.server);
+        floor.emplace();
+    }
+    WireClient client(floor->port());
     const std::string path = BenchClient::path(QStringLiteral("GetParamOrcaEve"));
     const std::string body = BenchClient::requestBody({});
     Timings timings;
@@ -235,21 +241,21 @@ double BenchmarkRun::measureFloor()
         if (i >= warmUpCalls)
             timings.add(elapsedMs(timer));
     }
-    say(QStringLiteral("Piso (chamada vazia no loopback): %1").arg(timings.describe()));
+    say(QStringLiteral("[%1] Piso (chamada vazia no loopback): %2").arg(placement.name, timings.describe()));
     return timings.median();
 }
 
-BenchmarkRun::Comparison BenchmarkRun::compare(int port, const QString &method, const QJsonArray &arguments,
-                                               const QVector<commission::SqlStatement> &statements, double floor)
+BenchmarkRun::Comparison BenchmarkRun::compare(const Setup &setup, const QString &method, const QJsonArray &arguments,
+                                               const QVector<commission::SqlStatement> &statements, int calls)
 {
-    WireClient client(port);
+    WireClient client(setup.port);
     const std::string path = BenchClient::path(method);
     const std::string body = BenchClient::requestBody(arguments);
     QVector<int> prepared;
     for (const commission::SqlStatement &statement : statements)
         prepared.append(m_native->prepare(statement.sql));
     Comparison comparison;
-    comparison.floor = floor;
+    comparison.floor = setup.floor;
     const auto timeServer = [&] {
         QElapsedTimer timer;
         timer.start();
@@ -269,6 +275,10 @@ BenchmarkRun::Comparison BenchmarkRun::compare(int port, const QString &method, 
     // cost the floor never pays. Whichever block runs second finds the
     // pages the first read in memory and in the processor's caches, so the
     // two take turns at going first; each side's first block only warms up.
+    //
+    // The baseline runs on the server's processor, so the two sides' work
+    // is done by the same processor whatever the placement: the processors
+    // of a virtual machine need not run at the same speed at the same time.
     const auto runBlock = [&](const std::function<double()> &timeOne, Timings *timings) {
         for (int i = 0; i < callsPerBlock; ++i) {
             const double elapsed = timeOne();
@@ -276,43 +286,49 @@ BenchmarkRun::Comparison BenchmarkRun::compare(int port, const QString &method, 
                 timings->add(elapsed);
         }
     };
-    const int blocks = (m_options.calls + callsPerBlock - 1) / callsPerBlock;
+    const int blocks = (calls + callsPerBlock - 1) / callsPerBlock;
     for (int block = 0; block <= blocks; ++block) {
         Timings *server = block == 0 ? nullptr : &comparison.server;
         Timings *native = block == 0 ? nullptr : &comparison.baseline;
+        const auto runNative = [&] {
+            const ThreadPlacement onServersProcessor(setup.baselineProcessor);
+            runBlock(timeNative, native);
+        };
         if (block % 2 == 0) {
             runBlock(timeServer, server);
-            runBlock(timeNative, native);
+            runNative();
         } else {
-            runBlock(timeNative, native);
+            runNative();
             runBlock(timeServer, server);
         }
     }
     return comparison;
 }
 
-BenchmarkRun::Comparison BenchmarkRun::compareParameters(int port, double floor)
+BenchmarkRun::Comparison BenchmarkRun::compareParameters(const Setup &setup)
 {
-    return compare(port, QStringLiteral("GetParamOrcaEve"), {},
-                   {{commission::ParameterRepository::packetStatement(), {}}}, floor);
+    return compare(setup, QStringLiteral("GetParamOrcaEve"), {},
+                   {{commission::ParameterRepository::packetStatement(), {}}}, m_options.calls * 5);
 }
 
-BenchmarkRun::Comparison BenchmarkRun::compareSalespeople(int port, bool generated, QDate from, QDate to, double floor)
+BenchmarkRun::Comparison BenchmarkRun::compareSalespeople(const Setup &setup, bool generated, QDate from, QDate to)
 {
     const commission::QuoteFilter filter = filterFor(branch, from, to, generated);
     QVector<commission::SqlStatement> statements{commission::QuoteQueries::salespeople(filter)};
     if (commission::QuoteQueries::needsPending(filter))
         statements.append(commission::QuoteQueries::pendingQuotes(filter));
-    return compare(port, QStringLiteral("GetVendedores"),
-                   BenchClient::listingArguments(branch, QString(), false, from, to, generated), statements, floor);
+    return compare(setup, QStringLiteral("GetVendedores"),
+                   BenchClient::listingArguments(branch, QString(), false, from, to, generated), statements,
+                   m_options.calls);
 }
 
-BenchmarkRun::Comparison BenchmarkRun::compareQuotes(int port, bool generated, const QString &salesperson, QDate from,
-                                                     QDate to, double floor)
+BenchmarkRun::Comparison BenchmarkRun::compareQuotes(const Setup &setup, bool generated, const QString &salesperson,
+                                                     QDate from, QDate to)
 {
-    return compare(port, QStringLiteral("GetOrcamentos"),
+    return compare(setup, QStringLiteral("GetOrcamentos"),
                    BenchClient::listingArguments(branch, salesperson, true, from, to, generated),
-                   {commission::QuoteQueries::quotes(filterFor(branch, from, to, generated), salesperson)}, floor);
+                   {commission::QuoteQueries::quotes(filterFor(branch, from, to, generated), salesperson)},
+                   m_options.calls * 5);
 }
 
 double BenchmarkRun::generateBare(const QSqlDatabase &db, const QJsonArray &rows, int fieldsBranch, int fieldsNumber,
@@ -476,31 +492,71 @@ double BenchmarkRun::measureThroughput(int port)
     return double(calls) / (double(timer.elapsed()) / 1000.0);
 }
 
+QVector<BenchmarkRun::Placement> BenchmarkRun::placements()
+{
+    // On one processor the client and the server take turns on it, as the
+    // baseline, run by the client itself, always does. On two, each call
+    // crosses between them, and waking the idle one costs the server and
+    // the floor alike. Left to the kernel, the server's threads land on
+    // either from one connection to the next, and the same code measured
+    // two different figures.
+    const std::vector<int> processors = ThreadPlacement::processors();
+    if (processors.empty())
+        throw std::runtime_error("nenhum processador disponível");
+    QVector<Placement> placements{{QStringLiteral("um processador"), processors[0], processors[0]}};
+    if (processors.size() > 1)
+        placements.append({QStringLiteral("dois processadores"), processors[0], processors[1]});
+    return placements;
+}
+
+BenchmarkRun::Latencies BenchmarkRun::measureLatencies(const Placement &placement)
+{
+    const ThreadPlacement clientSide(placement.client);
+    std::optional<ServedDatabase> served;
+    {
+        const ThreadPlacement serverSide(placement.server);
+        served.emplace(m_connections->where(), std::max(8, m_options.clients));
+    }
+    const auto report = [&](const QString &what, const Comparison &comparison) {
+        say(QStringLiteral("[%1] %2: %3").arg(placement.name, what, comparison.describe()));
+    };
+    Latencies latencies;
+    latencies.placement = placement;
+    latencies.floor = measureFloor(placement);
+    const Setup setup{served->port(), latencies.floor, placement.server};
+    latencies.parameters = compareParameters(setup);
+    report(QStringLiteral("GetParamOrcaEve"), latencies.parameters);
+    latencies.openSalespeople = compareSalespeople(setup, false, m_openMonthStart, m_openMonthEnd);
+    report(QStringLiteral("GetVendedores não gerada"), latencies.openSalespeople);
+    latencies.settledSalespeople = compareSalespeople(setup, true, m_settledMonthStart, m_settledMonthEnd);
+    report(QStringLiteral("GetVendedores gerada"), latencies.settledSalespeople);
+    const QString salesperson = salespersonOfBranch(0, 0);
+    latencies.openQuotes = compareQuotes(setup, false, salesperson, m_openMonthStart, m_openMonthEnd);
+    report(QStringLiteral("GetOrcamentos não gerada"), latencies.openQuotes);
+    latencies.settledQuotes = compareQuotes(setup, true, salesperson, m_settledMonthStart, m_settledMonthEnd);
+    report(QStringLiteral("GetOrcamentos gerada"), latencies.settledQuotes);
+    return latencies;
+}
+
 int BenchmarkRun::run()
 {
     prepareDatabase();
     m_native = NativeBaseline::open(m_connections->where());
     try {
-        const ServedDatabase served(m_connections->where(), std::max(8, m_options.clients));
-        const int port = served.port();
-        say(QStringLiteral("Filial %1; não gerada: %2 a %3; gerada: %4 a %5; %6 chamadas por medida.")
+        say(QStringLiteral("Filial %1; não gerada: %2 a %3; gerada: %4 a %5; %6 chamadas por medida (%7 nas de menos "
+                           "de um milissegundo).")
                 .arg(branch, m_openMonthStart.toString(Qt::ISODate), m_openMonthEnd.toString(Qt::ISODate),
                      m_settledMonthStart.toString(Qt::ISODate), m_settledMonthEnd.toString(Qt::ISODate))
-                .arg(m_options.calls));
-        const double floor = measureFloor();
-        const Comparison parameters = compareParameters(port, floor);
-        say(QStringLiteral("GetParamOrcaEve: %1").arg(parameters.describe()));
-        const Comparison openSalespeople = compareSalespeople(port, false, m_openMonthStart, m_openMonthEnd, floor);
-        say(QStringLiteral("GetVendedores não gerada: %1").arg(openSalespeople.describe()));
-        const Comparison settledSalespeople =
-            compareSalespeople(port, true, m_settledMonthStart, m_settledMonthEnd, floor);
-        say(QStringLiteral("GetVendedores gerada: %1").arg(settledSalespeople.describe()));
-        const QString salesperson = salespersonOfBranch(0, 0);
-        const Comparison openQuotes = compareQuotes(port, false, salesperson, m_openMonthStart, m_openMonthEnd, floor);
-        say(QStringLiteral("GetOrcamentos não gerada: %1").arg(openQuotes.describe()));
-        const Comparison settledQuotes =
-            compareQuotes(port, true, salesperson, m_settledMonthStart, m_settledMonthEnd, floor);
-        say(QStringLiteral("GetOrcamentos gerada: %1").arg(settledQuotes.describe()));
+                .arg(m_options.calls)
+                .arg(m_options.calls * 5));
+        QVector<Latencies> measured;
+        for (const Placement &placement : placements())
+            measured.append(measureLatencies(placement));
+
+        // Generations and many clients at once run where the kernel puts
+        // them, as a server in service does.
+        const ServedDatabase served(m_connections->where(), std::max(8, m_options.clients));
+        const int port = served.port();
         Timings cancellations;
         const Comparison generations = measureGenerations(port, cancellations);
         say(QStringLiteral("SetComissao de %1 orçamentos: servidor %2 | escrita direta %3 | razão %4x")
@@ -547,35 +603,54 @@ int BenchmarkRun::run()
                     .arg(screenShare, 0, 'f', 2));
         }
 
-        const double salespeopleRatio = std::max(openSalespeople.ratio(), settledSalespeople.ratio());
-        const double quotesRatio = std::max(openQuotes.ratio(), settledQuotes.ratio());
+        // Each ratio for every placement, one processor first. The verdict
+        // takes one processor's: there the floor, the baseline and the
+        // server share one processor and nothing else differs. Across two,
+        // the server's answer is also carried from one processor's caches
+        // to the other's, which the floor's few bytes never are, and the
+        // figure moves from run to run with the machine.
+        const Latencies &first = measured.front();
+        const double salespeopleRatio = first.salespeopleRatio();
+        const double quotesRatio = first.quotesRatio();
+        QStringList floors, parameterRatios, salespeopleRatios, quotesRatios;
+        for (const Latencies &latencies : std::as_const(measured)) {
+            floors.append(QString::number(latencies.floor, 'f', 3));
+            parameterRatios.append(QString::number(latencies.parameters.ratio(), 'f', 2) + QLatin1Char('x'));
+            salespeopleRatios.append(QString::number(latencies.salespeopleRatio(), 'f', 2) + QLatin1Char('x'));
+            quotesRatios.append(QString::number(latencies.quotesRatio(), 'f', 2) + QLatin1Char('x'));
+        }
         const bool met = salespeopleRatio <= 1.3 && quotesRatio <= 1.5 && generations.server.count() > 0
                          && generations.ratio() <= 1.3 && (!m_options.screen || screenShare <= 5.0);
         const QString engine =
             m_connections->where().isSqlite() ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
-        std::printf("%s\n", QStringLiteral(
-                                "RESUMO %1: piso %2 ms | GetParamOrcaEve %3 ms (%4x) | GetVendedores %5/%6 ms (%7x)"
-                                " | GetOrcamentos %8/%9 ms (%10x) | SetComissao 1000 %11 ms (%12x) | %13 clientes %14"
-                                " chamadas/s | tela: 1000 orçamentos %15 ms, filtro %16 ms | metas %17")
-                                .arg(engine)
-                                .arg(floor, 0, 'f', 3)
-                                .arg(parameters.server.median(), 0, 'f', 3)
-                                .arg(parameters.ratio(), 0, 'f', 2)
-                                .arg(openSalespeople.server.median(), 0, 'f', 2)
-                                .arg(settledSalespeople.server.median(), 0, 'f', 2)
-                                .arg(salespeopleRatio, 0, 'f', 2)
-                                .arg(openQuotes.server.median(), 0, 'f', 2)
-                                .arg(settledQuotes.server.median(), 0, 'f', 2)
-                                .arg(quotesRatio, 0, 'f', 2)
-                                .arg(generations.server.median(), 0, 'f', 1)
-                                .arg(generations.ratio(), 0, 'f', 2)
-                                .arg(m_options.clients)
-                                .arg(callsPerSecond, 0, 'f', 0)
-                                .arg(decoding.median(), 0, 'f', 2)
-                                .arg(screenShare, 0, 'f', 2)
-                                .arg(met ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
-                                .toUtf8()
-                                .constData());
+        const QString separator = QStringLiteral(" / ");
+        std::printf(
+            "%s\n",
+            QStringLiteral("RESUMO %1 (%2): piso %3 ms | GetParamOrcaEve %4 ms (%5) | GetVendedores %6/%7 ms (%8)"
+                           " | GetOrcamentos %9/%10 ms (%11) | SetComissao 1000 %12 ms (%13x) | %14 clientes %15"
+                           " chamadas/s | tela: 1000 orçamentos %16 ms, filtro %17 ms | metas %18")
+                .arg(engine)
+                .arg(QStringList(measured.size() > 1 ? QStringList{first.placement.name, measured.back().placement.name}
+                                                     : QStringList{first.placement.name})
+                         .join(separator))
+                .arg(floors.join(separator))
+                .arg(first.parameters.server.median(), 0, 'f', 3)
+                .arg(parameterRatios.join(separator))
+                .arg(first.openSalespeople.server.median(), 0, 'f', 2)
+                .arg(first.settledSalespeople.server.median(), 0, 'f', 2)
+                .arg(salespeopleRatios.join(separator))
+                .arg(first.openQuotes.server.median(), 0, 'f', 2)
+                .arg(first.settledQuotes.server.median(), 0, 'f', 2)
+                .arg(quotesRatios.join(separator))
+                .arg(generations.server.median(), 0, 'f', 1)
+                .arg(generations.ratio(), 0, 'f', 2)
+                .arg(m_options.clients)
+                .arg(callsPerSecond, 0, 'f', 0)
+                .arg(decoding.median(), 0, 'f', 2)
+                .arg(screenShare, 0, 'f', 2)
+                .arg(met ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
+                .toUtf8()
+                .constData());
         return met ? 0 : 1;
     } catch (const std::runtime_error &error) {
         say(QStringLiteral("Falha: %1").arg(QString::fromStdString(error.what())));

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 
 class NativeBaseline;
@@ -48,17 +49,47 @@ private:
         QString describe() const;
     };
 
+    // The processors the latencies are measured on: the client's and the
+    // server's, one and the same or each its own.
+    struct Placement {
+        QString name;
+        int client = 0;
+        int server = 0;
+    };
+    // The latencies measured on one placement.
+    struct Latencies {
+        Placement placement;
+        double floor = 0;
+        Comparison parameters;
+        Comparison openSalespeople;
+        Comparison settledSalespeople;
+        Comparison openQuotes;
+        Comparison settledQuotes;
+        double salespeopleRatio() const { return std::max(openSalespeople.ratio(), settledSalespeople.ratio()); }
+        double quotesRatio() const { return std::max(openQuotes.ratio(), settledQuotes.ratio()); }
+    };
+
+    // What a comparison runs against: the server's port, the floor on the
+    // placement and the processor the baseline runs on, the server's.
+    struct Setup {
+        int port = 0;
+        double floor = 0;
+        int baselineProcessor = 0;
+    };
+
     void prepareDatabase();
     void buildDatabase();
     void settleDatabase(const QSqlDatabase &db);
-    double measureFloor();
+    static QVector<Placement> placements();
+    Latencies measureLatencies(const Placement &placement);
+    double measureFloor(const Placement &placement);
     // Times a call through HTTP and the same statements through the C
     // library, each side in blocks of calls back to back.
-    Comparison compare(int port, const QString &method, const QJsonArray &arguments,
-                       const QVector<commission::SqlStatement> &statements, double floor);
-    Comparison compareParameters(int port, double floor);
-    Comparison compareSalespeople(int port, bool generated, QDate from, QDate to, double floor);
-    Comparison compareQuotes(int port, bool generated, const QString &salesperson, QDate from, QDate to, double floor);
+    Comparison compare(const Setup &setup, const QString &method, const QJsonArray &arguments,
+                       const QVector<commission::SqlStatement> &statements, int calls);
+    Comparison compareParameters(const Setup &setup);
+    Comparison compareSalespeople(const Setup &setup, bool generated, QDate from, QDate to);
+    Comparison compareQuotes(const Setup &setup, bool generated, const QString &salesperson, QDate from, QDate to);
     Comparison measureGenerations(int port, Timings &cancellations);
     double measureThroughput(int port);
 
