@@ -495,11 +495,10 @@ double BenchmarkRun::measureThroughput(int port)
 QVector<BenchmarkRun::Placement> BenchmarkRun::placements()
 {
     // On one processor the client and the server take turns on it, as the
-    // baseline, run by the client itself, always does. On two, each call
-    // crosses between them, and waking the idle one costs the server and
-    // the floor alike. Left to the kernel, the server's threads land on
-    // either from one connection to the next, and the same code measured
-    // two different figures.
+    // client and the baseline always do. On two, each call crosses between
+    // them and wakes the idle one, the floor's calls too. Left to the
+    // kernel, the server's threads land on either from one connection to
+    // the next, and the same code measured two different figures.
     const std::vector<int> processors = ThreadPlacement::processors();
     if (processors.empty())
         throw std::runtime_error("nenhum processador disponível");
@@ -606,9 +605,9 @@ int BenchmarkRun::run()
         // Each ratio for every placement, one processor first. The verdict
         // takes one processor's: there the floor, the baseline and the
         // server share one processor and nothing else differs. Across two,
-        // the server's answer is also carried from one processor's caches
-        // to the other's, which the floor's few bytes never are, and the
-        // figure moves from run to run with the machine.
+        // the server's calls pay more than the floor's for crossing
+        // between them, by an amount that moves from run to run with the
+        // machine.
         const Latencies &first = measured.front();
         const double salespeopleRatio = first.salespeopleRatio();
         const double quotesRatio = first.quotesRatio();
