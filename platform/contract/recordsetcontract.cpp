@@ -153,6 +153,7 @@ const QVector<ContractField> &RecordSetContract::historicoComissao()
         number("QTORCAMENTOS", "Orçamentos"),
         amount("VRCOMISSAO", "Vr. Comissão"),
         text("IDBAIXADA", 1, "Paga"),
+        text("DSMOTIVO", 500, "Motivo", 30),
     };
     return fields;
 }

@@ -39,6 +39,10 @@ const QString RemoteContract::setComissao = QStringLiteral("SetComissao");
 const QString RemoteContract::setCancelaComissao = QStringLiteral("SetCancelaComissao");
 const QString RemoteContract::getHistoricoComissao = QStringLiteral("GetHistoricoComissao");
 const char *const RemoteContract::secretHeader = "X-Commission-Secret";
+const char *const RemoteContract::sessionPath = "/sessao";
+const QString RemoteContract::rightToList = QStringLiteral("consultar");
+const QString RemoteContract::rightToGenerate = QStringLiteral("gerar");
+const QString RemoteContract::rightToCancel = QStringLiteral("cancelar");
 
 QStringList RemoteContract::methods()
 {
@@ -58,6 +62,9 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
     static const QVector<Argument> quotes =
         selection({QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth});
     static const QVector<Argument> settlement{quotesPacket, operatorCode};
+    // A cancellation names who asks for it and why.
+    static const QVector<Argument> cancellation{
+        quotesPacket, operatorCode, {QStringLiteral("motivo"), Kind::Text, false, cancellationReasonMaxLength}};
     // The salesperson may be empty: every salesperson of the branch. The
     // period is that of the generations and cancellations.
     static const QVector<Argument> history{{QStringLiteral("filial"), Kind::Text, false, branchCodeWidth},
@@ -69,8 +76,10 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
         return listing;
     if (method == getOrcamentos)
         return quotes;
-    if (method == setComissao || method == setCancelaComissao)
+    if (method == setComissao)
         return settlement;
+    if (method == setCancelaComissao)
+        return cancellation;
     if (method == getHistoricoComissao)
         return history;
     return none;
@@ -78,9 +87,6 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
 
 int RemoteContract::requiredArguments(const QString &method)
 {
-    // A cancellation may leave out the operator, whom the audit then omits.
-    if (method == setCancelaComissao)
-        return 1;
     return int(arguments(method).size());
 }
 

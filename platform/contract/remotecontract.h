@@ -40,6 +40,18 @@ public:
     static constexpr int eventTypeCodeWidth = 3;
     static constexpr int operatorCodeWidth = 20;
     static constexpr int maxListedCodes = 1000;  // codes in one list argument
+    // The reason a cancellation gives, trimmed: at least this many characters...
+    static constexpr int cancellationReasonMinLength = 10;
+    // ...and at most these.
+    static constexpr int cancellationReasonMaxLength = 500;
+
+    // Sign-in: POST /sessao {"operador", "senha"} answers the session
+    // token; every call then carries it as "Authorization: Bearer <token>";
+    // DELETE /sessao signs out (docs/protocol.md).
+    static const char *const sessionPath;
+    static const QString rightToList;      // "consultar"
+    static const QString rightToGenerate;  // "gerar"
+    static const QString rightToCancel;    // "cancelar"
 
     // The arguments of a method in their order; the optional ones at the end.
     // Empty for an unknown method.

@@ -261,6 +261,15 @@ QString NomeFiliProc()
     return Session::values().branchName;
 }
 
+bool Session::allows(const QString &branch, const QString &right)
+{
+    for (const BranchRights &grant : values().rights) {
+        if ((grant.branch == QLatin1String("*") || grant.branch == branch) && grant.rights.contains(right))
+            return true;
+    }
+    return false;
+}
+
 bool ModuFili()
 {
     return Session::values().branchFixed;

@@ -4,8 +4,16 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class QCommandLineParser;
+
+// What the signed-in operator may do at one branch ("*": at every branch),
+// as the server granted it at sign-in.
+struct FRAMEWORK_EXPORT BranchRights {
+    QString branch;      // "0001", or "*" for every branch
+    QStringList rights;  // "consultar", "gerar", "cancelar"
+};
 
 // The signed-in session, filled by the host from its command line or config
 // file before any module runs.
@@ -19,6 +27,12 @@ struct FRAMEWORK_EXPORT SessionValues {
     QString serverCaFile;  // when not empty: HTTPS, the server's certificate checked against it
     QString operatorCode;  // Operador
     QString database;      // connection string of the shared database
+    bool passwordFromStdin = false;  // --password-stdin: sign in with the password read from standard input
+
+    // Filled by the sign-in, never by options or files.
+    QString operatorName;         // the signed-in operator's name
+    QString sessionToken;         // sent as "Authorization: Bearer" with every service call
+    QVector<BranchRights> rights;  // what the server granted
 };
 
 class FRAMEWORK_EXPORT Session {
@@ -53,6 +67,12 @@ public:
     // table when none was given; left empty when the table cannot be read or
     // does not know the branch.
     static SessionValues withStoredBranchName(const SessionValues &values);
+
+    // Whether the signed-in operator holds `right` ("consultar", "gerar",
+    // "cancelar") at `branch`, by a grant for it or for every branch. The
+    // server decides in the end; the screen asks to disable what it would
+    // refuse.
+    static bool allows(const QString &branch, const QString &right);
 };
 
 FRAMEWORK_EXPORT QString FiliProc();

@@ -530,8 +530,7 @@ void TfrmManComis::netManuComissaoBeforeConnect(TNetConnection &connection)
 {
     connection.Host = WebURL();
     connection.Port = WebPort();
-    connection.Secret = Session::values().serverSecret;
-    connection.CaFile = Session::values().serverCaFile;
+    SignIn::prepare(connection);
 }
 
 // --- commands ----------------------------------------------------------------
