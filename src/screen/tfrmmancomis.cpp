@@ -24,6 +24,7 @@
 #include "screendatasets.h"
 #include "screenpictures.h"
 #include "session.h"
+#include "signin.h"
 #include "silentabort.h"
 #include "tadoibquery.h"
 #include "tbtnpesquisa.h"
