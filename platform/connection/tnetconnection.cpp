@@ -11,6 +11,7 @@
 #include <QThread>
 #include <QUrl>
 
+#include <algorithm>
 #include <csignal>
 #include <optional>
 #include <thread>
@@ -154,15 +155,34 @@ void TNetConnection::openClient()
     d->client = std::move(client);
 }
 
+const QString TNetConnection::renewedSessionNotSent =
+    QStringLiteral("Sessão renovada. A operação não foi enviada; repita o comando.");
+
 QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry)
 {
     const std::string path = "/rdm/" + percentEncoded(ServerName) + "/" + percentEncoded(method);
     const QByteArray body = requestBody(arguments);
+    const auto once = [this, &path, &body] { return callOnce(path, body); };
+    try {
+        return dispatch(once, retry);
+    } catch (const SessionExpiredError &) {
+        if (!OnSessionExpired || !OnSessionExpired(*this))
+            throw;
+    }
+    // Signed in again. A write is not sent a second time on its own: the
+    // operator sees that it was not done and gives the command again.
     if (retry == Retry::Never)
-        return callOnce(path, body);
+        throw SessionExpiredError(renewedSessionNotSent);
+    return dispatch(once, retry);
+}
+
+QJsonValue TNetConnection::dispatch(const std::function<QJsonValue()> &once, Retry retry)
+{
+    if (retry == Retry::Never)
+        return once();
     for (int attempt = 1;; ++attempt) {
         try {
-            return callOnce(path, body);
+            return once();
         } catch (const TransportError &error) {
             // The server went away under the call, or its connection did:
             // start over on a new one, once. While a balancer answers for a
@@ -202,9 +222,41 @@ void waitRepainting(const std::function<void()> &work)
     worker.join();
 }
 
+// The server's own text of a refusal ({"error": "..."}); none when the body
+// is something else.
+std::optional<QString> serverError(const QByteArray &body)
+{
+    const QJsonValue error = QJsonDocument::fromJson(body).object().value(QStringLiteral("error"));
+    if (!error.isString())
+        return std::nullopt;
+    return error.toString();
+}
+
+// The text of a sign-in answer's field; empty when it is missing or not text.
+QString textOf(const QJsonObject &object, const char *key)
+{
+    return object.value(QLatin1String(key)).toString();
+}
+
+// A token goes into a header as it came: printable characters only.
+bool headerSafe(const QString &token)
+{
+    return !token.isEmpty() && std::all_of(token.cbegin(), token.cend(), [](QChar c) {
+        return c.unicode() > 0x20 && c.unicode() < 0x7f;
+    });
+}
+
 }  // namespace
 
 QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &body)
+{
+    const auto [status, answered] = send(Verb::Post, path, body);
+    if (const std::optional<QString> text = serverError(answered); status == 401 && text)
+        throw SessionExpiredError(*text);
+    return answer(status, answered, QStringLiteral("result")).value(QStringLiteral("result"));
+}
+
+std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &path, const QByteArray &body)
 {
     // Something that ran while the event loop waited for a call must not
     // send another on the same connection.
@@ -215,19 +267,66 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
     httplib::Headers headers;
     if (!Secret.isEmpty() && !SecretHeader.isEmpty())
         headers.emplace(SecretHeader.toStdString(), Secret.toStdString());
+    if (!BearerToken.isEmpty())
+        headers.emplace("Authorization", "Bearer " + BearerToken.toStdString());
 
     QElapsedTimer clock;
     clock.start();
     std::optional<httplib::Result> result;
     d->calling = true;
     waitRepainting([&] {
-        result.emplace(
-            d->client->Post(path, headers, body.constData(), static_cast<size_t>(body.size()), "application/json"));
+        const auto size = static_cast<size_t>(body.size());
+        result.emplace(verb == Verb::Post ? d->client->Post(path, headers, body.constData(), size, "application/json")
+                                          : d->client->Delete(path, headers));
     });
     d->calling = false;
     if (!*result)
         throw TransportError(transportFailure(static_cast<int>(result->error()), clock.elapsed()).toStdString());
-    return reply((*result)->status, QByteArray::fromStdString((*result)->body));
+    return {(*result)->status, QByteArray::fromStdString((*result)->body)};
+}
+
+SignedInSession TNetConnection::signIn(const QString &operatorCode, const QString &password)
+{
+    // The password goes into this request and nowhere else.
+    const std::pair<int, QByteArray> answered =
+        send(Verb::Post, SessionPath.toStdString(),
+             QJsonDocument(QJsonObject{{QStringLiteral("operador"), operatorCode}, {QStringLiteral("senha"), password}})
+                 .toJson(QJsonDocument::Compact));
+    const QJsonObject object = answer(answered.first, answered.second, QStringLiteral("sessao"));
+    SignedInSession session;
+    session.token = textOf(object, "sessao");
+    if (!headerSafe(session.token))
+        throw TransportError(
+            unreachable(QStringLiteral("a resposta do servidor veio incompleta (status %1); tente novamente e, se"
+                                       " persistir, informe o suporte")
+                            .arg(answered.first))
+                .toStdString(),
+            answered.first);
+    session.operatorCode = textOf(object, "operador");
+    if (session.operatorCode.isEmpty())
+        session.operatorCode = operatorCode;
+    session.operatorName = textOf(object, "nome");
+    for (const QJsonValue &grant : object.value(QStringLiteral("permissoes")).toArray()) {
+        SignedInSession::Grant entry;
+        entry.branch = grant.toObject().value(QStringLiteral("filial")).toString();
+        for (const QJsonValue &right : grant.toObject().value(QStringLiteral("direitos")).toArray())
+            entry.rights.append(right.toString());
+        if (!entry.branch.isEmpty())
+            session.rights.append(entry);
+    }
+    session.expires = QDateTime::fromString(textOf(object, "expira"), Qt::ISODate);
+    return session;
+}
+
+void TNetConnection::signOut()
+{
+    if (BearerToken.isEmpty())
+        return;
+    const auto [status, answered] = send(Verb::Delete, SessionPath.toStdString(), QByteArray());
+    BearerToken.clear();
+    if (status == 401 && serverError(answered))
+        return;  // already ended on the server
+    answer(status, answered, QStringLiteral("result"));
 }
 
 QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const
@@ -270,15 +369,15 @@ QString TNetConnection::unreachable(const QString &reason) const
     return QStringLiteral("Não foi possível comunicar com o servidor %1:%2: %3.").arg(d->host).arg(d->port).arg(reason);
 }
 
-QJsonValue TNetConnection::reply(int status, const QByteArray &body) const
+QJsonObject TNetConnection::answer(int status, const QByteArray &body, const QString &expectedKey) const
 {
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
     const QJsonObject object = document.object();
     const bool success = status >= 200 && status < 300;
     if (parseError.error == QJsonParseError::NoError && document.isObject()) {
-        if (success && object.contains(QStringLiteral("result")))
-            return object.value(QStringLiteral("result"));
+        if (success && object.contains(expectedKey))
+            return object;
         if (!success && object.value(QStringLiteral("error")).isString())
             throw RemoteCallError(object.value(QStringLiteral("error")).toString(), status);
     }

@@ -2,14 +2,18 @@
 
 #include "connection_export.h"
 
+#include <QDateTime>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 // One positional argument of a remote call.
 struct CONNECTION_EXPORT ServiceArgument {
@@ -32,6 +36,28 @@ public:
 
 private:
     int m_status;
+};
+
+// The server answered 401 to a call: the session's token is missing, unknown,
+// signed out or expired, and the call was not carried out. The message is the
+// server's text, or says that the session was renewed but the call (a write)
+// was not sent again.
+class CONNECTION_EXPORT SessionExpiredError : public RemoteCallError {
+public:
+    explicit SessionExpiredError(const QString &message) : RemoteCallError(message, 401) {}
+};
+
+// What the server granted at sign-in (POST /sessao).
+struct CONNECTION_EXPORT SignedInSession {
+    struct Grant {
+        QString branch;      // "0001", or "*" for every branch
+        QStringList rights;  // "consultar", "gerar", "cancelar"
+    };
+    QString token;  // sent as "Authorization: Bearer <token>"
+    QString operatorCode;
+    QString operatorName;
+    QVector<Grant> rights;
+    QDateTime expires;  // UTC; invalid when the server gave none
 };
 
 // The server could not be reached, or answered something that is not a reply.
@@ -85,6 +111,19 @@ public:
     int ConnectTimeoutMs = 3000;
     int ReadTimeoutMs = 30000;
     std::function<void(TNetConnection &)> BeforeConnect;
+    // The signed-in operator's session, sent as "Authorization: Bearer
+    // <token>" with every call when not empty.
+    QString BearerToken;
+    // Where sign-in and sign-out go (docs/protocol.md).
+    QString SessionPath = QStringLiteral("/sessao");
+    // Runs when the server answers 401 to a call: returns true when the
+    // operator signed in again and BearerToken holds the new token. A call
+    // marked OnceOnTransportFailure is then sent once more; one marked Never
+    // raises SessionExpiredError with renewedSessionNotSent (it is not sent
+    // twice behind the operator's back). False, or no hook at all, raises
+    // SessionExpiredError with the server's text.
+    std::function<bool(TNetConnection &)> OnSessionExpired;
+    static const QString renewedSessionNotSent;
 
     bool Connected() const;
     void setConnected(bool connected);
@@ -101,12 +140,28 @@ public:
     // (502, 503, 504) up to four times in all, 200 ms apart.
     QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry = Retry::Never);
 
+    // Signs the operator in (POST SessionPath) and returns the session the
+    // server opened; BearerToken is left as it was. A refusal (401: unknown
+    // operator or wrong password, 503: directory down) raises
+    // RemoteCallError with the server's text and status; anything else
+    // that is not an answer, TransportError. The password is sent and
+    // forgotten: it is kept nowhere and never written to a log.
+    SignedInSession signIn(const QString &operatorCode, const QString &password);
+    // Ends BearerToken's session on the server (DELETE SessionPath) and
+    // clears BearerToken. Raises as a call does.
+    void signOut();
+
 private:
     void openClient();  // raises what fails, whatever ThrowException says
+    QJsonValue dispatch(const std::function<QJsonValue()> &once, Retry retry);
     QJsonValue callOnce(const std::string &path, const QByteArray &body);
+    enum class Verb { Post, Delete };
+    // Sends one request and returns its status and body; raises TransportError
+    // when nothing answered.
+    std::pair<int, QByteArray> send(Verb verb, const std::string &path, const QByteArray &body);
+    QJsonObject answer(int status, const QByteArray &body, const QString &expectedKey) const;
     QString transportFailure(int error, qint64 elapsedMs) const;
     QString unreachable(const QString &reason) const;
-    QJsonValue reply(int status, const QByteArray &body) const;
 
     struct Private;
     std::unique_ptr<Private> d;

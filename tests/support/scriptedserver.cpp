@@ -27,6 +27,9 @@ struct ScriptedServer::Private {
     std::optional<Reply> everyCall;
     QList<Reply> nextReplies;
     QList<Request> requests;
+    SignInScript signIn;
+    Reply signOut = Reply::result(true);
+    QString requiredBearer;
 
     Reply replyTo(const Request &request)
     {
@@ -34,6 +37,8 @@ struct ScriptedServer::Private {
         {
             std::lock_guard lock(mutex);
             requests.append(request);
+            if (!requiredBearer.isEmpty() && request.bearer != requiredBearer)
+                return Reply::error(401, sessionEndedText);
             if (!nextReplies.isEmpty())
                 return nextReplies.takeFirst();
             script = scripts.value(request.method);
@@ -43,6 +48,8 @@ struct ScriptedServer::Private {
         return script(request.args());  // a script may take its time: it runs without the lock
     }
 };
+
+const QString ScriptedServer::sessionEndedText = QStringLiteral("Sessão encerrada ou expirada. Entre novamente.");
 
 ScriptedServer::Reply ScriptedServer::Reply::result(const QJsonValue &value)
 {
@@ -64,6 +71,25 @@ ScriptedServer::Reply ScriptedServer::Reply::resultText(const QByteArray &json)
     return {200, "{\"result\":" + json + "}", 0};
 }
 
+ScriptedServer::Reply ScriptedServer::Reply::signedIn(const QString &token, const QString &operatorCode,
+                                                      const QString &name, const QJsonArray &rights)
+{
+    const QJsonObject answer{{QStringLiteral("sessao"), token},
+                             {QStringLiteral("operador"), operatorCode},
+                             {QStringLiteral("nome"), name},
+                             {QStringLiteral("permissoes"), rights},
+                             {QStringLiteral("expira"), QStringLiteral("2026-12-09T14:00:00Z")}};
+    return {200, QJsonDocument(answer).toJson(QJsonDocument::Compact), 0};
+}
+
+QJsonArray ScriptedServer::Reply::everyRight()
+{
+    return {QJsonObject{{QStringLiteral("filial"), QStringLiteral("*")},
+                        {QStringLiteral("direitos"),
+                         QJsonArray{contract::RemoteContract::rightToList, contract::RemoteContract::rightToGenerate,
+                                    contract::RemoteContract::rightToCancel}}}};
+}
+
 QJsonArray ScriptedServer::Request::args() const
 {
     return QJsonDocument::fromJson(body).object().value(QStringLiteral("args")).toArray();
@@ -73,20 +99,54 @@ ScriptedServer::ScriptedServer() : d(std::make_unique<Private>())
 {
     d->server.set_tcp_nodelay(true);
     const QString methodPrefix = contract::RemoteContract::path(QString());
-    d->server.Post(R"(/.*)", [this, methodPrefix](const httplib::Request &http, httplib::Response &response) {
+    const auto recorded = [methodPrefix](const httplib::Request &http) {
         Request request;
         request.path = QString::fromStdString(http.path);
+        request.verb = QString::fromStdString(http.method);
         if (request.path.startsWith(methodPrefix))
             request.method = request.path.mid(methodPrefix.size());
         request.contentType = QString::fromStdString(http.get_header_value("Content-Type"));
         request.hasSecret = http.has_header(contract::RemoteContract::secretHeader);
         request.secret = QString::fromStdString(http.get_header_value(contract::RemoteContract::secretHeader));
+        const QString authorization = QString::fromStdString(http.get_header_value("Authorization"));
+        if (authorization.startsWith(QLatin1String("Bearer ")))
+            request.bearer = authorization.mid(7);
         request.body = QByteArray::fromStdString(http.body);
-        const Reply reply = d->replyTo(request);
+        return request;
+    };
+    const auto send = [](const Reply &reply, httplib::Response &response) {
         if (reply.delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(reply.delayMs));
         response.status = reply.status;
         response.set_content(reply.body.toStdString(), "application/json");
+    };
+    const std::string sessionPath = contract::RemoteContract::sessionPath;
+    d->server.Post(sessionPath, [this, recorded, send](const httplib::Request &http, httplib::Response &response) {
+        const Request request = recorded(http);
+        SignInScript script;
+        {
+            std::lock_guard lock(d->mutex);
+            d->requests.append(request);
+            script = d->signIn;
+        }
+        const QJsonObject body = QJsonDocument::fromJson(request.body).object();
+        send(script ? script(body.value(QStringLiteral("operador")).toString(),
+                             body.value(QStringLiteral("senha")).toString())
+                    : Reply::error(404, QStringLiteral("nada responde a ") + request.path),
+             response);
+    });
+    d->server.Delete(sessionPath, [this, recorded, send](const httplib::Request &http, httplib::Response &response) {
+        const Request request = recorded(http);
+        Reply reply;
+        {
+            std::lock_guard lock(d->mutex);
+            d->requests.append(request);
+            reply = d->signOut;
+        }
+        send(reply, response);
+    });
+    d->server.Post(R"(/.*)", [this, recorded, send](const httplib::Request &http, httplib::Response &response) {
+        send(d->replyTo(recorded(http)), response);
     });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port <= 0)
@@ -137,6 +197,35 @@ void ScriptedServer::answerNext(const Reply &reply)
 void ScriptedServer::setKeepAliveTimeoutSeconds(int seconds)
 {
     d->server.set_keep_alive_timeout(seconds);
+}
+
+void ScriptedServer::scriptSignIn(const SignInScript &answer)
+{
+    std::lock_guard lock(d->mutex);
+    d->signIn = answer;
+}
+
+void ScriptedServer::answerSignOut(const Reply &reply)
+{
+    std::lock_guard lock(d->mutex);
+    d->signOut = reply;
+}
+
+void ScriptedServer::requireBearer(const QString &token)
+{
+    std::lock_guard lock(d->mutex);
+    d->requiredBearer = token;
+}
+
+QList<ScriptedServer::Request> ScriptedServer::sessionRequests() const
+{
+    std::lock_guard lock(d->mutex);
+    QList<Request> found;
+    for (const Request &request : d->requests) {
+        if (request.path == QLatin1String(contract::RemoteContract::sessionPath))
+            found.append(request);
+    }
+    return found;
 }
 
 QList<ScriptedServer::Request> ScriptedServer::requests() const

@@ -69,6 +69,159 @@ private slots:
         QCOMPARE(host.lastRequest().args(), QJsonArray());
     }
 
+    void shouldSendTheBearerTokenOnlyWhenSet()
+    {
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::result(QJsonValue()));
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.call("GetParamOrcaEve", {});
+        QCOMPARE(host.lastRequest().bearer, QString());
+        connection.BearerToken = "abc123";
+        connection.call("GetParamOrcaEve", {});
+        QCOMPARE(host.lastRequest().bearer, QString("abc123"));
+    }
+
+    void shouldHandleAnEndedSession_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("hook");       // "none", "gives up", "renews", "renews to a refused token"
+        QTest::addColumn<QString>("outcome");    // the result, or the SessionExpiredError's text
+        QTest::addColumn<int>("requests");       // calls that reached the server
+        QTest::addColumn<QString>("lastToken");  // the token the last one carried
+
+        const QString ended = ScriptedServer::sessionEndedText;
+        QTest::newRow("no hook") << true << "none" << ended << 1 << "velho";
+        QTest::newRow("operator gives up") << true << "gives up" << ended << 1 << "velho";
+        QTest::newRow("listing sent again") << true << "renews"
+                                            << "ok" << 2 << "novo";
+        QTest::newRow("write not sent again")
+            << false << "renews" << TNetConnection::renewedSessionNotSent << 1 << "velho";
+        QTest::newRow("listing refused again, no loop") << true << "renews to a refused token" << ended << 2 << "outro";
+    }
+
+    void shouldHandleAnEndedSession()
+    {
+        QFETCH(bool, read);
+        QFETCH(QString, hook);
+        QFETCH(QString, outcome);
+        QFETCH(int, requests);
+        QFETCH(QString, lastToken);
+
+        ScriptedServer host;
+        host.requireBearer("novo");
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.BearerToken = "velho";
+        int hookCalls = 0;
+        if (hook != "none") {
+            connection.OnSessionExpired = [&](TNetConnection &c) {
+                ++hookCalls;
+                if (hook == "gives up")
+                    return false;
+                c.BearerToken = hook == "renews" ? "novo" : "outro";
+                return true;
+            };
+        }
+        const auto retry = read ? TNetConnection::Retry::OnceOnTransportFailure : TNetConnection::Retry::Never;
+        try {
+            QCOMPARE(connection.call("GetVendedores", {}, retry).toString(), outcome);
+        } catch (const SessionExpiredError &error) {
+            QCOMPARE(what(error), outcome);
+            QCOMPARE(error.status(), 401);
+        }
+        QCOMPARE(hookCalls, hook == "none" ? 0 : 1);
+        QCOMPARE(host.requests().size(), requests);
+        QCOMPARE(host.lastRequest().bearer, lastToken);
+    }
+
+    void shouldSignIn_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("outcome");  // "signed in", "refused" or "transport"
+        QTest::addColumn<QString>("text");     // the refusal's text or part of the transport one
+
+        QTest::newRow("signed in") << 200
+                                   << ScriptedServer::Reply::signedIn(
+                                          QString(64, 'a'), "ADMIN", "Administrador",
+                                          QJsonArray{QJsonObject{{"filial", "0001"},
+                                                                 {"direitos", QJsonArray{"consultar", "gerar"}}}})
+                                          .body
+                                   << "signed in"
+                                   << "";
+        QTest::newRow("wrong password") << 401 << QByteArray(R"({"error":"Operador ou senha inválidos."})") << "refused"
+                                        << "Operador ou senha inválidos.";
+        QTest::newRow("directory down") << 503
+                                        << QByteArray(
+                                               R"({"error":"Diretório de operadores indisponível. Tente novamente."})")
+                                        << "refused"
+                                        << "Diretório de operadores indisponível. Tente novamente.";
+        QTest::newRow("no token") << 200 << QByteArray(R"({"sessao":"","operador":"ADMIN"})") << "transport"
+                                  << "veio incompleta";
+        QTest::newRow("token that breaks a header")
+            << 200 << QByteArray(R"({"sessao":"ab\r\nX: y","operador":"ADMIN"})") << "transport"
+            << "veio incompleta";
+        QTest::newRow("something else") << 200 << QByteArray("<html/>") << "transport"
+                                        << "não é o servidor de comissões";
+    }
+
+    void shouldSignIn()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, outcome);
+        QFETCH(QString, text);
+
+        ScriptedServer host;
+        host.scriptSignIn([&](const QString &, const QString &) { return ScriptedServer::Reply{status, body, 0}; });
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.Secret = "s";
+        try {
+            const SignedInSession session = connection.signIn("admin", "pa\"ss");
+            QCOMPARE(outcome, QString("signed in"));
+            QCOMPARE(session.token, QString(64, 'a'));
+            QCOMPARE(session.operatorCode, QString("ADMIN"));  // as the server answered
+            QCOMPARE(session.operatorName, QString("Administrador"));
+            QCOMPARE(session.rights.size(), 1);
+            QCOMPARE(session.rights[0].branch, QString("0001"));
+            QCOMPARE(session.rights[0].rights, QStringList({"consultar", "gerar"}));
+            QCOMPARE(session.expires, QDateTime(QDate(2026, 12, 9), QTime(14, 0), Qt::UTC));
+            QVERIFY(connection.BearerToken.isEmpty());
+        } catch (const TransportError &error) {
+            QCOMPARE(outcome, QString("transport"));
+            QVERIFY2(what(error).contains(text), error.what());
+        } catch (const RemoteCallError &error) {
+            QCOMPARE(outcome, QString("refused"));
+            QCOMPARE(what(error), text);
+            QCOMPARE(error.status(), status);
+            QVERIFY(!dynamic_cast<const SessionExpiredError *>(&error));
+        }
+        const QList<ScriptedServer::Request> sent = host.sessionRequests();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent[0].verb, QString("POST"));
+        QCOMPARE(sent[0].secret, QString("s"));
+        QCOMPARE(QJsonDocument::fromJson(sent[0].body).object(),
+                 QJsonObject({{"operador", "admin"}, {"senha", "pa\"ss"}}));
+    }
+
+    void shouldSignOutWithTheToken()
+    {
+        ScriptedServer host;
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.BearerToken = "t0k3n";
+        connection.signOut();
+        QVERIFY(connection.BearerToken.isEmpty());
+        connection.signOut();  // nothing to end: nothing sent
+        const QList<ScriptedServer::Request> sent = host.sessionRequests();
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent[0].verb, QString("DELETE"));
+        QCOMPARE(sent[0].bearer, QString("t0k3n"));
+    }
+
     void shouldMapEveryAnswer_data()
     {
         QTest::addColumn<int>("status");
