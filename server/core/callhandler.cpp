@@ -3,13 +3,19 @@
 #include "callarguments.h"
 #include "connectionprovider.h"
 #include "errormapping.h"
+#include "secrets.h"
 #include "serviceerror.h"
 #include "sqlrunner.h"
 
 #include <remotecontract.h>
 
+#include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <cctype>
+#include <new>
 
 namespace commission {
 
@@ -23,16 +29,28 @@ bool isHealthCheck(std::string_view verb, std::string_view target)
     return verb == "GET" && target.substr(0, target.find('?')) == healthPath;
 }
 
-// Runs over the whole given text whatever it holds, so the time taken tells
-// nothing about how much of a guess was right.
-bool sameSecret(std::string_view given, const QByteArray &expected)
+bool isSessionPath(std::string_view target)
 {
-    unsigned difference = given.size() != size_t(expected.size()) ? 1 : 0;
-    for (size_t i = 0; i < given.size(); ++i) {
-        const char wanted = i < size_t(expected.size()) ? expected[qsizetype(i)] : '\0';
-        difference |= static_cast<unsigned char>(given[i] ^ wanted);
+    return target.substr(0, target.find('?')) == contract::RemoteContract::sessionPath;
+}
+
+// The token of "Authorization: Bearer <token>"; empty when there is none.
+QString bearerToken(std::string_view authorization)
+{
+    constexpr std::string_view scheme = "bearer ";
+    if (authorization.size() <= scheme.size())
+        return QString();
+    for (size_t i = 0; i < scheme.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(authorization[i])) != scheme[i])
+            return QString();
     }
-    return difference == 0;
+    authorization.remove_prefix(scheme.size());
+    return QString::fromLatin1(authorization.data(), qsizetype(authorization.size())).trimmed();
+}
+
+QString isoTime(qint64 secondsSinceEpoch)
+{
+    return QDateTime::fromSecsSinceEpoch(secondsSinceEpoch, Qt::UTC).toString(Qt::ISODate);
 }
 
 std::string json(const QJsonObject &body)
@@ -76,7 +94,7 @@ const std::string_view CallHandler::secretHeader = contract::RemoteContract::sec
 
 CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
     : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)),
-      m_service(connections), m_endpoint(m_service)
+      m_sessions(connections, settings.directory), m_service(connections), m_endpoint(m_service)
 {
 }
 
@@ -86,12 +104,20 @@ std::optional<HttpAnswer> CallHandler::screen(std::string_view verb, std::string
     // A balancer asks without the secret; the answer tells nothing of the data.
     if (isHealthCheck(verb, target))
         return std::nullopt;
-    if (!m_secret.isEmpty() && !sameSecret(secret, m_secret)) {
+    if (!m_secret.isEmpty()
+        && !Secrets::same(QByteArray::fromRawData(secret.data(), qsizetype(secret.size())), m_secret)) {
         CallLog call(m_log, describeRequest(verb, target));
         const QString message = QStringLiteral("Chamada sem o segredo compartilhado correto.");
         HttpAnswer answer = errorAnswer(ErrorMapping::httpStatus(ServiceError::Kind::Unauthorized), message);
         answer.closeConnection = true;  // its body is never read
         call.failed(answer.status, message);
+        return answer;
+    }
+    if (isSessionPath(target)) {
+        if (verb == "POST" || verb == "DELETE")
+            return std::nullopt;
+        HttpAnswer answer = refuse(405, describeRequest(verb, target));
+        answer.closeConnection = true;
         return answer;
     }
     if (!splitCall(target, nullptr, nullptr)) {
@@ -125,35 +151,103 @@ HttpAnswer CallHandler::health()
     }
 }
 
-HttpAnswer CallHandler::call(std::string_view target, std::string body, const QString &origin)
+HttpAnswer CallHandler::call(const CallRequest &request, std::string body, const QString &origin)
 {
-    if (target.substr(0, target.find('?')) == healthPath)
+    if (isHealthCheck(request.verb, request.target))
         return health();
+    const bool sessionCall = isSessionPath(request.target);
+    QString method;
+    if (sessionCall)
+        method = describeRequest(request.verb, contract::RemoteContract::sessionPath);
+    else
+        splitCall(request.target, nullptr, &method);
+    CallLog log(m_log, method);
+    // The one boundary of a call: whatever it raises becomes its answer and
+    // its log line, and the worker goes on serving.
+    try {
+        if (!sessionCall)
+            return methodCall(request, std::move(body), origin, log);
+        if (request.verb == "POST")
+            return signIn(body, origin, log);
+        return signOut(request);
+    } catch (const ServiceError &error) {
+        return failure(error, log);
+    } catch (const std::bad_alloc &) {
+        return failure(ServiceError::internal(QStringLiteral("Memória insuficiente para a chamada.")), log);
+    } catch (const std::exception &error) {
+        return failure(ServiceError(ServiceError::Kind::Internal, QStringLiteral("Exceção inesperada na chamada."),
+                                    QString::fromLocal8Bit(error.what())),
+                       log);
+    } catch (...) {
+        return failure(ServiceError::internal(QStringLiteral("Exceção desconhecida na chamada.")), log);
+    }
+}
+
+HttpAnswer CallHandler::methodCall(const CallRequest &request, std::string body, const QString &origin, CallLog &log)
+{
     QString object;
     QString method;
-    splitCall(target, &object, &method);
-    CallLog call(m_log, method);
-    try {
-        if (object != CommissionEndpoint::objectName || !m_endpoint.hasMethod(method))
-            throw ServiceError(ServiceError::Kind::NotFound,
-                               QStringLiteral("Objeto ou método desconhecido: %1.%2.").arg(object, method));
-        // The arguments read large packets from the body as they go; it
-        // lives until the call ends.
-        const CallArguments arguments =
-            CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
-        CallOutcome outcome = m_endpoint.call(method, arguments, origin);
-        call.setBranch(outcome.branch);
-        call.succeeded(outcome.refusal);
-        return HttpAnswer{200, std::move(outcome.body), 0, false};
-    } catch (const ServiceError &error) {
-        // A broken connection is dropped, so the next call on this worker
-        // opens a new one.
-        if (error.kind() == ServiceError::Kind::Unavailable)
-            m_connections.discard();
-        const ErrorAnswer mapped = ErrorMapping::answer(error);
-        call.failed(mapped.status, mapped.logText);
-        return errorAnswer(mapped.status, mapped.text);
-    }
+    splitCall(request.target, &object, &method);
+    if (object != CommissionEndpoint::objectName || !m_endpoint.hasMethod(method))
+        throw ServiceError(ServiceError::Kind::NotFound,
+                           QStringLiteral("Objeto ou método desconhecido: %1.%2.").arg(object, method));
+    const QString token = bearerToken(request.authorization);
+    if (token.isEmpty())
+        throw ServiceError(ServiceError::Kind::Unauthorized,
+                           QStringLiteral("Sessão não informada. Entre com operador e senha."));
+    const SignedInOperator signedIn = m_sessions.authenticate(token);
+    log.setOperator(signedIn.code);
+    // The arguments read large packets from the body as they go; it lives
+    // until the call ends.
+    const CallArguments arguments = CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));
+    CallOutcome outcome = m_endpoint.call(method, arguments, origin, signedIn);
+    log.setBranch(outcome.branch);
+    log.succeeded(outcome.refusal);
+    return HttpAnswer{200, std::move(outcome.body), 0, false};
+}
+
+HttpAnswer CallHandler::signIn(const std::string &body, const QString &origin, CallLog &log)
+{
+    if (body.size() > maxSignInBytes)
+        throw ServiceError(ServiceError::Kind::TooLarge, QStringLiteral("Requisição maior que o servidor aceita."));
+    const QJsonObject request = QJsonDocument::fromJson(QByteArray::fromStdString(body)).object();
+    const QJsonValue code = request.value(QStringLiteral("operador"));
+    const QJsonValue password = request.value(QStringLiteral("senha"));
+    if (!code.isString() || !password.isString())
+        throw ServiceError::badRequest(
+            QStringLiteral("Entrada inválida: envie {\"operador\": código, \"senha\": senha}."));
+    log.setOperator(code.toString().trimmed().left(contract::RemoteContract::operatorCodeWidth));
+    const SignInResult result = m_sessions.signIn(code.toString(), password.toString(), origin);
+    QJsonArray permissions;
+    for (const BranchGrant &grant : result.signedIn.grants.grants())
+        permissions.append(QJsonObject{{QStringLiteral("filial"), grant.branch},
+                                       {QStringLiteral("direitos"), QJsonArray::fromStringList(grant.rights)}});
+    log.setOperator(result.signedIn.code);
+    log.succeeded(QString());
+    return HttpAnswer{200,
+                      json(QJsonObject{{QStringLiteral("sessao"), result.token},
+                                       {QStringLiteral("operador"), result.signedIn.code},
+                                       {QStringLiteral("nome"), result.signedIn.name},
+                                       {QStringLiteral("permissoes"), permissions},
+                                       {QStringLiteral("expira"), isoTime(result.expires)}}),
+                      0, false};
+}
+
+HttpAnswer CallHandler::signOut(const CallRequest &request)
+{
+    m_sessions.signOut(bearerToken(request.authorization));
+    return HttpAnswer{200, json(QJsonObject{{QStringLiteral("result"), true}}), 0, false};
+}
+
+HttpAnswer CallHandler::failure(const ServiceError &error, CallLog &log)
+{
+    // A broken connection is dropped, so the next call on this worker
+    // opens a new one.
+    if (error.kind() == ServiceError::Kind::Unavailable)
+        m_connections.discard();
+    const ErrorAnswer mapped = ErrorMapping::answer(error);
+    log.failed(mapped.status, mapped.logText);
+    return errorAnswer(mapped.status, mapped.text);
 }
 
 HttpAnswer CallHandler::refuse(int status, const QString &request) const

@@ -4,6 +4,7 @@
 #include "commissionendpoint.h"
 #include "commissionservice.h"
 #include "httpsettings.h"
+#include "operatorsessions.h"
 
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 namespace commission {
 
 class ConnectionProvider;
+class ServiceError;
 
 // One answer of the HTTP layer: a status and a JSON body.
 struct HttpAnswer {
@@ -21,10 +23,17 @@ struct HttpAnswer {
     bool closeConnection = false;  // the request's body was not read, or cannot be trusted
 };
 
+// A request as the handler needs it once its body is in.
+struct CallRequest {
+    std::string verb;
+    std::string target;
+    std::string authorization;  // the Authorization header as sent
+};
+
 // What the server does with a request, apart from moving bytes: the secret
-// check, the routing to the remote object's methods, the status mapping and
-// the log line of every call. Knows nothing of sockets, so the HTTP layer
-// stays a transport.
+// check, sign-in and the session of every call, the routing to the remote
+// object's methods, the status mapping and the log line of every call.
+// Knows nothing of sockets, so the HTTP layer stays a transport.
 class CallHandler {
 public:
     static const std::string_view secretHeader;
@@ -33,13 +42,15 @@ public:
 
     // Decided on the request line and headers alone, before the body is read:
     // the answer of a request that reaches no method (wrong secret, unknown
-    // path, not a POST), or nullopt when the body is to be read and the call
-    // queued.
+    // path, a verb the path does not take), or nullopt when the body is to
+    // be read and the call queued.
     std::optional<HttpAnswer> screen(std::string_view verb, std::string_view target, std::string_view secret) const;
 
-    // Runs one call (or a health check) on the calling thread, which owns a
-    // database connection.
-    HttpAnswer call(std::string_view target, std::string body, const QString &origin);
+    // Runs one call (or a sign-in, a sign-out, a health check) on the
+    // calling thread, which owns a database connection. Every failure,
+    // foreseen or not, becomes an answer here: nothing leaves it but the
+    // answer.
+    HttpAnswer call(const CallRequest &request, std::string body, const QString &origin);
 
     // GET /health: 200 when the database answers, 503 when it does not. A
     // full queue answers 503 before this is reached.
@@ -51,12 +62,23 @@ public:
 
     // The caller is told to come back in this many seconds when the queue is full.
     static constexpr int busyRetrySeconds = 1;
+    // A sign-in's body holds a code and a password: nothing near the
+    // transport's limit.
+    static constexpr size_t maxSignInBytes = 4096;
+
+    OperatorSessions &sessions() { return m_sessions; }
 
 private:
+    HttpAnswer methodCall(const CallRequest &request, std::string body, const QString &origin, CallLog &log);
+    HttpAnswer signIn(const std::string &body, const QString &origin, CallLog &log);
+    HttpAnswer signOut(const CallRequest &request);
+    HttpAnswer failure(const ServiceError &error, CallLog &log);
+
     HttpSettings m_settings;
     QByteArray m_secret;  // the settings' secret as it arrives in the header
     ConnectionProvider &m_connections;
     LogSink m_log;
+    OperatorSessions m_sessions;
     CommissionService m_service;
     CommissionEndpoint m_endpoint;
 };

@@ -16,9 +16,10 @@ CallLog::~CallLog()
 {
     const QString outcome = m_outcome.isEmpty() ? QStringLiteral("error 500 (erro inesperado)") : m_outcome;
     const double milliseconds = m_timer.nsecsElapsed() / 1e6;
-    m_sink(QStringLiteral("%1 %2 filial=%3 %4 ms %5")
+    m_sink(QStringLiteral("%1 %2 filial=%3 operador=%4 %5 ms %6")
                .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), m_method,
-                    m_branch.isEmpty() ? QStringLiteral("-") : m_branch)
+                    m_branch.isEmpty() ? QStringLiteral("-") : m_branch,
+                    m_operator.isEmpty() ? QStringLiteral("-") : m_operator)
                .arg(milliseconds, 0, 'f', 1)
                .arg(outcome));
 }

@@ -11,7 +11,7 @@ namespace commission {
 using LogSink = std::function<void(const QString &line)>;
 
 // The log line of one call: time, method, branch, duration and outcome,
-//   2024-06-01T10:15:02.123Z GetVendedores filial=0001 12.4 ms ok
+//   2024-06-01T10:15:02.123Z GetVendedores filial=0001 operador=ADMIN 12.4 ms ok
 //   ... SetComissao filial=0001 3.1 ms refused COMISSAO_GERADA
 //   ... SetComissao filial=- 0.2 ms error 400 Operador não informado.
 // Written when the object goes, so a call left by an unforeseen exception
@@ -25,6 +25,7 @@ public:
     CallLog &operator=(const CallLog &) = delete;
 
     void setBranch(const QString &branch) { m_branch = branch; }
+    void setOperator(const QString &code) { m_operator = code; }
     void succeeded(const QString &refusal);
     void failed(int status, const QString &message);
 
@@ -35,6 +36,7 @@ private:
     LogSink m_sink;
     QString m_method;
     QString m_branch;
+    QString m_operator;
     QString m_outcome;
     QElapsedTimer m_timer;
 };

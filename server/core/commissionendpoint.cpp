@@ -4,6 +4,7 @@
 #include "codelist.h"
 #include "commissionservice.h"
 #include "markedquotes.h"
+#include "operatorsessions.h"
 #include "serviceerror.h"
 
 #include <daycount.h>
@@ -78,6 +79,48 @@ QString firstBranchOf(const QVector<MarkedQuote> &marked)
     return marked.isEmpty() ? QString() : marked.first().key.branch;
 }
 
+QStringList branchesOf(const QVector<MarkedQuote> &marked)
+{
+    QStringList branches;
+    for (const MarkedQuote &quote : marked) {
+        if (!branches.contains(quote.key.branch))
+            branches.append(quote.key.branch);
+    }
+    return branches;
+}
+
+// The right at every branch (rights are named by their verbs: "consultar",
+// "gerar", "cancelar"); with no branch at all (nothing marked), at some
+// branch, so the call goes on to the refusal it would get anyway.
+void requireRight(const SignedInOperator &signedIn, const QString &right, const QStringList &branches)
+{
+    if (branches.isEmpty() && signedIn.grants.allowsAnywhere(right))
+        return;
+    for (const QString &branch : branches) {
+        if (!signedIn.grants.allows(branch, right))
+            throw ServiceError(ServiceError::Kind::Forbidden,
+                               QStringLiteral("O operador %1 não tem permissão para %2 comissão na filial %3.")
+                                   .arg(signedIn.code, right, branch));
+    }
+    if (branches.isEmpty())
+        throw ServiceError(
+            ServiceError::Kind::Forbidden,
+            QStringLiteral("O operador %1 não tem permissão para %2 comissão.").arg(signedIn.code, right));
+}
+
+// The operator a settlement names must be the one signed in: nobody settles
+// in another's name.
+void requireSelf(const SignedInOperator &signedIn, const QString &named, const QString &verb)
+{
+    const QString code = named.trimmed();
+    if (code.isEmpty())
+        throw ServiceError::badRequest(QStringLiteral("Operador não informado."));
+    if (code.compare(signedIn.code, Qt::CaseInsensitive) != 0)
+        throw ServiceError(ServiceError::Kind::Forbidden,
+                           QStringLiteral("O operador %1 não pode %2 comissão em nome do operador %3.")
+                               .arg(signedIn.code, verb, code));
+}
+
 // The answer {"result": ...}: packets written straight into it, anything
 // else through a JSON document.
 std::string resultBody(const QJsonValue &result)
@@ -122,12 +165,13 @@ CommissionEndpoint::CommissionEndpoint(CommissionService &service)
 {
 }
 
-CallOutcome CommissionEndpoint::call(const QString &method, const CallArguments &arguments, const QString &origin)
+CallOutcome CommissionEndpoint::call(const QString &method, const CallArguments &arguments, const QString &origin,
+                                     const SignedInOperator &signedIn)
 {
     const Handler handler = m_handlers.value(method);
     if (!handler)
         throw ServiceError(ServiceError::Kind::NotFound, QStringLiteral("Método desconhecido: %1.").arg(method));
-    return (this->*handler)(arguments, origin);
+    return (this->*handler)(Call{arguments, origin, signedIn});
 }
 
 QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, SalespersonArgument kind,
@@ -165,64 +209,75 @@ QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, Sales
     return filter;
 }
 
-CallOutcome CommissionEndpoint::getParamOrcaEve(const CallArguments &arguments, const QString &)
+CallOutcome CommissionEndpoint::getParamOrcaEve(const Call &call)
 {
-    expectArguments(arguments, RemoteContract::getParamOrcaEve);
+    expectArguments(call.arguments, RemoteContract::getParamOrcaEve);
+    // The parameters belong to no branch: any branch's right to list will do.
+    if (!call.signedIn.grants.allowsAnywhere(RemoteContract::rightToList))
+        throw ServiceError(ServiceError::Kind::Forbidden,
+                           QStringLiteral("O operador %1 não tem permissão para consultar comissão.")
+                               .arg(call.signedIn.code));
     const EncodedPacket parameters = m_service.parameters();
     return {resultBody({&parameters}, false), QString(), QString()};
 }
 
-CallOutcome CommissionEndpoint::getVendedores(const CallArguments &arguments, const QString &)
+CallOutcome CommissionEndpoint::getVendedores(const Call &call)
 {
-    const QuoteFilter filter = readFilter(arguments, SalespersonArgument::List, nullptr);
+    const QuoteFilter filter = readFilter(call.arguments, SalespersonArgument::List, nullptr);
+    requireRight(call.signedIn, RemoteContract::rightToList, {filter.branch});
     const SalespeopleListing listing = m_service.salespeople(filter);
     return {resultBody({&listing.salespeople, &listing.pending}, true), filter.branch, QString()};
 }
 
-CallOutcome CommissionEndpoint::getOrcamentos(const CallArguments &arguments, const QString &)
+CallOutcome CommissionEndpoint::getOrcamentos(const Call &call)
 {
     QString salesperson;
-    const QuoteFilter filter = readFilter(arguments, SalespersonArgument::Single, &salesperson);
+    const QuoteFilter filter = readFilter(call.arguments, SalespersonArgument::Single, &salesperson);
+    requireRight(call.signedIn, RemoteContract::rightToList, {filter.branch});
     const EncodedPacket quotes = m_service.quotes(filter, salesperson);
     return {resultBody({&quotes}, false), filter.branch, QString()};
 }
 
-CallOutcome CommissionEndpoint::setComissao(const CallArguments &arguments, const QString &origin)
+CallOutcome CommissionEndpoint::setComissao(const Call &call)
 {
-    expectArguments(arguments, RemoteContract::setComissao);
-    QVector<MarkedQuote> quotes = markedQuotes(arguments, true);
-    const QString operatorCode = textArgument(arguments, RemoteContract::setComissao, 1).trimmed();
-    // Every payable names who created it.
-    if (operatorCode.isEmpty())
-        throw ServiceError::badRequest(QStringLiteral("Operador não informado."));
+    const QString &method = RemoteContract::setComissao;
+    expectArguments(call.arguments, method);
+    QVector<MarkedQuote> quotes = markedQuotes(call.arguments, true);
+    requireSelf(call.signedIn, textArgument(call.arguments, method, 1), QStringLiteral("gerar"));
+    requireRight(call.signedIn, RemoteContract::rightToGenerate, branchesOf(quotes));
     const QString branch = firstBranchOf(quotes);
-    const QString refusal = m_service.generate(std::move(quotes), Caller{operatorCode, origin});
+    const QString refusal = m_service.generate(std::move(quotes), Caller{call.signedIn.code, call.origin, QString()});
     return {resultBody(refusal), branch, refusal};
 }
 
-CallOutcome CommissionEndpoint::setCancelaComissao(const CallArguments &arguments, const QString &origin)
+CallOutcome CommissionEndpoint::setCancelaComissao(const Call &call)
 {
-    // The screen sends the packet alone; a caller may add its operator code,
-    // which the audit then records.
-    expectArguments(arguments, RemoteContract::setCancelaComissao);
-    const QVector<MarkedQuote> quotes = markedQuotes(arguments, false);
-    const QString operatorCode =
-        arguments.count() > 1 ? textArgument(arguments, RemoteContract::setCancelaComissao, 1).trimmed() : QString();
-    const EncodedPacket cancelled = EncodedPacket::of(m_service.cancel(quotes, Caller{operatorCode, origin}));
+    const QString &method = RemoteContract::setCancelaComissao;
+    expectArguments(call.arguments, method);
+    const QVector<MarkedQuote> quotes = markedQuotes(call.arguments, false);
+    requireSelf(call.signedIn, textArgument(call.arguments, method, 1), QStringLiteral("cancelar"));
+    const QString reason = textArgument(call.arguments, method, 2).simplified();
+    if (reason.size() < RemoteContract::cancellationReasonMinLength)
+        throw ServiceError::badRequest(QStringLiteral("Informe o motivo do cancelamento (mínimo de %1 caracteres).")
+                                           .arg(RemoteContract::cancellationReasonMinLength));
+    requireRight(call.signedIn, RemoteContract::rightToCancel, branchesOf(quotes));
+    const EncodedPacket cancelled =
+        EncodedPacket::of(m_service.cancel(quotes, Caller{call.signedIn.code, call.origin, reason}));
     return {resultBody({&cancelled}, false), firstBranchOf(quotes), QString()};
 }
 
-CallOutcome CommissionEndpoint::getHistoricoComissao(const CallArguments &arguments, const QString &)
+CallOutcome CommissionEndpoint::getHistoricoComissao(const Call &call)
 {
     const QString &method = RemoteContract::getHistoricoComissao;
-    expectArguments(arguments, method);
+    expectArguments(call.arguments, method);
     HistoryRepository::Selection selection;
-    selection.branch = branchCode(textArgument(arguments, method, 0));
-    selection.salesperson = textArgument(arguments, method, 1).trimmed();
+    selection.branch = branchCode(textArgument(call.arguments, method, 0));
+    selection.salesperson = textArgument(call.arguments, method, 1).trimmed();
     if (!selection.salesperson.isEmpty() && !CodeList::isCode(selection.salesperson, salespersonCodeWidth))
         throw ServiceError::badRequest(QStringLiteral("Código de vendedor inválido: até 4 letras ou dígitos."));
-    selection.from = packet::dateFromDayCount(dateArgument(arguments, method, 2));
-    selection.to = packet::dateFromDayCount(dateArgument(arguments, method, 3));
+    selection.from = packet::dateFromDayCount(dateArgument(call.arguments, method, 2));
+    selection.to = packet::dateFromDayCount(dateArgument(call.arguments, method, 3));
+    requireRight(call.signedIn, RemoteContract::rightToList, {selection.branch});
     const SettlementHistory history = m_service.history(selection);
     return {resultBody({&history.settlements, &history.quotes}, true), selection.branch, QString()};
 }

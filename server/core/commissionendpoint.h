@@ -12,7 +12,7 @@ namespace commission {
 
 class CallArguments;
 class CommissionService;
-struct Caller;
+struct SignedInOperator;
 
 // What a call answered, and what its log line tells.
 struct CallOutcome {
@@ -31,17 +31,25 @@ public:
     explicit CommissionEndpoint(CommissionService &service);
 
     bool hasMethod(const QString &method) const { return m_handlers.contains(method); }
-    CallOutcome call(const QString &method, const CallArguments &arguments, const QString &origin);
+    // Each method checks first that the signed-in operator holds its right
+    // at every branch it touches (ServiceError Forbidden otherwise).
+    CallOutcome call(const QString &method, const CallArguments &arguments, const QString &origin,
+                     const SignedInOperator &signedIn);
 
 private:
-    using Handler = CallOutcome (CommissionEndpoint::*)(const CallArguments &, const QString &);
+    struct Call {
+        const CallArguments &arguments;
+        const QString &origin;
+        const SignedInOperator &signedIn;
+    };
+    using Handler = CallOutcome (CommissionEndpoint::*)(const Call &);
 
-    CallOutcome getParamOrcaEve(const CallArguments &arguments, const QString &origin);
-    CallOutcome getVendedores(const CallArguments &arguments, const QString &origin);
-    CallOutcome getOrcamentos(const CallArguments &arguments, const QString &origin);
-    CallOutcome setComissao(const CallArguments &arguments, const QString &origin);
-    CallOutcome setCancelaComissao(const CallArguments &arguments, const QString &origin);
-    CallOutcome getHistoricoComissao(const CallArguments &arguments, const QString &origin);
+    CallOutcome getParamOrcaEve(const Call &call);
+    CallOutcome getVendedores(const Call &call);
+    CallOutcome getOrcamentos(const Call &call);
+    CallOutcome setComissao(const Call &call);
+    CallOutcome setCancelaComissao(const Call &call);
+    CallOutcome getHistoricoComissao(const Call &call);
 
     // The eight listing arguments; the second is a salesperson list
     // (GetVendedores) or one salesperson code (GetOrcamentos).

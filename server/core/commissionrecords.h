@@ -81,6 +81,7 @@ struct AuditEntry {
     QString salesperson;
     qint64 payable = 0;
     QVector<QuoteCommission> quotes;
+    QString reason;  // a cancellation's
 };
 
 }  // namespace commission

@@ -319,7 +319,7 @@ QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &
         const PayableState state = locked.value(number);
         payables.writeAudit(AuditEntry{AuditEntry::Operation::Cancellation, now, caller.operatorCode, caller.origin,
                                        state.branch.isEmpty() ? ofPayable.first().key.branch : state.branch,
-                                       state.salesperson, number, ofPayable});
+                                       state.salesperson, number, ofPayable, caller.reason});
     }
     transaction.commit();
     return links;

@@ -28,8 +28,9 @@ struct SettlementHistory {
 
 // Who asked: recorded with every generation and cancellation.
 struct Caller {
-    QString operatorCode;  // may be empty for a cancellation
+    QString operatorCode;  // the signed-in operator
     QString origin;        // network address
+    QString reason;        // why a cancellation is made; empty for a generation
 };
 
 // The commission service: listings, generation and cancellation. Holds no

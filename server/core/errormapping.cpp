@@ -11,6 +11,8 @@ int ErrorMapping::httpStatus(ServiceError::Kind kind)
         return 400;
     case ServiceError::Kind::Unauthorized:
         return 401;
+    case ServiceError::Kind::Forbidden:
+        return 403;
     case ServiceError::Kind::NotFound:
         return 404;
     case ServiceError::Kind::TooLarge:
@@ -19,6 +21,7 @@ int ErrorMapping::httpStatus(ServiceError::Kind kind)
         return 422;
     case ServiceError::Kind::Conflict:
     case ServiceError::Kind::Unavailable:
+    case ServiceError::Kind::DirectoryDown:
         return 503;
     case ServiceError::Kind::Database:
     case ServiceError::Kind::Internal:
@@ -34,6 +37,8 @@ ErrorAnswer ErrorMapping::answer(const ServiceError &error)
     if (!error.isServerFailure()) {
         answer.text = error.message();
         answer.logText = error.message();
+        if (error.kind() == ServiceError::Kind::DirectoryDown && !error.detail().isEmpty())
+            answer.logText += QStringLiteral(": ") + error.detail();
         return answer;
     }
     const QString reference = ErrorReference::next();

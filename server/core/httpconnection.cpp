@@ -223,24 +223,25 @@ private:
         auto request = m_parser->release();
         m_parser.reset();
         m_keepAlive = request.keep_alive();
-        std::string target(request.target());
+        CallRequest call{std::string(request.method_string()), std::string(request.target()),
+                         std::string(request[http::field::authorization])};
         // With nothing waiting and no other connection on this lane, its
         // I/O thread runs the call and writes the answer itself, skipping
         // the hand-off to a worker and back.
         if (m_lane.beginCall()) {
             const bool ranHere = m_context.queue.runHere(
-                [&] { write(m_context.handler.call(target, std::move(request.body()), m_origin)); });
+                [&] { write(m_context.handler.call(call, std::move(request.body()), m_origin)); });
             m_lane.endCall();
             if (ranHere)
                 return;
         }
-        auto call = [self = this->shared_from_this(), target = std::move(target),
-                     body = std::move(request.body())]() mutable {
-            HttpAnswer answer = self->m_context.handler.call(target, std::move(body), self->m_origin);
+        auto job = [self = this->shared_from_this(), call = std::move(call),
+                    body = std::move(request.body())]() mutable {
+            HttpAnswer answer = self->m_context.handler.call(call, std::move(body), self->m_origin);
             asio::post(self->m_stream.get_executor(),
                        [self, answer = std::move(answer)]() mutable { self->write(std::move(answer)); });
         };
-        if (!m_context.queue.submit(std::move(call))) {
+        if (!m_context.queue.submit(std::move(job))) {
             HttpAnswer busy = m_context.handler.refuse(
                 503, QStringLiteral("%1 %2 (fila cheia)").arg(qText(request.method_string()), qText(request.target())));
             write(std::move(busy));

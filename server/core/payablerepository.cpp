@@ -118,12 +118,13 @@ void PayableRepository::writeAudit(const AuditEntry &entry)
         m_db,
         QStringLiteral(
             "INSERT INTO AUDITCOMISSAO (IDOPERACAO, DTHRAUDITORIA, CDOPERADOR, DSORIGEM, CDFILIAL, CDVENDEDOR,"
-            " NRCONTAPAGAR, QTORCAMENTOS, VRCOMISSAO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"
+            " NRCONTAPAGAR, QTORCAMENTOS, VRCOMISSAO, DSMOTIVO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
             " RETURNING NRAUDITCOMISSAO"),
         {generation ? QStringLiteral("G") : QStringLiteral("C"), SqlValues::timestamp(entry.at),
          entry.operatorCode.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(entry.operatorCode),
          entry.origin.left(64), entry.branch, entry.salesperson, entry.payable, int(entry.quotes.size()),
-         decimal(totalCents, 100)});
+         decimal(totalCents, 100),
+         entry.reason.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(entry.reason)});
     if (!header.next())
         throw ServiceError::internal(QStringLiteral("O banco não devolveu o número da auditoria."));
     const qint64 audit = header.value(0).toLongLong();

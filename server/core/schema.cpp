@@ -130,7 +130,39 @@ const QStringList salespersonIndexes = {
     QStringLiteral("CREATE INDEX IX_VENDEDOR_GERACOMIS ON VENDEDOR (IDGERACOMISVEND, CDVENDEDOR)"),
 };
 
-const QVector<QStringList> steps = {initialSchema, salespersonIndexes};
+// Step 3: operators who sign in, what each may do at which branch ("*":
+// every branch), their open sessions (by the digest of the token, never the
+// token), the failed sign-ins that lock an operator or an address out for a
+// while, and the reason every cancellation gives. Instants of sessions and
+// failures are seconds since 1970 in UTC, compared as numbers by every
+// server of the database.
+const QStringList operatorsAndSessions = {
+    QStringLiteral("CREATE TABLE OPERADOR ("
+                   " CDOPERADOR VARCHAR(20) NOT NULL PRIMARY KEY,"
+                   " NMOPERADOR VARCHAR(60) NOT NULL,"
+                   " IDATIVO VARCHAR(1) NOT NULL DEFAULT 'S' CHECK (IDATIVO IN ('S', 'N')),"
+                   " DSSENHA VARCHAR(200) NOT NULL)"),
+    QStringLiteral("CREATE TABLE OPERADORDIREITO ("
+                   " CDOPERADOR VARCHAR(20) NOT NULL REFERENCES OPERADOR (CDOPERADOR),"
+                   " CDFILIAL VARCHAR(4) NOT NULL,"
+                   " CDDIREITO VARCHAR(10) NOT NULL CHECK (CDDIREITO IN ('consultar', 'gerar', 'cancelar')),"
+                   " PRIMARY KEY (CDOPERADOR, CDFILIAL, CDDIREITO))"),
+    QStringLiteral("CREATE TABLE SESSAOOPERADOR ("
+                   " DSTOKENHASH VARCHAR(64) NOT NULL PRIMARY KEY,"
+                   " CDOPERADOR VARCHAR(20) NOT NULL,"
+                   " NMOPERADOR VARCHAR(60) NOT NULL,"
+                   " NRINICIO BIGINT NOT NULL,"
+                   " NRULTIMOUSO BIGINT NOT NULL,"
+                   " DSORIGEM VARCHAR(64))"),
+    QStringLiteral("CREATE INDEX IX_SESSAOOPERADOR_OPERADOR ON SESSAOOPERADOR (CDOPERADOR)"),
+    QStringLiteral("CREATE TABLE FALHAENTRADA ("
+                   " DSCHAVE VARCHAR(90) NOT NULL,"
+                   " NRINSTANTE BIGINT NOT NULL)"),
+    QStringLiteral("CREATE INDEX IX_FALHAENTRADA_CHAVE ON FALHAENTRADA (DSCHAVE, NRINSTANTE)"),
+    QStringLiteral("ALTER TABLE AUDITCOMISSAO ADD COLUMN DSMOTIVO VARCHAR(500)"),
+};
+
+const QVector<QStringList> steps = {initialSchema, salespersonIndexes, operatorsAndSessions};
 
 bool hasVersionTable(const QSqlDatabase &db)
 {

@@ -22,6 +22,26 @@ int number(const QString &text, const QString &option, int least, int most)
     return value;
 }
 
+void readDirectory(const QCommandLineParser &parser, const QCommandLineOption &url, const QCommandLineOption &base,
+                   const QCommandLineOption &attribute, DirectorySettings &directory)
+{
+    directory.url = parser.value(url).trimmed();
+    directory.base = parser.value(base).trimmed();
+    if (parser.isSet(attribute))
+        directory.attribute = parser.value(attribute).trimmed();
+    if (directory.url.isEmpty()) {
+        if (!directory.base.isEmpty())
+            refuse(QStringLiteral("--ldap-base só vale com --ldap-url."));
+        return;
+    }
+    if (!directory.url.startsWith(QLatin1String("ldap://")) && !directory.url.startsWith(QLatin1String("ldaps://")))
+        refuse(QStringLiteral("--ldap-url deve começar por ldap:// ou ldaps://."));
+    if (directory.base.isEmpty())
+        refuse(QStringLiteral("Com --ldap-url informe também --ldap-base (onde ficam os operadores)."));
+    if (directory.attribute.isEmpty())
+        refuse(QStringLiteral("--ldap-attribute não pode ser vazio."));
+}
+
 }  // namespace
 
 bool ServerOptions::isLoopback(const QString &address)
@@ -50,8 +70,19 @@ QString ServerOptions::usage()
         "  --header-timeout S segundos para receber os cabeçalhos (padrão 10)\n"
         "  --body-timeout S   segundos para receber o corpo (padrão 30)\n"
         "  --idle-timeout S   segundos de espera de uma conexão mantida ociosa (padrão 5)\n"
+        "  --ldap-url URL     confere as senhas no diretório (ldap://host:porta ou ldaps://...)\n"
+        "  --ldap-base DN     onde ficam os operadores no diretório\n"
+        "  --ldap-attribute A atributo com o código do operador (padrão uid)\n"
         "  --init             cria um banco vazio com o esquema atual e termina\n"
         "  --create-demo      cria o banco de demonstração e termina\n"
+        "Administração dos operadores (no banco de --database, sem servidor rodando):\n"
+        "  --add-operator CÓDIGO --name NOME   inclui um operador; a senha vem da entrada padrão\n"
+        "  --set-password CÓDIGO               troca a senha (lida da entrada padrão)\n"
+        "  --disable-operator CÓDIGO           desativa o operador e encerra suas sessões\n"
+        "  --enable-operator CÓDIGO            reativa o operador\n"
+        "  --grant CÓDIGO --branch FILIAL|* --rights consultar,gerar,cancelar\n"
+        "  --revoke CÓDIGO --branch FILIAL|*   retira os direitos na filial\n"
+        "  --list-operators                    lista operadores e direitos\n"
         "O banco precisa existir; crie-o com --init ou --create-demo.\n");
 }
 
@@ -70,11 +101,26 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     const QCommandLineOption idleTimeout(QStringLiteral("idle-timeout"), QString(), QStringLiteral("s"));
     const QCommandLineOption tlsCert(QStringLiteral("tls-cert"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption tlsKey(QStringLiteral("tls-key"), QString(), QStringLiteral("arquivo"));
+    const QCommandLineOption ldapUrl(QStringLiteral("ldap-url"), QString(), QStringLiteral("url"));
+    const QCommandLineOption ldapBase(QStringLiteral("ldap-base"), QString(), QStringLiteral("dn"));
+    const QCommandLineOption ldapAttribute(QStringLiteral("ldap-attribute"), QString(), QStringLiteral("atributo"));
+    const QCommandLineOption addOperator(QStringLiteral("add-operator"), QString(), QStringLiteral("código"));
+    const QCommandLineOption setPassword(QStringLiteral("set-password"), QString(), QStringLiteral("código"));
+    const QCommandLineOption enableOperator(QStringLiteral("enable-operator"), QString(), QStringLiteral("código"));
+    const QCommandLineOption disableOperator(QStringLiteral("disable-operator"), QString(), QStringLiteral("código"));
+    const QCommandLineOption grant(QStringLiteral("grant"), QString(), QStringLiteral("código"));
+    const QCommandLineOption revoke(QStringLiteral("revoke"), QString(), QStringLiteral("código"));
+    const QCommandLineOption listOperators(QStringLiteral("list-operators"));
+    const QCommandLineOption name(QStringLiteral("name"), QString(), QStringLiteral("nome"));
+    const QCommandLineOption branch(QStringLiteral("branch"), QString(), QStringLiteral("filial"));
+    const QCommandLineOption rights(QStringLiteral("rights"), QString(), QStringLiteral("direitos"));
     const QCommandLineOption init(QStringLiteral("init"));
     const QCommandLineOption createDemo(QStringLiteral("create-demo"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     parser.addOptions({database, listen, port, secret, threads, ioThreads, queue, headerTimeout, bodyTimeout,
-                       idleTimeout, tlsCert, tlsKey, init, createDemo, help});
+                       idleTimeout, tlsCert, tlsKey, ldapUrl, ldapBase, ldapAttribute, addOperator, setPassword,
+                       enableOperator, disableOperator, grant, revoke, listOperators, name, branch, rights, init,
+                       createDemo, help});
     if (!parser.parse(arguments))
         refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -109,6 +155,31 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty())
         refuse(QStringLiteral("--tls-cert e --tls-key vão juntos."));
     options.secret = parser.isSet(secret) ? parser.value(secret) : secretFromEnvironment;
+    readDirectory(parser, ldapUrl, ldapBase, ldapAttribute, options.directory);
+
+    const QVector<std::pair<const QCommandLineOption *, Command>> commands{
+        {&addOperator, Command::AddOperator},         {&setPassword, Command::SetPassword},
+        {&enableOperator, Command::EnableOperator},   {&disableOperator, Command::DisableOperator},
+        {&grant, Command::Grant},                     {&revoke, Command::Revoke},
+        {&listOperators, Command::ListOperators}};
+    for (const auto &[option, command] : commands) {
+        if (!parser.isSet(*option))
+            continue;
+        if (options.command != Command::Serve || options.init || options.createDemo)
+            refuse(QStringLiteral("Use um comando de administração por vez."));
+        options.command = command;
+        if (command != Command::ListOperators)
+            options.operatorCode = parser.value(*option).trimmed().toUpper();
+    }
+    options.operatorName = parser.value(name).trimmed();
+    options.grantBranch = parser.value(branch).trimmed();
+    options.grantRights = parser.value(rights).trimmed();
+    if (options.command == Command::AddOperator && options.operatorName.isEmpty())
+        refuse(QStringLiteral("Informe o nome do operador com --name."));
+    if ((options.command == Command::Grant || options.command == Command::Revoke) && options.grantBranch.isEmpty())
+        refuse(QStringLiteral("Informe a filial com --branch (um código, ou * para todas)."));
+    if (options.command == Command::Grant && options.grantRights.isEmpty())
+        refuse(QStringLiteral("Informe os direitos com --rights (consultar, gerar, cancelar)."));
 
     if (options.database.trimmed().isEmpty())
         refuse(QStringLiteral("--database não pode ser vazio."));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directorycheck.h"
 #include "httpsettings.h"
 
 #include <QString>
@@ -23,6 +24,14 @@ struct ServerOptions {
     int idleTimeoutSeconds = 5;
     QString tlsCertificate;
     QString tlsKey;
+    DirectorySettings directory;
+    // An administration command on the database instead of serving it.
+    enum class Command { Serve, AddOperator, SetPassword, EnableOperator, DisableOperator, Grant, Revoke, ListOperators };
+    Command command = Command::Serve;
+    QString operatorCode;   // of the command
+    QString operatorName;   // --name, with --add-operator
+    QString grantBranch;    // --branch, with --grant and --revoke
+    QString grantRights;    // --rights, with --grant
     bool createDemo = false;
     bool init = false;  // create an empty, migrated database and exit
     bool showHelp = false;

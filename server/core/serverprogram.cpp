@@ -4,6 +4,7 @@
 #include "commissionhttpserver.h"
 #include "connectionprovider.h"
 #include "demodatagenerator.h"
+#include "operatoradministration.h"
 #include "schema.h"
 #include "serveroptions.h"
 #include "serviceerror.h"
@@ -15,6 +16,10 @@
 
 #include <csignal>
 #include <cstdio>
+#include <iostream>
+#include <string>
+#include <termios.h>
+#include <unistd.h>
 #include <pthread.h>
 #include <thread>
 
@@ -57,6 +62,29 @@ private:
     std::thread m_waiter;
 };
 
+// One line of standard input, without echo when it is a terminal.
+QString readPasswordLine()
+{
+    const bool terminal = isatty(STDIN_FILENO) != 0;
+    termios saved{};
+    if (terminal) {
+        std::fprintf(stderr, "Senha: ");
+        tcgetattr(STDIN_FILENO, &saved);
+        termios quiet = saved;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
+    }
+    std::string line;
+    std::getline(std::cin, line);
+    if (terminal) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+        std::fprintf(stderr, "\n");
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return QString::fromStdString(line);
+}
+
 }  // namespace
 
 int ServerProgram::run(const ServerOptions &options)
@@ -66,6 +94,8 @@ int ServerProgram::run(const ServerOptions &options)
             return createDemo(options);
         if (options.init)
             return init(options);
+        if (options.command != ServerOptions::Command::Serve)
+            return administer(options);
         return serve(options);
     } catch (const database::DatabaseError &error) {
         say(QString::fromStdString(error.what()));
@@ -93,8 +123,29 @@ int ServerProgram::init(const ServerOptions &options)
         return 1;
     }
     Schema::migrate(db);
-    say(QStringLiteral("Banco vazio criado em %1.").arg(connections.where().describe()));
+    say(QStringLiteral("Banco vazio criado em %1, sem operadores. Inclua o primeiro com"
+                       " --database %1 --add-operator CÓDIGO --name NOME (a senha é lida da entrada padrão) e"
+                       " conceda-lhe direitos com --grant CÓDIGO --branch '*' --rights consultar,gerar,cancelar.")
+            .arg(connections.where().describe()));
     return 0;
+}
+
+int ServerProgram::administer(const ServerOptions &options)
+{
+    const database::ConnectionString where = database::ConnectionString::parse(options.database);
+    const QString missing = missingDatabase(where);
+    if (!missing.isEmpty()) {
+        say(missing);
+        return 1;
+    }
+    ConnectionProvider connections(where);
+    const QSqlDatabase db = connections.database();
+    if (Schema::version(db) == 0) {
+        say(QStringLiteral("O banco %1 não tem as tabelas da comissão; crie-as com --init.").arg(where.describe()));
+        return 1;
+    }
+    Schema::migrate(db);
+    return OperatorAdministration(db, say, readPasswordLine).run(options);
 }
 
 int ServerProgram::createDemo(const ServerOptions &options)
@@ -111,6 +162,7 @@ int ServerProgram::createDemo(const ServerOptions &options)
     }
     const DemoSize size = DemoSize::demo();
     DemoDataGenerator(size).generate(db);
+    OperatorAdministration::addDemoOperators(db);
     say(QStringLiteral("Banco de demonstração criado em %1: %2 filiais, %3 vendedores, %4 orçamentos.")
             .arg(connections.where().describe())
             .arg(size.branches)
@@ -150,6 +202,7 @@ int ServerProgram::serve(const ServerOptions &options)
     settings.idleTimeout = std::chrono::seconds(options.idleTimeoutSeconds);
     settings.tlsCertificate = options.tlsCertificate;
     settings.tlsKey = options.tlsKey;
+    settings.directory = options.directory;
     CommissionHttpServer server(settings, connections, CallLog::standardError());
     const QString tlsProblem = server.prepareTls();
     if (!tlsProblem.isEmpty()) {

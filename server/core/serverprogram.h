@@ -21,6 +21,7 @@ public:
 private:
     static int init(const ServerOptions &options);
     static int createDemo(const ServerOptions &options);
+    static int administer(const ServerOptions &options);
     // Why the database cannot be served because it does not exist; empty
     // when it exists (or is not a file).
     static QString missingDatabase(const database::ConnectionString &where);

@@ -12,14 +12,17 @@ namespace commission {
 // libraries below (packet decoding, opening a database) are converted into
 // this type where they are caught, so nothing else reaches the HTTP layer.
 //
-// The message of the first kinds is meant for the caller. The last three are
+// The message of the first kinds is meant for the caller. The last four are
 // failures of the server itself: their message and detail are written to the
 // log only, and the caller gets a general text with a reference to that line.
 class ServiceError : public std::runtime_error {
 public:
     enum class Kind {
         BadRequest,    // the call is malformed or an argument does not fit
-        Unauthorized,  // the shared secret is missing or wrong
+        Unauthorized,  // the shared secret, the session or the sign-in is missing or wrong
+        Forbidden,     // the signed-in operator lacks the right for what the call asks
+        DirectoryDown,  // the operators' directory cannot be reached; the message is for the caller,
+                        // the detail for the log
         NotFound,      // unknown remote object or method
         TooLarge,      // the request exceeds a size limit
         BusinessRule,  // a rule refused the call; the message is an "N_PARAM_" catalogue key
