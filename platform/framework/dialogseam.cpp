@@ -3,6 +3,7 @@
 #include "hostoperations.h"
 #include "operatorcursor.h"
 #include "platformdialogs.h"
+#include "tfrmlogin.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -123,6 +124,13 @@ public:
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         runSearchDialog(source);
     }
+
+    bool signIn(const SignInPrompt &prompt) override
+    {
+        const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+        TfrmLogin dialog(prompt, dialogParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
 };
 
 DialogSeam *installedSeam = nullptr;
@@ -130,6 +138,12 @@ DialogSeam *installedSeam = nullptr;
 }  // namespace
 
 DialogSeam::~DialogSeam() = default;
+
+std::optional<QString> DialogSeam::cancellationReason(const ReasonDialog &dialog)
+{
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+    return dialog ? dialog() : std::nullopt;
+}
 
 DialogSeam &DialogSeam::current()
 {

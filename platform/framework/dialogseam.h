@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 class QWidget;
 class TDataSource;
 
@@ -16,7 +19,8 @@ enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 
 // Every dialog that the platform shows on behalf of a handler goes through the
 // current seam: message and error boxes, the search dialog, the lookup list,
-// the multi-select pick list and the choice of a file to save. The default seam shows real modal dialogs;
+// the multi-select pick list, the choice of a file to save and the operator's
+// sign-in. The default seam shows real modal dialogs;
 // tests install a ScriptedDialogs that answers without a person.
 class FRAMEWORK_EXPORT DialogSeam {
 public:
@@ -38,6 +42,24 @@ public:
     // Asks where to save a file: `suggested` is the proposed path, `filter`
     // the kinds offered ("Planilha CSV (*.csv)"). Empty when cancelled.
     virtual QString saveFileName(const QString &title, const QString &suggested, const QString &filter) = 0;
+
+    // What the sign-in dialog (frmLogin) opens with.
+    struct SignInPrompt {
+        QString operatorCode;       // the operator field, filled in
+        QString notice;             // a line above the fields; empty for none
+        bool sameOperator = false;  // the operator field cannot be changed (a session renewed)
+    };
+    // Asks the operator to sign in to the commission server. Returns true
+    // once the server accepted, with the session (Session::values) holding
+    // the token, the operator code, name and rights it answered; false when
+    // the operator gave up.
+    virtual bool signIn(const SignInPrompt &prompt) = 0;
+    // Asks why the commission of the marked quotes is cancelled. `dialog`
+    // runs the module's own reason dialog and gives the trimmed reason, or
+    // nothing when the operator abandons; this seam runs it, tests answer
+    // instead.
+    using ReasonDialog = std::function<std::optional<QString>()>;
+    virtual std::optional<QString> cancellationReason(const ReasonDialog &dialog);
 
     static DialogSeam &current();
     // Installs a seam (nullptr: the default one). The caller keeps ownership.

@@ -49,3 +49,8 @@ void PaintingErrorSeam::search(TDataSource *source)
 {
     m_previous->search(source);
 }
+
+bool PaintingErrorSeam::signIn(const SignInPrompt &prompt)
+{
+    return m_previous->signIn(prompt);
+}

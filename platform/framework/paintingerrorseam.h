@@ -24,6 +24,7 @@ public:
     QString saveFileName(const QString &title, const QString &suggested, const QString &filter) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
+    bool signIn(const SignInPrompt &prompt) override;
 
 private:
     DialogSeam *m_previous;

@@ -1,12 +1,100 @@
 #include "signin.h"
 
+#include "dialogseam.h"
+#include "remotecontract.h"
 #include "session.h"
 
 #include <tnetconnection.h>
+
+#include <QScopeGuard>
+
+namespace {
+
+// A connection to the session's server with nothing of a signed-in
+// operator yet.
+void pointAtServer(TNetConnection &connection)
+{
+    const SessionValues &session = Session::values();
+    connection.ServerName = contract::RemoteContract::objectName;
+    connection.SecretHeader = contract::RemoteContract::secretHeader;
+    connection.SessionPath = QString::fromLatin1(contract::RemoteContract::sessionPath);
+    connection.Host = session.serverHost;
+    connection.Port = session.serverPort;
+    connection.Secret = session.serverSecret;
+    connection.CaFile = session.serverCaFile;
+}
+
+// Set while the operator is being asked to sign in again, so that a call
+// made meanwhile (a timer of another screen) does not open a second dialog.
+bool renewing = false;
+
+bool renewSession(TNetConnection &connection)
+{
+    const QString current = Session::values().sessionToken;
+    // Another connection of the session signed in again already.
+    if (!current.isEmpty() && current != connection.BearerToken) {
+        connection.BearerToken = current;
+        return true;
+    }
+    if (renewing)
+        return false;
+    renewing = true;
+    const auto done = qScopeGuard([] { renewing = false; });
+    const bool signedIn =
+        DialogSeam::current().signIn({Session::values().operatorCode, SignIn::expiredNotice, /*sameOperator=*/true});
+    if (signedIn)
+        connection.BearerToken = Session::values().sessionToken;
+    return signedIn;
+}
+
+}  // namespace
+
+const QString SignIn::expiredNotice = QStringLiteral("Sua sessão expirou. Digite a senha para continuar.");
 
 void SignIn::prepare(TNetConnection &connection)
 {
     const SessionValues &session = Session::values();
     connection.Secret = session.serverSecret;
     connection.CaFile = session.serverCaFile;
+    connection.SessionPath = QString::fromLatin1(contract::RemoteContract::sessionPath);
+    connection.BearerToken = session.sessionToken;
+    connection.OnSessionExpired = renewSession;
+}
+
+void SignIn::signIn(const QString &operatorCode, const QString &password)
+{
+    TNetConnection connection;
+    pointAtServer(connection);
+    const SignedInSession answered = connection.signIn(operatorCode, password);
+    SessionValues values = Session::values();
+    values.sessionToken = answered.token;
+    values.operatorCode = answered.operatorCode;
+    values.operatorName = answered.operatorName;
+    values.rights.clear();
+    for (const SignedInSession::Grant &grant : answered.rights)
+        values.rights.append({grant.branch, grant.rights});
+    Session::set(values);
+}
+
+void SignIn::signInWithPassword(const QString &password)
+{
+    signIn(Session::values().operatorCode, password);
+}
+
+void SignIn::signOut()
+{
+    SessionValues values = Session::values();
+    if (values.sessionToken.isEmpty())
+        return;
+    TNetConnection connection;
+    pointAtServer(connection);
+    connection.BearerToken = values.sessionToken;
+    try {
+        connection.signOut();
+    } catch (const RemoteCallError &) {
+        // Ended or not, the token is forgotten; the server ends it in time.
+    } catch (const TransportError &) {
+    }
+    values.sessionToken.clear();
+    Session::set(values);
 }

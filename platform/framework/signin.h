@@ -2,6 +2,8 @@
 
 #include "framework_export.h"
 
+#include <QString>
+
 class TNetConnection;
 
 // The operator's sign-in to the commission server, as every service
@@ -10,6 +12,25 @@ class FRAMEWORK_EXPORT SignIn {
 public:
     // Gives a connection what the session's calls carry: the shared secret,
     // the server's authority and the signed-in operator's token, and what to
-    // do when the server answers that the session has ended.
+    // do when the server answers that the session has ended: the operator is
+    // asked for the password again through the dialog seam
+    // (DialogSeam::signIn, with expiredNotice); on success the session and
+    // the connection hold the new token (see TNetConnection::OnSessionExpired
+    // for what happens to the call).
     static void prepare(TNetConnection &connection);
+
+    // Signs the operator in with the session's server address, secret and
+    // authority, and stores what the server answered (token, operator code,
+    // name, rights) in the session. Raises RemoteCallError with the server's
+    // text on a refusal (wrong password, directory down), TransportError
+    // when the server cannot be reached; the session is then unchanged.
+    static void signIn(const QString &operatorCode, const QString &password);
+    // The same for the session's operator (--password-stdin).
+    static void signInWithPassword(const QString &password);
+
+    // Ends the session on the server and forgets its token; whatever fails
+    // is ignored (the server's session expires on its own).
+    static void signOut();
+
+    static const QString expiredNotice;  // "Sua sessão expirou. Digite a senha para continuar."
 };

@@ -1,6 +1,9 @@
 #include "scripteddialogs.h"
 
 #include "operatorcursor.h"
+#include "signin.h"
+
+#include <tnetconnection.h>
 
 #include <QApplication>
 #include <QCursor>
@@ -112,4 +115,34 @@ void ScriptedDialogs::search(TDataSource *source)
     cursorsShown.append(currentCursorShape());
     if (onSearch)
         onSearch(source);
+}
+
+std::optional<QString> ScriptedDialogs::cancellationReason(const ReasonDialog &dialog)
+{
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+    shown.append({QStringLiteral("reason"), QString()});
+    cursorsShown.append(currentCursorShape());
+    if (!reasons.isEmpty())
+        return reasons.dequeue();
+    return onCancellationReason ? onCancellationReason(dialog) : std::nullopt;
+}
+
+bool ScriptedDialogs::signIn(const SignInPrompt &prompt)
+{
+    const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
+    shown.append({QStringLiteral("signIn"), prompt.notice});
+    cursorsShown.append(currentCursorShape());
+    signInPrompts.append(prompt);
+    while (!signInPasswords.isEmpty()) {
+        const QString password = signInPasswords.dequeue();
+        try {
+            SignIn::signIn(prompt.operatorCode, password);
+            return true;
+        } catch (const RemoteCallError &error) {
+            shown.append({QStringLiteral("signInRefused"), QString::fromUtf8(error.what())});
+        } catch (const TransportError &error) {
+            shown.append({QStringLiteral("signInRefused"), QString::fromUtf8(error.what())});
+        }
+    }
+    return false;
 }

@@ -14,7 +14,8 @@
 class ScriptedDialogs : public DialogSeam {
 public:
     struct Shown {
-        QString kind;  // "message", "error", "lookup", "pickList", "search", "save"
+        QString
+            kind;  // "message", "error", "lookup", "pickList", "search", "save", "signIn", "signInRefused", "reason"
         QString text;  // the text, or the title
         MsgDlgType type = MsgDlgType::Information;
         int buttons = 0;
@@ -30,6 +31,18 @@ public:
     // The path a save dialog answers, given the suggested one; cancelled
     // (empty) unless set.
     std::function<QString(const QString &suggested)> onSaveFileName;
+    // The passwords the operator types in the sign-in dialog, in order. Each
+    // goes to the server (SignIn::signIn, for the prompt's operator); a
+    // refusal is recorded ("signInRefused", the text the dialog would show)
+    // and the next one is tried. With none left the operator leaves (false).
+    QQueue<QString> signInPasswords;
+    QList<SignInPrompt> signInPrompts;  // every sign-in dialog asked for, in order
+    // The answers of the cancellation's reason prompt, in order: a reason,
+    // or std::nullopt for an operator who abandons. With none queued,
+    // onCancellationReason answers (it may run the module's dialog); without
+    // it the prompt is abandoned.
+    QQueue<std::optional<QString>> reasons;
+    std::function<std::optional<QString>(const ReasonDialog &dialog)> onCancellationReason;
 
     QList<Shown> shown;
     QList<LookupRequest> lookups;  // every lookup list asked for, in order
@@ -44,6 +57,8 @@ public:
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;
     QString saveFileName(const QString &title, const QString &suggested, const QString &filter) override;
+    bool signIn(const SignInPrompt &prompt) override;
+    std::optional<QString> cancellationReason(const ReasonDialog &dialog) override;
 
 private:
     static int currentCursorShape();
