@@ -1,10 +1,16 @@
 // The host application: reads the session from the command line (or a config
-// file), opens the main window and, when asked, the commission module.
+// file), signs the operator in (the sign-in dialog, or the password read from
+// standard input), opens the main window and, when asked, the commission
+// module.
 
+#include "dialogseam.h"
 #include "hostmainwindow.h"
 #include "hostoptions.h"
 #include "operatorlocale.h"
 #include "session.h"
+#include "signin.h"
+
+#include <tnetconnection.h>
 
 #include <QApplication>
 #include <QDir>
@@ -13,7 +19,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <iostream>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -27,6 +35,32 @@ SessionValues demoSession()
     demo.operatorCode = QStringLiteral("ADMIN");
     demo.database = QDir::cleanPath(programFolder.filePath(QStringLiteral("../demo/commission.db")));
     return demo;
+}
+
+// --password-stdin: one line of standard input is the password. Signs in
+// before the application starts, so a refusal needs no display; returns
+// false, having said why on stderr, when the server refused or could not be
+// reached.
+bool signInFromStandardInput()
+{
+    std::string line;
+    std::getline(std::cin, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line.empty()) {
+        std::fputs("Senha não informada na entrada padrão (--password-stdin).\n", stderr);
+        return false;
+    }
+    try {
+        SignIn::signInWithPassword(QString::fromStdString(line));
+    } catch (const RemoteCallError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return false;
+    } catch (const TransportError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -50,10 +84,18 @@ int main(int argc, char *argv[])
         return 0;
     }
 
+    Session::set(options.session);
+    if (options.session.passwordFromStdin && !signInFromStandardInput())
+        return 1;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("commission-host"));
     OperatorLocale::apply(app);
-    Session::set(Session::withStoredBranchName(options.session));
+    Session::set(Session::withStoredBranchName(Session::values()));
+    // Leaving the sign-in ends the host with nothing opened.
+    if (!options.session.passwordFromStdin
+        && !DialogSeam::current().signIn({Session::values().operatorCode, QString(), false}))
+        return 0;
 
     HostMainWindow window;
     window.show();

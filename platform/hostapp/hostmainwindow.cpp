@@ -6,6 +6,7 @@
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "session.h"
+#include "signin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -74,8 +75,11 @@ void HostMainWindow::showSession()
     QString branch = session.branchCode;
     if (!session.branchName.isEmpty())
         branch += QStringLiteral(" - ") + session.branchName;
+    QString signedIn = session.operatorCode;
+    if (!session.operatorName.isEmpty())
+        signedIn += QStringLiteral(" - ") + session.operatorName;
     m_sessionLabel = new QLabel(QStringLiteral("Filial: %1    Operador: %2    Servidor: %3:%4")
-                                    .arg(branch, session.operatorCode, session.serverHost)
+                                    .arg(branch, signedIn, session.serverHost)
                                     .arg(session.serverPort),
                                 this);
     m_sessionLabel->setObjectName(QStringLiteral("sessionLabel"));
@@ -120,8 +124,11 @@ void HostMainWindow::deleteChildWindows()
 
 void HostMainWindow::closeEvent(QCloseEvent *event)
 {
-    if (releaseModules())
-        event->accept();
-    else
+    if (!releaseModules()) {
         event->ignore();
+        return;
+    }
+    // The host ends here: so does the operator's session on the server.
+    SignIn::signOut();
+    event->accept();
 }

@@ -10,7 +10,8 @@ class QLabel;
 class QMdiArea;
 
 // The host's main window: the child-window area where screens open, a menu
-// that opens the modules, and the session in the status bar. It registers
+// that opens the modules, and the session (branch, signed-in operator,
+// server) in the status bar; closing it signs the operator out. It registers
 // itself as the main form (MainForm()) and is where the busy indicator shows.
 class HOSTAPP_EXPORT HostMainWindow : public QMainWindow {
     Q_OBJECT

@@ -7,6 +7,7 @@
 namespace {
 
 const QString openModuleOption = QStringLiteral("--open-module");
+const QString passwordStdinOption = QStringLiteral("password-stdin");
 
 [[noreturn]] void refuse(const QString &message)
 {
@@ -48,6 +49,7 @@ HostOptions HostOptions::parse(const QStringList &arguments, const SessionValues
     Session::addOptions(parser);
     parser.addOption(
         QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Mostra as opções.")));
+    parser.addOption(QCommandLineOption(passwordStdinOption, QStringLiteral("Lê a senha da entrada padrão.")));
     if (!parser.parse(rest)) {
         const QStringList unknown = parser.unknownOptionNames();
         refuse(unknown.isEmpty() ? QStringLiteral("Linha de comando inválida: %1").arg(parser.errorText())
@@ -60,6 +62,7 @@ HostOptions HostOptions::parse(const QStringList &arguments, const SessionValues
     if (!parser.positionalArguments().isEmpty())
         refuse(QStringLiteral("Argumento inesperado: %1.").arg(parser.positionalArguments().first()));
     options.session = Session::fromParser(parser, defaults);
+    options.session.passwordFromStdin = parser.isSet(passwordStdinOption);
     return options;
 }
 
@@ -79,5 +82,7 @@ QString HostOptions::usage()
         "  --database <banco>       banco compartilhado: arquivo SQLite ou postgresql://...\n"
         "  --config <arquivo>       arquivo com as mesmas chaves (chave = valor)\n"
         "  --open-module [arquivo]  abre o módulo ao iniciar (padrão: o primeiro de modules.ini ao lado do programa)\n"
+        "  --password-stdin         lê a senha do operador de uma linha da entrada padrão e entra sem a janela\n"
+        "                           de entrada\n"
         "  -h, --help               mostra estas opções\n");
 }

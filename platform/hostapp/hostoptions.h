@@ -10,6 +10,9 @@
 //   --open-module [file]   load a module and call its IniProc once the
 //                          window is up (default: the commission module next
 //                          to the program)
+//   --password-stdin       read the operator's password from one line of
+//                          standard input and sign in without the dialog
+//                          (SessionValues::passwordFromStdin)
 //   --help, -h             print the options and stop
 struct HOSTAPP_EXPORT HostOptions {
     SessionValues session;
