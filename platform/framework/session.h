@@ -24,14 +24,14 @@ struct FRAMEWORK_EXPORT SessionValues {
     QString serverHost = QStringLiteral("127.0.0.1");  // WebURL
     int serverPort = 8211;                             // WebPort
     QString serverSecret;                              // sent with every service call when not empty
-    QString serverCaFile;  // when not empty: HTTPS, the server's certificate checked against it
-    QString operatorCode;  // Operador
-    QString database;      // connection string of the shared database
+    QString serverCaFile;            // when not empty: HTTPS, the server's certificate checked against it
+    QString operatorCode;            // Operador
+    QString database;                // connection string of the shared database
     bool passwordFromStdin = false;  // --password-stdin: sign in with the password read from standard input
 
     // Filled by the sign-in, never by options or files.
-    QString operatorName;         // the signed-in operator's name
-    QString sessionToken;         // sent as "Authorization: Bearer" with every service call
+    QString operatorName;          // the signed-in operator's name
+    QString sessionToken;          // sent as "Authorization: Bearer" with every service call
     QVector<BranchRights> rights;  // what the server granted
 };
 
