@@ -81,6 +81,13 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
     dbgHistorico->setObjectName(QStringLiteral("dbgHistorico"));
     dbgHistorico->setDataSource(&d->settlementsSource);
     settlementsTitle->setBuddy(dbgHistorico);
+    lblMotivoAtual = new QLabel(this);
+    lblMotivoAtual->setObjectName(QStringLiteral("lblMotivoAtual"));
+    lblMotivoAtual->setWordWrap(true);
+    lblMotivoAtual->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblMotivoAtual->setVisible(false);
+    connect(cdsHistorico, &TClientDataSet::currentChanged, this, [this] { showReasonOfCurrent(); });
+    connect(cdsHistorico, &TClientDataSet::contentReset, this, [this] { showReasonOfCurrent(); });
     auto *quotesTitle =
         new QLabel(QStringLiteral("&Orçamentos da geração ou do cancelamento (Enter ou duplo clique acima)"), this);
     dbgHistoricoOrcamentos = new TDBGrid(this);
@@ -98,6 +105,7 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
     layout->addWidget(lblPeriodo);
     layout->addWidget(settlementsTitle);
     layout->addWidget(dbgHistorico, 3);
+    layout->addWidget(lblMotivoAtual);
     layout->addWidget(quotesTitle);
     layout->addWidget(dbgHistoricoOrcamentos, 2);
     layout->addWidget(buttons);
@@ -153,6 +161,15 @@ void TfrmHistoricoComissao::showQuotesOfCurrent()
         }
     }
     cdsHistoricoOrcamentos->loadFromPacket(ofCurrent);
+}
+
+void TfrmHistoricoComissao::showReasonOfCurrent()
+{
+    const QString reason = cdsHistorico->Active() && !cdsHistorico->IsEmpty()
+                               ? cdsHistorico->AsString(QStringLiteral("DSMOTIVO")).trimmed()
+                               : QString();
+    lblMotivoAtual->setText(reason.isEmpty() ? QString() : QStringLiteral("Motivo: %1").arg(reason));
+    lblMotivoAtual->setVisible(!reason.isEmpty());
 }
 
 void CriaHistoricoComissao(CommissionClient &service, const TfrmHistoricoComissao::Request &request, QWidget *parent)

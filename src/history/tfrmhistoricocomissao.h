@@ -17,8 +17,8 @@ class TDataSource;
 // The history of settlements of a branch over a period: each generation and
 // cancellation with its payable (dbgHistorico), for the current salesperson
 // (rbtHistoricoVendedor) or every salesperson of the branch
-// (rbtHistoricoTodos); a double click on a settlement, or Enter, shows its
-// quotes (dbgHistoricoOrcamentos). Every load goes through the service with
+// (rbtHistoricoTodos), a cancellation with its reason; a double click on a
+// settlement, or Enter, shows its quotes (dbgHistoricoOrcamentos). Every load goes through the service with
 // the busy indicator; a failed load leaves the lists as they were.
 class TfrmHistoricoComissao : public QDialog {
     Q_OBJECT
@@ -38,6 +38,9 @@ public:
     QRadioButton *rbtHistoricoTodos = nullptr;
     QLabel *lblPeriodo = nullptr;
     TDBGrid *dbgHistorico = nullptr;
+    // The whole reason of the current settlement when it is a cancellation
+    // (the grid's "Motivo" column shows its start).
+    QLabel *lblMotivoAtual = nullptr;
     TDBGrid *dbgHistoricoOrcamentos = nullptr;
     QPushButton *btnFechar = nullptr;
     TClientDataSet *cdsHistorico = nullptr;
@@ -53,6 +56,8 @@ public:
     void showQuotesOfCurrent();
 
 private:
+    void showReasonOfCurrent();
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -1,5 +1,6 @@
 #include "commissionstatement.h"
 
+#include "daycount.h"
 #include "numbertext.h"
 
 #include <QPageLayout>
@@ -16,7 +17,48 @@ QString escaped(const QString &text)
     return text.toHtmlEscaped();
 }
 
+// The salesperson's cancellations, each with who asked for it and why.
+QString cancellations(const QVector<CommissionStatement::Cancellation> &cancellations)
+{
+    if (cancellations.isEmpty())
+        return QStringLiteral("<p>Cancelamentos: nenhum no período do histórico.</p>");
+    QString rows;
+    for (const CommissionStatement::Cancellation &cancellation : cancellations)
+        rows +=
+            QStringLiteral("<tr><td nowrap>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td><td>%5</td></tr>")
+                .arg(escaped(cancellation.at), escaped(cancellation.operatorCode), escaped(cancellation.payable),
+                     NumberText::amount(cancellation.commission), escaped(cancellation.reason));
+    return QStringLiteral("<p><b>Cancelamentos</b></p>"
+                          "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
+                          "<tr><th>Data e Hora</th><th>Operador</th><th>Conta a Pagar</th><th>Vr. Comissão</th>"
+                          "<th>Motivo</th></tr>%1</table>")
+        .arg(rows);
+}
+
 }  // namespace
+
+QVector<CommissionStatement::Cancellation> CommissionStatement::cancellationsIn(const packet::Packet &settlements,
+                                                                                double start, double end)
+{
+    const auto field = [&settlements](const char *name) { return settlements.fieldIndex(QLatin1String(name)); };
+    const int operation = field("DSOPERACAO"), at = field("DTHRAUDITORIA"), who = field("CDOPERADOR");
+    const int payable = field("NRCONTAPAGAR"), amount = field("VRCOMISSAO"), reason = field("DSMOTIVO");
+    QVector<Cancellation> cancellations;
+    if (operation < 0 || at < 0)
+        return cancellations;
+    for (const QVector<QVariant> &row : settlements.rows) {
+        const double day = std::floor(row[at].toDouble());
+        if (row[operation].toString() != QStringLiteral("Cancelamento") || (start > 0 && day < start)
+            || (end > 0 && day > end))
+            continue;
+        const auto text = [&row](int column) { return column < 0 ? QString() : row[column].toString().trimmed(); };
+        cancellations.append(
+            {packet::dateTimeFromDayCount(row[at].toDouble()).toString(QStringLiteral("dd/MM/yyyy hh:mm")), text(who),
+             payable < 0 ? QString() : QString::number(qint64(row[payable].toDouble())),
+             amount < 0 ? 0.0 : row[amount].toDouble(), text(reason)});
+    }
+    return cancellations;
+}
 
 QString CommissionStatement::html(const Content &content)
 {
@@ -36,6 +78,7 @@ QString CommissionStatement::html(const Content &content)
             content.payables.isEmpty()
                 ? QStringLiteral("<p>Contas a pagar: nenhuma encontrada no histórico.</p>")
                 : QStringLiteral("<p>Contas a pagar: %1</p>").arg(escaped(content.payables.join(QStringLiteral(", "))));
+        payables += cancellations(content.cancellations);
     }
     return QStringLiteral(
                "<html><body style=\"color:black; font-family:sans-serif; font-size:10pt\">"

@@ -33,6 +33,7 @@
 #include "tdbgrid.h"
 #include "tfrmfiltromanucomissao.h"
 #include "tfrmhistoricocomissao.h"
+#include "tfrmmotivocancelamento.h"
 #include "tfrmorcapendednte.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
@@ -94,6 +95,24 @@ void moveLeft(QWidget *widget, int left)
     widget->move(left, widget->y());
 }
 
+// Settlements are dated by when they were made: the history looks from the
+// start of the lists' period up to today, so what was just settled is there.
+double historyPeriodEnd()
+{
+    return std::max(Filtro.dtAtePeriodo, packet::toDayCount(QDate::currentDate()));
+}
+
+const QString generateHint = QStringLiteral("Gerar Comissão");
+const QString cancelHint = QStringLiteral("Cancelar Comissão");
+
+// A command the operator holds no right to at the branch says so where its
+// hint would be: on the button and in the menu's status line.
+void showRight(QToolButton *button, QAction *entry, bool allowed, const QString &hint, const QString &denied)
+{
+    button->setToolTip(allowed ? hint : denied);
+    entry->setStatusTip(allowed ? QString() : denied);
+}
+
 }  // namespace
 
 struct TfrmManComis::Private {
@@ -151,9 +170,9 @@ void TfrmManComis::buildLayout()
     imgCheck = checkImage(panMenu, "imgCheck", 600, pictures.check);
     imgDescheck = checkImage(panMenu, "imgDescheck", 624, pictures.descheck);
     imgUncheck = checkImage(panMenu, "imgUncheck", 648, pictures.uncheck);
-    sbtConfirmar->setToolTip(QStringLiteral("Gerar Comissão"));
+    sbtConfirmar->setToolTip(generateHint);
     sbtConfirmar->setIcon(screenpictures::generateGlyph());
-    sbtCancelar->setToolTip(QStringLiteral("Cancelar Comissão"));
+    sbtCancelar->setToolTip(cancelHint);
     sbtCancelar->setIcon(screenpictures::cancelGlyph());
     moveLeft(sbtImprimir, 210);
     sbtImprimir->setEnabled(false);
@@ -400,7 +419,8 @@ void TfrmManComis::wireHandlers()
     cdsOrcamentos->BeforePost = [this](TClientDataSet &dataSet) { cdsOrcamentosBeforePost(dataSet); };
 
     d->settlement = std::make_unique<CommissionSettlement>(CommissionSettlement::Screen{
-        d->service.get(), cdsVendedores, cdsOrcamentos, msgPadrao, [this] { sbtVerificarClick(sbtVerificar); }});
+        d->service.get(), cdsVendedores, cdsOrcamentos, msgPadrao, [this] { sbtVerificarClick(sbtVerificar); },
+        [this] { return TfrmMotivoCancelamento::ask(this); }});
     connect(sbtConfirmar, &QToolButton::clicked, this, guarded([this] { sbtConfirmarClick(sbtConfirmar); }));
     connect(sbtCancelar, &QToolButton::clicked, this, guarded([this] { sbtCancelarClick(sbtCancelar); }));
 }
@@ -590,7 +610,7 @@ void TfrmManComis::mnuHistoricoClick(QObject *)
     // Settlements are dated by when they were made: from the start of the
     // lists' period up to today, so what was just settled is there too.
     request.periodStart = Filtro.dtDePeriodo;
-    request.periodEnd = std::max(Filtro.dtAtePeriodo, packet::toDayCount(QDate::currentDate()));
+    request.periodEnd = historyPeriodEnd();
     CriaHistoricoComissao(service(), request, this);
 }
 
@@ -626,10 +646,8 @@ void TfrmManComis::mnuExportarClick(QObject *)
 
 // The payables that settled the listed quotes, from the history of the
 // current salesperson.
-QStringList TfrmManComis::payablesOfListedQuotes()
+QStringList TfrmManComis::payablesOfListedQuotes(const CommissionClient::HistoryAnswer &history) const
 {
-    const CommissionClient::HistoryAnswer history = TfrmHistoricoComissao::fetch(
-        service(), Filtro.stCdFilial, cdsVendedores->AsString(QStringLiteral("CDVENDEDOR")), 0, 0);
     QSet<QString> listed;
     const int number = cdsOrcamentos->fieldIndex(QStringLiteral("NRORCAEVENTO"));
     const int sequence = cdsOrcamentos->fieldIndex(QStringLiteral("NRSEQORCAEVE"));
@@ -686,8 +704,13 @@ void TfrmManComis::mnuExtratoClick(QObject *)
              packet::dateFromDayCount(value("DTEVENTO").toDouble()).toString(QStringLiteral("dd/MM/yyyy")),
              value("VRTOTALOREV").toDouble(), value("VRPERCCOMIS").toDouble(), value("VRCOMISSAO").toDouble()});
     }
-    if (content.generated)
-        content.payables = payablesOfListedQuotes();
+    if (content.generated) {
+        const CommissionClient::HistoryAnswer history =
+            TfrmHistoricoComissao::fetch(service(), Filtro.stCdFilial, code, 0, 0);
+        content.payables = payablesOfListedQuotes(history);
+        content.cancellations =
+            CommissionStatement::cancellationsIn(history.settlements, Filtro.dtDePeriodo, historyPeriodEnd());
+    }
     const QString failure =
         WholeFile::write(path, [&content](QIODevice &file) { return CommissionStatement::writePdf(content, file); });
     if (!failure.isEmpty())
@@ -722,8 +745,18 @@ void TfrmManComis::Habilita()
         unused->setEnabled(false);
     sbtProcurar->setEnabled((onVendedores && !cdsVendedores->IsEmpty()) || (onOrcamentos && !cdsOrcamentos->IsEmpty()));
     sbtVerificar->setEnabled((onVendedores || onOrcamentos) && !cdsVendedores->IsEmpty());
-    sbtConfirmar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N"));
-    sbtCancelar->setEnabled(quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S"));
+    // Generating and cancelling also need the operator's right at the
+    // branch of the lists (the server refuses them without it).
+    using contract::RemoteContract;
+    const QString branch = Filtro.stCdFilial.isEmpty() ? d->branch->code() : Filtro.stCdFilial;
+    const bool mayGenerate = Session::allows(branch, RemoteContract::rightToGenerate);
+    const bool mayCancel = Session::allows(branch, RemoteContract::rightToCancel);
+    sbtConfirmar->setEnabled(mayGenerate && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N"));
+    sbtCancelar->setEnabled(mayCancel && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S"));
+    showRight(sbtConfirmar, mnuConfirmar, mayGenerate, generateHint,
+              QStringLiteral("Sem permissão para gerar comissão nesta filial."));
+    showRight(sbtCancelar, mnuCancelar, mayCancel, cancelHint,
+              QStringLiteral("Sem permissão para cancelar comissão nesta filial."));
     // The filter needs the quote parameters, which an activation loads.
     sbtFiltrar->setEnabled(!boPrimVez);
 

@@ -139,7 +139,7 @@ private:
     void loadQuoteParameters();
     void showLoadedFilter(const CommissionClient::Selection &selection);
     QString fileNameFor(const QString &what, const QString &extension) const;
-    QStringList payablesOfListedQuotes();
+    QStringList payablesOfListedQuotes(const CommissionClient::HistoryAnswer &history) const;
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -120,8 +120,13 @@ QString CommissionClient::SetComissao(const packet::Packet &quotes, const QStrin
     return answer.toVariant().toString();
 }
 
-packet::Packet CommissionClient::SetCancelaComissao(const packet::Packet &quotes)
+packet::Packet CommissionClient::SetCancelaComissao(const packet::Packet &quotes, const QString &operatorCode,
+                                                    const QString &reason)
 {
-    return checkedPacket(setCancelaComissao,
-                         m_connection.call(setCancelaComissao, {ServiceArgument::packet(packet::toJson(quotes))}));
+    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(setCancelaComissao);
+    return checkedPacket(
+        setCancelaComissao,
+        m_connection.call(setCancelaComissao, {ServiceArgument::packet(packet::toJson(quotes)),
+                                               ServiceArgument::text(operatorCode, declared.at(1).byRef),
+                                               ServiceArgument::text(reason, declared.at(2).byRef)}));
 }

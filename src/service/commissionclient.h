@@ -39,8 +39,9 @@ public:
     packet::Packet GetOrcamentos(const Selection &selection);
     // Empty text on success, else a key of the screen's catalogue.
     QString SetComissao(const packet::Packet &quotes, const QString &operatorCode);
-    // The quotes whose commission was cancelled.
-    packet::Packet SetCancelaComissao(const packet::Packet &quotes);
+    // The quotes whose commission was cancelled, asked for by the operator
+    // for the reason given (trimmed, as the contract bounds it).
+    packet::Packet SetCancelaComissao(const packet::Packet &quotes, const QString &operatorCode, const QString &reason);
 
     struct HistoryAnswer {
         packet::Packet settlements;  // one row per generation and per cancellation

@@ -65,8 +65,11 @@ void CommissionSettlement::sbtCancelarClick()
         const BusyWhile busy(MainForm(), processingAnimation);
         bool cancelled = false;
         if (inContOrcamento > 0 && !m_screen.cdsVendedores->IsEmpty() && confirmed(cancelQuestionKey)) {
-            m_screen.service->SetCancelaComissao(m_screen.cdsOrcamentos->data());
-            cancelled = true;
+            const std::optional<QString> reason = DialogSeam::current().cancellationReason(m_screen.reasonDialog);
+            if (reason) {
+                m_screen.service->SetCancelaComissao(m_screen.cdsOrcamentos->data(), Operador(), reason->trimmed());
+                cancelled = true;
+            }
         }
         m_screen.sbtVerificarClick();
         if (cancelled)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commissionclient.h"
+#include "dialogseam.h"
 #include "servicemessages.h"
 
 #include <functional>
@@ -27,6 +28,9 @@ public:
         TMessages *msgPadrao = nullptr;
         // The screen's refresh command: reloads salespeople and quotes.
         std::function<void()> sbtVerificarClick;
+        // Runs the dialog that asks why a cancellation is asked for; shown
+        // through the dialog seam.
+        DialogSeam::ReasonDialog reasonDialog;
     };
 
     explicit CommissionSettlement(Screen screen);
@@ -34,8 +38,10 @@ public:
     // Generates: asks, sends the quotes with the operator's code, shows
     // success or the refusal, stops the indicator, then reloads.
     void sbtConfirmarClick();
-    // Cancels: asks (only with marked quotes and listed salespeople), sends
-    // the quotes, reloads, then shows success and stops the indicator.
+    // Cancels: asks (only with marked quotes and listed salespeople), then
+    // for the reason, sends the quotes with the operator's code and the
+    // reason, reloads, then shows success and stops the indicator. A reason
+    // not given abandons the cancellation as a No does.
     void sbtCancelarClick();
 
 private:

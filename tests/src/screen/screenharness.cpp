@@ -7,6 +7,7 @@
 #include "modulestate.h"
 #include "packetcodec.h"
 #include "postedevents.h"
+#include "remotecontract.h"
 #include "screendatasets.h"
 #include "session.h"
 #include "tclientdataset.h"
@@ -132,6 +133,7 @@ ScreenHarness::ScreenHarness(const QString &sessionBranch, bool branchFixed)
     session.serverPort = server.port();
     session.operatorCode = QStringLiteral("OPER");
     session.database = file;
+    session.rights = allRights();
     Session::set(session);
 
     scriptDefaults(server);
@@ -217,6 +219,13 @@ void ScreenHarness::settle()
 
 std::unique_ptr<TfrmManComis> ScreenHarness::showAlone()
 {
+    // A session that grants nothing yet (a test that did not set one) gets
+    // the operator who may do everything.
+    if (Session::values().rights.isEmpty()) {
+        SessionValues session = Session::values();
+        session.rights = allRights();
+        Session::set(session);
+    }
     auto screen = std::make_unique<TfrmManComis>();
     if (!screen->create())
         throw std::runtime_error("the screen could not be created");
@@ -236,6 +245,13 @@ void ScreenHarness::takeDatabaseDown()
     session.database = m_dir.filePath(QStringLiteral("missing/folder/shared.db"));
     Session::set(session);
     dtmDBGeral().disconnect();
+}
+
+QVector<BranchRights> ScreenHarness::allRights()
+{
+    using contract::RemoteContract;
+    return {{QStringLiteral("*"),
+             {RemoteContract::rightToList, RemoteContract::rightToGenerate, RemoteContract::rightToCancel}}};
 }
 
 QJsonObject ScreenHarness::salespeople(int count)

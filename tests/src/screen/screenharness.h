@@ -2,6 +2,7 @@
 
 #include "scripteddialogs.h"
 #include "scriptedserver.h"
+#include "session.h"
 
 #include <QJsonObject>
 #include <QPointer>
@@ -42,9 +43,10 @@ private:
 // Everything the maintenance screen needs around it in a test (and, for tests
 // of one part of the screen, the screen alone: showAlone): the host's
 // main window, a branch table in an SQLite file, a scripted commission server
-// with a salesperson list and quotes, the session pointing at both, scripted
-// message dialogs and filter dialogs. Destroying it deletes the screen and
-// puts the module state back to what a fresh load has.
+// with a salesperson list and quotes, the session pointing at both (its
+// operator holding every right), scripted message dialogs and filter
+// dialogs. Destroying it deletes the screen and puts the module state back
+// to what a fresh load has.
 class ScreenHarness {
 public:
     ScreenHarness(const QString &sessionBranch, bool branchFixed);
@@ -68,7 +70,8 @@ public:
     // The screen made and shown alone, without the host, as when the session
     // fixes the branch: created, its first activation and filter run taken
     // as done, the branch panel disabled (the focus never enters it, so
-    // leaving it never starts a filter run), the window active.
+    // leaving it never starts a filter run), the window active; a session
+    // without rights is given every right.
     static std::unique_ptr<TfrmManComis> showAlone();
 
     // Makes the branch table unreachable: the next query fails to open it.
@@ -77,6 +80,9 @@ public:
     // Scripts a parameter record, two salespeople without pending quotes and
     // two marked quotes per salesperson.
     static void scriptDefaults(ScriptedServer &server);
+
+    // Every right at every branch: the operator the harness signs in.
+    static QVector<BranchRights> allRights();
 
     static QJsonObject salespeople(int count);
     static QJsonObject quotes(int count);

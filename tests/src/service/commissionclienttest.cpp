@@ -97,8 +97,10 @@ private slots:
                                      << QJsonArray{arg("packet", false, packet::toJson(quotes())),
                                                    arg("text", false, "ADM")};
         QTest::newRow("SetCancelaComissao")
-            << Call([](CommissionClient &s) { s.SetCancelaComissao(quotes()); }) << "SetCancelaComissao"
-            << json(quotes()) << QJsonArray{arg("packet", false, packet::toJson(quotes()))};
+            << Call([](CommissionClient &s) { s.SetCancelaComissao(quotes(), "ADM", "Evento remarcado"); })
+            << "SetCancelaComissao" << json(quotes())
+            << QJsonArray{arg("packet", false, packet::toJson(quotes())), arg("text", false, "ADM"),
+                          arg("text", false, "Evento remarcado")};
     }
 
     void shouldSendTheArgumentsOfEachMethod()
@@ -138,7 +140,7 @@ private slots:
         host.answerEveryCall(ScriptedServer::Reply::resultText(json(quotes())));
         QCOMPARE(service.GetOrcamentos(selection()), quotes());
         QCOMPARE(service.GetParamOrcaEve(), quotes());
-        QCOMPARE(service.SetCancelaComissao(quotes()), quotes());
+        QCOMPARE(service.SetCancelaComissao(quotes(), "ADM", "Evento remarcado"), quotes());
     }
 
     void shouldTurnTheGenerationAnswerIntoText_data()
@@ -177,7 +179,7 @@ private slots:
         const Call salespeople = [](CommissionClient &s) { s.GetVendedores(selection()); };
         const Call quoteList = [](CommissionClient &s) { s.GetOrcamentos(selection()); };
         const Call generate = [](CommissionClient &s) { s.SetComissao(quotes(), "ADM"); };
-        const Call cancel = [](CommissionClient &s) { s.SetCancelaComissao(quotes()); };
+        const Call cancel = [](CommissionClient &s) { s.SetCancelaComissao(quotes(), "ADM", "Evento remarcado"); };
         const QByteArray one = json(quotes());
 
         QTest::newRow("object that is no packet") << params << 200 << QByteArray(R"({"result":{"a":1}})") << "packet"
