@@ -9,8 +9,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTableView>
 
@@ -61,6 +63,15 @@ void ScreenshotTour::poll()
         return fail(QStringLiteral("nothing happened for %1 s").arg(kPatienceMs / 1000));
     QWidget *modal = QApplication::activeModalWidget();
     if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+        // The cancellation's confirmation is answered Yes: the reason comes next.
+        if (m_step == Step::CancelAsked && box->text().startsWith(QStringLiteral("Deseja cancelar"))) {
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == QLatin1String("&Sim"))
+                    clickLater(button);
+            }
+            m_step = Step::Reason;
+            return;
+        }
         save(box, QStringLiteral("erro.png"));
         return fail(QStringLiteral("the screen showed: %1").arg(box->text()));
     }
@@ -94,6 +105,30 @@ void ScreenshotTour::poll()
         if (dialog == QLatin1String("frmHistoricoComissao"))
             photographHistory(modal);
         break;
+    case Step::GeneratedFilter:
+        if (dialog == QLatin1String("frmFiltroManuComissao") && modal->isActiveWindow())
+            filterGenerated(modal);
+        break;
+    case Step::GeneratedLoaded:
+        if (dialog == QLatin1String("frmOrcaPendednte") && modal->isActiveWindow())
+            clickLater(modal->findChild<QAbstractButton *>(QStringLiteral("btnOK")));
+        else if (!modal && generatedLoaded())
+            markGeneratedQuotes();
+        break;
+    case Step::CancelMarked:
+        if (!modal) {
+            auto *cancel = screen()->findChild<QAbstractButton *>(QStringLiteral("sbtCancelar"));
+            if (!cancel->isEnabled())
+                return fail(QStringLiteral("Cancelar is not offered on the generated quotes"));
+            clickLater(cancel);
+            m_step = Step::CancelAsked;
+        }
+        break;
+    case Step::Reason:
+        if (dialog == QLatin1String("frmMotivoCancelamento") && modal->isActiveWindow())
+            photographReason(modal);
+        break;
+    case Step::CancelAsked:
     case Step::Done:
         break;
     }
@@ -173,10 +208,56 @@ void ScreenshotTour::showQuotesOfFirstSettlement(QWidget *history)
 void ScreenshotTour::photographHistory(QWidget *history)
 {
     save(history, QStringLiteral("historico.png"));
+    m_step = Step::GeneratedFilter;
+    clickLater(history->findChild<QAbstractButton *>(QStringLiteral("btnFechar")));
+    // Once the history has closed, the filter again, for generated commission.
+    auto *filter = screen()->findChild<QAction *>(QStringLiteral("mnuFiltrar"));
+    QTimer::singleShot(kTickMs, filter, [filter] { filter->trigger(); });
+}
+
+void ScreenshotTour::filterGenerated(QWidget *dialog)
+{
+    dialog->findChild<TDateEditPlus *>(QStringLiteral("depDePeriodo"))->SetDate(packet::toDayCount(m_from));
+    dialog->findChild<TDateEditPlus *>(QStringLiteral("depAtePeriodo"))->SetDate(packet::toDayCount(m_to));
+    dialog->findChild<QAbstractButton *>(QStringLiteral("rbtGerada"))->click();
+    clickLater(dialog->findChild<QAbstractButton *>(QStringLiteral("sbtConfirma")));
+    m_step = Step::GeneratedLoaded;
+}
+
+// The line over the navigator changes only once a load succeeded.
+bool ScreenshotTour::generatedLoaded() const
+{
+    const auto *loaded = screen()->findChild<QLabel *>(QStringLiteral("lblFiltroAtual"));
+    return loaded && loaded->text().contains(QStringLiteral(" · Gerada · ")) && listsLoaded();
+}
+
+// On the quote grid, the first quote unmarked and marked again: the commands
+// are offered once marking ran there.
+void ScreenshotTour::markGeneratedQuotes()
+{
+    QWidget *form = screen();
+    form->findChild<QTabWidget *>(QStringLiteral("pgcPadrao"))
+        ->setCurrentWidget(form->findChild<QWidget *>(QStringLiteral("tshOrcamento")));
+    auto *grid = form->findChild<QTableView *>(QStringLiteral("dbgOrcamento"));
+    if (grid->model()->rowCount() == 0)
+        return fail(QStringLiteral("the first salesperson has no generated quotes"));
+    QApplication::setActiveWindow(&m_host);
+    grid->setFocus();
+    clickCellLater(grid, 0, 0);
+    clickCellLater(grid, 0, 0);
+    m_step = Step::CancelMarked;
+}
+
+// The reason dialog with a reason typed; then abandoned, so nothing is cancelled.
+void ScreenshotTour::photographReason(QWidget *dialog)
+{
+    dialog->findChild<QPlainTextEdit *>(QStringLiteral("memMotivo"))
+        ->setPlainText(QStringLiteral("O cliente desistiu do evento."));
+    save(dialog, QStringLiteral("motivo.png"));
     m_step = Step::Done;
     m_timer.stop();
-    clickLater(history->findChild<QAbstractButton *>(QStringLiteral("btnFechar")));
-    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    clickLater(dialog->findChild<QAbstractButton *>(QStringLiteral("btnCancelar")));
+    QTimer::singleShot(kTickMs, qApp, [] { QCoreApplication::exit(0); });
 }
 
 void ScreenshotTour::save(QWidget *widget, const QString &name)
