@@ -36,6 +36,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -144,7 +145,10 @@ void CommissionSettlementTest::init()
     session.branchCode = QStringLiteral("0001");
     session.branchFixed = true;
     session.serverPort = m_server->port();
-    session.operatorCode = QStringLiteral("OP7");
+    // The test server's operator, signed in with every right.
+    session.operatorCode = TestServer::operatorCode;
+    session.sessionToken = QString::fromStdString(TestServer::token);
+    session.rights = ScreenHarness::allRights();
     Session::set(session);
 
     m_dialogs = std::make_unique<RecordingDialogs>();
@@ -225,28 +229,33 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires_d
     QTest::addColumn<int>("reloads");            // after the command
     QTest::addColumn<int>("reloadsBeforeLast");  // when the last dialog showed
     QTest::addColumn<int>("commissionsAdded");
+    QTest::addColumn<QString>("reason");  // the cancellation's, when asked; none: abandoned
 
+    const QString reason = QStringLiteral("Evento cancelado pelo cliente");
     QTest::newRow("generated, success before the reload")
         << "N"
-        << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1 << 0 << 2;
+        << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1 << 0 << 2 << QString();
     QTest::newRow("cancelled, success after the reload")
         << "S"
-        << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1 << -1;
+        << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1 << -1 << reason;
     QTest::newRow("salesperson without supplier, no reload")
         << "N"
-        << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0 << 0 << 0;
+        << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0 << 0 << 0 << QString();
     QTest::newRow("paid payable, no reload")
         << "S"
-        << "Fábio Nunes" << int(mrYes) << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0;
+        << "Fábio Nunes" << int(mrYes) << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0 << reason;
     QTest::newRow("refused, then reloaded")
         << "N"
-        << "Elisa Rocha" << int(mrYes) << QStringList{generateQuestion, allZero} << 1 << 0 << 0;
+        << "Elisa Rocha" << int(mrYes) << QStringList{generateQuestion, allZero} << 1 << 0 << 0 << QString();
     QTest::newRow("generation declined, reloaded")
         << "N"
-        << "Ana Souza" << int(mrNo) << QStringList{generateQuestion} << 1 << 0 << 0;
+        << "Ana Souza" << int(mrNo) << QStringList{generateQuestion} << 1 << 0 << 0 << QString();
     QTest::newRow("cancellation declined, reloaded")
         << "S"
-        << "Ana Souza" << int(mrNo) << QStringList{cancelQuestion} << 1 << 0 << 0;
+        << "Ana Souza" << int(mrNo) << QStringList{cancelQuestion} << 1 << 0 << 0 << reason;
+    QTest::newRow("cancellation without a reason, reloaded")
+        << "S"
+        << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion} << 1 << 0 << 0 << QString();
 }
 
 void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
@@ -258,6 +267,7 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
     QFETCH(int, reloads);
     QFETCH(int, reloadsBeforeLast);
     QFETCH(int, commissionsAdded);
+    QFETCH(QString, reason);
     openScreen(status);
     showQuotesOf(salesperson);
     const bool generating = status == QLatin1String("N");
@@ -266,6 +276,8 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
     const int reloadsBefore = calls(QStringLiteral("GetVendedores"));
     const qint64 commissionsBefore = commissions();
     m_dialogs->answers.enqueue(answer);
+    if (!reason.isEmpty())
+        m_dialogs->reasons.enqueue(reason);
 
     QTest::mouseClick(command, Qt::LeftButton);
 
@@ -273,8 +285,12 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
     QCOMPARE(calls(QStringLiteral("GetVendedores")), reloadsBefore + reloads);
     QCOMPARE(m_dialogs->reloadsAtDialog.last(), reloadsBefore + reloadsBeforeLast);
     QCOMPARE(commissions(), commissionsBefore + commissionsAdded);
-    QCOMPARE(calls(generating ? QStringLiteral("SetComissao") : QStringLiteral("SetCancelaComissao")),
-             answer == mrYes ? 1 : 0);
+    const bool sent = answer == mrYes && (generating || !reason.isEmpty());
+    QCOMPARE(calls(generating ? QStringLiteral("SetComissao") : QStringLiteral("SetCancelaComissao")), sent ? 1 : 0);
+    // The reason is asked for only once the cancellation is confirmed.
+    const bool asked = std::any_of(m_dialogs->shown.cbegin(), m_dialogs->shown.cend(),
+                                   [](const ScriptedDialogs::Shown &dialog) { return dialog.kind == "reason"; });
+    QCOMPARE(asked, !generating && answer == mrYes);
     QVERIFY(!BusyIndicatorShown());
     if (reloads > 0) {
         // The lists are what the server now holds: the settled quotes left
@@ -464,11 +480,21 @@ void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThem
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
     showQuotesOf(QStringLiteral("Bruno Lima"));
     QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000005"));
+    m_dialogs->reasons.enqueue(QStringLiteral("Comissão gerada por engano"));
     QTest::mouseClick(m_screen->sbtCancelar, Qt::LeftButton);
 
     QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated, cancelQuestion, cancelled}));
     QCOMPARE(commissions(), commissionsBefore);
     QCOMPARE(fixture().value(brunosPayable).toDouble(), 0.0);
+    // The history names who cancelled and why.
+    const packet::Packet settlements =
+        m_screen->service().GetHistoricoComissao(QStringLiteral("0001"), QStringLiteral("0002"), 0, 0).settlements;
+    QVERIFY(!settlements.rows.isEmpty());
+    const QVector<QVariant> &last = settlements.rows.last();
+    QStringList seen;
+    for (const char *field : {"DSOPERACAO", "CDOPERADOR", "DSMOTIVO"})
+        seen << last[settlements.fieldIndex(QLatin1String(field))].toString();
+    QCOMPARE(seen, QStringList({"Cancelamento", "OP7", "Comissão gerada por engano"}));
 }
 
 void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain_data()
