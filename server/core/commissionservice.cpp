@@ -247,7 +247,7 @@ QString CommissionService::generateOnce(const QVector<MarkedQuote> &marked, cons
     if (!payables.insertCommissions(computed.commissions))
         return alreadyGenerated;
     payables.writeAudit(AuditEntry{AuditEntry::Operation::Generation, now, caller.operatorCode, caller.origin, branch,
-                                   salesperson, payable, computed.commissions});
+                                   salesperson, payable, computed.commissions, QString()});
     transaction.commit();
     return QString();
 }

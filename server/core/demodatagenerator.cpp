@@ -335,7 +335,8 @@ void DemoDataGenerator::writeGeneratedCommission(const QSqlDatabase &db, const Q
                               parts[0],
                               parts[1],
                               number,
-                              {}};
+                              {},
+                              QString()};
         for (const GeneratedQuote &quote : ofGroup) {
             links.add({quote.key.branch, quote.key.number, quote.key.sequence, number,
                        CommissionMath::fromThousandths(quote.percentThousandths),

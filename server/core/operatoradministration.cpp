@@ -171,10 +171,11 @@ int OperatorAdministration::grant(const ServerOptions &options)
     OperatorRepository operators(m_db);
     operators.grant(options.operatorCode, branch, rights);
     transaction.commit();
-    for (const BranchGrant &held : operators.grants(options.operatorCode).grants()) {
-        if (held.branch == branch)
+    const OperatorGrants held = operators.grants(options.operatorCode);
+    for (const BranchGrant &grant : held.grants()) {
+        if (grant.branch == branch)
             m_say(QStringLiteral("Direitos de %1 na filial %2: %3.")
-                      .arg(options.operatorCode, branch, held.rights.join(QStringLiteral(", "))));
+                      .arg(options.operatorCode, branch, grant.rights.join(QStringLiteral(", "))));
     }
     return 0;
 }
@@ -205,7 +206,8 @@ int OperatorAdministration::listOperators()
     }
     for (const StoredOperator &op : all) {
         QStringList grants;
-        for (const BranchGrant &grant : operators.grants(op.code).grants())
+        const OperatorGrants held = operators.grants(op.code);
+        for (const BranchGrant &grant : held.grants())
             grants.append(QStringLiteral("%1: %2").arg(grant.branch, grant.rights.join(QLatin1Char(','))));
         m_say(QStringLiteral("%1\t%2\t%3\t%4")
                   .arg(op.code, op.name, op.active ? QStringLiteral("ativo") : QStringLiteral("inativo"),

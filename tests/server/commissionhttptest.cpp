@@ -34,6 +34,12 @@ QJsonArray generation(const QVector<Row> &rows, const QString &operatorCode = QS
     return QJsonArray{quotesArgument(rows), args::text(operatorCode, false)};
 }
 
+QJsonArray cancellation(const QVector<Row> &rows)
+{
+    return QJsonArray{quotesArgument(rows), args::text(QStringLiteral("OP7"), false),
+                      args::text(QStringLiteral("Evento cancelado pelo cliente"), false)};
+}
+
 QJsonObject packetWithout(const QString &field)
 {
     QJsonObject json = packet::toJson(CommissionFixture::quotesPacket({{1, 5}}));
@@ -144,7 +150,7 @@ void CommissionHttpTest::shouldAnswerEveryMethodInTheProtocolShape()
     QCOMPARE(reply.status, 200);
     QCOMPARE(reply.result, QJsonValue(QStringLiteral("COMISSAO_GERADA")));
 
-    reply = m_server->call(QStringLiteral("SetCancelaComissao"), QJsonArray{quotesArgument({{1, 5}, {9, 5}})});
+    reply = m_server->call(QStringLiteral("SetCancelaComissao"), cancellation({{1, 5}, {9, 5}}));
     QCOMPARE(reply.status, 200);
     QCOMPARE(packet::fromJson(reply.result).rows.size(), 2);
 }
@@ -305,8 +311,9 @@ void CommissionHttpTest::shouldAnswerMissingParameterKeysWith422()
     QFETCH(QString, expectedKey);
 
     QJsonArray arguments{quotesArgument(rows)};
-    if (method == QLatin1String("SetComissao"))
-        arguments.append(args::text(QStringLiteral("OP7"), false));
+    arguments.append(args::text(QStringLiteral("OP7"), false));
+    if (method == QLatin1String("SetCancelaComissao"))
+        arguments.append(args::text(QStringLiteral("Evento cancelado pelo cliente"), false));
     const TestServer::Reply reply = m_server->call(method, arguments);
     QCOMPARE(reply.status, 422);
     QCOMPARE(reply.error, expectedKey);
@@ -403,10 +410,10 @@ void CommissionHttpTest::shouldLogOneLinePerCall()
     const QStringList lines = m_server->logLines();
     QCOMPARE(lines.size(), 4);
     const QStringList expected = {
-        QStringLiteral(R"(GetVendedores filial=0001 \d+\.\d ms ok$)"),
-        QStringLiteral(R"(SetComissao filial=0001 \d+\.\d ms refused COMISSAO_GERADA$)"),
-        QStringLiteral(R"(SetComissao filial=- \d+\.\d ms error 422 N_PARAM_VEND_S_FORN$)"),
-        QStringLiteral(R"(GetVendedores filial=- \d+\.\d ms error 400 .+)"),
+        QStringLiteral(R"(GetVendedores filial=0001 operador=OP7 \d+\.\d ms ok$)"),
+        QStringLiteral(R"(SetComissao filial=0001 operador=OP7 \d+\.\d ms refused COMISSAO_GERADA$)"),
+        QStringLiteral(R"(SetComissao filial=- operador=OP7 \d+\.\d ms error 422 N_PARAM_VEND_S_FORN$)"),
+        QStringLiteral(R"(GetVendedores filial=- operador=OP7 \d+\.\d ms error 400 .+)"),
     };
     const QRegularExpression time(QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z )"));
     for (int i = 0; i < lines.size(); ++i) {
@@ -434,7 +441,7 @@ void CommissionHttpTest::shouldCreateOnePayableWhenTwoServersGenerateTheSameQuot
         sorted.sort();
         QCOMPARE(sorted, QStringList({QString(), QStringLiteral("COMISSAO_GERADA")}));
         QCOMPARE(fixture().count(QStringLiteral("CONTAPAGAR")), 3);
-        QCOMPARE(second.call(QStringLiteral("SetCancelaComissao"), QJsonArray{quotesArgument({{1, 5}, {9, 5}})}).status,
+        QCOMPARE(second.call(QStringLiteral("SetCancelaComissao"), cancellation({{1, 5}, {9, 5}})).status,
                  200);
     }
 }

@@ -30,7 +30,7 @@ using Row = CommissionFixture::Row;
 
 namespace {
 
-const Caller operatorOne{QStringLiteral("OP7"), QStringLiteral("127.0.0.1")};
+const Caller operatorOne{QStringLiteral("OP7"), QStringLiteral("127.0.0.1"), QStringLiteral("Evento cancelado")};
 
 // "0001=35.00;0002=10.00": code and commission of each row, in order.
 QString codesWithAmounts(const packet::Packet &p, const QString &codeField, const QString &amountField)

@@ -107,7 +107,7 @@ QString DemoDataTest::answerOf(const QString &action, const QString &branch, con
     } else if (action == QLatin1String("typed 150 %")) {
         quotes.rows[0][percent] = 150.0;
     }
-    const commission::Caller caller{QStringLiteral("DEMO"), QStringLiteral("teste")};
+    const commission::Caller caller{QStringLiteral("DEMO"), QStringLiteral("teste"), QString()};
     try {
         if (action == QLatin1String("cancel"))
             return m_service->cancel(quotes, caller).rows.isEmpty() ? QStringLiteral("(nada cancelado)") : QString();

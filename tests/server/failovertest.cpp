@@ -99,14 +99,15 @@ QVector<ServiceArgument> listing(const QString &branch, const QString &salespers
             ServiceArgument::text(QStringLiteral("N"), true)};
 }
 
-QVector<ServiceArgument> marked(const QVector<int> &quotes, const QString &operatorCode)
+QVector<ServiceArgument> marked(const QVector<int> &quotes, bool cancelling)
 {
     QVector<CommissionFixture::Row> rows;
     for (int quote : quotes)
         rows.append({quote, 5});
-    QVector<ServiceArgument> arguments{ServiceArgument::packet(packet::toJson(CommissionFixture::quotesPacket(rows)))};
-    if (!operatorCode.isEmpty())
-        arguments.append(ServiceArgument::text(operatorCode, false));
+    QVector<ServiceArgument> arguments{ServiceArgument::packet(packet::toJson(CommissionFixture::quotesPacket(rows))),
+                                       ServiceArgument::text(TestServer::operatorCode, false)};
+    if (cancelling)
+        arguments.append(ServiceArgument::text(QStringLiteral("Evento cancelado pelo cliente"), false));
     return arguments;
 }
 
@@ -124,6 +125,7 @@ void FailoverTest::initTestCase()
     m_database->reset();
     m_connections = std::make_unique<commission::ConnectionProvider>(m_database->where());
     fixture().write();
+    TestServer::provideOperator(m_connections->database());
     for (int i = 0; i < 2; ++i)
         startServer(i, 0);
     startBalancer();
@@ -206,6 +208,7 @@ void FailoverTest::shouldKeepServingAndKeepMoneyWholeWhenAServerDies()
         net.Host = QStringLiteral("127.0.0.1");
         net.Port = m_balancerPort;
         net.ReadTimeoutMs = 10000;
+        net.BearerToken = QString::fromLatin1(TestServer::token);
     };
     const auto reader = [&](const QString &branch) {
         TNetConnection net;
@@ -225,13 +228,13 @@ void FailoverTest::shouldKeepServingAndKeepMoneyWholeWhenAServerDies()
     };
     // Generations and cancellations, never retried: a lost answer is a
     // failure the operator sees, never a second payable.
-    const auto writer = [&](const QVector<int> &quotes, const QString &operatorCode) {
+    const auto writer = [&](const QVector<int> &quotes) {
         TNetConnection net;
         connection(net);
         while (!stop) {
             for (const QString &method : {QStringLiteral("SetComissao"), QStringLiteral("SetCancelaComissao")}) {
                 try {
-                    net.call(method, marked(quotes, method == QLatin1String("SetComissao") ? operatorCode : QString()));
+                    net.call(method, marked(quotes, method == QLatin1String("SetCancelaComissao")));
                 } catch (const TransportError &) {
                     const std::lock_guard lock(mutex);
                     ++writeTransportFailures;
@@ -244,10 +247,10 @@ void FailoverTest::shouldKeepServingAndKeepMoneyWholeWhenAServerDies()
     std::vector<std::thread> clients;
     clients.emplace_back(reader, QStringLiteral("0001"));
     clients.emplace_back(reader, QStringLiteral("0002"));
-    clients.emplace_back(writer, QVector<int>{1, 3}, QStringLiteral("OPA"));
-    clients.emplace_back(writer, QVector<int>{5}, QStringLiteral("OPB"));
-    clients.emplace_back(writer, QVector<int>{9}, QStringLiteral("OPC"));  // the same quote ...
-    clients.emplace_back(writer, QVector<int>{9}, QStringLiteral("OPD"));  // ... from two screens
+    clients.emplace_back(writer, QVector<int>{1, 3});
+    clients.emplace_back(writer, QVector<int>{5});
+    clients.emplace_back(writer, QVector<int>{9});  // the same quote ...
+    clients.emplace_back(writer, QVector<int>{9});  // ... from two screens
 
     QTRY_VERIFY_WITH_TIMEOUT(readsDone > 20, 10000);
     const int deadPort = m_serverPorts[0];

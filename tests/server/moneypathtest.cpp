@@ -81,6 +81,13 @@ QJsonArray quotesArgument(const QVector<int> &quotes, const QString &operatorCod
     return arguments;
 }
 
+QJsonArray cancellationOf(const QVector<int> &quotes)
+{
+    QJsonArray arguments = quotesArgument(quotes, TestServer::operatorCode);
+    arguments.append(args::text(QStringLiteral("Evento cancelado pelo cliente"), false));
+    return arguments;
+}
+
 }  // namespace
 
 void MoneyPathTest::initTestCase()
@@ -128,7 +135,7 @@ qint64 MoneyPathTest::generateThroughServer(const QVector<int> &quotes)
 std::jthread MoneyPathTest::cancelInBackground(int quote, TestServer::Reply *reply)
 {
     std::jthread cancellation([this, quote, reply] {
-        *reply = m_server->call(QStringLiteral("SetCancelaComissao"), quotesArgument({quote}, "OP8"));
+        *reply = m_server->call(QStringLiteral("SetCancelaComissao"), cancellationOf({quote}));
     });
     waitUntilTheServerWaitsForALock();
     return cancellation;
@@ -154,7 +161,7 @@ void MoneyPathTest::cancelHere(int quote, qint64 payable)
     payables.settleAmount(payable);
     payables.writeAudit(commission::AuditEntry{commission::AuditEntry::Operation::Cancellation,
                                                QDateTime::currentDateTime(), QStringLiteral("OP9"), QString(),
-                                               QStringLiteral("0001"), QStringLiteral("0001"), payable, links});
+                                               QStringLiteral("0001"), QStringLiteral("0001"), payable, links, QStringLiteral("Evento cancelado")});
 }
 
 qint64 MoneyPathTest::generateHere(int quote, qint64 likePayable)
@@ -189,7 +196,7 @@ qint64 MoneyPathTest::generateHere(int quote, qint64 likePayable)
         return 0;
     payables.writeAudit(commission::AuditEntry{commission::AuditEntry::Operation::Generation,
                                                QDateTime::currentDateTime(), QStringLiteral("OP9"), QString(),
-                                               QStringLiteral("0001"), QStringLiteral("0001"), number, links});
+                                               QStringLiteral("0001"), QStringLiteral("0001"), number, links, QString()});
     return number;
 }
 
@@ -271,7 +278,7 @@ void MoneyPathTest::shouldCreateOnePayableWhenGenerationsListTheQuotesInOpposite
         const QVector<int> orders[2] = {{1, 3, 9}, {9, 3, 1}};
         for (int i = 0; i < 2; ++i) {
             generations[i] = std::thread([&, i] {
-                const QJsonArray arguments = quotesArgument(orders[i], QStringLiteral("OP%1").arg(i));
+                const QJsonArray arguments = quotesArgument(orders[i], TestServer::operatorCode);
                 start.arrive_and_wait();
                 replies[i] = m_server->call(QStringLiteral("SetComissao"), arguments);
             });
@@ -289,7 +296,7 @@ void MoneyPathTest::shouldCreateOnePayableWhenGenerationsListTheQuotesInOpposite
         QCOMPARE(fixture().count(QStringLiteral("CONTAPAGAR")), payablesBefore + 1);
         verifyMoneyIsWhole();
         const TestServer::Reply cancelled =
-            m_server->call(QStringLiteral("SetCancelaComissao"), quotesArgument({1, 3, 9}, QString()));
+            m_server->call(QStringLiteral("SetCancelaComissao"), cancellationOf({1, 3, 9}));
         QCOMPARE(cancelled.status, 200);
     }
     QVERIFY(!m_server->logLines().join('\n').contains(QStringLiteral("error 500")));

@@ -36,7 +36,8 @@ public:
     // Waits until the server closes the connection; false when it stays open.
     bool waitForClose(int timeoutMs);
 
-    // A POST as a client would send it, with Content-Length.
+    // A POST as a client would send it, with Content-Length and the test
+    // operator's session.
     static QByteArray post(const QByteArray &path, const QByteArray &body, const QByteArray &extraHeaders = {});
     static QByteArray callPath(const QByteArray &method);
 

@@ -1,6 +1,14 @@
 #include "testserver.h"
 
+#include <operatorrepository.h>
 #include <remotecontract.h>
+#include <schema.h>
+#include <secrets.h>
+#include <sessionrepository.h>
+#include <sqlrunner.h>
+#include <writetransaction.h>
+
+#include <QDateTime>
 
 #include <httplib.h>
 
@@ -8,6 +16,32 @@
 #include <QJsonObject>
 
 const std::string TestServer::secretHeader = contract::RemoteContract::secretHeader;
+const QString TestServer::operatorCode = QStringLiteral("OP7");
+
+QByteArray TestServer::authorizationLine()
+{
+    return QByteArray("Authorization: Bearer ") + token + "\r\n";
+}
+
+void TestServer::provideOperator(const QSqlDatabase &db)
+{
+    using namespace commission;
+    if (Schema::version(db) < Schema::latestVersion())
+        return;
+    const QString digest = Secrets::tokenDigest(QString::fromLatin1(token));
+    SessionRepository sessions(db);
+    if (sessions.find(digest))
+        return;
+    WriteTransaction transaction(db);
+    OperatorRepository operators(db);
+    // No password signs in as OP7: its session is opened here.
+    operators.add(StoredOperator{operatorCode, QStringLiteral("Operador de teste"), true, QStringLiteral("-")});
+    operators.grant(operatorCode, QStringLiteral("*"), OperatorGrants::allRights());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    sessions.open(digest, StoredSession{operatorCode, QStringLiteral("Operador de teste"), now, now},
+                  QStringLiteral("teste"));
+    transaction.commit();
+}
 
 commission::HttpSettings TestServer::settings(const QString &secret)
 {
@@ -26,6 +60,11 @@ TestServer::TestServer(const database::ConnectionString &where, commission::Http
     : m_connections(std::make_unique<commission::ConnectionProvider>(where))
 {
     settings.port = 0;
+    try {
+        provideOperator(m_connections->database());
+    } catch (const commission::ServiceError &) {
+        // A database the test means to be unreachable or broken.
+    }
     m_server =
         std::make_unique<commission::CommissionHttpServer>(settings, *m_connections, [this](const QString &line) {
             const QMutexLocker lock(&m_mutex);
@@ -58,8 +97,12 @@ TestServer::Reply postTo(int port, const std::string &path, const std::string &b
     httplib::Client client("127.0.0.1", port);
     client.set_tcp_nodelay(true);
     httplib::Headers sent;
-    for (const auto &[name, value] : headers)
-        sent.emplace(name, value);
+    for (const auto &[name, value] : headers) {
+        if (!value.empty())
+            sent.emplace(name, value);
+    }
+    if (headers.find("Authorization") == headers.end())
+        sent.emplace("Authorization", std::string("Bearer ") + TestServer::token);
     const httplib::Result result = client.Post(path, sent, body, "application/json");
     TestServer::Reply reply;
     if (!result)

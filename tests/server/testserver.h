@@ -14,7 +14,10 @@
 #include <thread>
 
 // An in-process commission server on a free loopback port, with its log
-// lines kept for inspection, and a client for it.
+// lines kept for inspection, and a client for it. The database gets the
+// operator OP7 with every right and an open session, whose token every call
+// carries unless the headers name an Authorization of their own (an empty
+// one: none at all).
 class TestServer {
 public:
     TestServer(const database::ConnectionString &where, const QString &secret = QString());
@@ -41,6 +44,14 @@ public:
                           const std::map<std::string, std::string> &headers = {});
 
     static const std::string secretHeader;
+    static const QString operatorCode;  // "OP7"
+    // OP7's session; a constant, so that statics of other files may use it.
+    static constexpr const char *token = "7777777777777777777777777777777777777777777777777777777777777777";
+    // "Authorization: Bearer <token>\r\n", for raw requests.
+    static QByteArray authorizationLine();
+    // OP7 and its session in the database, once; a database without the
+    // tables is left alone.
+    static void provideOperator(const QSqlDatabase &db);
 
 private:
     std::unique_ptr<commission::ConnectionProvider> m_connections;

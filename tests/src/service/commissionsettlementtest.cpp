@@ -147,7 +147,7 @@ void CommissionSettlementTest::init()
     session.serverPort = m_server->port();
     // The test server's operator, signed in with every right.
     session.operatorCode = TestServer::operatorCode;
-    session.sessionToken = QString::fromStdString(TestServer::token);
+    session.sessionToken = QString::fromLatin1(TestServer::token);
     session.rights = ScreenHarness::allRights();
     Session::set(session);
 
