@@ -214,9 +214,9 @@ CallOutcome CommissionEndpoint::getParamOrcaEve(const Call &call)
     expectArguments(call.arguments, RemoteContract::getParamOrcaEve);
     // The parameters belong to no branch: any branch's right to list will do.
     if (!call.signedIn.grants.allowsAnywhere(RemoteContract::rightToList))
-        throw ServiceError(ServiceError::Kind::Forbidden,
-                           QStringLiteral("O operador %1 não tem permissão para consultar comissão.")
-                               .arg(call.signedIn.code));
+        throw ServiceError(
+            ServiceError::Kind::Forbidden,
+            QStringLiteral("O operador %1 não tem permissão para consultar comissão.").arg(call.signedIn.code));
     const EncodedPacket parameters = m_service.parameters();
     return {resultBody({&parameters}, false), QString(), QString()};
 }

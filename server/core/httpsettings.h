@@ -24,7 +24,7 @@ struct HttpSettings {
     QString tlsCertificate;                           // PEM files; HTTPS when both are given
     QString tlsKey;
 
-    DirectorySettings directory;                      // where passwords are checked; none: the database's hashes
+    DirectorySettings directory;  // where passwords are checked; none: the database's hashes
     bool usesTls() const { return !tlsCertificate.isEmpty(); }
 };
 

@@ -39,9 +39,10 @@ int OperatorAdministration::run(const ServerOptions &options)
 {
     using Command = ServerOptions::Command;
     if (options.command != Command::ListOperators && !isOperatorCode(options.operatorCode)) {
-        m_say(QStringLiteral("Código de operador inválido: \"%1\" (até %2 letras, dígitos, ponto, hífen ou sublinhado).")
-                  .arg(options.operatorCode.left(40))
-                  .arg(RemoteContract::operatorCodeWidth));
+        m_say(
+            QStringLiteral("Código de operador inválido: \"%1\" (até %2 letras, dígitos, ponto, hífen ou sublinhado).")
+                .arg(options.operatorCode.left(40))
+                .arg(RemoteContract::operatorCodeWidth));
         return 1;
     }
     switch (options.command) {
@@ -184,15 +185,16 @@ int OperatorAdministration::revoke(const ServerOptions &options)
 {
     if (!knownOperator(options.operatorCode))
         return 1;
-    const QString branch = options.grantBranch == OperatorGrants::everyBranch
-                               ? options.grantBranch
-                               : options.grantBranch.toUpper().rightJustified(RemoteContract::branchCodeWidth,
-                                                                              QLatin1Char('0'));
+    const QString branch =
+        options.grantBranch == OperatorGrants::everyBranch
+            ? options.grantBranch
+            : options.grantBranch.toUpper().rightJustified(RemoteContract::branchCodeWidth, QLatin1Char('0'));
     WriteTransaction transaction(m_db);
     const int taken = OperatorRepository(m_db).revoke(options.operatorCode, branch);
     transaction.commit();
-    m_say(taken > 0 ? QStringLiteral("Direitos de %1 na filial %2 retirados.").arg(options.operatorCode, branch)
-                    : QStringLiteral("O operador %1 não tinha direitos na filial %2.").arg(options.operatorCode, branch));
+    m_say(taken > 0
+              ? QStringLiteral("Direitos de %1 na filial %2 retirados.").arg(options.operatorCode, branch)
+              : QStringLiteral("O operador %1 não tinha direitos na filial %2.").arg(options.operatorCode, branch));
     return 0;
 }
 
@@ -228,7 +230,10 @@ void OperatorAdministration::addDemoOperators(const QSqlDatabase &db)
     const QVector<Demo> demos{
         {"ADMIN", "Administrador", "admin", "*", OperatorGrants::allRights()},
         {"CONSULTA", "Consulta", "consulta", "*", {RemoteContract::rightToList}},
-        {"GERA0001", "Gera Filial 0001", "gera0001", "0001",
+        {"GERA0001",
+         "Gera Filial 0001",
+         "gera0001",
+         "0001",
          {RemoteContract::rightToList, RemoteContract::rightToGenerate}},
     };
     WriteTransaction transaction(db);

@@ -25,8 +25,8 @@ const QString sessionEnded = QStringLiteral("Sessão encerrada ou expirada. Entr
 
 bool isOperatorCode(const QString &code)
 {
-    static const QRegularExpression pattern(QStringLiteral("^[A-Z0-9._-]{1,%1}$")
-                                                .arg(contract::RemoteContract::operatorCodeWidth));
+    static const QRegularExpression pattern(
+        QStringLiteral("^[A-Z0-9._-]{1,%1}$").arg(contract::RemoteContract::operatorCodeWidth));
     return pattern.match(code).hasMatch();
 }
 

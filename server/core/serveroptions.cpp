@@ -117,10 +117,11 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     const QCommandLineOption init(QStringLiteral("init"));
     const QCommandLineOption createDemo(QStringLiteral("create-demo"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({database, listen, port, secret, threads, ioThreads, queue, headerTimeout, bodyTimeout,
-                       idleTimeout, tlsCert, tlsKey, ldapUrl, ldapBase, ldapAttribute, addOperator, setPassword,
-                       enableOperator, disableOperator, grant, revoke, listOperators, name, branch, rights, init,
-                       createDemo, help});
+    parser.addOptions({database,        listen,        port,          secret,        threads,     ioThreads,
+                       queue,           headerTimeout, bodyTimeout,   idleTimeout,   tlsCert,     tlsKey,
+                       ldapUrl,         ldapBase,      ldapAttribute, addOperator,   setPassword, enableOperator,
+                       disableOperator, grant,         revoke,        listOperators, name,        branch,
+                       rights,          init,          createDemo,    help});
     if (!parser.parse(arguments))
         refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -157,11 +158,13 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     options.secret = parser.isSet(secret) ? parser.value(secret) : secretFromEnvironment;
     readDirectory(parser, ldapUrl, ldapBase, ldapAttribute, options.directory);
 
-    const QVector<std::pair<const QCommandLineOption *, Command>> commands{
-        {&addOperator, Command::AddOperator},         {&setPassword, Command::SetPassword},
-        {&enableOperator, Command::EnableOperator},   {&disableOperator, Command::DisableOperator},
-        {&grant, Command::Grant},                     {&revoke, Command::Revoke},
-        {&listOperators, Command::ListOperators}};
+    const QVector<std::pair<const QCommandLineOption *, Command>> commands{{&addOperator, Command::AddOperator},
+                                                                           {&setPassword, Command::SetPassword},
+                                                                           {&enableOperator, Command::EnableOperator},
+                                                                           {&disableOperator, Command::DisableOperator},
+                                                                           {&grant, Command::Grant},
+                                                                           {&revoke, Command::Revoke},
+                                                                           {&listOperators, Command::ListOperators}};
     for (const auto &[option, command] : commands) {
         if (!parser.isSet(*option))
             continue;

@@ -26,12 +26,21 @@ struct ServerOptions {
     QString tlsKey;
     DirectorySettings directory;
     // An administration command on the database instead of serving it.
-    enum class Command { Serve, AddOperator, SetPassword, EnableOperator, DisableOperator, Grant, Revoke, ListOperators };
+    enum class Command {
+        Serve,
+        AddOperator,
+        SetPassword,
+        EnableOperator,
+        DisableOperator,
+        Grant,
+        Revoke,
+        ListOperators
+    };
     Command command = Command::Serve;
-    QString operatorCode;   // of the command
-    QString operatorName;   // --name, with --add-operator
-    QString grantBranch;    // --branch, with --grant and --revoke
-    QString grantRights;    // --rights, with --grant
+    QString operatorCode;  // of the command
+    QString operatorName;  // --name, with --add-operator
+    QString grantBranch;   // --branch, with --grant and --revoke
+    QString grantRights;   // --rights, with --grant
     bool createDemo = false;
     bool init = false;  // create an empty, migrated database and exit
     bool showHelp = false;

@@ -17,11 +17,11 @@
 #include <csignal>
 #include <cstdio>
 #include <iostream>
+#include <pthread.h>
 #include <string>
 #include <termios.h>
-#include <unistd.h>
-#include <pthread.h>
 #include <thread>
+#include <unistd.h>
 
 namespace commission {
 

@@ -18,18 +18,18 @@ namespace commission {
 class ServiceError : public std::runtime_error {
 public:
     enum class Kind {
-        BadRequest,    // the call is malformed or an argument does not fit
-        Unauthorized,  // the shared secret, the session or the sign-in is missing or wrong
-        Forbidden,     // the signed-in operator lacks the right for what the call asks
+        BadRequest,     // the call is malformed or an argument does not fit
+        Unauthorized,   // the shared secret, the session or the sign-in is missing or wrong
+        Forbidden,      // the signed-in operator lacks the right for what the call asks
         DirectoryDown,  // the operators' directory cannot be reached; the message is for the caller,
                         // the detail for the log
-        NotFound,      // unknown remote object or method
-        TooLarge,      // the request exceeds a size limit
-        BusinessRule,  // a rule refused the call; the message is an "N_PARAM_" catalogue key
-        Conflict,      // the database gave up a transaction (deadlock, serialization); it may be retried
-        Unavailable,   // the database cannot be reached or stays busy
-        Database,      // a statement failed
-        Internal       // anything else that went wrong on the server
+        NotFound,       // unknown remote object or method
+        TooLarge,       // the request exceeds a size limit
+        BusinessRule,   // a rule refused the call; the message is an "N_PARAM_" catalogue key
+        Conflict,       // the database gave up a transaction (deadlock, serialization); it may be retried
+        Unavailable,    // the database cannot be reached or stays busy
+        Database,       // a statement failed
+        Internal        // anything else that went wrong on the server
     };
 
     ServiceError(Kind kind, const QString &message, const QString &detail = QString());

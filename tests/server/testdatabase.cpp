@@ -20,7 +20,8 @@ const QStringList tablesInDeleteOrder = {
     QStringLiteral("AUDITCOMISSAOORC"), QStringLiteral("AUDITCOMISSAO"), QStringLiteral("ORCACOMISSAO"),
     QStringLiteral("CONTAPAGAR"),       QStringLiteral("ORCAEVENTO"),    QStringLiteral("PARAMORCAEVE"),
     QStringLiteral("CLIENTE"),          QStringLiteral("TIPOEVENTO"),    QStringLiteral("VENDEDOR"),
-    QStringLiteral("FILIAL"),
+    QStringLiteral("FILIAL"),           QStringLiteral("SESSAOOPERADOR"), QStringLiteral("FALHAENTRADA"),
+    QStringLiteral("OPERADORDIREITO"),  QStringLiteral("OPERADOR"),
 };
 
 }  // namespace

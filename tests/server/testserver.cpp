@@ -91,11 +91,8 @@ QStringList TestServer::logLines() const
 
 namespace {
 
-TestServer::Reply postTo(int port, const std::string &path, const std::string &body,
-                         const std::map<std::string, std::string> &headers)
+httplib::Headers headersOf(const std::map<std::string, std::string> &headers)
 {
-    httplib::Client client("127.0.0.1", port);
-    client.set_tcp_nodelay(true);
     httplib::Headers sent;
     for (const auto &[name, value] : headers) {
         if (!value.empty())
@@ -103,15 +100,27 @@ TestServer::Reply postTo(int port, const std::string &path, const std::string &b
     }
     if (headers.find("Authorization") == headers.end())
         sent.emplace("Authorization", std::string("Bearer ") + TestServer::token);
-    const httplib::Result result = client.Post(path, sent, body, "application/json");
+    return sent;
+}
+
+TestServer::Reply replyOf(const httplib::Result &result)
+{
     TestServer::Reply reply;
     if (!result)
         return reply;
     reply.status = result->status;
-    const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
-    reply.result = answer.value(QStringLiteral("result"));
-    reply.error = answer.value(QStringLiteral("error")).toString();
+    reply.raw = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();
+    reply.result = reply.raw.value(QStringLiteral("result"));
+    reply.error = reply.raw.value(QStringLiteral("error")).toString();
     return reply;
+}
+
+TestServer::Reply postTo(int port, const std::string &path, const std::string &body,
+                         const std::map<std::string, std::string> &headers)
+{
+    httplib::Client client("127.0.0.1", port);
+    client.set_tcp_nodelay(true);
+    return replyOf(client.Post(path, headersOf(headers), body, "application/json"));
 }
 
 std::string callBody(const QJsonArray &arguments)
@@ -136,6 +145,12 @@ TestServer::Reply TestServer::call(const QString &method, const QJsonArray &argu
                                    const std::map<std::string, std::string> &headers) const
 {
     return postTo(m_port, callPath(method), callBody(arguments), headers);
+}
+
+TestServer::Reply TestServer::remove(const std::string &path, const std::map<std::string, std::string> &headers) const
+{
+    httplib::Client client("127.0.0.1", m_port);
+    return replyOf(client.Delete(path, headersOf(headers)));
 }
 
 TestServer::Reply TestServer::callPort(int port, const QString &method, const QJsonArray &arguments,

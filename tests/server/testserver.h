@@ -4,6 +4,7 @@
 #include <connectionprovider.h>
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QJsonValue>
 #include <QMutex>
 #include <QStringList>
@@ -33,12 +34,14 @@ public:
         int status = 0;
         QJsonValue result;  // "result" of a 200 answer
         QString error;      // "error" of any other
+        QJsonObject raw;    // the whole answer
     };
     Reply call(const QString &method, const QJsonArray &arguments,
                const std::map<std::string, std::string> &headers = {}) const;
     // Any body, to any path.
     Reply post(const std::string &path, const std::string &body,
                const std::map<std::string, std::string> &headers = {}) const;
+    Reply remove(const std::string &path, const std::map<std::string, std::string> &headers = {}) const;
     // A call to a server on another port of this machine.
     static Reply callPort(int port, const QString &method, const QJsonArray &arguments,
                           const std::map<std::string, std::string> &headers = {});
