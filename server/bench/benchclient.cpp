@@ -1,5 +1,7 @@
 #include "benchclient.h"
 
+#include "benchsession.h"
+
 #include <daycount.h>
 #include <remotecontract.h>
 
@@ -36,7 +38,10 @@ QJsonValue BenchClient::call(const QString &method, const QJsonArray &arguments)
 
 QJsonValue BenchClient::post(const QString &method, const std::string &body)
 {
-    const httplib::Result result = m_client->Post(path(method), body, "application/json");
+    httplib::Headers headers;
+    if (!BenchSession::token().empty())
+        headers.emplace("Authorization", "Bearer " + BenchSession::token());
+    const httplib::Result result = m_client->Post(path(method), headers, body, "application/json");
     if (!result)
         throw std::runtime_error("sem resposta do servidor: " + httplib::to_string(result.error()));
     const QJsonObject answer = QJsonDocument::fromJson(QByteArray::fromStdString(result->body)).object();

@@ -1,6 +1,7 @@
 #include "benchmarkrun.h"
 
 #include "benchclient.h"
+#include "benchsession.h"
 #include "loopbackfloor.h"
 #include "nativebaseline.h"
 #include "screenbench.h"
@@ -12,15 +13,19 @@
 #include <commissionmath.h>
 #include <daycount.h>
 #include <demodatagenerator.h>
+#include <operatorrepository.h>
 #include <packetcodec.h>
 #include <parameterrepository.h>
 #include <quotekey.h>
 #include <schema.h>
+#include <secrets.h>
+#include <sessionrepository.h>
 #include <sqldialect.h>
 #include <sqlrunner.h>
 #include <sqlvalues.h>
 #include <writetransaction.h>
 
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonObject>
@@ -167,6 +172,27 @@ void BenchmarkRun::buildDatabase()
     say(QStringLiteral("Banco criado em %1 s.").arg(timer.elapsed() / 1000.0, 0, 'f', 1));
 }
 
+// The operator BENCH with every right and a session of its own, written
+// straight into the database (a database built by an earlier run may have
+// them already): the calls measured carry a session as the screen's do.
+void BenchmarkRun::openSession(const QSqlDatabase &db)
+{
+    using namespace commission;
+    const QString code = QStringLiteral("BENCH");
+    const QString token = Secrets::newToken();
+    WriteTransaction transaction(db);
+    OperatorRepository operators(db);
+    if (!operators.find(code))
+        operators.add(
+            StoredOperator{code, QStringLiteral("Benchmark"), true, Secrets::hashPassword(Secrets::newToken())});
+    operators.grant(code, QStringLiteral("*"), OperatorGrants::allRights());
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    SessionRepository(db).open(Secrets::tokenDigest(token), StoredSession{code, QStringLiteral("Benchmark"), now, now},
+                               QStringLiteral("benchmark"));
+    transaction.commit();
+    BenchSession::use(token, code);
+}
+
 void BenchmarkRun::prepareDatabase()
 {
     const database::ConnectionString where = database::ConnectionString::parse(m_options.database);
@@ -177,6 +203,7 @@ void BenchmarkRun::prepareDatabase()
     m_connections = std::make_unique<commission::ConnectionProvider>(where);
     const QSqlDatabase db = m_connections->database();
     commission::Schema::migrate(db);
+    openSession(db);
     const auto count = [&db](const QString &sql) {
         QSqlQuery query = SqlRunner::run(db, sql);
         query.next();
@@ -434,7 +461,9 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
             continue;
         QJsonObject sent = quotes;
         sent.insert(QStringLiteral("rows"), marked);
-        const std::string cancellation = BenchClient::requestBody({BenchClient::packet(sent)});
+        const std::string cancellation =
+            BenchClient::requestBody({BenchClient::packet(sent), BenchClient::text(QStringLiteral("BENCH"), false),
+                                      BenchClient::text(QStringLiteral("Medida do benchmark"), false)});
         const std::string generation =
             BenchClient::requestBody({BenchClient::packet(sent), BenchClient::text(QStringLiteral("BENCH"), false)});
 
@@ -589,6 +618,7 @@ int BenchmarkRun::run()
                 commission::ConnectionProvider connections(demo);
                 commission::Schema::migrate(connections.database());
                 commission::DemoDataGenerator(commission::DemoSize::demo()).generate(connections.database());
+                openSession(connections.database());
             }
             const ServedDatabase demoServer(demo, 2);
             const auto [from, to] = monthBefore(1);

@@ -77,6 +77,7 @@ private:
         int baselineProcessor = 0;
     };
 
+    static void openSession(const QSqlDatabase &db);
     void prepareDatabase();
     void buildDatabase();
     void settleDatabase(const QSqlDatabase &db);

@@ -3,7 +3,10 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-// commission-load [--port N] [--clients N] [--seconds N]
+#include <iostream>
+#include <string>
+
+// commission-load [--port N] [--clients N] [--seconds N] [--operator CODE]
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -19,12 +22,24 @@ int main(int argc, char **argv)
                                      QStringLiteral("n"), QString::number(defaults.clients));
     const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Duração em segundos."),
                                      QStringLiteral("s"), QString::number(defaults.seconds));
-    parser.addOptions({port, clients, seconds});
+    const QCommandLineOption operatorCode(
+        QStringLiteral("operator"),
+        QStringLiteral("Operador que entra (padrão ADMIN); a senha vem de COMMISSION_LOAD_PASSWORD ou da entrada"
+                       " padrão."),
+        QStringLiteral("código"), defaults.operatorCode);
+    parser.addOptions({port, clients, seconds, operatorCode});
     parser.process(app);
 
     LoadOptions options;
     options.port = std::clamp(parser.value(port).toInt(), 1, 65535);
     options.clients = std::clamp(parser.value(clients).toInt(), 1, 1000);
     options.seconds = std::clamp(parser.value(seconds).toInt(), 1, 600);
+    options.operatorCode = parser.value(operatorCode);
+    options.password = qEnvironmentVariable("COMMISSION_LOAD_PASSWORD");
+    if (options.password.isEmpty()) {
+        std::string line;
+        std::getline(std::cin, line);
+        options.password = QString::fromStdString(line);
+    }
     return LoadRun(options).run();
 }

@@ -1,5 +1,7 @@
 #include "loadrun.h"
 
+#include "benchsession.h"
+
 #include "benchclient.h"
 
 #include <daycount.h>
@@ -76,6 +78,12 @@ double percentile(const std::vector<double> &sorted, double p)
 
 int LoadRun::run()
 {
+    try {
+        BenchSession::signIn(m_options.port, m_options.operatorCode, m_options.password);
+    } catch (const std::runtime_error &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
     std::vector<ClientResult> results(size_t(m_options.clients));
     std::vector<std::thread> threads;
     QElapsedTimer clock;

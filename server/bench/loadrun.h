@@ -6,6 +6,8 @@ struct LoadOptions {
     int port = 8211;
     int clients = 8;
     int seconds = 20;
+    QString operatorCode = QStringLiteral("ADMIN");  // every client shares this operator's session
+    QString password;
 };
 
 // Many screens at once against a running commission server on this machine:

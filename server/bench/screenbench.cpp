@@ -1,5 +1,7 @@
 #include "screenbench.h"
 
+#include "benchsession.h"
+
 #include "benchclient.h"
 #include "wireclient.h"
 
@@ -85,7 +87,10 @@ ScreenBench::FilterRun ScreenBench::filterRun(int port, const QString &branch, Q
     session.branchCode = branch;
     session.branchFixed = true;
     session.serverPort = port;
-    session.operatorCode = QStringLiteral("BENCH");
+    session.operatorCode = BenchSession::operatorCode();
+    session.sessionToken = QString::fromStdString(BenchSession::token());
+    session.rights = {BranchRights{QStringLiteral("*"),
+                                   {QStringLiteral("consultar"), QStringLiteral("gerar"), QStringLiteral("cancelar")}}};
     Session::set(session);
 
     auto screen = std::make_unique<TfrmManComis>();

@@ -1,5 +1,7 @@
 #include "wireclient.h"
 
+#include "benchsession.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -32,7 +34,8 @@ WireClient::~WireClient()
 void WireClient::send(const std::string &path, const std::string &body)
 {
     const std::string request = "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
-                                + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+                                + BenchSession::headerLine() + "Content-Length: " + std::to_string(body.size())
+                                + "\r\n\r\n" + body;
     for (size_t sent = 0; sent < request.size();) {
         const ssize_t written = ::send(m_socket, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
         if (written <= 0)
