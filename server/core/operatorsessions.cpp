@@ -32,6 +32,12 @@ bool isOperatorCode(const QString &code)
 
 constexpr size_t cacheLimit = 10000;
 
+// Where the lock of a failure key is kept ("L" + "O:ANA").
+QString lockKey(const QString &failureKey)
+{
+    return QStringLiteral("L") + failureKey;
+}
+
 }  // namespace
 
 const QString OperatorSessions::invalidCredentials = QStringLiteral("Operador ou senha inválidos.");
@@ -76,8 +82,15 @@ SignInResult OperatorSessions::signIn(const QString &operatorCode, const QString
     SessionRepository sessions(db);
     if (!name) {
         WriteTransaction transaction(db);
+        const qint64 since = at - m_policy.failureWindowSeconds;
+        // The failure that reaches a limit starts the lock, kept as a row
+        // of its own so that it lasts its whole time, whatever the window.
         sessions.recordFailure(addressKey, at);
+        if (sessions.failures(addressKey, since).count >= m_policy.addressFailures)
+            sessions.recordFailure(lockKey(addressKey), at);
         sessions.recordFailure(operatorKey, at);
+        if (sessions.failures(operatorKey, since).count >= m_policy.operatorFailures)
+            sessions.recordFailure(lockKey(operatorKey), at);
         transaction.commit();
         refuse(invalidCredentials);
     }
@@ -88,7 +101,7 @@ SignInResult OperatorSessions::signIn(const QString &operatorCode, const QString
     result.expires = std::min(at + m_policy.idleSeconds, at + m_policy.lifetimeSeconds);
     WriteTransaction transaction(db);
     sessions.clearFailures(operatorKey);
-    sessions.forgetFailuresBefore(at - m_policy.failureWindowSeconds);
+    sessions.forgetFailuresBefore(at - std::max(m_policy.failureWindowSeconds, m_policy.lockSeconds));
     sessions.closeExpired(at - m_policy.idleSeconds, at - m_policy.lifetimeSeconds);
     sessions.open(Secrets::tokenDigest(result.token), StoredSession{code, *name, at, at}, origin);
     transaction.commit();
@@ -122,14 +135,13 @@ std::optional<QString> OperatorSessions::checkPassword(const QString &code, cons
 void OperatorSessions::refuseWhileLockedOut(const QString &operatorKey, const QString &addressKey, qint64 at)
 {
     const SessionRepository sessions(m_connections.database());
-    const qint64 since = at - m_policy.failureWindowSeconds;
+    const qint64 since = at - m_policy.lockSeconds;
     qint64 lockedUntil = 0;
-    const SessionRepository::Failures byAddress = sessions.failures(addressKey, since);
-    if (byAddress.count >= m_policy.addressFailures)
-        lockedUntil = byAddress.newest + m_policy.lockSeconds;
-    const SessionRepository::Failures byOperator = sessions.failures(operatorKey, since);
-    if (byOperator.count >= m_policy.operatorFailures)
-        lockedUntil = std::max(lockedUntil, byOperator.newest + m_policy.lockSeconds);
+    for (const QString &key : {addressKey, operatorKey}) {
+        const SessionRepository::Failures locks = sessions.failures(lockKey(key), since);
+        if (locks.count > 0)
+            lockedUntil = std::max(lockedUntil, locks.newest + m_policy.lockSeconds);
+    }
     if (lockedUntil <= at)
         return;
     const qint64 minutes = (lockedUntil - at + 59) / 60;
