@@ -5,6 +5,7 @@
 #include "connectionprovider.h"
 #include "httpconnection.h"
 #include "iolane.h"
+#include "runningcalls.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -23,11 +24,11 @@ using error_code = boost::system::error_code;
 
 struct CommissionHttpServer::Private {
     Private(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
-        : settings(settings), handler(settings, connections, std::move(log)),
+        : settings(settings), log(std::move(log)), connections(connections), handler(settings, connections, this->log),
           // The lanes may run calls themselves, never all at once: one is
           // always left to move bytes.
           queue(settings.threads, settings.queueLimit, settings.ioThreads - 1), lanes(makeLanes(settings.ioThreads)),
-          accepting(1), acceptor(accepting), context{this->settings, handler, queue}
+          accepting(1), acceptor(accepting), context{this->settings, handler, queue, calls}
     {
     }
 
@@ -41,8 +42,13 @@ struct CommissionHttpServer::Private {
 
     void accept();
     IoLane &laneForNewConnection();
+    bool quiet() const;
+    void endRun();
 
     HttpSettings settings;
+    LogSink log;
+    ConnectionProvider &connections;
+    RunningCalls calls;
     CallHandler handler;
     CallQueue queue;
     std::vector<std::unique_ptr<IoLane>> lanes;
@@ -72,6 +78,23 @@ IoLane &CommissionHttpServer::Private::laneForNewConnection()
     }
     lanes.front()->takeConnection(true);
     return *lanes.front();
+}
+
+// No connection left and no call running.
+bool CommissionHttpServer::Private::quiet() const
+{
+    for (const std::unique_ptr<IoLane> &lane : lanes) {
+        if (lane->connections() > 0)
+            return false;
+    }
+    return calls.count() == 0;
+}
+
+void CommissionHttpServer::Private::endRun()
+{
+    accepting.stop();
+    for (const std::unique_ptr<IoLane> &lane : lanes)
+        lane->stop();
 }
 
 void CommissionHttpServer::Private::accept()
@@ -174,9 +197,49 @@ void CommissionHttpServer::stop()
     // Running and queued calls finish first; their answers are lost only
     // when the I/O threads end before writing them.
     d->queue.stop();
-    d->accepting.stop();
+    d->endRun();
+}
+
+CommissionHttpServer::StopOutcome CommissionHttpServer::drain(std::chrono::milliseconds timeout)
+{
+    using clock = std::chrono::steady_clock;
+    StopOutcome outcome;
+    if (d->stopped.exchange(true))
+        return outcome;
+    asio::post(d->accepting, [this] {
+        error_code ignored;
+        d->acceptor.close(ignored);
+    });
     for (const std::unique_ptr<IoLane> &lane : d->lanes)
-        lane->stop();
+        lane->drainConnections();
+    // Connections end on their lanes' threads, calls on any: looked at a
+    // few times a second rather than signalled from every place that ends one.
+    const auto waitQuiet = [this](clock::time_point until) {
+        while (!d->quiet() && clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return d->quiet();
+    };
+    if (!waitQuiet(clock::now() + timeout)) {
+        const auto interrupt = [this](std::thread::id thread) { d->connections.interrupt(thread); };
+        outcome.abandoned = d->calls.abandonAll(interrupt);
+        const qint64 seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
+        for (const QString &call : std::as_const(outcome.abandoned))
+            d->log(QStringLiteral("Encerramento: %1 ainda em curso no fim do prazo de %2 s; interrompida e desfeita.")
+                       .arg(call)
+                       .arg(seconds));
+        // Interrupted, they fail and are answered; one that was committing
+        // when the deadline came finishes and is answered too.
+        const clock::time_point until = clock::now() + abandonGrace;
+        while (!waitQuiet(std::min(until, clock::now() + std::chrono::milliseconds(100))) && clock::now() < until)
+            d->calls.interruptAbandoned(interrupt);
+        outcome.stuck = d->calls.count();
+    }
+    // With no call running, the workers end at once; a worker stuck in the
+    // database would hold the stop forever and is left to the process's end.
+    if (outcome.stuck == 0)
+        d->queue.stop();
+    d->endRun();
+    return outcome;
 }
 
 bool CommissionHttpServer::hasRoom() const

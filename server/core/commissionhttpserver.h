@@ -3,6 +3,9 @@
 #include "calllog.h"
 #include "httpsettings.h"
 
+#include <QStringList>
+
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -31,6 +34,22 @@ public:
     // May be called from any thread, before or during run(); running calls
     // finish and are answered, then run() returns.
     void stop();
+
+    // How a stop that waits for the calls ended.
+    struct StopOutcome {
+        QStringList abandoned;  // calls still running at the deadline, rolled back
+        std::size_t stuck = 0;  // of those, the ones still running when it gave up waiting
+        bool clean() const { return abandoned.isEmpty(); }
+    };
+    // The stop that loses nothing, from any thread during run(): accepts no
+    // more connections, closes the idle ones and those still sending a
+    // request (unanswered), lets every queued and running call finish and
+    // its answer be written, then ends run(). Calls still running after
+    // `timeout` are abandoned: their database work is interrupted and rolls
+    // back, and each is logged. Returns once run() is ending.
+    StopOutcome drain(std::chrono::milliseconds timeout);
+    // How long an abandoned call is given to end and be answered.
+    static constexpr std::chrono::seconds abandonGrace{2};
 
     // Whether the queue has room for another call.
     bool hasRoom() const;

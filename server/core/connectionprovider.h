@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <memory>
+#include <thread>
 
 namespace commission {
 
@@ -39,6 +40,16 @@ public:
     void discard();
 
     const database::ConnectionString &where() const { return m_where; }
+
+    // From any thread: interrupts what the connections this provider opened
+    // on `thread` are doing, so the transaction they are in fails and rolls
+    // back. A statement running stops (SQLite) or is cancelled (PostgreSQL),
+    // and on SQLite a wait for the database lock gives up at once and every
+    // later one too. Used by a stop that gives up on the calls still running.
+    void interrupt(std::thread::id thread) const;
+
+    // How long an SQLite connection waits for another writer's lock.
+    static constexpr int sqliteBusyMilliseconds = 5000;
 
     // The reader of `db` (see NativeReader), kept with its prepared
     // statements for as long as the calling thread keeps the connection

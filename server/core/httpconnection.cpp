@@ -4,6 +4,7 @@
 #include "callqueue.h"
 #include "httpsettings.h"
 #include "iolane.h"
+#include "runningcalls.h"
 
 #include <boost/asio/post.hpp>
 #include <boost/beast/core.hpp>
@@ -75,7 +76,7 @@ bool isDisconnect(const error_code &ec)
 }
 
 template <class Stream>
-class Connection : public std::enable_shared_from_this<Connection<Stream>> {
+class Connection : public std::enable_shared_from_this<Connection<Stream>>, public IoLane::Drainable {
 public:
     template <class... StreamArguments>
     Connection(const ConnectionContext &context, IoLane &lane, QString origin, StreamArguments &&...arguments)
@@ -83,12 +84,21 @@ public:
           m_stream(std::forward<StreamArguments>(arguments)...)
     {
     }
-    ~Connection() { m_lane.connectionClosed(); }
+    ~Connection() override
+    {
+        if (m_tracked)
+            m_lane.untrack(*m_tracked);
+        m_lane.connectionClosed();
+    }
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
     void start()
     {
+        m_tracked = m_lane.track(this->weak_from_this());
+        // Accepted just before the server began to stop.
+        if (m_lane.draining())
+            return closeNow();
         lowest().expires_after(m_context.settings.headerTimeout);
         if constexpr (isTls) {
             m_stream.async_handshake(asio::ssl::stream_base::server,
@@ -106,7 +116,18 @@ public:
         }
     }
 
+    // On the lane's thread, when the server stops.
+    void serverStopping() override
+    {
+        if (m_phase == Phase::Waiting || m_phase == Phase::Reading)
+            closeNow();
+    }
+
 private:
+    // Waiting: for the first byte of a request; Reading: the handshake or a
+    // request; Calling: its call is queued or runs; Writing: its answer.
+    enum class Phase { Waiting, Reading, Calling, Writing, Closing };
+
     static constexpr bool isTls = !std::is_same_v<Stream, beast::tcp_stream>;
 
     beast::tcp_stream &lowest() { return beast::get_lowest_layer(m_stream); }
@@ -116,8 +137,11 @@ private:
     // header deadline runs from that request's first byte.
     void awaitRequest()
     {
+        if (m_lane.draining())
+            return closeNow();
         if (m_buffer.size() > 0)
             return readHeader();
+        m_phase = Phase::Waiting;
         if (m_keptAlive)
             lowest().expires_after(m_context.settings.idleTimeout);
         m_stream.async_read_some(m_buffer.prepare(firstRead),
@@ -153,6 +177,7 @@ private:
 
     void readHeader()
     {
+        m_phase = Phase::Reading;
         m_parser.emplace();
         m_parser->header_limit(std::uint32_t(m_context.settings.maxHeaderBytes));
         m_parser->body_limit(std::uint64_t(m_context.settings.maxBodyBytes));
@@ -220,6 +245,7 @@ private:
         }
         // No deadline while the call runs: the queue and the database bound it.
         lowest().expires_never();
+        m_phase = Phase::Calling;
         auto request = m_parser->release();
         m_parser.reset();
         m_keepAlive = request.keep_alive();
@@ -229,15 +255,15 @@ private:
         // I/O thread runs the call and writes the answer itself, skipping
         // the hand-off to a worker and back.
         if (m_lane.beginCall()) {
-            const bool ranHere = m_context.queue.runHere(
-                [&] { write(m_context.handler.call(call, std::move(request.body()), m_origin)); });
+            const bool ranHere =
+                m_context.queue.runHere([&] { write(callAnswer(call, std::move(request.body()))); });
             m_lane.endCall();
             if (ranHere)
                 return;
         }
         auto job = [self = this->shared_from_this(), call = std::move(call),
                     body = std::move(request.body())]() mutable {
-            HttpAnswer answer = self->m_context.handler.call(call, std::move(body), self->m_origin);
+            HttpAnswer answer = self->callAnswer(call, std::move(body));
             asio::post(self->m_stream.get_executor(),
                        [self, answer = std::move(answer)]() mutable { self->write(std::move(answer)); });
         };
@@ -246,6 +272,18 @@ private:
                 503, QStringLiteral("%1 %2 (fila cheia)").arg(qText(request.method_string()), qText(request.target())));
             write(std::move(busy));
         }
+    }
+
+    // The call's answer, run on the calling thread; refused once the
+    // server's stop has given up on the calls still running.
+    HttpAnswer callAnswer(const CallRequest &call, std::string body)
+    {
+        const QString request = QStringLiteral("%1 %2").arg(QString::fromStdString(call.verb),
+                                                             QString::fromStdString(call.target).left(200));
+        const RunningCalls::Scope running(m_context.calls, request);
+        if (!running.admitted())
+            return m_context.handler.refuse(503, QStringLiteral("%1 (servidor encerrando)").arg(request));
+        return m_context.handler.call(call, std::move(body), m_origin);
     }
 
     void answerAndClose(int status)
@@ -261,11 +299,16 @@ private:
 
     void write(HttpAnswer answer)
     {
-        m_closeAfterWrite = answer.closeConnection || !m_keepAlive;
+        m_phase = Phase::Writing;
+        // A stopping server closes every connection after its answer.
+        m_closeAfterWrite = answer.closeConnection || !m_keepAlive || m_lane.draining();
         m_response = {};
         m_response.version(m_version == 10 ? 10 : 11);
         m_response.result(http::status(answer.status));
-        m_response.set(http::field::content_type, "application/json; charset=utf-8");
+        m_response.set(http::field::content_type,
+                       answer.contentType.empty()
+                           ? beast::string_view("application/json; charset=utf-8")
+                           : beast::string_view(answer.contentType.data(), answer.contentType.size()));
         if (answer.retryAfterSeconds > 0)
             m_response.set(http::field::retry_after, std::to_string(answer.retryAfterSeconds));
         m_response.body() = std::move(answer.body);
@@ -300,7 +343,7 @@ private:
         m_response = {};
         if (ec)
             return closeNow();
-        if (m_closeAfterWrite)
+        if (m_closeAfterWrite || m_lane.draining())
             return closeGracefully();
         m_keptAlive = true;
         m_keepAlive = true;
@@ -309,6 +352,7 @@ private:
 
     void closeGracefully()
     {
+        m_phase = Phase::Closing;
         if constexpr (isTls) {
             lowest().expires_after(drainTime);
             m_stream.async_shutdown([self = this->shared_from_this()](const error_code &) { self->closeNow(); });
@@ -334,6 +378,7 @@ private:
 
     void closeNow()
     {
+        m_phase = Phase::Closing;
         error_code ignored;
         lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
         lowest().close();
@@ -352,6 +397,8 @@ private:
     bool m_keptAlive = false;
     bool m_closeAfterWrite = false;
     std::size_t m_drained = 0;
+    Phase m_phase = Phase::Reading;
+    std::optional<IoLane::Tracked> m_tracked;
 };
 
 }  // namespace

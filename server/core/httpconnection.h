@@ -8,6 +8,7 @@ namespace commission {
 class CallHandler;
 class CallQueue;
 class IoLane;
+class RunningCalls;
 struct HttpSettings;
 
 // What every connection of one server shares.
@@ -15,13 +16,17 @@ struct ConnectionContext {
     const HttpSettings &settings;
     CallHandler &handler;
     CallQueue &queue;
+    RunningCalls &calls;
 };
 
 // One client connection, from its first byte to its close, on the I/O
 // threads: reads a request with its deadlines and limits, hands the call to
 // the queue, writes the answer, and reads the next request of a kept-alive
 // or pipelined connection only when the answer before it is written. A
-// connection waiting for its client holds no worker and no thread.
+// connection waiting for its client holds no worker and no thread. When
+// the server stops, a connection waiting for or reading a request closes at
+// once, unanswered; one whose call is queued or running is answered and then
+// closed.
 class HttpConnection {
 public:
     // Serves the socket, accepted on the lane's loop and already counted by

@@ -1,5 +1,9 @@
 #include "iolane.h"
 
+#include <boost/asio/post.hpp>
+
+#include <vector>
+
 namespace commission {
 
 // One thread runs each lane: Asio skips the hand-over between threads it
@@ -48,6 +52,35 @@ bool IoLane::beginCall()
 void IoLane::endCall()
 {
     m_state.fetch_and(~runningCall);
+}
+
+IoLane::Tracked IoLane::track(std::weak_ptr<Drainable> connection)
+{
+    const std::lock_guard<std::mutex> lock(m_trackedMutex);
+    return m_tracked.insert(m_tracked.end(), std::move(connection));
+}
+
+void IoLane::untrack(Tracked tracked)
+{
+    const std::lock_guard<std::mutex> lock(m_trackedMutex);
+    m_tracked.erase(tracked);
+}
+
+void IoLane::drainConnections()
+{
+    m_draining = true;
+    boost::asio::post(m_io, [this] {
+        std::vector<std::shared_ptr<Drainable>> carried;
+        {
+            const std::lock_guard<std::mutex> lock(m_trackedMutex);
+            for (const std::weak_ptr<Drainable> &tracked : m_tracked) {
+                if (std::shared_ptr<Drainable> connection = tracked.lock())
+                    carried.push_back(std::move(connection));
+            }
+        }
+        for (const std::shared_ptr<Drainable> &connection : carried)
+            connection->serverStopping();
+    });
 }
 
 }  // namespace commission

@@ -4,6 +4,9 @@
 #include <boost/asio/io_context.hpp>
 
 #include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
 
 namespace commission {
 
@@ -17,6 +20,14 @@ namespace commission {
 // no new connection while it runs a call.
 class IoLane {
 public:
+    // What a connection does when the server stops (drainConnections()).
+    class Drainable {
+    public:
+        virtual ~Drainable() = default;
+        virtual void serverStopping() = 0;
+    };
+    using Tracked = std::list<std::weak_ptr<Drainable>>::iterator;
+
     IoLane();
 
     IoLane(const IoLane &) = delete;
@@ -42,6 +53,15 @@ public:
     bool beginCall();
     void endCall();
 
+    // The connections a stop must reach; a connection tracks itself when it
+    // starts and is untracked when it ends, on any thread.
+    Tracked track(std::weak_ptr<Drainable> connection);
+    void untrack(Tracked tracked);
+    // From any thread: from now on draining() holds, and every connection
+    // carried is told to drain on the lane's own thread.
+    void drainConnections();
+    bool draining() const { return m_draining.load(); }
+
 private:
     // The connections carried, times two, plus one while a call runs.
     static constexpr int runningCall = 1;
@@ -50,6 +70,9 @@ private:
     // Before the loop: connections its handlers still hold when it is
     // destroyed close against it.
     std::atomic<int> m_state{0};
+    std::atomic<bool> m_draining{false};
+    std::mutex m_trackedMutex;
+    std::list<std::weak_ptr<Drainable>> m_tracked;
     boost::asio::io_context m_io;
     boost::asio::executor_work_guard<boost::asio::io_context::executor_type> m_keepRunning;
 };

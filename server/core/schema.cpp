@@ -1,10 +1,13 @@
 #include "schema.h"
 
+#include "serviceerror.h"
 #include "sqldialect.h"
 #include "sqlrunner.h"
 #include "writetransaction.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace commission {
 
@@ -189,6 +192,12 @@ int Schema::version(const QSqlDatabase &db)
 
 void Schema::migrate(const QSqlDatabase &db)
 {
+    migrateTo(db, latestVersion());
+}
+
+void Schema::migrateTo(const QSqlDatabase &db, int target)
+{
+    target = std::min(target, latestVersion());
     const SqlDialect dialect = SqlDialect::of(db);
     WriteTransaction transaction(db);
     // Servers starting together on one PostgreSQL database take turns; on
@@ -199,14 +208,21 @@ void Schema::migrate(const QSqlDatabase &db)
         SqlRunner::run(db, QStringLiteral("CREATE TABLE SCHEMAVERSAO (NRVERSAO INTEGER NOT NULL)"));
 
     const int current = readVersion(db);
-    for (int step = current; step < steps.size(); ++step) {
+    // A newer server has changed the tables in ways this one knows nothing of.
+    if (current > latestVersion())
+        throw ServiceError(ServiceError::Kind::BadRequest,
+                           QStringLiteral("O banco está na versão %1 do esquema, mas este servidor conhece até a %2."
+                                          " Atualize o servidor.")
+                               .arg(current)
+                               .arg(latestVersion()));
+    for (int step = current; step < target; ++step) {
         for (const QString &statement : steps[step])
             SqlRunner::run(db, dialect.tableDefinition(statement));
         SqlRunner::run(db, QStringLiteral("INSERT INTO SCHEMAVERSAO (NRVERSAO) VALUES (?)"), {step + 1});
     }
     // New indexes on a table that already holds quotes: SQLite knows nothing
     // of them until it counts them, and would take them for the best ones.
-    if (current > 0 && current < steps.size()) {
+    if (current > 0 && current < target) {
         QSqlQuery quotes = SqlRunner::run(db, QStringLiteral("SELECT 1 FROM ORCAEVENTO LIMIT 1"));
         const bool hasQuotes = quotes.next();
         quotes.finish();

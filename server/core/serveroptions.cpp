@@ -70,11 +70,14 @@ QString ServerOptions::usage()
         "  --header-timeout S segundos para receber os cabeçalhos (padrão 10)\n"
         "  --body-timeout S   segundos para receber o corpo (padrão 30)\n"
         "  --idle-timeout S   segundos de espera de uma conexão mantida ociosa (padrão 5)\n"
+        "  --stop-timeout S   segundos que o encerramento (SIGTERM, SIGINT) espera as chamadas\n"
+        "                     em curso; as que passam disso são desfeitas (padrão 20)\n"
         "  --ldap-url URL     confere as senhas no diretório (ldap://host:porta ou ldaps://...)\n"
         "  --ldap-base DN     onde ficam os operadores no diretório\n"
         "  --ldap-attribute A atributo com o código do operador (padrão uid)\n"
         "  --init             cria um banco vazio com o esquema atual e termina\n"
         "  --create-demo      cria o banco de demonstração e termina\n"
+        "  --backup ARQUIVO   copia o banco SQLite, mesmo em uso, para um arquivo novo e termina\n"
         "Administração dos operadores (no banco de --database, sem servidor rodando):\n"
         "  --add-operator CÓDIGO --name NOME   inclui um operador; a senha vem da entrada padrão\n"
         "  --set-password CÓDIGO               troca a senha (lida da entrada padrão)\n"
@@ -99,6 +102,8 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     const QCommandLineOption headerTimeout(QStringLiteral("header-timeout"), QString(), QStringLiteral("s"));
     const QCommandLineOption bodyTimeout(QStringLiteral("body-timeout"), QString(), QStringLiteral("s"));
     const QCommandLineOption idleTimeout(QStringLiteral("idle-timeout"), QString(), QStringLiteral("s"));
+    const QCommandLineOption stopTimeout(QStringLiteral("stop-timeout"), QString(), QStringLiteral("s"));
+    const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption tlsCert(QStringLiteral("tls-cert"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption tlsKey(QStringLiteral("tls-key"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption ldapUrl(QStringLiteral("ldap-url"), QString(), QStringLiteral("url"));
@@ -121,7 +126,7 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
                        queue,           headerTimeout, bodyTimeout,   idleTimeout,   tlsCert,     tlsKey,
                        ldapUrl,         ldapBase,      ldapAttribute, addOperator,   setPassword, enableOperator,
                        disableOperator, grant,         revoke,        listOperators, name,        branch,
-                       rights,          init,          createDemo,    help});
+                       rights,          init,          createDemo,    help, stopTimeout, backup});
     if (!parser.parse(arguments))
         refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -151,6 +156,11 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
         options.bodyTimeoutSeconds = number(parser.value(bodyTimeout), QStringLiteral("body-timeout"), 1, 3600);
     if (parser.isSet(idleTimeout))
         options.idleTimeoutSeconds = number(parser.value(idleTimeout), QStringLiteral("idle-timeout"), 1, 3600);
+    if (parser.isSet(stopTimeout))
+        options.stopTimeoutSeconds = number(parser.value(stopTimeout), QStringLiteral("stop-timeout"), 1, 3600);
+    options.backupFile = parser.value(backup).trimmed();
+    if (parser.isSet(backup) && (options.backupFile.isEmpty() || options.init || options.createDemo))
+        refuse(QStringLiteral("--backup pede o arquivo da cópia e não vai com --init nem --create-demo."));
     options.tlsCertificate = parser.value(tlsCert).trimmed();
     options.tlsKey = parser.value(tlsKey).trimmed();
     if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty())
@@ -168,7 +178,7 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     for (const auto &[option, command] : commands) {
         if (!parser.isSet(*option))
             continue;
-        if (options.command != Command::Serve || options.init || options.createDemo)
+        if (options.command != Command::Serve || options.init || options.createDemo || !options.backupFile.isEmpty())
             refuse(QStringLiteral("Use um comando de administração por vez."));
         options.command = command;
         if (command != Command::ListOperators)

@@ -22,6 +22,7 @@ struct ServerOptions {
     int headerTimeoutSeconds = 10;
     int bodyTimeoutSeconds = 30;
     int idleTimeoutSeconds = 5;
+    int stopTimeoutSeconds = 20;  // how long a stop waits for the running calls
     QString tlsCertificate;
     QString tlsKey;
     DirectorySettings directory;
@@ -43,6 +44,7 @@ struct ServerOptions {
     QString grantRights;   // --rights, with --grant
     bool createDemo = false;
     bool init = false;  // create an empty, migrated database and exit
+    QString backupFile;  // --backup: copy the SQLite database there and exit
     bool showHelp = false;
 
     // Raises std::invalid_argument with a message for the user.

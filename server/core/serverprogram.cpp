@@ -8,13 +8,17 @@
 #include "schema.h"
 #include "serveroptions.h"
 #include "serviceerror.h"
+#include "sqlitebackup.h"
 #include "sqlrunner.h"
 
 #include <connectionstring.h>
 
 #include <QFileInfo>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <pthread.h>
@@ -32,33 +36,61 @@ void say(const QString &text)
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
 }
 
-// SIGINT and SIGTERM are taken by one thread that stops the server, so the
-// worker threads end and close their connections.
+// SIGINT and SIGTERM are taken by one thread that stops the server: no new
+// connection, every call already in finishes and is answered, for up to
+// `timeout`; then the worker threads end and close their connections.
 class StopOnSignal {
 public:
-    explicit StopOnSignal(CommissionHttpServer &server)
+    // Called before any other thread starts, as serve() does: a thread
+    // started later inherits the mask, so no thread but the waiter takes
+    // the signals (one that did would end the process there and then).
+    static sigset_t blockSignals()
     {
-        sigemptyset(&m_signals);
-        sigaddset(&m_signals, SIGINT);
-        sigaddset(&m_signals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);  // inherited by every thread started later
-        m_waiter = std::thread([this, &server] {
+        sigset_t stopping;
+        sigemptyset(&stopping);
+        sigaddset(&stopping, SIGINT);
+        sigaddset(&stopping, SIGTERM);
+        pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
+        return stopping;
+    }
+
+    StopOnSignal(CommissionHttpServer &server, std::chrono::seconds timeout) : m_signals(blockSignals())
+    {
+        m_waiter = std::thread([this, &server, timeout] {
             int received = 0;
-            sigwait(&m_signals, &received);
-            server.stop();
+            if (sigwait(&m_signals, &received) != 0 || m_ended)
+                return;
+            say(QStringLiteral("Encerrando (%1): sem novas conexões; as chamadas em curso terminam (prazo de %2 s).")
+                    .arg(QString::fromLatin1(received == SIGINT ? "SIGINT" : "SIGTERM"))
+                    .arg(timeout.count()));
+            m_outcome = server.drain(timeout);
         });
     }
 
-    ~StopOnSignal()
+    // Once the server has stopped.
+    const CommissionHttpServer::StopOutcome &outcome()
     {
+        finish();
+        return m_outcome;
+    }
+
+    ~StopOnSignal() { finish(); }
+
+private:
+    void finish()
+    {
+        if (!m_waiter.joinable())
+            return;
+        m_ended = true;
         // Wakes the waiting thread when the server ended on its own: it waits
         // for SIGTERM in sigwait, which takes the signal instead of ending.
         pthread_kill(m_waiter.native_handle(), SIGTERM);  // NOLINT(bugprone-bad-signal-to-kill-thread)
         m_waiter.join();
     }
 
-private:
     sigset_t m_signals;
+    std::atomic<bool> m_ended{false};
+    CommissionHttpServer::StopOutcome m_outcome;
     std::thread m_waiter;
 };
 
@@ -94,6 +126,8 @@ int ServerProgram::run(const ServerOptions &options)
             return createDemo(options);
         if (options.init)
             return init(options);
+        if (!options.backupFile.isEmpty())
+            return backup(options);
         if (options.command != ServerOptions::Command::Serve)
             return administer(options);
         return serve(options);
@@ -148,6 +182,31 @@ int ServerProgram::administer(const ServerOptions &options)
     return OperatorAdministration(db, say, readPasswordLine).run(options);
 }
 
+int ServerProgram::backup(const ServerOptions &options)
+{
+    const database::ConnectionString where = database::ConnectionString::parse(options.database);
+    if (!where.isSqlite()) {
+        say(QStringLiteral("--backup copia bancos SQLite. Para o PostgreSQL use pg_dump e pg_restore, como em"
+                           " docs/server.md: pg_dump --format=custom --file=ARQUIVO --dbname=%1")
+                .arg(where.describe()));
+        return 1;
+    }
+    const QString missing = missingDatabase(where);
+    if (!missing.isEmpty()) {
+        say(missing);
+        return 1;
+    }
+    const SqliteBackup::Result copied = SqliteBackup::copy(where.databaseName, options.backupFile);
+    if (!copied.problem.isEmpty()) {
+        say(copied.problem);
+        return 1;
+    }
+    say(QStringLiteral("Cópia de %1 gravada em %2 (%3 páginas).")
+            .arg(where.describe(), options.backupFile)
+            .arg(copied.pages));
+    return 0;
+}
+
 int ServerProgram::createDemo(const ServerOptions &options)
 {
     ConnectionProvider connections(database::ConnectionString::parse(options.database));
@@ -190,6 +249,7 @@ int ServerProgram::serve(const ServerOptions &options)
     Schema::migrate(connections.database());
     connections.discard();
 
+    StopOnSignal::blockSignals();
     HttpSettings settings;
     settings.listenAddress = options.listenAddress;
     settings.port = options.port;
@@ -221,12 +281,23 @@ int ServerProgram::serve(const ServerOptions &options)
             .arg(options.threads)
             .arg(options.queueLimit)
             .arg(options.secret.isEmpty() ? QString() : QStringLiteral(", com segredo")));
-    {
-        StopOnSignal stopOnSignal(server);
-        server.run();
+    StopOnSignal stopOnSignal(server, std::chrono::seconds(options.stopTimeoutSeconds));
+    server.run();
+    const CommissionHttpServer::StopOutcome &outcome = stopOnSignal.outcome();
+    if (outcome.clean()) {
+        say(QStringLiteral("Servidor de comissões encerrado."));
+        return 0;
     }
-    say(QStringLiteral("Servidor de comissões encerrado."));
-    return 0;
+    say(QStringLiteral("Servidor de comissões encerrado com %1 chamada(s) desfeita(s) no fim do prazo.")
+            .arg(outcome.abandoned.size()));
+    // A call stuck in the database would hold the workers' end forever: the
+    // process ends under it, and its transaction, never committed, is
+    // rolled back by the database.
+    if (outcome.stuck > 0) {
+        std::fflush(stderr);
+        std::_Exit(abandonedExitCode);
+    }
+    return abandonedExitCode;
 }
 
 }  // namespace commission

@@ -17,11 +17,15 @@ class ServerProgram {
 public:
     // The process exit code.
     static int run(const ServerOptions &options);
+    // The exit code of a stop that rolled back calls still running at its
+    // deadline.
+    static constexpr int abandonedExitCode = 3;
 
 private:
     static int init(const ServerOptions &options);
     static int createDemo(const ServerOptions &options);
     static int administer(const ServerOptions &options);
+    static int backup(const ServerOptions &options);
     // Why the database cannot be served because it does not exist; empty
     // when it exists (or is not a file).
     static QString missingDatabase(const database::ConnectionString &where);

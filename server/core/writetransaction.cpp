@@ -1,5 +1,6 @@
 #include "writetransaction.h"
 
+#include "runningcalls.h"
 #include "sqldialect.h"
 #include "sqlrunner.h"
 
@@ -27,7 +28,11 @@ WriteTransaction::~WriteTransaction()
 
 void WriteTransaction::commit()
 {
-    if (!m_db.commit())
+    // A call the server's stop has abandoned commits nothing.
+    RunningCalls::beforeCommit();
+    const bool committed = m_db.commit();
+    RunningCalls::afterCommit();
+    if (!committed)
         throw SqlRunner::failure(m_db, m_db.lastError(), QStringLiteral("COMMIT"));
     m_open = false;
 }

@@ -1,5 +1,6 @@
 #include "commissionfixture.h"
 
+#include <bulkinserter.h>
 #include <commissionmath.h>
 #include <recordsetlayouts.h>
 #include <sqlrunner.h>
@@ -124,6 +125,40 @@ packet::Packet CommissionFixture::quotesPacket(const QVector<Row> &rows)
                             QStringLiteral("N")});
     }
     return result;
+}
+
+packet::Packet CommissionFixture::quotesPacket(const QVector<commission::QuoteKey> &keys, double percent)
+{
+    packet::Packet result;
+    result.fields = commission::RecordSetLayouts::quotes();
+    for (const commission::QuoteKey &k : keys) {
+        result.rows.append({QStringLiteral("S"), k.branch, k.number, k.sequence, QStringLiteral("C1"),
+                            QStringLiteral("0001"), QStringLiteral("001"), 45000.0, 45000.0, 999999.0, percent,
+                            QStringLiteral("Cliente"), QStringLiteral("Evento"), 999999.0, QStringLiteral("N")});
+    }
+    return result;
+}
+
+QVector<commission::QuoteKey> CommissionFixture::writeQuotes(const QString &salesperson, qint64 first, int count) const
+{
+    QVector<commission::QuoteKey> keys;
+    commission::WriteTransaction transaction(m_db);
+    commission::BulkInserter quotes(m_db, QStringLiteral("ORCAEVENTO"),
+                                    {QStringLiteral("CDFILIAL"), QStringLiteral("NRORCAEVENTO"),
+                                     QStringLiteral("NRSEQORCAEVE"), QStringLiteral("CDCLIENTE"),
+                                     QStringLiteral("CDVENDEDOR"), QStringLiteral("CDTIPOEVENTO"),
+                                     QStringLiteral("DTEVENTO"), QStringLiteral("DTFECHAORCA"),
+                                     QStringLiteral("VRTOTALOREV"), QStringLiteral("IDTPRECEOREV")});
+    for (qint64 number = first; number < first + count; ++number) {
+        const commission::QuoteKey key{
+            QStringLiteral("0001"), QStringLiteral("%1").arg(number, 10, 10, QLatin1Char('0')), QStringLiteral("01")};
+        quotes.add({key.branch, key.number, key.sequence, QStringLiteral("C1"), salesperson, QStringLiteral("001"),
+                    QStringLiteral("2024-05-15"), QStringLiteral("2024-05-10"), 100.0, QStringLiteral("N")});
+        keys.append(key);
+    }
+    quotes.finish();
+    transaction.commit();
+    return keys;
 }
 
 qint64 CommissionFixture::count(const QString &table) const

@@ -46,6 +46,12 @@ public:
         bool marked = true;
     };
     static packet::Packet quotesPacket(const QVector<Row> &rows);
+    // The same for any quotes, every one marked with `percent`.
+    static packet::Packet quotesPacket(const QVector<commission::QuoteKey> &keys, double percent);
+
+    // `count` more closed quotes of 100.00 in May 2024 for the salesperson at
+    // branch 0001, numbered from `first` on (sequence 01); their keys.
+    QVector<commission::QuoteKey> writeQuotes(const QString &salesperson, qint64 first, int count) const;
 
     qint64 count(const QString &table) const;
 
