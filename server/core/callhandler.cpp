@@ -23,10 +23,16 @@ namespace {
 
 constexpr std::string_view callPrefix = "/rdm/";
 constexpr std::string_view healthPath = "/health";
+constexpr std::string_view metricsPath = "/metrics";
 
 bool isHealthCheck(std::string_view verb, std::string_view target)
 {
     return verb == "GET" && target.substr(0, target.find('?')) == healthPath;
+}
+
+bool isMetricsPath(std::string_view target)
+{
+    return target.substr(0, target.find('?')) == metricsPath;
 }
 
 bool isSessionPath(std::string_view target)
@@ -60,7 +66,14 @@ std::string json(const QJsonObject &body)
 
 HttpAnswer errorAnswer(int status, const QString &text)
 {
-    return HttpAnswer{status, json(QJsonObject{{QStringLiteral("error"), text}}), 0, false};
+    return HttpAnswer{status, json(QJsonObject{{QStringLiteral("error"), text}}), 0, false, std::string_view()};
+}
+
+// The answer, its size told to the call's log line.
+HttpAnswer sized(CallLog &log, HttpAnswer answer)
+{
+    log.setBytes(qint64(answer.body.size()));
+    return answer;
 }
 
 // "/rdm/<object>/<method>" without a query; false for any other target.
@@ -94,23 +107,36 @@ const std::string_view CallHandler::secretHeader = contract::RemoteContract::sec
 
 CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
     : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)),
-      m_sessions(connections, settings.directory), m_service(connections), m_endpoint(m_service)
+      m_metrics(contract::RemoteContract::methods()), m_sessions(connections, settings.directory),
+      m_service(connections, &m_metrics), m_endpoint(m_service)
 {
 }
 
-std::optional<HttpAnswer> CallHandler::screen(std::string_view verb, std::string_view target,
-                                              std::string_view secret) const
+std::optional<HttpAnswer> CallHandler::screen(std::string_view verb, std::string_view target, std::string_view secret,
+                                              std::string_view authorization) const
 {
     // A balancer asks without the secret; the answer tells nothing of the data.
     if (isHealthCheck(verb, target))
         return std::nullopt;
+    // The metrics tell how busy the server is and what is called: a server
+    // with a secret shows them only to who knows it, on loopback too.
+    const bool metrics = isMetricsPath(target);
     if (!m_secret.isEmpty()
-        && !Secrets::same(QByteArray::fromRawData(secret.data(), qsizetype(secret.size())), m_secret)) {
-        CallLog call(m_log, describeRequest(verb, target));
+        && !Secrets::same(QByteArray::fromRawData(secret.data(), qsizetype(secret.size())), m_secret)
+        && !(metrics && Secrets::same(bearerToken(authorization).toUtf8(), m_secret))) {
+        CallLog call(m_log, describeRequest(verb, target), &m_metrics);
         const QString message = QStringLiteral("Chamada sem o segredo compartilhado correto.");
         HttpAnswer answer = errorAnswer(ErrorMapping::httpStatus(ServiceError::Kind::Unauthorized), message);
         answer.closeConnection = true;  // its body is never read
         call.failed(answer.status, message);
+        call.setBytes(qint64(answer.body.size()));
+        return answer;
+    }
+    if (metrics) {
+        if (verb == "GET")
+            return std::nullopt;
+        HttpAnswer answer = refuse(405, describeRequest(verb, target));
+        answer.closeConnection = true;
         return answer;
     }
     if (isSessionPath(target)) {
@@ -137,39 +163,54 @@ HttpAnswer CallHandler::health()
 {
     try {
         SqlRunner::run(m_connections.database(), QStringLiteral("SELECT 1"));
-        return HttpAnswer{200, json(QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")}}), 0, false};
+        return HttpAnswer{200, json(QJsonObject{{QStringLiteral("status"), QStringLiteral("ok")}}), 0, false,
+                          std::string_view()};
     } catch (const ServiceError &error) {
         m_connections.discard();
+        m_metrics.databaseError();
         const ErrorAnswer mapped = ErrorMapping::answer(ServiceError(
             ServiceError::Kind::Unavailable, QStringLiteral("Banco de dados indisponível"), error.detail()));
-        CallLog call(m_log, QString::fromLatin1(healthPath.data(), qsizetype(healthPath.size())));
-        call.failed(mapped.status, mapped.logText);
-        return HttpAnswer{mapped.status,
-                          json(QJsonObject{{QStringLiteral("status"), QStringLiteral("indisponível")},
-                                           {QStringLiteral("error"), mapped.text}}),
-                          0, false};
+        CallLog call(m_log,
+                     QStringLiteral("GET ") + QString::fromLatin1(healthPath.data(), qsizetype(healthPath.size())),
+                     &m_metrics);
+        call.failed(mapped.status, mapped.logText, mapped.reference);
+        return sized(call, HttpAnswer{mapped.status,
+                                      json(QJsonObject{{QStringLiteral("status"), QStringLiteral("indisponível")},
+                                                       {QStringLiteral("error"), mapped.text}}),
+                                      0, false, std::string_view()});
     }
+}
+
+bool CallHandler::answersAtOnce(const CallRequest &request)
+{
+    return request.verb == "GET" && isMetricsPath(request.target);
 }
 
 HttpAnswer CallHandler::call(const CallRequest &request, std::string body, const QString &origin)
 {
     if (isHealthCheck(request.verb, request.target))
         return health();
+    // Neither counted nor logged, like the health checks: a scrape every
+    // few seconds is not a call.
+    if (answersAtOnce(request))
+        return HttpAnswer{200, m_metrics.text(), 0, false, ServerMetrics::contentType};
     const bool sessionCall = isSessionPath(request.target);
     QString method;
     if (sessionCall)
         method = describeRequest(request.verb, contract::RemoteContract::sessionPath);
     else
         splitCall(request.target, nullptr, &method);
-    CallLog log(m_log, method);
+    CallLog log(m_log, method, &m_metrics);
     // The one boundary of a call: whatever it raises becomes its answer and
     // its log line, and the worker goes on serving.
     try {
         if (!sessionCall)
-            return methodCall(request, std::move(body), origin, log);
+            return sized(log, methodCall(request, std::move(body), origin, log));
         if (request.verb == "POST")
-            return signIn(body, origin, log);
-        return signOut(request);
+            return sized(log, signIn(body, origin, log));
+        HttpAnswer answer = signOut(request);
+        log.succeeded(QString());
+        return sized(log, std::move(answer));
     } catch (const ServiceError &error) {
         return failure(error, log);
     } catch (const std::bad_alloc &) {
@@ -203,7 +244,7 @@ HttpAnswer CallHandler::methodCall(const CallRequest &request, std::string body,
     CallOutcome outcome = m_endpoint.call(method, arguments, origin, signedIn);
     log.setBranch(outcome.branch);
     log.succeeded(outcome.refusal);
-    return HttpAnswer{200, std::move(outcome.body), 0, false};
+    return HttpAnswer{200, std::move(outcome.body), 0, false, std::string_view()};
 }
 
 HttpAnswer CallHandler::signIn(const std::string &body, const QString &origin, CallLog &log)
@@ -230,13 +271,13 @@ HttpAnswer CallHandler::signIn(const std::string &body, const QString &origin, C
                                        {QStringLiteral("nome"), result.signedIn.name},
                                        {QStringLiteral("permissoes"), permissions},
                                        {QStringLiteral("expira"), isoTime(result.expires)}}),
-                      0, false};
+                      0, false, std::string_view()};
 }
 
 HttpAnswer CallHandler::signOut(const CallRequest &request)
 {
     m_sessions.signOut(bearerToken(request.authorization));
-    return HttpAnswer{200, json(QJsonObject{{QStringLiteral("result"), true}}), 0, false};
+    return HttpAnswer{200, json(QJsonObject{{QStringLiteral("result"), true}}), 0, false, std::string_view()};
 }
 
 HttpAnswer CallHandler::failure(const ServiceError &error, CallLog &log)
@@ -245,17 +286,21 @@ HttpAnswer CallHandler::failure(const ServiceError &error, CallLog &log)
     // opens a new one.
     if (error.kind() == ServiceError::Kind::Unavailable)
         m_connections.discard();
+    if (error.kind() == ServiceError::Kind::Unavailable || error.kind() == ServiceError::Kind::Database
+        || error.kind() == ServiceError::Kind::Conflict)
+        m_metrics.databaseError();
     const ErrorAnswer mapped = ErrorMapping::answer(error);
-    log.failed(mapped.status, mapped.logText);
-    return errorAnswer(mapped.status, mapped.text);
+    log.failed(mapped.status, mapped.logText, mapped.reference);
+    return sized(log, errorAnswer(mapped.status, mapped.text));
 }
 
 HttpAnswer CallHandler::refuse(int status, const QString &request) const
 {
     const QString message = ErrorMapping::messageForStatus(status);
-    CallLog call(m_log, request);
+    CallLog call(m_log, request, &m_metrics);
     call.failed(status, message);
     HttpAnswer answer = errorAnswer(status, message);
+    call.setBytes(qint64(answer.body.size()));
     if (status == 503)
         answer.retryAfterSeconds = busyRetrySeconds;
     return answer;

@@ -5,6 +5,7 @@
 #include "commissionservice.h"
 #include "httpsettings.h"
 #include "operatorsessions.h"
+#include "servermetrics.h"
 
 #include <optional>
 #include <string>
@@ -15,12 +16,13 @@ namespace commission {
 class ConnectionProvider;
 class ServiceError;
 
-// One answer of the HTTP layer: a status and a JSON body.
+// One answer of the HTTP layer: a status and a body, JSON unless said otherwise.
 struct HttpAnswer {
     int status = 200;
     std::string body;
     int retryAfterSeconds = 0;     // sent as Retry-After when not 0
     bool closeConnection = false;  // the request's body was not read, or cannot be trusted
+    std::string_view contentType;  // empty: JSON
 };
 
 // A request as the handler needs it once its body is in.
@@ -43,8 +45,10 @@ public:
     // Decided on the request line and headers alone, before the body is read:
     // the answer of a request that reaches no method (wrong secret, unknown
     // path, a verb the path does not take), or nullopt when the body is to
-    // be read and the call queued.
-    std::optional<HttpAnswer> screen(std::string_view verb, std::string_view target, std::string_view secret) const;
+    // be read and the call queued. GET /metrics also takes the secret as
+    // "Authorization: Bearer <secret>", as Prometheus sends it.
+    std::optional<HttpAnswer> screen(std::string_view verb, std::string_view target, std::string_view secret,
+                                     std::string_view authorization = {}) const;
 
     // Runs one call (or a sign-in, a sign-out, a health check) on the
     // calling thread, which owns a database connection. Every failure,
@@ -55,6 +59,10 @@ public:
     // GET /health: 200 when the database answers, 503 when it does not. A
     // full queue answers 503 before this is reached.
     HttpAnswer health();
+    // Whether the request is answered on the I/O thread that read it, never
+    // queued: GET /metrics, which reads counters only and must answer while
+    // the queue is full.
+    static bool answersAtOnce(const CallRequest &request);
 
     // A request that the HTTP layer refuses by itself (bad HTTP, body too
     // large, headers too slow, server busy), in the same JSON shape, logged.
@@ -67,6 +75,7 @@ public:
     static constexpr size_t maxSignInBytes = 4096;
 
     OperatorSessions &sessions() { return m_sessions; }
+    ServerMetrics &metrics() { return m_metrics; }
 
 private:
     HttpAnswer methodCall(const CallRequest &request, std::string body, const QString &origin, CallLog &log);
@@ -78,6 +87,8 @@ private:
     QByteArray m_secret;  // the settings' secret as it arrives in the header
     ConnectionProvider &m_connections;
     LogSink m_log;
+    // Counted by refusals too, which are const.
+    mutable ServerMetrics m_metrics;
     OperatorSessions m_sessions;
     CommissionService m_service;
     CommissionEndpoint m_endpoint;

@@ -1,37 +1,62 @@
 #include "calllog.h"
 
-#include <QDateTime>
+#include "logline.h"
+#include "servermetrics.h"
 
 #include <cstdio>
 #include <mutex>
 
 namespace commission {
 
-CallLog::CallLog(LogSink sink, QString method) : m_sink(std::move(sink)), m_method(std::move(method))
+namespace {
+
+QString orDash(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
+}  // namespace
+
+CallLog::CallLog(LogSink sink, QString method, ServerMetrics *metrics)
+    : m_sink(std::move(sink)), m_metrics(metrics), m_method(std::move(method))
 {
     m_timer.start();
 }
 
 CallLog::~CallLog()
 {
-    const QString outcome = m_outcome.isEmpty() ? QStringLiteral("error 500 (erro inesperado)") : m_outcome;
-    const double milliseconds = m_timer.nsecsElapsed() / 1e6;
-    m_sink(QStringLiteral("%1 %2 filial=%3 operador=%4 %5 ms %6")
-               .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), m_method,
-                    m_branch.isEmpty() ? QStringLiteral("-") : m_branch,
-                    m_operator.isEmpty() ? QStringLiteral("-") : m_operator)
-               .arg(milliseconds, 0, 'f', 1)
-               .arg(outcome));
+    const qint64 nanoseconds = m_timer.nsecsElapsed();
+    if (m_status == 0) {
+        m_status = 500;
+        m_message = QStringLiteral("erro inesperado");
+    }
+    if (m_metrics)
+        m_metrics->recordCall(m_method, m_status, nanoseconds);
+    LogLine line(m_status >= 500 ? "error" : "info");
+    if (!m_reference.isEmpty())
+        line.add("ref", m_reference);
+    line.add("method", m_method)
+        .add("filial", orDash(m_branch))
+        .add("operador", orDash(m_operator))
+        .add("status", m_status)
+        .addTenths("ms", double(nanoseconds) / 1e6)
+        .add("bytes", m_bytes);
+    if (!m_message.isEmpty())
+        line.add("msg", m_message);
+    m_sink(line.text());
 }
 
 void CallLog::succeeded(const QString &refusal)
 {
-    m_outcome = refusal.isEmpty() ? QStringLiteral("ok") : QStringLiteral("refused %1").arg(refusal);
+    m_status = 200;
+    m_message = refusal;
 }
 
-void CallLog::failed(int status, const QString &message)
+void CallLog::failed(int status, const QString &message, const QString &reference)
 {
-    m_outcome = QStringLiteral("error %1 %2").arg(status).arg(message.simplified());
+    m_status = status;
+    m_message = message.simplified();
+    m_reference = reference;
 }
 
 LogSink CallLog::standardError()

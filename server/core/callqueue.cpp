@@ -77,6 +77,12 @@ std::size_t CallQueue::waiting() const
     return m_jobs.size();
 }
 
+std::size_t CallQueue::running() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_running;
+}
+
 bool CallQueue::hasRoom() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);

@@ -40,6 +40,8 @@ public:
     bool runHere(const Job &job);
     // Calls waiting for the database.
     std::size_t waiting() const;
+    // Calls running, on workers and helpers.
+    std::size_t running() const;
     bool hasRoom() const;
     // Lets the workers finish every queued job and end. Helpers take no
     // call from then on.

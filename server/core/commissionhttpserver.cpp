@@ -30,6 +30,12 @@ struct CommissionHttpServer::Private {
           queue(settings.threads, settings.queueLimit, settings.ioThreads - 1), lanes(makeLanes(settings.ioThreads)),
           accepting(1), acceptor(accepting), context{this->settings, handler, queue, calls}
     {
+        handler.metrics().setGauges([this] {
+            qint64 open = 0;
+            for (const std::unique_ptr<IoLane> &lane : lanes)
+                open += lane->connections();
+            return ServerGauges{qint64(queue.waiting()), qint64(queue.running()), open};
+        });
     }
 
     static std::vector<std::unique_ptr<IoLane>> makeLanes(int count)

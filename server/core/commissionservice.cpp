@@ -8,6 +8,7 @@
 #include "payablerepository.h"
 #include "quoterepository.h"
 #include "recordsetlayouts.h"
+#include "servermetrics.h"
 #include "serviceerror.h"
 #include "writetransaction.h"
 
@@ -338,6 +339,8 @@ auto CommissionService::retryingConflicts(Work work) -> decltype(work())
         if (error.kind() != ServiceError::Kind::Conflict)
             throw;
     }
+    if (m_metrics)
+        m_metrics->databaseRetry();
     try {
         return work();
     } catch (const ServiceError &error) {

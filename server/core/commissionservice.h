@@ -13,6 +13,7 @@
 namespace commission {
 
 class ConnectionProvider;
+class ServerMetrics;
 
 // The two packets of a salespeople listing.
 struct SalespeopleListing {
@@ -40,7 +41,11 @@ public:
     // Payables fall due this many days after they are issued.
     static constexpr int paymentTermDays = 30;
 
-    explicit CommissionService(ConnectionProvider &connections) : m_connections(connections) {}
+    // `metrics`, when given, counts the transactions repeated after a conflict.
+    explicit CommissionService(ConnectionProvider &connections, ServerMetrics *metrics = nullptr)
+        : m_connections(connections), m_metrics(metrics)
+    {
+    }
 
     EncodedPacket parameters();
     SalespeopleListing salespeople(const QuoteFilter &filter);
@@ -69,6 +74,7 @@ private:
     auto retryingConflicts(Work work) -> decltype(work());
 
     ConnectionProvider &m_connections;
+    ServerMetrics *m_metrics;
 };
 
 }  // namespace commission

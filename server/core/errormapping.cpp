@@ -49,7 +49,8 @@ ErrorAnswer ErrorMapping::answer(const ServiceError &error)
                       .arg(summary, reference,
                            passing ? QStringLiteral("Tente novamente em instantes; se persistir, informe o suporte.")
                                    : QStringLiteral("Tente novamente; se persistir, informe o suporte."));
-    answer.logText = QStringLiteral("ref %1 %2").arg(reference, error.message());
+    answer.reference = reference;
+    answer.logText = error.message();
     if (!error.detail().isEmpty())
         answer.logText += QStringLiteral(": ") + error.detail();
     return answer;

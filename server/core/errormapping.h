@@ -7,8 +7,9 @@ namespace commission {
 // What the caller is told about an error, and what the log keeps of it.
 struct ErrorAnswer {
     int status = 500;
-    QString text;     // the "error" of the answer
-    QString logText;  // the outcome written in the call's log line
+    QString text;       // the "error" of the answer
+    QString logText;    // the outcome written in the call's log line
+    QString reference;  // of a server failure, in the text and the log line; else empty
 };
 
 // The one place where an error becomes an HTTP status and a text

@@ -207,7 +207,8 @@ private:
             return answerAndClose(400);
         std::optional<HttpAnswer> early = m_context.handler.screen(
             view(request.method_string()), view(request.target()),
-            view(request[beast::string_view(CallHandler::secretHeader.data(), CallHandler::secretHeader.size())]));
+            view(request[beast::string_view(CallHandler::secretHeader.data(), CallHandler::secretHeader.size())]),
+            view(request[http::field::authorization]));
         if (early)
             return write(std::move(*early));
         lowest().expires_after(m_context.settings.bodyTimeout);
@@ -251,6 +252,8 @@ private:
         m_keepAlive = request.keep_alive();
         CallRequest call{std::string(request.method_string()), std::string(request.target()),
                          std::string(request[http::field::authorization])};
+        if (CallHandler::answersAtOnce(call))
+            return write(m_context.handler.call(call, std::string(), m_origin));
         // With nothing waiting and no other connection on this lane, its
         // I/O thread runs the call and writes the answer itself, skipping
         // the hand-off to a worker and back.

@@ -72,6 +72,7 @@ QString ServerOptions::usage()
         "  --idle-timeout S   segundos de espera de uma conexão mantida ociosa (padrão 5)\n"
         "  --stop-timeout S   segundos que o encerramento (SIGTERM, SIGINT) espera as chamadas\n"
         "                     em curso; as que passam disso são desfeitas (padrão 20)\n"
+        "  --log-file ARQUIVO acrescenta o log ao arquivo em vez da saída de erro; SIGHUP o reabre\n"
         "  --ldap-url URL     confere as senhas no diretório (ldap://host:porta ou ldaps://...)\n"
         "  --ldap-base DN     onde ficam os operadores no diretório\n"
         "  --ldap-attribute A atributo com o código do operador (padrão uid)\n"
@@ -106,6 +107,7 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     const QCommandLineOption backup(QStringLiteral("backup"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption tlsCert(QStringLiteral("tls-cert"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption tlsKey(QStringLiteral("tls-key"), QString(), QStringLiteral("arquivo"));
+    const QCommandLineOption logFile(QStringLiteral("log-file"), QString(), QStringLiteral("arquivo"));
     const QCommandLineOption ldapUrl(QStringLiteral("ldap-url"), QString(), QStringLiteral("url"));
     const QCommandLineOption ldapBase(QStringLiteral("ldap-base"), QString(), QStringLiteral("dn"));
     const QCommandLineOption ldapAttribute(QStringLiteral("ldap-attribute"), QString(), QStringLiteral("atributo"));
@@ -126,7 +128,7 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
                        queue,           headerTimeout, bodyTimeout,   idleTimeout,   tlsCert,     tlsKey,
                        ldapUrl,         ldapBase,      ldapAttribute, addOperator,   setPassword, enableOperator,
                        disableOperator, grant,         revoke,        listOperators, name,        branch,
-                       rights,          init,          createDemo,    help, stopTimeout, backup});
+                       rights,          init,          createDemo,    help, stopTimeout, backup, logFile});
     if (!parser.parse(arguments))
         refuse(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
@@ -163,6 +165,9 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
         refuse(QStringLiteral("--backup pede o arquivo da cópia e não vai com --init nem --create-demo."));
     options.tlsCertificate = parser.value(tlsCert).trimmed();
     options.tlsKey = parser.value(tlsKey).trimmed();
+    options.logFile = parser.value(logFile).trimmed();
+    if (parser.isSet(logFile) && options.logFile.isEmpty())
+        refuse(QStringLiteral("--log-file pede o caminho do arquivo."));
     if (options.tlsCertificate.isEmpty() != options.tlsKey.isEmpty())
         refuse(QStringLiteral("--tls-cert e --tls-key vão juntos."));
     options.secret = parser.isSet(secret) ? parser.value(secret) : secretFromEnvironment;

@@ -25,6 +25,7 @@ struct ServerOptions {
     int stopTimeoutSeconds = 20;  // how long a stop waits for the running calls
     QString tlsCertificate;
     QString tlsKey;
+    QString logFile;  // --log-file: the serving server's log, appended; empty: standard error
     DirectorySettings directory;
     // An administration command on the database instead of serving it.
     enum class Command {

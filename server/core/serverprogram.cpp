@@ -4,6 +4,8 @@
 #include "commissionhttpserver.h"
 #include "connectionprovider.h"
 #include "demodatagenerator.h"
+#include "logfile.h"
+#include "logline.h"
 #include "operatoradministration.h"
 #include "schema.h"
 #include "serveroptions.h"
@@ -21,6 +23,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <pthread.h>
 #include <string>
 #include <termios.h>
@@ -31,35 +34,86 @@ namespace commission {
 
 namespace {
 
+// While the server serves, what it says are lines of its log (logfmt, to
+// --log-file or standard error) from the start; the other commands talk to
+// a person at a terminal, in plain text.
+LogFile *servingLog = nullptr;
+
+void tell(const char *level, const QString &text)
+{
+    if (servingLog)
+        servingLog->write(LogLine::event(level, text));
+    else
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+}
+
 void say(const QString &text)
 {
-    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    tell("info", text);
+}
+
+void complain(const QString &text)
+{
+    tell("error", text);
+}
+
+// The log the serving server writes to, for as long as it serves.
+class ServingLog {
+public:
+    explicit ServingLog(LogFile &log) { servingLog = &log; }
+    ~ServingLog() { servingLog = nullptr; }
+    ServingLog(const ServingLog &) = delete;
+    ServingLog &operator=(const ServingLog &) = delete;
+};
+
+// The signals the serving server takes in one thread of its own
+// (StopOnSignal), blocked before any other thread starts: a thread started
+// with them unblocked (a database worker) would get them and the process
+// would end at once.
+void blockServerSignals()
+{
+    sigset_t taken;
+    sigemptyset(&taken);
+    sigaddset(&taken, SIGINT);
+    sigaddset(&taken, SIGTERM);
+    sigaddset(&taken, SIGHUP);
+    pthread_sigmask(SIG_BLOCK, &taken, nullptr);
+}
+
+// After SIGHUP: logrotate has moved the file away, or someone asks for a
+// new one. The server goes on.
+void reopenLog()
+{
+    if (!servingLog || servingLog->path().isEmpty())
+        return;
+    const QString problem = servingLog->reopen();
+    if (problem.isEmpty())
+        say(QStringLiteral("Arquivo de log reaberto."));
+    else
+        complain(problem);
 }
 
 // SIGINT and SIGTERM are taken by one thread that stops the server: no new
 // connection, every call already in finishes and is answered, for up to
-// `timeout`; then the worker threads end and close their connections.
+// `timeout`; then the worker threads end and close their connections. The
+// same thread reopens the log file on SIGHUP.
 class StopOnSignal {
 public:
-    // Called before any other thread starts, as serve() does: a thread
-    // started later inherits the mask, so no thread but the waiter takes
-    // the signals (one that did would end the process there and then).
-    static sigset_t blockSignals()
+    // The signals are blocked already (blockServerSignals()).
+    StopOnSignal(CommissionHttpServer &server, std::chrono::seconds timeout)
     {
-        sigset_t stopping;
-        sigemptyset(&stopping);
-        sigaddset(&stopping, SIGINT);
-        sigaddset(&stopping, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &stopping, nullptr);
-        return stopping;
-    }
-
-    StopOnSignal(CommissionHttpServer &server, std::chrono::seconds timeout) : m_signals(blockSignals())
-    {
+        sigemptyset(&m_signals);
+        sigaddset(&m_signals, SIGINT);
+        sigaddset(&m_signals, SIGTERM);
+        sigaddset(&m_signals, SIGHUP);
         m_waiter = std::thread([this, &server, timeout] {
-            int received = 0;
-            if (sigwait(&m_signals, &received) != 0 || m_ended)
-                return;
+            int received = SIGHUP;
+            while (received == SIGHUP) {
+                if (sigwait(&m_signals, &received) != 0 || m_ended)
+                    return;
+                if (received == SIGHUP)
+                    reopenLog();
+            }
             say(QStringLiteral("Encerrando (%1): sem novas conexões; as chamadas em curso terminam (prazo de %2 s).")
                     .arg(QString::fromLatin1(received == SIGINT ? "SIGINT" : "SIGTERM"))
                     .arg(timeout.count()));
@@ -121,6 +175,19 @@ QString readPasswordLine()
 
 int ServerProgram::run(const ServerOptions &options)
 {
+    const bool serving = !options.createDemo && !options.init && options.backupFile.isEmpty()
+                         && options.command == ServerOptions::Command::Serve;
+    LogFile log(serving ? options.logFile : QString());
+    const QString unusableLog = log.open();
+    if (!unusableLog.isEmpty()) {
+        say(unusableLog);
+        return 1;
+    }
+    std::optional<ServingLog> servingTo;
+    if (serving) {
+        blockServerSignals();
+        servingTo.emplace(log);
+    }
     try {
         if (options.createDemo)
             return createDemo(options);
@@ -132,9 +199,10 @@ int ServerProgram::run(const ServerOptions &options)
             return administer(options);
         return serve(options);
     } catch (const database::DatabaseError &error) {
-        say(QString::fromStdString(error.what()));
+        complain(QString::fromStdString(error.what()));
     } catch (const ServiceError &error) {
-        say(error.detail().isEmpty() ? error.message() : QStringLiteral("%1: %2").arg(error.message(), error.detail()));
+        complain(error.detail().isEmpty() ? error.message()
+                                          : QStringLiteral("%1: %2").arg(error.message(), error.detail()));
     }
     return 1;
 }
@@ -237,19 +305,24 @@ int ServerProgram::serve(const ServerOptions &options)
     // every call as if nothing had been set up.
     const QString missing = missingDatabase(where);
     if (!missing.isEmpty()) {
-        say(missing);
+        complain(missing);
         return 1;
     }
     ConnectionProvider connections(where);
-    if (Schema::version(connections.database()) == 0) {
-        say(QStringLiteral("O banco %1 não tem as tabelas da comissão. Confira --database, ou crie-as com --init.")
-                .arg(where.describe()));
+    const int found = Schema::version(connections.database());
+    if (found == 0) {
+        complain(QStringLiteral("O banco %1 não tem as tabelas da comissão. Confira --database, ou crie-as com --init.")
+                     .arg(where.describe()));
         return 1;
     }
     Schema::migrate(connections.database());
+    if (found < Schema::latestVersion())
+        say(QStringLiteral("Banco %1 migrado do esquema %2 para o %3.")
+                .arg(where.describe())
+                .arg(found)
+                .arg(Schema::latestVersion()));
     connections.discard();
 
-    StopOnSignal::blockSignals();
     HttpSettings settings;
     settings.listenAddress = options.listenAddress;
     settings.port = options.port;
@@ -263,15 +336,15 @@ int ServerProgram::serve(const ServerOptions &options)
     settings.tlsCertificate = options.tlsCertificate;
     settings.tlsKey = options.tlsKey;
     settings.directory = options.directory;
-    CommissionHttpServer server(settings, connections, CallLog::standardError());
+    CommissionHttpServer server(settings, connections, servingLog ? servingLog->sink() : CallLog::standardError());
     const QString tlsProblem = server.prepareTls();
     if (!tlsProblem.isEmpty()) {
-        say(tlsProblem);
+        complain(tlsProblem);
         return 1;
     }
     const std::optional<int> port = server.bind();
     if (!port) {
-        say(QStringLiteral("Não foi possível escutar em %1:%2.").arg(options.listenAddress).arg(options.port));
+        complain(QStringLiteral("Não foi possível escutar em %1:%2.").arg(options.listenAddress).arg(options.port));
         return 1;
     }
     say(QStringLiteral("Servidor de comissões em %1://%2:%3 (banco %4, %5 trabalhadores, fila de %6%7)")

@@ -415,7 +415,7 @@ void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
                 .value(QStringLiteral("error"))
                 .toString()
                 .contains(QStringLiteral("Tente novamente")));
-    QVERIFY(server.logLines().join('\n').contains(QStringLiteral("error 503")));
+    QVERIFY(server.logLines().join('\n').contains(QStringLiteral(" status=503 ")));
 }
 
 // A lone client's call runs on its I/O thread and waits there for a writer
@@ -497,7 +497,8 @@ void HttpTransportTest::shouldAnswerServerFailuresWithAReferenceAndNoInternals()
     QVERIFY2(match.hasMatch(), qPrintable(reply.error));
     // The log line under the same reference has what the caller must not see.
     const QString log = server.logLines().join('\n');
-    QVERIFY(log.contains(QStringLiteral("ref ") + match.captured(1)));
+    QVERIFY(
+        log.contains(QStringLiteral("level=error ref=") + match.captured(1) + QStringLiteral(" method=SetComissao")));
     QVERIFY(log.contains(QStringLiteral("gatilho de teste")));
     QVERIFY(!reply.error.contains(QStringLiteral("CONTAPAGAR")));
 }
