@@ -173,6 +173,7 @@ void FailoverTest::startBalancer()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("COMMISSION_BALANCER_PORT"), QString::number(m_balancerPort));
     environment.insert(QStringLiteral("COMMISSION_HAPROXY_STATS_PORT"), QString::number(m_statsPort));
+    environment.insert(QStringLiteral("COMMISSION_HAPROXY_METRICS_PORT"), QString::number(freePort()));
     m_balancer.setProcessEnvironment(environment);
     m_balancer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_balancer.start(m_haproxy, {QStringLiteral("-db"), QStringLiteral("-q"), QStringLiteral("-f"),
