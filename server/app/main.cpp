@@ -1,3 +1,4 @@
+#include <serverconfigfile.h>
 #include <serveroptions.h>
 #include <serverprogram.h>
 
@@ -18,6 +19,10 @@ int main(int argc, char **argv)
     }
     if (options.showHelp) {
         std::fprintf(stdout, "%s", commission::ServerOptions::usage().toUtf8().constData());
+        return 0;
+    }
+    if (options.checkConfig) {
+        std::fprintf(stdout, "%s", commission::ServerConfigFile::describe(options).toUtf8().constData());
         return 0;
     }
     return commission::ServerProgram::run(options);

@@ -2,10 +2,6 @@
 
 #include "sqlrunner.h"
 
-#include <remotecontract.h>
-
-#include <QRegularExpression>
-
 namespace commission {
 
 namespace {
@@ -19,13 +15,6 @@ StoredOperator operatorOf(const QSqlQuery &query)
 const QString selectOperators = QStringLiteral("SELECT CDOPERADOR, NMOPERADOR, IDATIVO, DSSENHA FROM OPERADOR");
 
 }  // namespace
-
-bool OperatorRepository::isOperatorCode(const QString &code)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^[A-Z0-9._-]{1,%1}$").arg(contract::RemoteContract::operatorCodeWidth));
-    return pattern.match(code).hasMatch();
-}
 
 std::optional<StoredOperator> OperatorRepository::find(const QString &code) const
 {

@@ -1,5 +1,7 @@
 #include "serveroptions.h"
 
+#include "serverconfigfile.h"
+
 #include <QCommandLineParser>
 
 #include <stdexcept>
@@ -79,6 +81,9 @@ QString ServerOptions::usage()
         "  --init             cria um banco vazio com o esquema atual e termina\n"
         "  --create-demo      cria o banco de demonstração e termina\n"
         "  --backup ARQUIVO   copia o banco SQLite, mesmo em uso, para um arquivo novo e termina\n"
+        "  --config ARQUIVO   lê as opções do arquivo (chave = valor, o nome da opção sem os traços;\n"
+        "                     # começa um comentário); a linha de comando prevalece sobre ele\n"
+        "  --check-config     mostra a configuração efetiva (segredos mascarados) e termina\n"
         "Administração dos operadores (no banco de --database, sem servidor rodando):\n"
         "  --add-operator CÓDIGO --name NOME   inclui um operador; a senha vem da entrada padrão\n"
         "  --set-password CÓDIGO               troca a senha (lida da entrada padrão)\n"
@@ -91,6 +96,12 @@ QString ServerOptions::usage()
 }
 
 ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &secretFromEnvironment)
+{
+    return parse(arguments, secretFromEnvironment, true);
+}
+
+ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &secretFromEnvironment,
+                                   bool readConfigFile)
 {
     QCommandLineParser parser;
     const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("banco"));
@@ -124,18 +135,43 @@ ServerOptions ServerOptions::parse(const QStringList &arguments, const QString &
     const QCommandLineOption init(QStringLiteral("init"));
     const QCommandLineOption createDemo(QStringLiteral("create-demo"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-    parser.addOptions({database,        listen,        port,          secret,        threads,     ioThreads,
-                       queue,           headerTimeout, bodyTimeout,   idleTimeout,   tlsCert,     tlsKey,
-                       ldapUrl,         ldapBase,      ldapAttribute, addOperator,   setPassword, enableOperator,
-                       disableOperator, grant,         revoke,        listOperators, name,        branch,
-                       rights,          init,          createDemo,    help, stopTimeout, backup, logFile});
+    const QCommandLineOption config(QStringLiteral("config"), QString(), QStringLiteral("arquivo"));
+    const QCommandLineOption checkConfig(QStringLiteral("check-config"));
+    const QList<QCommandLineOption> every{database,    listen,        port,           secret,          threads,
+                                          ioThreads,   queue,         headerTimeout,  bodyTimeout,     idleTimeout,
+                                          tlsCert,     tlsKey,        ldapUrl,        ldapBase,        ldapAttribute,
+                                          addOperator, setPassword,   enableOperator, disableOperator, grant,
+                                          revoke,      listOperators, name,           branch,          rights,
+                                          init,        createDemo,    help,           config,          checkConfig,
+                                          stopTimeout, backup,        logFile};
+    parser.addOptions(every);
     if (!parser.parse(arguments))
         refuse(parser.errorText());
+    if (readConfigFile && parser.isSet(config)) {
+        if (parser.values(config).size() > 1)
+            refuse(QStringLiteral("Use um só --config."));
+        // Commands and the file itself stay on the command line.
+        const QStringList commands =
+            QStringLiteral("help h config check-config init create-demo add-operator set-password enable-operator"
+                           " disable-operator grant revoke list-operators name branch rights backup")
+                .split(QLatin1Char(' '));
+        const ServerConfigFile file = ServerConfigFile::read(parser.value(config), every, commands);
+        const auto check = [&secretFromEnvironment](const QStringList &candidate) {
+            parse(candidate, secretFromEnvironment, false);
+        };
+        try {
+            return parse(file.arguments(arguments), secretFromEnvironment, false);
+        } catch (const std::invalid_argument &refusal) {
+            file.blame(refusal, arguments, check);
+        }
+    }
     if (!parser.positionalArguments().isEmpty())
         refuse(QStringLiteral("Argumento inesperado: %1").arg(parser.positionalArguments().first()));
 
     ServerOptions options;
     options.showHelp = parser.isSet(help);
+    options.checkConfig = parser.isSet(checkConfig);
+    options.configFile = parser.value(config);
     options.createDemo = parser.isSet(createDemo);
     options.init = parser.isSet(init);
     if (options.init && options.createDemo)

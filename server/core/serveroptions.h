@@ -47,9 +47,15 @@ struct ServerOptions {
     bool init = false;  // create an empty, migrated database and exit
     QString backupFile;  // --backup: copy the SQLite database there and exit
     bool showHelp = false;
+    QString configFile;        // --config: the file the settings were read from
+    bool checkConfig = false;  // --check-config: print the effective settings and exit
 
     // Raises std::invalid_argument with a message for the user.
+    // With --config the file's settings come first and the command line
+    // overrides them; a refusal caused by the file names its line.
     static ServerOptions parse(const QStringList &arguments, const QString &secretFromEnvironment);
+    // The same, with readConfigFile false taking --config as already read.
+    static ServerOptions parse(const QStringList &arguments, const QString &secretFromEnvironment, bool readConfigFile);
     static bool isLoopback(const QString &address);
     static QString usage();
 };
