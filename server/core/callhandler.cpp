@@ -3,6 +3,7 @@
 #include "callarguments.h"
 #include "connectionprovider.h"
 #include "errormapping.h"
+#include "operatorrepository.h"
 #include "secrets.h"
 #include "serviceerror.h"
 #include "sqlrunner.h"
@@ -257,7 +258,10 @@ HttpAnswer CallHandler::signIn(const std::string &body, const QString &origin, C
     if (!code.isString() || !password.isString())
         throw ServiceError::badRequest(
             QStringLiteral("Entrada inválida: envie {\"operador\": código, \"senha\": senha}."));
-    log.setOperator(code.toString().trimmed().left(contract::RemoteContract::operatorCodeWidth));
+    // What a caller typed reaches the log only when it is a code.
+    const QString typed = code.toString().trimmed().toUpper();
+    if (OperatorRepository::isOperatorCode(typed))
+        log.setOperator(typed);
     const SignInResult result = m_sessions.signIn(code.toString(), password.toString(), origin);
     QJsonArray permissions;
     for (const BranchGrant &grant : result.signedIn.grants.grants())

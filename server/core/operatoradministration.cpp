@@ -8,20 +8,11 @@
 
 #include <remotecontract.h>
 
-#include <QRegularExpression>
-
 namespace commission {
 
 namespace {
 
 using contract::RemoteContract;
-
-bool isOperatorCode(const QString &code)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^[A-Z0-9._-]{1,%1}$").arg(RemoteContract::operatorCodeWidth));
-    return pattern.match(code).hasMatch();
-}
 
 void closeSessionsOf(const QSqlDatabase &db, const QString &code)
 {
@@ -38,7 +29,7 @@ OperatorAdministration::OperatorAdministration(QSqlDatabase db, Say say, ReadPas
 int OperatorAdministration::run(const ServerOptions &options)
 {
     using Command = ServerOptions::Command;
-    if (options.command != Command::ListOperators && !isOperatorCode(options.operatorCode)) {
+    if (options.command != Command::ListOperators && !OperatorRepository::isOperatorCode(options.operatorCode)) {
         m_say(
             QStringLiteral("Código de operador inválido: \"%1\" (até %2 letras, dígitos, ponto, hífen ou sublinhado).")
                 .arg(options.operatorCode.left(40))

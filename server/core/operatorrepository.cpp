@@ -2,6 +2,10 @@
 
 #include "sqlrunner.h"
 
+#include <remotecontract.h>
+
+#include <QRegularExpression>
+
 namespace commission {
 
 namespace {
@@ -15,6 +19,13 @@ StoredOperator operatorOf(const QSqlQuery &query)
 const QString selectOperators = QStringLiteral("SELECT CDOPERADOR, NMOPERADOR, IDATIVO, DSSENHA FROM OPERADOR");
 
 }  // namespace
+
+bool OperatorRepository::isOperatorCode(const QString &code)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^[A-Z0-9._-]{1,%1}$").arg(contract::RemoteContract::operatorCodeWidth));
+    return pattern.match(code).hasMatch();
+}
 
 std::optional<StoredOperator> OperatorRepository::find(const QString &code) const
 {

@@ -24,6 +24,10 @@ class OperatorRepository {
 public:
     explicit OperatorRepository(QSqlDatabase db) : m_db(std::move(db)) {}
 
+    // Up to 20 upper-case letters, digits, ".", "-" or "_": what a code
+    // may be, so that it is safe in a log line, a directory name or a file.
+    static bool isOperatorCode(const QString &code);
+
     std::optional<StoredOperator> find(const QString &code) const;
     QVector<StoredOperator> all() const;
     OperatorGrants grants(const QString &code) const;

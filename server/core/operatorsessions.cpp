@@ -23,13 +23,6 @@ const QString sessionEnded = QStringLiteral("Sessão encerrada ou expirada. Entr
     throw ServiceError(ServiceError::Kind::Unauthorized, message);
 }
 
-bool isOperatorCode(const QString &code)
-{
-    static const QRegularExpression pattern(
-        QStringLiteral("^[A-Z0-9._-]{1,%1}$").arg(contract::RemoteContract::operatorCodeWidth));
-    return pattern.match(code).hasMatch();
-}
-
 constexpr size_t cacheLimit = 10000;
 
 // Where the lock of a failure key is kept ("L" + "O:ANA").
@@ -77,7 +70,7 @@ SignInResult OperatorSessions::signIn(const QString &operatorCode, const QString
     refuseWhileLockedOut(operatorKey, addressKey, at);
 
     const std::optional<QString> name =
-        isOperatorCode(code) && !password.isEmpty() ? checkPassword(code, password) : std::nullopt;
+        OperatorRepository::isOperatorCode(code) && !password.isEmpty() ? checkPassword(code, password) : std::nullopt;
     const QSqlDatabase db = m_connections.database();
     SessionRepository sessions(db);
     if (!name) {

@@ -38,15 +38,12 @@ namespace {
 
 QJsonArray generationOf(const QVector<QuoteKey> &keys)
 {
-    return {args::packet(packet::toJson(CommissionFixture::quotesPacket(keys, 5))),
-            args::text(TestServer::operatorCode, false)};
+    return args::generation(packet::toJson(CommissionFixture::quotesPacket(keys, 5)));
 }
 
 QJsonArray cancellationOf(const QVector<QuoteKey> &keys)
 {
-    QJsonArray arguments = generationOf(keys);
-    arguments.append(args::text(QStringLiteral("Evento cancelado pelo cliente"), false));
-    return arguments;
+    return args::cancellation(packet::toJson(CommissionFixture::quotesPacket(keys, 5)));
 }
 
 // Writers that generate and cancel their own quotes through the server

@@ -4,14 +4,20 @@
 #include <remotecontract.h>
 
 #include <connectionprovider.h>
+#include <operatorrepository.h>
 #include <packetcodec.h>
+#include <secrets.h>
 #include <tnetconnection.h>
+#include <writetransaction.h>
+
+#include <httplib.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -35,6 +41,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
 
+    void shouldHonourASessionOnEveryServerAndARevocationWithinTwoSeconds();
     void shouldKeepServingAndKeepMoneyWholeWhenAServerDies();
 
 private:
@@ -173,6 +180,7 @@ void FailoverTest::startBalancer()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("COMMISSION_BALANCER_PORT"), QString::number(m_balancerPort));
     environment.insert(QStringLiteral("COMMISSION_HAPROXY_STATS_PORT"), QString::number(m_statsPort));
+    environment.insert(QStringLiteral("COMMISSION_HAPROXY_METRICS_PORT"), QString::number(freePort()));
     m_balancer.setProcessEnvironment(environment);
     m_balancer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_balancer.start(m_haproxy, {QStringLiteral("-db"), QStringLiteral("-q"), QStringLiteral("-f"),
@@ -193,6 +201,48 @@ QPair<QString, qint64> FailoverTest::serverState(int index)
         }
     }
     return {};
+}
+
+void FailoverTest::shouldHonourASessionOnEveryServerAndARevocationWithinTwoSeconds()
+{
+    {
+        const QSqlDatabase db = m_connections->database();
+        commission::WriteTransaction transaction(db);
+        commission::OperatorRepository operators(db);
+        operators.add({QStringLiteral("CLUSTER"), QStringLiteral("Operadora do cluster"), true,
+                       commission::Secrets::hashPassword(QStringLiteral("senha-do-cluster"))});
+        operators.grant(QStringLiteral("CLUSTER"), QStringLiteral("0001"), {QStringLiteral("consultar")});
+        transaction.commit();
+    }
+    // Signed in on the first server...
+    httplib::Client first("127.0.0.1", m_serverPorts[0]);
+    const httplib::Result signedIn =
+        first.Post("/sessao", R"({"operador": "CLUSTER", "senha": "senha-do-cluster"})", "application/json");
+    QVERIFY(signedIn);
+    QCOMPARE(signedIn->status, 200);
+    const std::string token = QJsonDocument::fromJson(QByteArray::fromStdString(signedIn->body))
+                                  .object()
+                                  .value("sessao")
+                                  .toString()
+                                  .toStdString();
+    const std::map<std::string, std::string> session{{"Authorization", "Bearer " + token}};
+    const auto list = [&](int server) {
+        return TestServer::callPort(m_serverPorts[server], QStringLiteral("GetVendedores"),
+                                    args::listing(QStringLiteral("0001"), QString(), QString()), session)
+            .status;
+    };
+    // ... honoured by the second.
+    QCOMPARE(list(1), 200);
+    QCOMPARE(list(0), 200);
+    {
+        commission::WriteTransaction transaction(m_connections->database());
+        commission::OperatorRepository(m_connections->database()).revoke(QStringLiteral("CLUSTER"), "0001");
+        transaction.commit();
+    }
+    // Each server reads a session again after a second; the margin is the
+    // loaded machine's.
+    QTRY_COMPARE_WITH_TIMEOUT(list(1), 403, 2500);
+    QTRY_COMPARE_WITH_TIMEOUT(list(0), 403, 500);
 }
 
 void FailoverTest::shouldKeepServingAndKeepMoneyWholeWhenAServerDies()

@@ -561,6 +561,7 @@ void HttpTransportTest::shouldServeHttpsOnlyToClientsThatVerifyIt()
     connection.Host = QStringLiteral("127.0.0.1");
     connection.Port = server.port();
     connection.ReadTimeoutMs = 5000;
+    connection.BearerToken = QString::fromLatin1(TestServer::token);
     if (!authority.isEmpty())
         connection.CaFile = m_certificates.filePath(authority);
     try {

@@ -43,7 +43,7 @@ namespace {
 QStringList contents(const CommissionFixture &data)
 {
     QStringList seen;
-    for (const QString table : {QStringLiteral("ORCAEVENTO"), QStringLiteral("CONTAPAGAR"),
+    for (const QString &table : {QStringLiteral("ORCAEVENTO"), QStringLiteral("CONTAPAGAR"),
                                 QStringLiteral("ORCACOMISSAO"), QStringLiteral("AUDITCOMISSAO")})
         seen.append(QStringLiteral("%1 %2").arg(table).arg(data.count(table)));
     seen.append(data.value(QStringLiteral("SELECT SUM(VRCONTAPAGAR) FROM CONTAPAGAR")).toString());

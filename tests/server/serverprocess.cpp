@@ -40,12 +40,13 @@ bool ServerProcess::start(const QStringList &arguments)
         return false;
     const QRegularExpression address(QStringLiteral(R"(https?://127\.0\.0\.1:(\d+))"));
     QRegularExpressionMatch found;
-    QTest::qWaitFor(
+    // Ends on the address or on the process ending; the port says which.
+    static_cast<void>(QTest::qWaitFor(
         [&] {
             found = address.match(output());
             return found.hasMatch() || m_process.state() == QProcess::NotRunning;
         },
-        10000);
+        10000));
     m_port = found.hasMatch() ? found.captured(1).toInt() : 0;
     return m_port > 0;
 }

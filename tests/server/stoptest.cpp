@@ -63,15 +63,12 @@ namespace {
 
 QJsonArray generationOf(const QVector<QuoteKey> &keys)
 {
-    return {args::packet(packet::toJson(CommissionFixture::quotesPacket(keys, 5))),
-            args::text(TestServer::operatorCode, false)};
+    return args::generation(packet::toJson(CommissionFixture::quotesPacket(keys, 5)));
 }
 
 QJsonArray cancellationOf(const QVector<QuoteKey> &keys)
 {
-    QJsonArray arguments = generationOf(keys);
-    arguments.append(args::text(QStringLiteral("Evento cancelado pelo cliente"), false));
-    return arguments;
+    return args::cancellation(packet::toJson(CommissionFixture::quotesPacket(keys, 5)));
 }
 
 }  // namespace
@@ -143,7 +140,7 @@ void StopTest::shouldFinishAndAnswerTheGenerationRunningWhenTheStopComes()
     });
     // SIGTERM while the generation's transaction is open.
     bool caughtRunning = false;
-    QTest::qWaitFor([&] { return answered || (caughtRunning = writerAtWork()); }, 30000);
+    QVERIFY(QTest::qWaitFor([&] { return answered || (caughtRunning = writerAtWork()); }, 30000));
     server.signal(SIGTERM);
     generation.join();
     QCOMPARE(server.waitForExit(30000), 0);

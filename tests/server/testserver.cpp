@@ -161,6 +161,18 @@ TestServer::Reply TestServer::callPort(int port, const QString &method, const QJ
 
 namespace args {
 
+QJsonArray generation(const QJsonValue &quotesPacket)
+{
+    return {packet(quotesPacket), text(TestServer::operatorCode, false)};
+}
+
+QJsonArray cancellation(const QJsonValue &quotesPacket)
+{
+    QJsonArray arguments = generation(quotesPacket);
+    arguments.append(text(QStringLiteral("Evento cancelado pelo cliente"), false));
+    return arguments;
+}
+
 QJsonValue text(const QString &value, bool byRef)
 {
     return QJsonObject{{QStringLiteral("kind"), QStringLiteral("text")},

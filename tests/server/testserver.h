@@ -70,6 +70,10 @@ namespace args {
 QJsonValue text(const QString &value, bool byRef);
 QJsonValue date(double days, bool byRef);
 QJsonValue packet(const QJsonValue &packet);
+// SetComissao's arguments: the quotes and the test operator; SetCancelaComissao's
+// add a reason.
+QJsonArray generation(const QJsonValue &quotesPacket);
+QJsonArray cancellation(const QJsonValue &quotesPacket);
 // The eight listing arguments of GetVendedores / GetOrcamentos.
 QJsonArray listing(const QString &branch, const QString &salespeople, const QString &eventTypes,
                    const QString &dateBase = QStringLiteral("EVENTO"),

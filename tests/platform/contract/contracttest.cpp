@@ -90,7 +90,7 @@ private slots:
         QTest::newRow("GetVendedores") << RemoteContract::getVendedores << 8 << 8;
         QTest::newRow("GetOrcamentos") << RemoteContract::getOrcamentos << 8 << 8;
         QTest::newRow("SetComissao") << RemoteContract::setComissao << 2 << 2;
-        QTest::newRow("SetCancelaComissao") << RemoteContract::setCancelaComissao << 1 << 2;
+        QTest::newRow("SetCancelaComissao") << RemoteContract::setCancelaComissao << 3 << 3;
         QTest::newRow("GetHistoricoComissao") << RemoteContract::getHistoricoComissao << 4 << 4;
         QTest::newRow("unknown") << QStringLiteral("GetTudo") << 0 << 0;
     }

@@ -217,7 +217,7 @@ int CommissionSettlementTest::calls(const QString &method) const
 {
     if (!m_server)
         return -1;
-    return int(m_server->logLines().filter(QLatin1Char(' ') + method + QLatin1Char(' ')).size());
+    return int(m_server->logLines().filter(QStringLiteral(" method=") + method + QLatin1Char(' ')).size());
 }
 
 void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires_data()
