@@ -44,7 +44,7 @@ struct ServerOptions {
     QString grantBranch;   // --branch, with --grant and --revoke
     QString grantRights;   // --rights, with --grant
     bool createDemo = false;
-    bool init = false;  // create an empty, migrated database and exit
+    bool init = false;   // create an empty, migrated database and exit
     QString backupFile;  // --backup: copy the SQLite database there and exit
     bool showHelp = false;
     QString configFile;        // --config: the file the settings were read from
