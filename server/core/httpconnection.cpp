@@ -258,8 +258,7 @@ private:
         // I/O thread runs the call and writes the answer itself, skipping
         // the hand-off to a worker and back.
         if (m_lane.beginCall()) {
-            const bool ranHere =
-                m_context.queue.runHere([&] { write(callAnswer(call, std::move(request.body()))); });
+            const bool ranHere = m_context.queue.runHere([&] { write(callAnswer(call, std::move(request.body()))); });
             m_lane.endCall();
             if (ranHere)
                 return;
@@ -282,7 +281,7 @@ private:
     HttpAnswer callAnswer(const CallRequest &call, std::string body)
     {
         const QString request = QStringLiteral("%1 %2").arg(QString::fromStdString(call.verb),
-                                                             QString::fromStdString(call.target).left(200));
+                                                            QString::fromStdString(call.target).left(200));
         const RunningCalls::Scope running(m_context.calls, request);
         if (!running.admitted())
             return m_context.handler.refuse(503, QStringLiteral("%1 (servidor encerrando)").arg(request));

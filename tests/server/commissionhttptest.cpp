@@ -445,8 +445,7 @@ void CommissionHttpTest::shouldCreateOnePayableWhenTwoServersGenerateTheSameQuot
         sorted.sort();
         QCOMPARE(sorted, QStringList({QString(), QStringLiteral("COMISSAO_GERADA")}));
         QCOMPARE(fixture().count(QStringLiteral("CONTAPAGAR")), 3);
-        QCOMPARE(second.call(QStringLiteral("SetCancelaComissao"), cancellation({{1, 5}, {9, 5}})).status,
-                 200);
+        QCOMPARE(second.call(QStringLiteral("SetCancelaComissao"), cancellation({{1, 5}, {9, 5}})).status, 200);
     }
 }
 

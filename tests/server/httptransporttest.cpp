@@ -153,9 +153,8 @@ void HttpTransportTest::shouldRefuseAnEndlessChunkedBodyAtTheLimitWithoutKeeping
     TestServer server(m_database->where());
     const qint64 peakBefore = peakResidentBytes();
     RawHttpClient client(server.port());
-    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve")
-                        + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + TestServer::authorizationLine()
-                        + "Transfer-Encoding: chunked\r\n\r\n"));
+    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        + TestServer::authorizationLine() + "Transfer-Encoding: chunked\r\n\r\n"));
     const QByteArray chunk = QByteArray::number(64 << 10, 16) + "\r\n" + QByteArray(64 << 10, 'x') + "\r\n";
     qint64 sent = 0;
     while (sent < (200 << 20) && !client.hasSomethingToRead(0) && client.send(chunk))
@@ -202,10 +201,9 @@ void HttpTransportTest::shouldTellAClientThatAsksToGoOnWithItsBody()
     TestServer server(m_database->where());
     RawHttpClient client(server.port());
     const QByteArray body = "{\"args\": []}";
-    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve")
-                        + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + TestServer::authorizationLine()
-                        + "Expect: 100-continue\r\nContent-Length: "
-                        + QByteArray::number(body.size()) + "\r\n\r\n"));
+    QVERIFY(client.send("POST " + RawHttpClient::callPath("GetParamOrcaEve") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                        + TestServer::authorizationLine()
+                        + "Expect: 100-continue\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"));
     const QVector<RawAnswer> interim = client.readAnswers(1, 5000);
     QCOMPARE(interim.size(), 1);
     QCOMPARE(interim[0].status, 100);
@@ -242,8 +240,8 @@ void HttpTransportTest::shouldAnswerARequestWhateverPiecesItArrivesIn_data()
     QTest::newRow("between headers and body") << parameterCall << QList<int>{headerEnd};
     QTest::newRow("inside the body") << parameterCall << QList<int>{length - 3};
     QTest::newRow("in four pieces") << parameterCall << QList<int>{3, headerEnd - 2, headerEnd + 1};
-    const QByteArray chunked = "POST " + RawHttpClient::callPath("GetParamOrcaEve")
-                               + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + TestServer::authorizationLine()
+    const QByteArray chunked = "POST " + RawHttpClient::callPath("GetParamOrcaEve") + " HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                               + TestServer::authorizationLine()
                                + "Transfer-Encoding: chunked\r\n\r\n"
                                  "5\r\n{\"arg\r\n7\r\ns\": []}\r\n0\r\n\r\n";
     const int chunks = int(chunked.indexOf("\r\n\r\n")) + 4;

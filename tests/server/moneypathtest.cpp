@@ -159,9 +159,9 @@ void MoneyPathTest::cancelHere(int quote, qint64 payable)
     QCOMPARE(links[0].payable, payable);
     payables.removeCommissions(payable, {CommissionFixture::key(quote)});
     payables.settleAmount(payable);
-    payables.writeAudit(commission::AuditEntry{commission::AuditEntry::Operation::Cancellation,
-                                               QDateTime::currentDateTime(), QStringLiteral("OP9"), QString(),
-                                               QStringLiteral("0001"), QStringLiteral("0001"), payable, links, QStringLiteral("Evento cancelado")});
+    payables.writeAudit(commission::AuditEntry{
+        commission::AuditEntry::Operation::Cancellation, QDateTime::currentDateTime(), QStringLiteral("OP9"), QString(),
+        QStringLiteral("0001"), QStringLiteral("0001"), payable, links, QStringLiteral("Evento cancelado")});
 }
 
 qint64 MoneyPathTest::generateHere(int quote, qint64 likePayable)
@@ -194,9 +194,9 @@ qint64 MoneyPathTest::generateHere(int quote, qint64 likePayable)
     const QVector<QuoteCommission> links{QuoteCommission{CommissionFixture::key(quote), number, 5000, cents}};
     if (!payables.insertCommissions(links))
         return 0;
-    payables.writeAudit(commission::AuditEntry{commission::AuditEntry::Operation::Generation,
-                                               QDateTime::currentDateTime(), QStringLiteral("OP9"), QString(),
-                                               QStringLiteral("0001"), QStringLiteral("0001"), number, links, QString()});
+    payables.writeAudit(commission::AuditEntry{
+        commission::AuditEntry::Operation::Generation, QDateTime::currentDateTime(), QStringLiteral("OP9"), QString(),
+        QStringLiteral("0001"), QStringLiteral("0001"), number, links, QString()});
     return number;
 }
 

@@ -134,7 +134,8 @@ bool RawHttpClient::parseAnswers(QVector<RawAnswer> &answers)
 QByteArray RawHttpClient::post(const QByteArray &path, const QByteArray &body, const QByteArray &extraHeaders)
 {
     return "POST " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\n"
-           + TestServer::authorizationLine() + extraHeaders + "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+           + TestServer::authorizationLine() + extraHeaders + "Content-Length: " + QByteArray::number(body.size())
+           + "\r\n\r\n" + body;
 }
 
 QByteArray RawHttpClient::callPath(const QByteArray &method)

@@ -44,7 +44,7 @@ QStringList contents(const CommissionFixture &data)
 {
     QStringList seen;
     for (const QString &table : {QStringLiteral("ORCAEVENTO"), QStringLiteral("CONTAPAGAR"),
-                                QStringLiteral("ORCACOMISSAO"), QStringLiteral("AUDITCOMISSAO")})
+                                 QStringLiteral("ORCACOMISSAO"), QStringLiteral("AUDITCOMISSAO")})
         seen.append(QStringLiteral("%1 %2").arg(table).arg(data.count(table)));
     seen.append(data.value(QStringLiteral("SELECT SUM(VRCONTAPAGAR) FROM CONTAPAGAR")).toString());
     return seen;

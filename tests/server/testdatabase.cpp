@@ -17,9 +17,9 @@ const char *postgresVariable = "COMMISSION_TEST_POSTGRES";
 
 // Children before parents.
 const QStringList tablesInDeleteOrder = {
-    QStringLiteral("AUDITCOMISSAOORC"), QStringLiteral("AUDITCOMISSAO"), QStringLiteral("ORCACOMISSAO"),
-    QStringLiteral("CONTAPAGAR"),       QStringLiteral("ORCAEVENTO"),    QStringLiteral("PARAMORCAEVE"),
-    QStringLiteral("CLIENTE"),          QStringLiteral("TIPOEVENTO"),    QStringLiteral("VENDEDOR"),
+    QStringLiteral("AUDITCOMISSAOORC"), QStringLiteral("AUDITCOMISSAO"),  QStringLiteral("ORCACOMISSAO"),
+    QStringLiteral("CONTAPAGAR"),       QStringLiteral("ORCAEVENTO"),     QStringLiteral("PARAMORCAEVE"),
+    QStringLiteral("CLIENTE"),          QStringLiteral("TIPOEVENTO"),     QStringLiteral("VENDEDOR"),
     QStringLiteral("FILIAL"),           QStringLiteral("SESSAOOPERADOR"), QStringLiteral("FALHAENTRADA"),
     QStringLiteral("OPERADORDIREITO"),  QStringLiteral("OPERADOR"),
 };
