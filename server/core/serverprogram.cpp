@@ -15,6 +15,7 @@
 
 #include <connectionstring.h>
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <atomic>
@@ -26,6 +27,7 @@
 #include <optional>
 #include <pthread.h>
 #include <string>
+#include <sys/statvfs.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -216,6 +218,28 @@ QString ServerProgram::missingDatabase(const database::ConnectionString &where)
         .arg(where.describe());
 }
 
+QString ServerProgram::unwritableDatabase(const database::ConnectionString &where)
+{
+    if (!where.isSqlite())
+        return QString();
+    const QFileInfo file(where.databaseName);
+    const QString folder = file.absolutePath();
+    struct statvfs system {};
+    QString reason;
+    if (statvfs(QFile::encodeName(folder).constData(), &system) == 0 && (system.f_flag & ST_RDONLY) != 0)
+        reason = QStringLiteral("o sistema de arquivos de %1 é somente leitura").arg(folder);
+    else if (access(QFile::encodeName(file.absoluteFilePath()).constData(), W_OK) != 0)
+        reason = QStringLiteral("este usuário não tem permissão de escrita no arquivo");
+    else if (access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        reason = QStringLiteral("este usuário não tem permissão de escrita na pasta %1, onde ficam os arquivos"
+                                " de diário do banco (-wal, -shm)")
+                     .arg(folder);
+    if (reason.isEmpty())
+        return QString();
+    return QStringLiteral("O banco %1 não pode ser gravado: %2. Confira as permissões ou o usuário do servidor.")
+        .arg(where.describe(), reason);
+}
+
 int ServerProgram::init(const ServerOptions &options)
 {
     ConnectionProvider connections(database::ConnectionString::parse(options.database));
@@ -306,6 +330,13 @@ int ServerProgram::serve(const ServerOptions &options)
     const QString missing = missingDatabase(where);
     if (!missing.isEmpty()) {
         complain(missing);
+        return 1;
+    }
+    // A database that cannot be written reads as one without tables; the
+    // administrator is told what is really wrong.
+    const QString unwritable = unwritableDatabase(where);
+    if (!unwritable.isEmpty()) {
+        complain(unwritable);
         return 1;
     }
     ConnectionProvider connections(where);

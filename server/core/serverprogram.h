@@ -29,6 +29,10 @@ private:
     // Why the database cannot be served because it does not exist; empty
     // when it exists (or is not a file).
     static QString missingDatabase(const database::ConnectionString &where);
+    // Why an SQLite database cannot be written (the file or its folder,
+    // where the journal goes, not writable for this user, or a read-only
+    // file system); empty when it can, or is not a file.
+    static QString unwritableDatabase(const database::ConnectionString &where);
     static int serve(const ServerOptions &options);
 };
 

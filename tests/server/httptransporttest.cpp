@@ -9,6 +9,7 @@
 #include <tnetconnection.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -24,6 +25,7 @@
 #include <atomic>
 #include <csignal>
 #include <thread>
+#include <unistd.h>
 
 // The HTTP side of the server, on SQLite: framing, limits, deadlines, the
 // queue, fairness, TLS, error references and the start of the program.
@@ -55,6 +57,8 @@ private slots:
     void shouldServeHttpsOnlyToClientsThatVerifyIt();
     void shouldStartOnlyOnADatabaseThatExists_data();
     void shouldStartOnlyOnADatabaseThatExists();
+    void shouldSayWhyADatabaseCannotBeWritten_data();
+    void shouldSayWhyADatabaseCannotBeWritten();
 
 private:
     CommissionFixture fixture() { return CommissionFixture(m_connections->database()); }
@@ -605,6 +609,65 @@ void HttpTransportTest::shouldStartOnlyOnADatabaseThatExists()
     QCOMPARE(program.exitCode(), exitCode);
     QVERIFY2(QString::fromUtf8(program.readAllStandardError()).contains(message), qPrintable(message));
     QCOMPARE(QFile::exists(arguments[1]), fileAfter);
+}
+
+void HttpTransportTest::shouldSayWhyADatabaseCannotBeWritten_data()
+{
+    QTest::addColumn<QFile::Permissions>("fileMode");
+    QTest::addColumn<QFile::Permissions>("folderMode");
+    QTest::addColumn<QString>("reason");
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    const QFile::Permissions enterable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    QTest::newRow("read-only file") << readable << (readable | enterable | QFile::WriteOwner)
+                                    << "não tem permissão de escrita no arquivo";
+    QTest::newRow("read-only folder") << (readable | QFile::WriteOwner) << (readable | enterable)
+                                      << "não tem permissão de escrita na pasta";
+}
+
+// As an unprivileged user (nobody, when the test runs as root, since root
+// may write anything): a database it cannot write is reported as such, not
+// as one without tables.
+void HttpTransportTest::shouldSayWhyADatabaseCannotBeWritten()
+{
+    QFETCH(QFile::Permissions, fileMode);
+    QFETCH(QFile::Permissions, folderMode);
+    QFETCH(QString, reason);
+    const bool root = ::geteuid() == 0;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("banco"));
+    QVERIFY(QDir().mkdir(folder));
+    const QString database = folder + QStringLiteral("/commission.db");
+    QProcess init;
+    init.start(serverProgram(), {QStringLiteral("--database"), database, QStringLiteral("--init")});
+    QVERIFY(init.waitForFinished(30000));
+    QCOMPARE(init.exitCode(), 0);
+    QFile::setPermissions(dir.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    if (root) {
+        for (const QString &path : {folder, database}) {
+            QProcess chown;
+            chown.start(QStringLiteral("chown"), {QStringLiteral("nobody"), path});
+            QVERIFY(chown.waitForFinished(10000));
+            QCOMPARE(chown.exitCode(), 0);
+        }
+    }
+    QVERIFY(QFile::setPermissions(database, fileMode));
+    QVERIFY(QFile::setPermissions(folder, folderMode));
+
+    QProcess program;
+    const QStringList serve{QStringLiteral("--database"), database, QStringLiteral("--port"), QStringLiteral("0")};
+    if (root)
+        program.start(QStringLiteral("runuser"),
+                      QStringList{QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"), serverProgram()}
+                          + serve);
+    else
+        program.start(serverProgram(), serve);
+    QVERIFY(program.waitForFinished(30000));
+    const QString said = QString::fromUtf8(program.readAllStandardError());
+    QFile::setPermissions(folder, folderMode | QFile::WriteOwner);  // so the folder can be removed
+    QCOMPARE(program.exitCode(), 1);
+    QVERIFY2(said.contains(QStringLiteral("não pode ser gravado")) && said.contains(reason), qPrintable(said));
+    QVERIFY2(!said.contains(QStringLiteral("não tem as tabelas")), qPrintable(said));
 }
 
 int main(int argc, char **argv)
