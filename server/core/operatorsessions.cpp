@@ -53,6 +53,11 @@ void OperatorSessions::setClock(Clock clock)
 qint64 OperatorSessions::now() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
+    return clockReading();
+}
+
+qint64 OperatorSessions::clockReading() const
+{
     return m_clock ? m_clock() : QDateTime::currentSecsSinceEpoch();
 }
 
@@ -151,10 +156,12 @@ SignedInOperator OperatorSessions::authenticate(const QString &token)
         refuse(sessionEnded);
     const QString digest = Secrets::tokenDigest(token);
     const std::string key = digest.toStdString();
-    const qint64 at = now();
     const auto moment = std::chrono::steady_clock::now();
+    qint64 at = 0;
     {
+        // One lock for the clock and the cache: this runs on every call.
         const std::lock_guard<std::mutex> lock(m_mutex);
+        at = clockReading();
         const auto found = m_cache.find(key);
         if (found != m_cache.end() && moment - found->second.read < m_policy.recheck
             && !expired(found->second.started, found->second.lastUsed, at))

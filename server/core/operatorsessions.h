@@ -78,6 +78,7 @@ private:
     };
 
     qint64 now() const;
+    qint64 clockReading() const;  // the caller holds m_mutex
     bool expired(qint64 started, qint64 lastUsed, qint64 at) const;
     std::optional<QString> checkPassword(const QString &code, const QString &password);
     void refuseWhileLockedOut(const QString &operatorKey, const QString &addressKey, qint64 at);
