@@ -1,0 +1,35 @@
+#pragma once
+
+#include "wirefield.h"
+
+#include <array>
+
+namespace contract {
+
+// The history of settlements: one row per generation and per cancellation,
+// joined to its quotes (HistoricoOrcamentos) by NRAUDITCOMISSAO. IDOPERACAO
+// tells a generation from a cancellation (Domains::Operation); DSOPERACAO is
+// only its text.
+struct HistoricoComissao {
+    static constexpr WireField NrAuditComissao = floatField("NRAUDITCOMISSAO");
+    static constexpr WireField DtHrAuditoria = dateTimeField("DTHRAUDITORIA");
+    static constexpr WireField DsOperacao = textField("DSOPERACAO", 12);
+    static constexpr WireField CdOperador = textField("CDOPERADOR", 20);
+    static constexpr WireField CdVendedor = textField("CDVENDEDOR", 4);
+    static constexpr WireField NmFanVen = textField("NMFANVEN", 50);
+    static constexpr WireField NrContaPagar = floatField("NRCONTAPAGAR");
+    static constexpr WireField QtOrcamentos = floatField("QTORCAMENTOS");
+    static constexpr WireField VrComissao = floatField("VRCOMISSAO");
+    static constexpr WireField IdBaixada = textField("IDBAIXADA", 1);
+    static constexpr WireField DsMotivo = textField("DSMOTIVO", 500);
+    static constexpr WireField IdOperacao = textField("IDOPERACAO", 1);
+
+    // Every field in the order of the packet.
+    static constexpr std::array<WireField, 12> all{NrAuditComissao, DtHrAuditoria, DsOperacao,   CdOperador,
+                                                   CdVendedor,      NmFanVen,      NrContaPagar, QtOrcamentos,
+                                                   VrComissao,      IdBaixada,     DsMotivo,     IdOperacao};
+    static constexpr std::span<const WireField> fields() { return all; }
+    static QVector<packet::FieldSpec> specs() { return fieldSpecs(fields()); }
+};
+
+}  // namespace contract
