@@ -4,17 +4,17 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPointer>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
 #include <csignal>
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -85,9 +85,22 @@ RemoteCallError::RemoteCallError(const QString &message, int status)
 {
 }
 
+QJsonValue CallOutcome::value() const
+{
+    if (error)
+        std::rethrow_exception(error);
+    return result;
+}
+
 struct TNetConnection::Private {
-    std::unique_ptr<httplib::Client> client;
-    bool calling = false;  // a call is on its way (the event loop may run meanwhile)
+    // Shared with the request the worker thread is sending, which keeps it
+    // while a disconnect drops it here.
+    std::shared_ptr<httplib::Client> client;
+    // The thread that sends asynchronous calls, made on the first one, and
+    // the object living there that runs them in order.
+    QThread *worker = nullptr;
+    QObject *sender = nullptr;
+    int asyncCalls = 0;
     // The endpoint the client was prepared for, named in transport errors.
     QString host;
     int port = 0;
@@ -105,7 +118,18 @@ TNetConnection::TNetConnection(QObject *parent) : QObject(parent), d(std::make_u
     Q_UNUSED(ignoringBrokenPipes);
 }
 
-TNetConnection::~TNetConnection() = default;
+TNetConnection::~TNetConnection()
+{
+    if (!d->worker)
+        return;
+    // A request still on its way ends now instead of at its time-out.
+    if (d->client)
+        d->client->stop();
+    d->worker->quit();
+    d->worker->wait();
+    delete d->sender;
+    delete d->worker;
+}
 
 bool TNetConnection::Connected() const
 {
@@ -139,11 +163,11 @@ void TNetConnection::openClient()
     d->port = Port;
     if (Host.trimmed().isEmpty() || Port < 1 || Port > 65535)
         throw TransportError(unreachable(QStringLiteral("endereço do servidor inválido")).toStdString());
-    std::unique_ptr<httplib::Client> client;
+    std::shared_ptr<httplib::Client> client;
     if (CaFile.isEmpty()) {
-        client = std::make_unique<httplib::Client>(Host.toStdString(), Port);
+        client = std::make_shared<httplib::Client>(Host.toStdString(), Port);
     } else {
-        client = std::make_unique<httplib::Client>("https://" + Host.toStdString() + ":" + std::to_string(Port));
+        client = std::make_shared<httplib::Client>("https://" + Host.toStdString() + ":" + std::to_string(Port));
         client->set_ca_cert_path(CaFile.toStdString());
         client->enable_server_certificate_verification(true);
     }
@@ -201,27 +225,6 @@ QJsonValue TNetConnection::dispatch(const std::function<QJsonValue()> &once, Ret
 
 namespace {
 
-// Runs `work` on a thread of its own while the calling thread's event loop
-// goes on without user input: windows repaint and busy indicators move, and
-// what the operator types or clicks waits until the work is done. The caller
-// still returns only when it is done. Without an event loop to keep alive
-// (no application, or not its thread) the work runs right here.
-void waitRepainting(const std::function<void()> &work)
-{
-    QCoreApplication *application = QCoreApplication::instance();
-    if (!application || QThread::currentThread() != application->thread()) {
-        work();
-        return;
-    }
-    QEventLoop loop;
-    std::thread worker([&work, &loop] {
-        work();
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
-}
-
 // The server's own text of a refusal ({"error": "..."}); none when the body
 // is something else.
 std::optional<QString> serverError(const QByteArray &body)
@@ -256,33 +259,163 @@ QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &b
     return answer(status, answered, QStringLiteral("result")).value(QStringLiteral("result"));
 }
 
+std::vector<std::pair<std::string, std::string>> TNetConnection::headers() const
+{
+    std::vector<std::pair<std::string, std::string>> headers;
+    if (!Secret.isEmpty() && !SecretHeader.isEmpty())
+        headers.emplace_back(SecretHeader.toStdString(), Secret.toStdString());
+    if (!BearerToken.isEmpty())
+        headers.emplace_back("Authorization", "Bearer " + BearerToken.toStdString());
+    return headers;
+}
+
 std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &path, const QByteArray &body)
 {
-    // Something that ran while the event loop waited for a call must not
-    // send another on the same connection.
-    if (d->calling)
+    // The client serves one request at a time: a blocking call must not
+    // share it with one the worker thread is sending.
+    if (d->asyncCalls > 0)
         throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
     if (!Connected())
         openClient();
-    httplib::Headers headers;
-    if (!Secret.isEmpty() && !SecretHeader.isEmpty())
-        headers.emplace(SecretHeader.toStdString(), Secret.toStdString());
-    if (!BearerToken.isEmpty())
-        headers.emplace("Authorization", "Bearer " + BearerToken.toStdString());
+    const auto pairs = headers();
+    const httplib::Headers sent(pairs.cbegin(), pairs.cend());
 
     QElapsedTimer clock;
     clock.start();
-    std::optional<httplib::Result> result;
-    d->calling = true;
-    waitRepainting([&] {
-        const auto size = static_cast<size_t>(body.size());
-        result.emplace(verb == Verb::Post ? d->client->Post(path, headers, body.constData(), size, "application/json")
-                                          : d->client->Delete(path, headers));
-    });
-    d->calling = false;
-    if (!*result)
-        throw TransportError(transportFailure(static_cast<int>(result->error()), clock.elapsed()).toStdString());
-    return {(*result)->status, QByteArray::fromStdString((*result)->body)};
+    const auto size = static_cast<size_t>(body.size());
+    const httplib::Result result = verb == Verb::Post
+                                       ? d->client->Post(path, sent, body.constData(), size, "application/json")
+                                       : d->client->Delete(path, sent);
+    if (!result)
+        throw TransportError(transportFailure(static_cast<int>(result.error()), clock.elapsed()).toStdString());
+    return {result->status, QByteArray::fromStdString(result->body)};
+}
+
+// --- asynchronous calls --------------------------------------------------------
+
+struct TNetConnection::Pending {
+    std::string path;
+    QByteArray body;
+    Retry retry = Retry::Never;
+    QPointer<QObject> context;
+    Completion done;
+    int attempt = 0;       // of the current dispatch
+    bool renewed = false;  // the session was renewed once for this call
+};
+
+void TNetConnection::callAsync(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry,
+                               QObject *context, Completion done)
+{
+    auto pending = std::make_shared<Pending>();
+    pending->path = "/rdm/" + percentEncoded(ServerName) + "/" + percentEncoded(method);
+    pending->body = requestBody(arguments);
+    pending->retry = retry;
+    pending->context = context ? context : this;
+    pending->done = std::move(done);
+    ++d->asyncCalls;
+    if (!d->worker) {
+        d->worker = new QThread;
+        d->worker->setObjectName(QStringLiteral("netcall"));
+        d->sender = new QObject;
+        d->sender->moveToThread(d->worker);
+        d->worker->start();
+    }
+    sendAttempt(pending);
+}
+
+int TNetConnection::callsInProgress() const
+{
+    return d->asyncCalls;
+}
+
+void TNetConnection::sendAttempt(const std::shared_ptr<Pending> &pending)
+{
+    ++pending->attempt;
+    try {
+        if (!Connected())
+            openClient();
+    } catch (const TransportError &) {
+        attemptFailed(pending, std::current_exception());
+        return;
+    }
+    const auto pairs = headers();
+    std::shared_ptr<httplib::Client> client = d->client;
+    QMetaObject::invokeMethod(
+        d->sender,
+        [this, client, pending, sent = httplib::Headers(pairs.cbegin(), pairs.cend())] {
+            QElapsedTimer clock;
+            clock.start();
+            const httplib::Result result = client->Post(pending->path, sent, pending->body.constData(),
+                                                        static_cast<size_t>(pending->body.size()), "application/json");
+            const int status = result ? result->status : 0;
+            const QByteArray answered = result ? QByteArray::fromStdString(result->body) : QByteArray();
+            const int error = result ? -1 : static_cast<int>(result.error());
+            const qint64 elapsed = clock.elapsed();
+            QMetaObject::invokeMethod(
+                this,
+                [this, pending, status, answered, error, elapsed] {
+                    attemptEnded(pending, status, answered, error, elapsed);
+                },
+                Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+}
+
+void TNetConnection::attemptEnded(const std::shared_ptr<Pending> &pending, int status, const QByteArray &body,
+                                  int error, qint64 elapsedMs)
+{
+    try {
+        if (error >= 0)
+            throw TransportError(transportFailure(error, elapsedMs).toStdString());
+        if (const std::optional<QString> text = serverError(body); status == 401 && text)
+            throw SessionExpiredError(*text);
+        complete(pending, {answer(status, body, QStringLiteral("result")).value(QStringLiteral("result")), nullptr});
+    } catch (...) {
+        attemptFailed(pending, std::current_exception());
+    }
+}
+
+// What the blocking call does on a failure, step by step: a read that failed
+// in transport goes again on a new connection (after a pause while a balancer
+// answers for its server); an ended session is renewed once, after which a
+// read goes again and a write is reported as not sent.
+void TNetConnection::attemptFailed(const std::shared_ptr<Pending> &pending, const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const SessionExpiredError &) {
+        if (pending->renewed || !OnSessionExpired || !OnSessionExpired(*this))
+            return complete(pending, {{}, error});
+        pending->renewed = true;
+        if (pending->retry == Retry::Never)
+            return complete(pending, {{}, std::make_exception_ptr(SessionExpiredError(renewedSessionNotSent))});
+        pending->attempt = 0;
+        sendAttempt(pending);
+    } catch (const TransportError &failure) {
+        if (pending->retry == Retry::Never)
+            return complete(pending, {{}, error});
+        setConnected(false);
+        const bool gateway = failure.answeredByGateway();
+        if (pending->attempt >= (gateway ? maxGatewayAttempts : 2))
+            return complete(pending, {{}, error});
+        if (gateway)
+            QTimer::singleShot(gatewayRetryPauseMs, this, [this, pending] { sendAttempt(pending); });
+        else
+            sendAttempt(pending);
+    } catch (...) {
+        complete(pending, {{}, error});
+    }
+}
+
+// Delivered from the event loop of the context's thread, so that no
+// completion runs inside callAsync itself.
+void TNetConnection::complete(const std::shared_ptr<Pending> &pending, const CallOutcome &outcome)
+{
+    --d->asyncCalls;
+    if (!pending->context)
+        return;
+    QMetaObject::invokeMethod(
+        pending->context.data(), [pending, outcome] { pending->done(outcome); }, Qt::QueuedConnection);
 }
 
 SignedInSession TNetConnection::signIn(const QString &operatorCode, const QString &password)

@@ -10,10 +10,12 @@
 #include <QStringList>
 #include <QVector>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 // One positional argument of a remote call.
 struct CONNECTION_EXPORT ServiceArgument {
@@ -80,8 +82,10 @@ private:
 // over HTTP (docs/protocol.md). Connecting runs BeforeConnect, which may set
 // Host and Port, and prepares a keep-alive client; no traffic goes out until
 // the first call. Call() connects on demand and blocks the calling thread until
-// the answer arrives or a time-out ends it. Disconnecting drops the client, so
-// the next call runs BeforeConnect again.
+// the answer arrives or a time-out ends it; callAsync() sends the request from
+// a worker thread of the connection and returns at once, its completion
+// delivered later on the thread of a context object. Disconnecting drops the
+// client, so the next call runs BeforeConnect again.
 //
 // Connecting checks the address BeforeConnect left (a host, a port from 1 to
 // 65535). ThrowException says what setConnected(true) does when that fails:
@@ -93,6 +97,17 @@ private:
 // server is a RemoteCallError, everything else a TransportError. A
 // TransportError leaves the connection up; the next call opens a new socket
 // when the old one is gone.
+// What an asynchronous call came to: its result, or the error the
+// synchronous call would have raised.
+struct CONNECTION_EXPORT CallOutcome {
+    QJsonValue result;
+    std::exception_ptr error;  // empty on success
+
+    bool failed() const { return error != nullptr; }
+    // The result, or the error raised again.
+    QJsonValue value() const;
+};
+
 class CONNECTION_EXPORT TNetConnection : public QObject {
     Q_OBJECT
 public:
@@ -138,7 +153,20 @@ public:
     // once more on a new connection (to a server behind a balancer, most
     // likely another one); one that a balancer answered in the server's place
     // (502, 503, 504) up to four times in all, 200 ms apart.
+    // Not while an asynchronous call of this connection is under way (that
+    // raises TransportError).
     QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry = Retry::Never);
+
+    using Completion = std::function<void(const CallOutcome &outcome)>;
+    // The same dispatch without blocking: the HTTP work runs on the
+    // connection's worker thread, one request at a time, and `done` runs on
+    // the thread of `context` once the call has come to an end, retries and
+    // a renewed session included (OnSessionExpired runs there too). Never
+    // before callAsync has returned; never when `context` is gone by then.
+    void callAsync(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry, QObject *context,
+                   Completion done);
+    // Asynchronous calls sent and not yet completed.
+    int callsInProgress() const;
 
     // Signs the operator in (POST SessionPath) and returns the session the
     // server opened; BearerToken is left as it was. A refusal (401: unknown
@@ -152,13 +180,20 @@ public:
     void signOut();
 
 private:
+    struct Pending;
     void openClient();  // raises what fails, whatever ThrowException says
+    void sendAttempt(const std::shared_ptr<Pending> &pending);
+    void attemptEnded(const std::shared_ptr<Pending> &pending, int status, const QByteArray &body, int error,
+                      qint64 elapsedMs);
+    void attemptFailed(const std::shared_ptr<Pending> &pending, const std::exception_ptr &error);
+    void complete(const std::shared_ptr<Pending> &pending, const CallOutcome &outcome);
     QJsonValue dispatch(const std::function<QJsonValue()> &once, Retry retry);
     QJsonValue callOnce(const std::string &path, const QByteArray &body);
     enum class Verb { Post, Delete };
     // Sends one request and returns its status and body; raises TransportError
     // when nothing answered.
     std::pair<int, QByteArray> send(Verb verb, const std::string &path, const QByteArray &body);
+    std::vector<std::pair<std::string, std::string>> headers() const;
     QJsonObject answer(int status, const QByteArray &body, const QString &expectedKey) const;
     QString transportFailure(int error, qint64 elapsedMs) const;
     QString unreachable(const QString &reason) const;

@@ -1,5 +1,4 @@
 #include "tnetconnection.h"
-#include "remotecontract.h"
 #include "scriptedserver.h"
 
 #include <QJsonDocument>
@@ -8,12 +7,19 @@
 #include <QThread>
 #include <QTimer>
 
+#include <optional>
+
 namespace {
+
+// The remote object and the secret's header of the commission server, as the
+// scripted server answers them.
+const QString remoteObject = QStringLiteral("ORE09700.rdmManuComissao");
+const QByteArray secretHeader = "X-Commission-Secret";
 
 void pointAt(TNetConnection &connection, int port)
 {
-    connection.ServerName = contract::RemoteContract::objectName;
-    connection.SecretHeader = contract::RemoteContract::secretHeader;
+    connection.ServerName = remoteObject;
+    connection.SecretHeader = secretHeader;
     connection.Host = "127.0.0.1";
     connection.Port = port;
 }
@@ -21,6 +27,21 @@ void pointAt(TNetConnection &connection, int port)
 QString what(const std::exception &error)
 {
     return QString::fromUtf8(error.what());
+}
+
+// The call, blocking or asynchronous; the asynchronous one is waited for
+// until its completion came, and answers or raises as the blocking one does.
+QJsonValue callBy(bool async, TNetConnection &connection, const QString &method,
+                  TNetConnection::Retry retry = TNetConnection::Retry::Never)
+{
+    if (!async)
+        return connection.call(method, {}, retry);
+    QObject context;
+    std::optional<CallOutcome> outcome;
+    connection.callAsync(method, {}, retry, &context, [&outcome](const CallOutcome &o) { outcome = o; });
+    if (!QTest::qWaitFor([&outcome] { return outcome.has_value(); }, 10000))
+        throw std::logic_error("the asynchronous call never completed");
+    return outcome->value();
 }
 
 }  // namespace
@@ -42,7 +63,7 @@ private slots:
 
         QCOMPARE(result, QJsonValue(packet));
         const ScriptedServer::Request request = host.lastRequest();
-        QCOMPARE(request.path, contract::RemoteContract::path(QStringLiteral("GetVendedores")));
+        QCOMPARE(request.path, QStringLiteral("/rdm/%1/GetVendedores").arg(remoteObject));
         QCOMPARE(request.contentType, QString("application/json"));
         QVERIFY(!request.hasSecret);
         const QJsonArray expected{
@@ -84,6 +105,7 @@ private slots:
 
     void shouldHandleAnEndedSession_data()
     {
+        QTest::addColumn<bool>("async");
         QTest::addColumn<bool>("read");
         QTest::addColumn<QString>("hook");       // "none", "gives up", "renews", "renews to a refused token"
         QTest::addColumn<QString>("outcome");    // the result, or the SessionExpiredError's text
@@ -91,17 +113,25 @@ private slots:
         QTest::addColumn<QString>("lastToken");  // the token the last one carried
 
         const QString ended = ScriptedServer::sessionEndedText;
-        QTest::newRow("no hook") << true << "none" << ended << 1 << "velho";
-        QTest::newRow("operator gives up") << true << "gives up" << ended << 1 << "velho";
-        QTest::newRow("listing sent again") << true << "renews"
-                                            << "ok" << 2 << "novo";
-        QTest::newRow("write not sent again")
-            << false << "renews" << TNetConnection::renewedSessionNotSent << 1 << "velho";
-        QTest::newRow("listing refused again, no loop") << true << "renews to a refused token" << ended << 2 << "outro";
+        for (const bool async : {false, true}) {
+            const char *kind = async ? "async: " : "blocking: ";
+            const auto row = [kind](const char *name) -> QTestData & {
+                return QTest::newRow(qPrintable(kind + QString(name)));
+            };
+            row("no hook") << async << true << "none" << ended << 1 << "velho";
+            row("operator gives up") << async << true << "gives up" << ended << 1 << "velho";
+            row("listing sent again") << async << true << "renews"
+                                      << "ok" << 2 << "novo";
+            row("write not sent again") << async << false << "renews" << TNetConnection::renewedSessionNotSent << 1
+                                        << "velho";
+            row("listing refused again, no loop")
+                << async << true << "renews to a refused token" << ended << 2 << "outro";
+        }
     }
 
     void shouldHandleAnEndedSession()
     {
+        QFETCH(bool, async);
         QFETCH(bool, read);
         QFETCH(QString, hook);
         QFETCH(QString, outcome);
@@ -126,7 +156,7 @@ private slots:
         }
         const auto retry = read ? TNetConnection::Retry::OnceOnTransportFailure : TNetConnection::Retry::Never;
         try {
-            QCOMPARE(connection.call("GetVendedores", {}, retry).toString(), outcome);
+            QCOMPARE(callBy(async, connection, "GetVendedores", retry).toString(), outcome);
         } catch (const SessionExpiredError &error) {
             QCOMPARE(what(error), outcome);
             QCOMPARE(error.status(), 401);
@@ -332,8 +362,8 @@ private slots:
         ScriptedServer host;
         host.answerEveryCall(ScriptedServer::Reply::result(QJsonValue()));
         TNetConnection connection;
-        connection.ServerName = contract::RemoteContract::objectName;
-        connection.SecretHeader = contract::RemoteContract::secretHeader;
+        connection.ServerName = remoteObject;
+        connection.SecretHeader = secretHeader;
         connection.Host = "192.0.2.1";  // a design-time host, always replaced
         int connects = 0;
         connection.BeforeConnect = [&](TNetConnection &c) {
@@ -430,20 +460,28 @@ private slots:
 
     void shouldRetryOnlyReadsOnceAfterATransportFailure_data()
     {
+        QTest::addColumn<bool>("async");
         QTest::addColumn<bool>("read");
         QTest::addColumn<int>("failures");  // answers that are no reply before the good one
         QTest::addColumn<bool>("succeeds");
         QTest::addColumn<int>("requests");
 
-        QTest::newRow("read, one failure") << true << 1 << true << 2;
-        QTest::newRow("read, balancer answers three times") << true << 3 << true << 4;
-        QTest::newRow("read, balancer answers four times") << true << 4 << false << 4;
-        QTest::newRow("write, one failure") << false << 1 << false << 1;
-        QTest::newRow("read, refused by the server") << true << 0 << true << 1;
+        for (const bool async : {false, true}) {
+            const char *kind = async ? "async: " : "blocking: ";
+            const auto row = [kind](const char *name) -> QTestData & {
+                return QTest::newRow(qPrintable(kind + QString(name)));
+            };
+            row("read, one failure") << async << true << 1 << true << 2;
+            row("read, balancer answers three times") << async << true << 3 << true << 4;
+            row("read, balancer answers four times") << async << true << 4 << false << 4;
+            row("write, one failure") << async << false << 1 << false << 1;
+            row("read, refused by the server") << async << true << 0 << true << 1;
+        }
     }
 
     void shouldRetryOnlyReadsOnceAfterATransportFailure()
     {
+        QFETCH(bool, async);
         QFETCH(bool, read);
         QFETCH(int, failures);
         QFETCH(bool, succeeds);
@@ -458,13 +496,13 @@ private slots:
         pointAt(connection, host.port());
         const auto retry = read ? TNetConnection::Retry::OnceOnTransportFailure : TNetConnection::Retry::Never;
         if (succeeds)
-            QCOMPARE(connection.call("GetVendedores", {}, retry).toString(), QString("ok"));
+            QCOMPARE(callBy(async, connection, "GetVendedores", retry).toString(), QString("ok"));
         else
-            QVERIFY_THROWS_EXCEPTION(TransportError, connection.call("SetComissao", {}, retry));
+            QVERIFY_THROWS_EXCEPTION(TransportError, callBy(async, connection, "SetComissao", retry));
         QCOMPARE(host.requests().size(), requests);
     }
 
-    void shouldKeepTheEventLoopGoingWhileACallWaits()
+    void shouldCompleteOnTheContextsThreadWhileTheEventLoopGoesOn()
     {
         ScriptedServer host;
         host.answerEveryCall({200, R"({"result":"ok"})", 400});
@@ -473,11 +511,40 @@ private slots:
         // A timer due in the middle of a slow call fires during it: the
         // window would repaint and the busy indicator move.
         bool fired = false;
-        bool returned = false;
-        QTimer::singleShot(50, [&] { fired = !returned; });
-        QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
-        returned = true;
+        std::optional<CallOutcome> outcome;
+        QThread *completedOn = nullptr;
+        QTimer::singleShot(50, [&] { fired = !outcome; });
+        QObject context;
+        connection.callAsync("GetParamOrcaEve", {}, TNetConnection::Retry::Never, &context, [&](const CallOutcome &o) {
+            outcome = o;
+            completedOn = QThread::currentThread();
+        });
+        QVERIFY(!outcome);
+        QCOMPARE(connection.callsInProgress(), 1);
+        // The blocking call does not share the client with it.
+        QVERIFY_THROWS_EXCEPTION(TransportError, connection.call("GetParamOrcaEve", {}));
+        QTRY_VERIFY(outcome.has_value());
+        QCOMPARE(outcome->value().toString(), QString("ok"));
+        QCOMPARE(completedOn, QThread::currentThread());
+        QCOMPARE(connection.callsInProgress(), 0);
         QVERIFY(fired);
+    }
+
+    void shouldDropTheCompletionOfAGoneContextAndRefuseNothingElse()
+    {
+        ScriptedServer host;
+        host.answerEveryCall({200, R"({"result":"ok"})", 200});
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        bool gone = false;
+        auto context = std::make_unique<QObject>();
+        connection.callAsync("GetParamOrcaEve", {}, TNetConnection::Retry::Never, context.get(),
+                             [&](const CallOutcome &) { gone = true; });
+        context.reset();
+        QTRY_COMPARE(connection.callsInProgress(), 0);
+        QCoreApplication::processEvents();
+        QVERIFY(!gone);
+        QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
     }
 
     void shouldCallAgainAfterTheServerDroppedAnIdleConnection()
