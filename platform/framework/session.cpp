@@ -2,7 +2,6 @@
 
 #include "connectionstring.h"
 #include "hostoperations.h"
-#include "remotecontract.h"
 #include "tdtmdbgeral.h"
 
 #include <QCommandLineParser>
@@ -26,8 +25,6 @@ const QString secretKey = QStringLiteral("secret");
 const QString serverCaKey = QStringLiteral("server-ca");
 const QString databaseKey = QStringLiteral("database");
 const QString configKey = QStringLiteral("config");
-
-constexpr int branchWidth = contract::RemoteContract::branchCodeWidth;
 
 SessionValues current;
 
@@ -201,7 +198,7 @@ SessionValues Session::validated(const SessionValues &values)
         refuse(QStringLiteral("Código de filial inválido: \"%1\". Use até 4 letras ou algarismos.")
                    .arg(values.branchCode));
     if (!result.branchCode.isEmpty())
-        result.branchCode = Ajusta(result.branchCode, branchWidth);
+        result.branchCode = Ajusta(result.branchCode, result.branchCodeWidth);
     if (result.branchFixed && result.branchCode.isEmpty())
         refuse(QStringLiteral("A filial fixa exige o código da filial (--branch)."));
 

@@ -2,6 +2,7 @@
 
 #include "framework_export.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -28,6 +29,14 @@ struct FRAMEWORK_EXPORT SessionValues {
     QString operatorCode;            // Operador
     QString database;                // connection string of the shared database
     bool passwordFromStdin = false;  // --password-stdin: sign in with the password read from standard input
+
+    // What the module's server takes, never options or files: the host keeps
+    // these defaults, which are the commission server's; a module may set
+    // its own from its contract.
+    int branchCodeWidth = 4;                          // the branch code is padded to it
+    int operatorCodeWidth = 20;                       // the sign-in takes no longer code
+    QString sessionPath = QStringLiteral("/sessao");  // where sign-in and sign-out go
+    QByteArray secretHeader = "X-Commission-Secret";  // carries serverSecret
 
     // Filled by the sign-in, never by options or files.
     QString operatorName;          // the signed-in operator's name

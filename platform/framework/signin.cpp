@@ -1,7 +1,6 @@
 #include "signin.h"
 
 #include "dialogseam.h"
-#include "remotecontract.h"
 #include "session.h"
 
 #include <tnetconnection.h>
@@ -15,9 +14,8 @@ namespace {
 void pointAtServer(TNetConnection &connection)
 {
     const SessionValues &session = Session::values();
-    connection.ServerName = contract::RemoteContract::objectName;
-    connection.SecretHeader = contract::RemoteContract::secretHeader;
-    connection.SessionPath = QString::fromLatin1(contract::RemoteContract::sessionPath);
+    connection.SecretHeader = session.secretHeader;
+    connection.SessionPath = session.sessionPath;
     connection.Host = session.serverHost;
     connection.Port = session.serverPort;
     connection.Secret = session.serverSecret;
@@ -56,7 +54,7 @@ void SignIn::prepare(TNetConnection &connection)
     const SessionValues &session = Session::values();
     connection.Secret = session.serverSecret;
     connection.CaFile = session.serverCaFile;
-    connection.SessionPath = QString::fromLatin1(contract::RemoteContract::sessionPath);
+    connection.SessionPath = session.sessionPath;
     connection.BearerToken = session.sessionToken;
     connection.OnSessionExpired = renewSession;
 }

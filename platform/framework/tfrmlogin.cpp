@@ -2,7 +2,7 @@
 
 #include "handlerguard.h"
 #include "operatorcursor.h"
-#include "remotecontract.h"
+#include "session.h"
 #include "signin.h"
 
 #include <tnetconnection.h>
@@ -33,7 +33,7 @@ TfrmLogin::TfrmLogin(const DialogSeam::SignInPrompt &prompt, QWidget *parent)
     setWindowTitle(QStringLiteral("Entrar"));
     edtOperador->setObjectName(QStringLiteral("edtOperador"));
     edtOperador->setText(prompt.operatorCode);
-    edtOperador->setMaxLength(contract::RemoteContract::operatorCodeWidth);
+    edtOperador->setMaxLength(Session::values().operatorCodeWidth);
     edtOperador->setReadOnly(prompt.sameOperator);
     edtSenha->setObjectName(QStringLiteral("edtSenha"));
     edtSenha->setEchoMode(QLineEdit::Password);

@@ -3,7 +3,6 @@
 // session renewed through the dialog seam.
 
 #include "tfrmlogin.h"
-#include "remotecontract.h"
 #include "scripteddialogs.h"
 #include "scriptedserver.h"
 #include "session.h"
@@ -235,8 +234,8 @@ private slots:
             c.Port = Session::values().serverPort;
             SignIn::prepare(c);
         };
-        connection.ServerName = contract::RemoteContract::objectName;
-        connection.SecretHeader = contract::RemoteContract::secretHeader;
+        connection.ServerName = QStringLiteral("ORE09700.rdmManuComissao");
+        connection.SecretHeader = Session::values().secretHeader;
         try {
             QCOMPARE(connection.call("GetVendedores", {}, TNetConnection::Retry::OnceOnTransportFailure).toString(),
                      outcome);
