@@ -2,6 +2,7 @@
 #include "packetcodec.h"
 #include "recordsets.h"
 #include "remotecontract.h"
+#include "session.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -142,6 +143,17 @@ private slots:
         QCOMPARE(int(RemoteContract::arguments(method).size()), total);
         for (const RemoteContract::Argument &argument : RemoteContract::arguments(method))
             QCOMPARE(argument.size > 0, argument.kind == RemoteContract::ArgumentKind::Text);
+    }
+
+    // The host signs in before any module runs, with the session's defaults:
+    // they must be what the server takes.
+    void shouldSignInAsTheServerExpects()
+    {
+        const SessionValues defaults;
+        QCOMPARE(defaults.sessionPath, QString::fromLatin1(RemoteContract::sessionPath));
+        QCOMPARE(defaults.secretHeader, QByteArray(RemoteContract::secretHeader));
+        QCOMPARE(defaults.branchCodeWidth, RemoteContract::branchCodeWidth);
+        QCOMPARE(defaults.operatorCodeWidth, RemoteContract::operatorCodeWidth);
     }
 
     void shouldPostEveryCallUnderTheObjectsPath()
