@@ -8,7 +8,6 @@
 #include "payablerepository.h"
 #include "quoterepository.h"
 #include "recordsetlayouts.h"
-#include "servermetrics.h"
 #include "serviceerror.h"
 #include "writetransaction.h"
 
@@ -339,8 +338,8 @@ auto CommissionService::retryingConflicts(Work work) -> decltype(work())
         if (error.kind() != ServiceError::Kind::Conflict)
             throw;
     }
-    if (m_metrics)
-        m_metrics->databaseRetry();
+    if (m_retried)
+        m_retried();
     try {
         return work();
     } catch (const ServiceError &error) {

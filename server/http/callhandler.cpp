@@ -109,7 +109,7 @@ const std::string_view CallHandler::secretHeader = contract::RemoteContract::sec
 CallHandler::CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log)
     : m_settings(settings), m_secret(settings.secret.toUtf8()), m_connections(connections), m_log(std::move(log)),
       m_metrics(contract::RemoteContract::methods()), m_sessions(connections, settings.directory),
-      m_service(connections, &m_metrics), m_endpoint(m_service)
+      m_service(connections, [this] { m_metrics.databaseRetry(); }), m_endpoint(m_service)
 {
 }
 

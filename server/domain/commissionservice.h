@@ -10,10 +10,11 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace commission {
 
 class ConnectionProvider;
-class ServerMetrics;
 
 // The two packets of a salespeople listing.
 struct SalespeopleListing {
@@ -41,9 +42,12 @@ public:
     // Payables fall due this many days after they are issued.
     static constexpr int paymentTermDays = 30;
 
-    // `metrics`, when given, counts the transactions repeated after a conflict.
-    explicit CommissionService(ConnectionProvider &connections, ServerMetrics *metrics = nullptr)
-        : m_connections(connections), m_metrics(metrics)
+    // Told of every transaction repeated after a conflict (the server
+    // counts them in its metrics).
+    using RetryCounter = std::function<void()>;
+
+    explicit CommissionService(ConnectionProvider &connections, RetryCounter retried = {})
+        : m_connections(connections), m_retried(std::move(retried))
     {
     }
 
@@ -74,7 +78,7 @@ private:
     auto retryingConflicts(Work work) -> decltype(work());
 
     ConnectionProvider &m_connections;
-    ServerMetrics *m_metrics;
+    RetryCounter m_retried;
 };
 
 }  // namespace commission
