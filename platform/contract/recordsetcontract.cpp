@@ -154,6 +154,7 @@ const QVector<ContractField> &RecordSetContract::historicoComissao()
         amount("VRCOMISSAO", "Vr. Comissão"),
         text("IDBAIXADA", 1, "Paga"),
         text("DSMOTIVO", 500, "Motivo", 30),
+        hidden("IDOPERACAO", 1),
     };
     return fields;
 }

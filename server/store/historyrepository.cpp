@@ -40,7 +40,7 @@ EncodedPacket HistoryRepository::settlements(const Selection &selection) const
                               QStringLiteral("SELECT A.NRAUDITCOMISSAO, A.DTHRAUDITORIA,"
                                              " CASE A.IDOPERACAO WHEN 'G' THEN 'Geração' ELSE 'Cancelamento' END,"
                                              " A.CDOPERADOR, A.CDVENDEDOR, V.NMFANVEN, A.NRCONTAPAGAR, A.QTORCAMENTOS,"
-                                             " A.VRCOMISSAO, COALESCE(P.IDBAIXADA, 'N'), A.DSMOTIVO"
+                                             " A.VRCOMISSAO, COALESCE(P.IDBAIXADA, 'N'), A.DSMOTIVO, A.IDOPERACAO"
                                              " FROM AUDITCOMISSAO A JOIN VENDEDOR V ON V.CDVENDEDOR = A.CDVENDEDOR"
                                              " LEFT JOIN CONTAPAGAR P ON P.NRCONTAPAGAR = A.NRCONTAPAGAR")
                                   + where + QStringLiteral(" ORDER BY A.DTHRAUDITORIA, A.NRAUDITCOMISSAO"),

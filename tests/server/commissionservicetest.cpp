@@ -787,6 +787,11 @@ void CommissionServiceTest::shouldKeepTheHistoryOfEverySettlement()
     QCOMPARE(settlementsOf(history.settlements),
              QStringLiteral("Geração|0001|2|35.00|S;Cancelamento|0001|1|-15.00|S;Geração|0002|1|10.00|N;"
                             "Cancelamento|0002|1|10.00|N"));
+    // The code, not the text, tells a generation from a cancellation.
+    QStringList operations;
+    for (const auto &row : history.settlements.rows)
+        operations << row[history.settlements.fieldIndex(QStringLiteral("IDOPERACAO"))].toString();
+    QCOMPARE(operations.join(QLatin1Char(',')), QStringLiteral("G,C,G,C"));
     const int at = history.settlements.fieldIndex(QStringLiteral("DTHRAUDITORIA"));
     for (const auto &row : history.settlements.rows)
         QCOMPARE(packet::dateTimeFromDayCount(row[at].toDouble()).date(), today);
