@@ -2,9 +2,9 @@
 
 class TClientDataSet;
 
-// The fields of the screen's four record sets, in the order, kinds and sizes
-// the commission service sends them, with their display labels, formats,
-// widths and hidden flags.
+// The fields of the screen's record sets, in the order, kinds and sizes the
+// commission service sends them (the wire's declaration), with how the screen
+// shows each: display label, format, width and hidden flag.
 // Each declare function is called once on a fresh, inactive set.
 namespace screendatasets {
 

@@ -1,10 +1,11 @@
 #include "screendatasets.h"
 #include "datasetmodel.h"
 #include "packetcodec.h"
-#include "recordsetcontract.h"
+#include "recordsets.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 
+#include <QFile>
 #include <QTest>
 
 using packet::FieldKind;
@@ -12,14 +13,54 @@ using packet::Packet;
 
 namespace {
 
-using contract::ContractField;
-using contract::RecordSetContract;
-using Layout = QVector<ContractField>;
+using contract::WireField;
+using Layout = QVector<WireField>;
 
 constexpr auto F = FieldKind::Float;
 constexpr auto D = FieldKind::DateTime;
 
 using Declare = void (*)(TClientDataSet &);
+
+template <typename RecordSet>
+Layout layoutOf()
+{
+    return {RecordSet::fields().begin(), RecordSet::fields().end()};
+}
+
+// A declared field as a row of the documented tables:
+// | name | kind | size | title | format | width | shown |
+QString documentedRow(const FieldDef &field)
+{
+    const QStringList cells{field.name,
+                            packet::kindName(field.kind),
+                            field.size > 0 ? QString::number(field.size) : QString(),
+                            field.displayLabel,
+                            field.displayFormat,
+                            field.displayWidth > 0 ? QString::number(field.displayWidth) : QString(),
+                            field.visible ? QStringLiteral("yes") : QStringLiteral("no")};
+    QString row = QStringLiteral("|");
+    for (const QString &cell : cells)
+        row += cell.isEmpty() ? QStringLiteral(" |") : QStringLiteral(" %1 |").arg(cell);
+    return row;
+}
+
+// The table rows under "### <set>: ..." in the packet format document.
+QStringList documentedRows(const QString &set)
+{
+    QFile file(QFINDTESTDATA("../../../docs/packet-format.md"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QStringList rows;
+    bool inSet = false;
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String("### ")))
+            inSet = line.mid(4).section(QLatin1Char(':'), 0, 0) == set;
+        else if (inSet && line.startsWith(QLatin1String("| ")) && !line.startsWith(QLatin1String("| Field")))
+            rows << line.trimmed();
+    }
+    return rows;
+}
 
 // A full-length text with accents, so sizes are counted in characters.
 QString fullText(int size)
@@ -36,8 +77,8 @@ Packet sentPacket(const Layout &layout)
 {
     Packet p;
     QVector<QVariant> full, nulls, zeros;
-    for (const ContractField &field : layout) {
-        p.fields.append(field.wireField());
+    for (const WireField &field : layout) {
+        p.fields.append(field.spec());
         const bool number = field.kind == F || field.kind == D;
         full.append(number ? QVariant(field.kind == F ? 1234567.891 : 46000.75) : QVariant(fullText(field.size)));
         nulls.append(QVariant());
@@ -60,11 +101,17 @@ private:
         QTest::addColumn<Declare>("declare");
         QTest::addColumn<Layout>("layout");
         QTest::newRow("cdsParamOrcaEve") << Declare(screendatasets::declareParamOrcaEve)
-                                         << RecordSetContract::paramOrcaEve();
-        QTest::newRow("cdsVendedores") << Declare(screendatasets::declareVendedores) << RecordSetContract::vendedores();
-        QTest::newRow("cdsOrcamentos") << Declare(screendatasets::declareOrcamentos) << RecordSetContract::orcamentos();
+                                         << layoutOf<contract::ParamOrcaEve>();
+        QTest::newRow("cdsVendedores") << Declare(screendatasets::declareVendedores)
+                                       << layoutOf<contract::Vendedores>();
+        QTest::newRow("cdsOrcamentos") << Declare(screendatasets::declareOrcamentos)
+                                       << layoutOf<contract::Orcamentos>();
         QTest::newRow("cdsOrcaPendente") << Declare(screendatasets::declareOrcaPendente)
-                                         << RecordSetContract::orcaPendente();
+                                         << layoutOf<contract::OrcaPendente>();
+        QTest::newRow("historico") << Declare(screendatasets::declareHistorico)
+                                   << layoutOf<contract::HistoricoComissao>();
+        QTest::newRow("historicoOrcamentos")
+            << Declare(screendatasets::declareHistoricoOrcamentos) << layoutOf<contract::HistoricoOrcamentos>();
     }
 
 private slots:
@@ -82,25 +129,18 @@ private slots:
         QCOMPARE(packet::decode(packet::encode(set.data())), sent);
     }
 
-    void shouldDeclareTheContractsLabelsFormatsWidthsAndHiddenFields_data() { addSets(); }
-    void shouldDeclareTheContractsLabelsFormatsWidthsAndHiddenFields()
+    // The golden test of the presentation: every field of every set with its
+    // title, format, width and visibility as documented, in the wire's order.
+    void shouldDeclareTheDocumentedLabelsFormatsWidthsAndHiddenFields_data() { addSets(); }
+    void shouldDeclareTheDocumentedLabelsFormatsWidthsAndHiddenFields()
     {
         QFETCH(Declare, declare);
-        QFETCH(Layout, layout);
         TClientDataSet set;
         declare(set);
-        QCOMPARE(set.fields().size(), layout.size());
-        for (int i = 0; i < layout.size(); ++i) {
-            const FieldDef &field = set.fields()[i];
-            const ContractField &expected = layout[i];
-            QCOMPARE(field.name, expected.name);
-            QCOMPARE(field.kind, expected.kind);
-            QCOMPARE(field.size, expected.size);
-            QCOMPARE(field.displayLabel, expected.label);
-            QCOMPARE(field.displayFormat, expected.format);
-            QCOMPARE(field.displayWidth, expected.displayWidth);
-            QCOMPARE(field.visible, expected.visible);
-        }
+        QStringList declared;
+        for (const FieldDef &field : set.fields())
+            declared << documentedRow(field);
+        QCOMPARE(declared, documentedRows(QString::fromLatin1(QTest::currentDataTag())));
     }
 
     void shouldRefuseATextOneCharacterTooLong_data()
@@ -111,15 +151,15 @@ private slots:
         const struct {
             const char *set;
             Declare declare;
-            const Layout &layout;
-        } sets[] = {{"cdsParamOrcaEve", screendatasets::declareParamOrcaEve, RecordSetContract::paramOrcaEve()},
-                    {"cdsVendedores", screendatasets::declareVendedores, RecordSetContract::vendedores()},
-                    {"cdsOrcamentos", screendatasets::declareOrcamentos, RecordSetContract::orcamentos()},
-                    {"cdsOrcaPendente", screendatasets::declareOrcaPendente, RecordSetContract::orcaPendente()}};
+            Layout layout;
+        } sets[] = {{"cdsParamOrcaEve", screendatasets::declareParamOrcaEve, layoutOf<contract::ParamOrcaEve>()},
+                    {"cdsVendedores", screendatasets::declareVendedores, layoutOf<contract::Vendedores>()},
+                    {"cdsOrcamentos", screendatasets::declareOrcamentos, layoutOf<contract::Orcamentos>()},
+                    {"cdsOrcaPendente", screendatasets::declareOrcaPendente, layoutOf<contract::OrcaPendente>()}};
         for (const auto &[set, declare, layout] : sets) {
             for (int i = 0; i < layout.size(); ++i) {
                 if (layout[i].size > 0)
-                    QTest::addRow("%s.%s", set, qPrintable(layout[i].name)) << declare << layout << i;
+                    QTest::addRow("%s.%s", set, layout[i].name.data()) << declare << layout << i;
             }
         }
     }
@@ -138,7 +178,8 @@ private slots:
             set.loadFromPacket(sent);
             QFAIL("a text longer than the field was accepted");
         } catch (const packet::PacketError &error) {
-            QVERIFY2(QString::fromUtf8(error.what()).contains(QString("\"%1\"").arg(layout[field].name)), error.what());
+            QVERIFY2(QString::fromUtf8(error.what()).contains(QString("\"%1\"").arg(QString(layout[field].name))),
+                     error.what());
         }
         QVERIFY(set.IsEmpty());
     }
@@ -169,7 +210,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TClientDataSet set;
         screendatasets::declareOrcaPendente(set);
-        set.loadFromPacket(sentPacket(RecordSetContract::orcaPendente()));
+        set.loadFromPacket(sentPacket(layoutOf<contract::OrcaPendente>()));
         TDataSource source;
         source.setDataSet(&set);
         DataSetModel model;
@@ -189,7 +230,7 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TClientDataSet set;
         screendatasets::declareVendedores(set);
-        set.loadFromPacket(sentPacket(RecordSetContract::vendedores()));
+        set.loadFromPacket(sentPacket(layoutOf<contract::Vendedores>()));
         TDataSource source;
         source.setDataSet(&set);
         DataSetModel model;
