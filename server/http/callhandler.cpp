@@ -4,6 +4,7 @@
 #include "connectionprovider.h"
 #include "errormapping.h"
 #include "operatorrepository.h"
+#include "runningcalls.h"
 #include "secrets.h"
 #include "serviceerror.h"
 #include "sqlrunner.h"
@@ -187,42 +188,74 @@ bool CallHandler::answersAtOnce(const CallRequest &request)
     return request.verb == "GET" && isMetricsPath(request.target);
 }
 
-HttpAnswer CallHandler::call(const CallRequest &request, std::string body, const QString &origin)
+HttpAnswer CallHandler::call(const CallRequest &request, std::string body, const QString &origin, RunningCalls *running)
 {
-    if (isHealthCheck(request.verb, request.target))
-        return health();
+    // The one boundary of a call: whatever it raises, wherever in the call,
+    // becomes its answer and its log line, and the thread goes on serving.
+    std::optional<CallLog> log;
+    try {
+        return answer(request, std::move(body), origin, running, log);
+    } catch (...) {
+        const ServiceError error = asServiceError(std::current_exception());
+        if (!log)
+            log.emplace(m_log, describeRequest(request.verb, request.target), &m_metrics);
+        return failure(error, *log);
+    }
+}
+
+HttpAnswer CallHandler::answer(const CallRequest &request, std::string body, const QString &origin,
+                               RunningCalls *running, std::optional<CallLog> &log)
+{
     // Neither counted nor logged, like the health checks: a scrape every
     // few seconds is not a call.
     if (answersAtOnce(request))
         return HttpAnswer{200, m_metrics.text(), 0, false, ServerMetrics::contentType};
+    std::optional<RunningCalls::Scope> scope;
+    if (running) {
+        const QString description = describeRequest(request.verb, request.target);
+        scope.emplace(*running, description);
+        if (!scope->admitted())
+            return refuse(503, QStringLiteral("%1 (servidor encerrando)").arg(description));
+    }
+    if (isHealthCheck(request.verb, request.target))
+        return health();
     const bool sessionCall = isSessionPath(request.target);
     QString method;
     if (sessionCall)
         method = describeRequest(request.verb, contract::RemoteContract::sessionPath);
     else
         splitCall(request.target, nullptr, &method);
-    CallLog log(m_log, method, &m_metrics);
-    // The one boundary of a call: whatever it raises becomes its answer and
-    // its log line, and the worker goes on serving.
+    log.emplace(m_log, method, &m_metrics);
+    if (!sessionCall)
+        return sized(*log, methodCall(request, std::move(body), origin, *log));
+    if (request.verb == "POST")
+        return sized(*log, signIn(body, origin, *log));
+    HttpAnswer answer = signOut(request);
+    log->succeeded(QString());
+    return sized(*log, std::move(answer));
+}
+
+ServiceError CallHandler::asServiceError(std::exception_ptr raised)
+{
     try {
-        if (!sessionCall)
-            return sized(log, methodCall(request, std::move(body), origin, log));
-        if (request.verb == "POST")
-            return sized(log, signIn(body, origin, log));
-        HttpAnswer answer = signOut(request);
-        log.succeeded(QString());
-        return sized(log, std::move(answer));
+        std::rethrow_exception(std::move(raised));
     } catch (const ServiceError &error) {
-        return failure(error, log);
+        return error;
     } catch (const std::bad_alloc &) {
-        return failure(ServiceError::internal(QStringLiteral("Memória insuficiente para a chamada.")), log);
+        return ServiceError::internal(QStringLiteral("Memória insuficiente para a chamada."));
     } catch (const std::exception &error) {
-        return failure(ServiceError(ServiceError::Kind::Internal, QStringLiteral("Exceção inesperada na chamada."),
-                                    QString::fromLocal8Bit(error.what())),
-                       log);
+        return ServiceError(ServiceError::Kind::Internal, QStringLiteral("Exceção inesperada na chamada."),
+                            QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        return failure(ServiceError::internal(QStringLiteral("Exceção desconhecida na chamada.")), log);
+        return ServiceError::internal(QStringLiteral("Exceção desconhecida na chamada."));
     }
+}
+
+void CallHandler::lost(std::exception_ptr raised, const char *where) const
+{
+    const ErrorAnswer mapped = ErrorMapping::answer(asServiceError(std::move(raised)));
+    CallLog log(m_log, QStringLiteral("(%1)").arg(QLatin1String(where)), &m_metrics);
+    log.failed(mapped.status, QStringLiteral("Conexão perdida: %1").arg(mapped.logText), mapped.reference);
 }
 
 HttpAnswer CallHandler::methodCall(const CallRequest &request, std::string body, const QString &origin, CallLog &log)
@@ -239,6 +272,8 @@ HttpAnswer CallHandler::methodCall(const CallRequest &request, std::string body,
                            QStringLiteral("Sessão não informada. Entre com operador e senha."));
     const SignedInOperator signedIn = m_sessions.authenticate(token);
     log.setOperator(signedIn.code);
+    if (m_probe)
+        m_probe(method);
     // The arguments read large packets from the body as they go; it lives
     // until the call ends.
     const CallArguments arguments = CallArguments::parse(QByteArray::fromRawData(body.data(), qsizetype(body.size())));

@@ -7,6 +7,8 @@
 #include "operatorsessions.h"
 #include "servermetrics.h"
 
+#include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +16,7 @@
 namespace commission {
 
 class ConnectionProvider;
+class RunningCalls;
 class ServiceError;
 
 // One answer of the HTTP layer: a status and a body, JSON unless said otherwise.
@@ -39,6 +42,10 @@ struct CallRequest {
 class CallHandler {
 public:
     static const std::string_view secretHeader;
+    // Told the method's name before each method call runs, on its thread;
+    // what it raises is the call's failure. For tests that make a call fail
+    // in ways the service does not.
+    using CallProbe = std::function<void(const QString &method)>;
 
     CallHandler(const HttpSettings &settings, ConnectionProvider &connections, LogSink log);
 
@@ -51,10 +58,19 @@ public:
                                      std::string_view authorization = {}) const;
 
     // Runs one call (or a sign-in, a sign-out, a health check) on the
-    // calling thread, which owns a database connection. Every failure,
-    // foreseen or not, becomes an answer here: nothing leaves it but the
-    // answer.
-    HttpAnswer call(const CallRequest &request, std::string body, const QString &origin);
+    // calling thread, which owns a database connection, registered in
+    // `running` while it runs when given (a stopping server refuses it with
+    // 503). Every failure, foreseen or not, becomes an answer here: nothing
+    // leaves it but the answer.
+    HttpAnswer call(const CallRequest &request, std::string body, const QString &origin,
+                    RunningCalls *running = nullptr);
+
+    // What escaped a thread's loop of the HTTP layer (`where`: "worker",
+    // "I/O"), its connection lost: logged once with a reference, as a 500.
+    void lost(std::exception_ptr raised, const char *where) const;
+
+    // Set before the server serves.
+    void setCallProbe(CallProbe probe) { m_probe = std::move(probe); }
 
     // GET /health: 200 when the database answers, 503 when it does not. A
     // full queue answers 503 before this is reached.
@@ -78,10 +94,14 @@ public:
     ServerMetrics &metrics() { return m_metrics; }
 
 private:
+    HttpAnswer answer(const CallRequest &request, std::string body, const QString &origin, RunningCalls *running,
+                      std::optional<CallLog> &log);
     HttpAnswer methodCall(const CallRequest &request, std::string body, const QString &origin, CallLog &log);
     HttpAnswer signIn(const std::string &body, const QString &origin, CallLog &log);
     HttpAnswer signOut(const CallRequest &request);
     HttpAnswer failure(const ServiceError &error, CallLog &log);
+    // Whatever was raised, as the ServiceError it is or an internal one.
+    static ServiceError asServiceError(std::exception_ptr raised);
 
     HttpSettings m_settings;
     QByteArray m_secret;  // the settings' secret as it arrives in the header
@@ -92,6 +112,7 @@ private:
     OperatorSessions m_sessions;
     CommissionService m_service;
     CommissionEndpoint m_endpoint;
+    CallProbe m_probe;
 };
 
 }  // namespace commission

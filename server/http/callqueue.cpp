@@ -2,8 +2,9 @@
 
 namespace commission {
 
-CallQueue::CallQueue(int workers, int limit, int helpers)
-    : m_limit(std::size_t(limit)), m_capacity(std::size_t(workers)), m_helpers(std::size_t(std::max(helpers, 0)))
+CallQueue::CallQueue(int workers, int limit, int helpers, Lost lost)
+    : m_limit(std::size_t(limit)), m_capacity(std::size_t(workers)), m_helpers(std::size_t(std::max(helpers, 0))),
+      m_lost(std::move(lost))
 {
     m_states.reserve(std::size_t(workers));
     m_idle.reserve(std::size_t(workers));
@@ -44,20 +45,27 @@ bool CallQueue::runHere(const Job &job)
         ++m_running;
         ++m_helping;
     }
+    const Place place(*this, true);
     job();
-    // A call that queued meanwhile because every place was taken goes to a
-    // worker now: serving it here too would keep this thread's own
-    // connection from its next request for as long as calls keep coming.
+    return true;
+}
+
+CallQueue::Place::~Place()
+{
     Worker *woken = nullptr;
     {
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        --m_running;
-        --m_helping;
-        woken = idleWorkerForWaitingCall();
+        const std::lock_guard<std::mutex> lock(m_queue.m_mutex);
+        --m_queue.m_running;
+        if (!m_helping)
+            return;
+        --m_queue.m_helping;
+        // A call that queued meanwhile because every place was taken goes to
+        // a worker now: serving it here too would keep this thread's own
+        // connection from its next request for as long as calls keep coming.
+        woken = m_queue.idleWorkerForWaitingCall();
     }
     if (woken)
         woken->wake.notify_one();
-    return true;
 }
 
 CallQueue::Worker *CallQueue::idleWorkerForWaitingCall()
@@ -127,9 +135,15 @@ void CallQueue::work(Worker &self)
             m_jobs.pop_front();
             ++m_running;
         }
-        job();
-        const std::lock_guard<std::mutex> lock(m_mutex);
-        --m_running;
+        // The worker's one guard: a job that raises is reported, and the
+        // worker goes on with the next one, its place given back.
+        const Place place(*this, false);
+        try {
+            job();
+        } catch (...) {
+            if (m_lost)
+                m_lost(std::current_exception());
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -25,8 +26,10 @@ namespace commission {
 class CallQueue {
 public:
     using Job = std::function<void()>;
+    // Told of what a job raised on a worker; the worker goes on.
+    using Lost = std::function<void(std::exception_ptr)>;
 
-    CallQueue(int workers, int limit, int helpers = 0);
+    CallQueue(int workers, int limit, int helpers = 0, Lost lost = {});
     ~CallQueue();  // finishes what was queued, then joins the workers
 
     CallQueue(const CallQueue &) = delete;
@@ -36,7 +39,8 @@ public:
     bool submit(Job job);
     // Runs the job on the calling thread when no call waits, fewer than
     // `workers` run and fewer than `helpers` other callers are doing the
-    // same; false (nothing run) otherwise.
+    // same; false (nothing run) otherwise. What the job raises reaches the
+    // caller, its place given back.
     bool runHere(const Job &job);
     // Calls waiting for the database.
     std::size_t waiting() const;
@@ -52,6 +56,20 @@ private:
         std::condition_variable wake;
         bool called = false;  // handed a call (or the stop) since it went idle
     };
+    // One of the places taken (counted running, and helping for a caller's
+    // own thread) until it goes, however the job ends. A helper's place,
+    // given back, hands what queued meanwhile to an idle worker.
+    class Place {
+    public:
+        Place(CallQueue &queue, bool helping) : m_queue(queue), m_helping(helping) {}
+        ~Place();
+        Place(const Place &) = delete;
+        Place &operator=(const Place &) = delete;
+
+    private:
+        CallQueue &m_queue;
+        bool m_helping;
+    };
 
     void work(Worker &self);
     // The worker that went idle last, handed the call that waits, when a
@@ -61,6 +79,7 @@ private:
     const std::size_t m_limit;
     const std::size_t m_capacity;  // calls that may run at once
     const std::size_t m_helpers;
+    const Lost m_lost;
     mutable std::mutex m_mutex;
     std::deque<Job> m_jobs;
     std::size_t m_running = 0;  // calls running, on workers and helpers

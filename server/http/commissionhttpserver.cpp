@@ -27,8 +27,12 @@ struct CommissionHttpServer::Private {
         : settings(settings), log(std::move(log)), connections(connections), handler(settings, connections, this->log),
           // The lanes may run calls themselves, never all at once: one is
           // always left to move bytes.
-          queue(settings.threads, settings.queueLimit, settings.ioThreads - 1), lanes(makeLanes(settings.ioThreads)),
-          accepting(1), acceptor(accepting), context{this->settings, handler, queue, calls}
+          queue(settings.threads, settings.queueLimit, settings.ioThreads - 1,
+                [this](std::exception_ptr raised) { handler.lost(std::move(raised), "worker"); }),
+          lanes(makeLanes(settings.ioThreads,
+                          [this](std::exception_ptr raised) { handler.lost(std::move(raised), "I/O"); })),
+          accepting([this](std::exception_ptr raised) { handler.lost(std::move(raised), "accept"); }),
+          acceptor(accepting.io()), context{this->settings, handler, queue, calls}
     {
         handler.metrics().setGauges([this] {
             qint64 open = 0;
@@ -38,16 +42,16 @@ struct CommissionHttpServer::Private {
         });
     }
 
-    static std::vector<std::unique_ptr<IoLane>> makeLanes(int count)
+    static std::vector<std::unique_ptr<IoLane>> makeLanes(int count, const IoLane::Lost &lost)
     {
         std::vector<std::unique_ptr<IoLane>> made;
         for (int i = 0; i < std::max(count, 1); ++i)
-            made.push_back(std::make_unique<IoLane>());
+            made.push_back(std::make_unique<IoLane>(lost));
         return made;
     }
 
     void accept();
-    IoLane &laneForNewConnection();
+    IoLane::Ticket laneForNewConnection();
     bool quiet() const;
     void endRun();
 
@@ -60,7 +64,7 @@ struct CommissionHttpServer::Private {
     std::vector<std::unique_ptr<IoLane>> lanes;
     // Connections are accepted on a thread of their own, which no call ever
     // holds, and handed to a lane.
-    asio::io_context accepting;
+    IoLane accepting;
     tcp::acceptor acceptor;
     std::unique_ptr<asio::ssl::context> tls;
     ConnectionContext context;
@@ -70,7 +74,7 @@ struct CommissionHttpServer::Private {
 // The lane with the fewest connections, passing over a lane that runs a
 // call: a lone client gets a thread of its own, and a connection never waits
 // behind another's call. One lane at least runs none.
-IoLane &CommissionHttpServer::Private::laneForNewConnection()
+IoLane::Ticket CommissionHttpServer::Private::laneForNewConnection()
 {
     for (int attempt = 0; attempt < 4; ++attempt) {
         IoLane *fewest = nullptr;
@@ -79,11 +83,12 @@ IoLane &CommissionHttpServer::Private::laneForNewConnection()
                 fewest = lane.get();
         }
         // Taken only if it has not started a call meanwhile.
-        if (fewest && fewest->takeConnection())
-            return *fewest;
+        if (fewest) {
+            if (std::optional<IoLane::Ticket> taken = fewest->ticket())
+                return std::move(*taken);
+        }
     }
-    lanes.front()->takeConnection(true);
-    return *lanes.front();
+    return std::move(*lanes.front()->ticket(true));
 }
 
 // No connection left and no call running.
@@ -108,19 +113,22 @@ void CommissionHttpServer::Private::accept()
     acceptor.async_accept([this](const error_code &ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted || !acceptor.is_open())
             return;
+        // Armed again first: what fails below loses this connection only. A
+        // failed accept (no descriptors left, say) leaves the others served.
+        accept();
         if (!ec) {
             error_code ignored;
             socket.set_option(tcp::no_delay(true), ignored);
-            // The connection moves to its lane's loop and stays there.
-            IoLane &lane = laneForNewConnection();
+            // The connection moves to its lane's loop and stays there,
+            // counted there from now on by its ticket.
+            IoLane::Ticket ticket = laneForNewConnection();
+            IoLane &lane = ticket.lane();
             tcp::socket moved(lane.io());
             moved.assign(socket.local_endpoint(ignored).protocol(), socket.release(ignored), ignored);
-            asio::post(lane.io(), [this, &lane, socket = std::move(moved)]() mutable {
-                HttpConnection::start(std::move(socket), tls.get(), context, lane);
+            asio::post(lane.io(), [this, ticket = std::move(ticket), socket = std::move(moved)]() mutable {
+                HttpConnection::start(std::move(socket), tls.get(), context, std::move(ticket));
             });
         }
-        // A failed accept (no descriptors left, say) leaves the others served.
-        accept();
     });
 }
 
@@ -196,7 +204,7 @@ void CommissionHttpServer::stop()
 {
     if (d->stopped.exchange(true))
         return;
-    asio::post(d->accepting, [this] {
+    asio::post(d->accepting.io(), [this] {
         error_code ignored;
         d->acceptor.close(ignored);
     });
@@ -212,7 +220,7 @@ CommissionHttpServer::StopOutcome CommissionHttpServer::drain(std::chrono::milli
     StopOutcome outcome;
     if (d->stopped.exchange(true))
         return outcome;
-    asio::post(d->accepting, [this] {
+    asio::post(d->accepting.io(), [this] {
         error_code ignored;
         d->acceptor.close(ignored);
     });
@@ -251,6 +259,11 @@ CommissionHttpServer::StopOutcome CommissionHttpServer::drain(std::chrono::milli
 bool CommissionHttpServer::hasRoom() const
 {
     return d->queue.hasRoom();
+}
+
+void CommissionHttpServer::setCallProbe(std::function<void(const QString &method)> probe)
+{
+    d->handler.setCallProbe(std::move(probe));
 }
 
 }  // namespace commission

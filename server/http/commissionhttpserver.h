@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -53,6 +54,11 @@ public:
 
     // Whether the queue has room for another call.
     bool hasRoom() const;
+
+    // Told the method's name before each method call runs, on its thread;
+    // what it raises is the call's failure. Set before run(), by tests that
+    // make a call fail in ways the service does not.
+    void setCallProbe(std::function<void(const QString &method)> probe);
 
 private:
     struct Private;

@@ -4,7 +4,6 @@
 #include "callqueue.h"
 #include "httpsettings.h"
 #include "iolane.h"
-#include "runningcalls.h"
 
 #include <boost/asio/post.hpp>
 #include <boost/beast/core.hpp>
@@ -79,8 +78,8 @@ template <class Stream>
 class Connection : public std::enable_shared_from_this<Connection<Stream>>, public IoLane::Drainable {
 public:
     template <class... StreamArguments>
-    Connection(const ConnectionContext &context, IoLane &lane, QString origin, StreamArguments &&...arguments)
-        : m_context(context), m_lane(lane), m_origin(std::move(origin)),
+    Connection(const ConnectionContext &context, IoLane::Ticket ticket, QString origin, StreamArguments &&...arguments)
+        : m_context(context), m_ticket(std::move(ticket)), m_lane(m_ticket.lane()), m_origin(std::move(origin)),
           m_stream(std::forward<StreamArguments>(arguments)...)
     {
     }
@@ -88,7 +87,6 @@ public:
     {
         if (m_tracked)
             m_lane.untrack(*m_tracked);
-        m_lane.connectionClosed();
     }
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
@@ -257,10 +255,9 @@ private:
         // With nothing waiting and no other connection on this lane, its
         // I/O thread runs the call and writes the answer itself, skipping
         // the hand-off to a worker and back.
-        if (m_lane.beginCall()) {
-            const bool ranHere = m_context.queue.runHere([&] { write(callAnswer(call, std::move(request.body()))); });
-            m_lane.endCall();
-            if (ranHere)
+        {
+            const IoLane::CallClaim claim(m_lane);
+            if (claim && m_context.queue.runHere([&] { write(callAnswer(call, std::move(request.body()))); }))
                 return;
         }
         auto job = [self = this->shared_from_this(), call = std::move(call),
@@ -280,12 +277,7 @@ private:
     // server's stop has given up on the calls still running.
     HttpAnswer callAnswer(const CallRequest &call, std::string body)
     {
-        const QString request = QStringLiteral("%1 %2").arg(QString::fromStdString(call.verb),
-                                                            QString::fromStdString(call.target).left(200));
-        const RunningCalls::Scope running(m_context.calls, request);
-        if (!running.admitted())
-            return m_context.handler.refuse(503, QStringLiteral("%1 (servidor encerrando)").arg(request));
-        return m_context.handler.call(call, std::move(body), m_origin);
+        return m_context.handler.call(call, std::move(body), m_origin, &m_context.calls);
     }
 
     void answerAndClose(int status)
@@ -387,6 +379,7 @@ private:
     }
 
     const ConnectionContext &m_context;
+    IoLane::Ticket m_ticket;  // counts the connection on its lane until it goes
     IoLane &m_lane;
     QString m_origin;
     Stream m_stream;
@@ -405,15 +398,16 @@ private:
 
 }  // namespace
 
-void HttpConnection::start(tcp::socket socket, asio::ssl::context *tls, const ConnectionContext &context, IoLane &lane)
+void HttpConnection::start(tcp::socket socket, asio::ssl::context *tls, const ConnectionContext &context,
+                           IoLane::Ticket ticket)
 {
     const QString origin = originOf(socket);
     if (tls) {
-        std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, lane, origin, std::move(socket),
-                                                                           *tls)
+        std::make_shared<Connection<beast::ssl_stream<beast::tcp_stream>>>(context, std::move(ticket), origin,
+                                                                           std::move(socket), *tls)
             ->start();
     } else {
-        std::make_shared<Connection<beast::tcp_stream>>(context, lane, origin, std::move(socket))->start();
+        std::make_shared<Connection<beast::tcp_stream>>(context, std::move(ticket), origin, std::move(socket))->start();
     }
 }
 

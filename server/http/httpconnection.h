@@ -1,5 +1,7 @@
 #pragma once
 
+#include "iolane.h"
+
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 
@@ -7,7 +9,6 @@ namespace commission {
 
 class CallHandler;
 class CallQueue;
-class IoLane;
 class RunningCalls;
 struct HttpSettings;
 
@@ -29,11 +30,11 @@ struct ConnectionContext {
 // closed.
 class HttpConnection {
 public:
-    // Serves the socket, accepted on the lane's loop and already counted by
-    // it (IoLane::takeConnection); over TLS when a context is given. The
-    // connection keeps itself alive until it closes.
+    // Serves the socket, accepted on the loop of the ticket's lane, where
+    // the ticket counts it; over TLS when a context is given. The
+    // connection keeps itself (and its ticket) alive until it closes.
     static void start(boost::asio::ip::tcp::socket socket, boost::asio::ssl::context *tls,
-                      const ConnectionContext &context, IoLane &lane);
+                      const ConnectionContext &context, IoLane::Ticket ticket);
 };
 
 }  // namespace commission

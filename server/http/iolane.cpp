@@ -8,11 +8,21 @@ namespace commission {
 
 // One thread runs each lane: Asio skips the hand-over between threads it
 // otherwise prepares for. Workers still post answers to it from theirs.
-IoLane::IoLane() : m_io(1), m_keepRunning(boost::asio::make_work_guard(m_io)) {}
+IoLane::IoLane(Lost lost) : m_lost(std::move(lost)), m_io(1), m_keepRunning(boost::asio::make_work_guard(m_io)) {}
 
 void IoLane::run()
 {
-    m_io.run();
+    // A handler that raises leaves run(); the loop is run again, which Asio
+    // allows without a restart, and its other connections go on.
+    for (;;) {
+        try {
+            m_io.run();
+            return;
+        } catch (...) {
+            if (m_lost)
+                m_lost(std::current_exception());
+        }
+    }
 }
 
 void IoLane::stop()
@@ -33,6 +43,13 @@ bool IoLane::takeConnection(bool always)
             return false;
     } while (!m_state.compare_exchange_weak(state, state + oneConnection));
     return true;
+}
+
+std::optional<IoLane::Ticket> IoLane::ticket(bool always)
+{
+    if (!takeConnection(always))
+        return std::nullopt;
+    return std::optional<Ticket>(std::in_place, *this);
 }
 
 void IoLane::connectionClosed()

@@ -4,9 +4,13 @@
 #include <boost/asio/io_context.hpp>
 
 #include <atomic>
+#include <exception>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <utility>
 
 namespace commission {
 
@@ -27,8 +31,51 @@ public:
         virtual void serverStopping() = 0;
     };
     using Tracked = std::list<std::weak_ptr<Drainable>>::iterator;
+    // Told of what a handler raised; the loop goes on with the next one.
+    using Lost = std::function<void(std::exception_ptr)>;
 
-    IoLane();
+    // One connection counted on the lane from the moment it is taken until
+    // this goes, whatever happens between: handed from the accept to the
+    // connection, which holds it for its lifetime.
+    class Ticket {
+    public:
+        explicit Ticket(IoLane &lane) : m_lane(&lane) {}
+        ~Ticket()
+        {
+            if (m_lane)
+                m_lane->connectionClosed();
+        }
+        Ticket(Ticket &&other) noexcept : m_lane(std::exchange(other.m_lane, nullptr)) {}
+        Ticket &operator=(Ticket &&) = delete;
+        Ticket(const Ticket &) = delete;
+        Ticket &operator=(const Ticket &) = delete;
+
+        IoLane &lane() const { return *m_lane; }
+
+    private:
+        IoLane *m_lane = nullptr;
+    };
+
+    // The lane's thread claimed for one call (beginCall()) while this
+    // lives, when it could be; released however the call ends.
+    class CallClaim {
+    public:
+        explicit CallClaim(IoLane &lane) : m_lane(lane), m_claimed(lane.beginCall()) {}
+        ~CallClaim()
+        {
+            if (m_claimed)
+                m_lane.endCall();
+        }
+        CallClaim(const CallClaim &) = delete;
+        CallClaim &operator=(const CallClaim &) = delete;
+        explicit operator bool() const { return m_claimed; }
+
+    private:
+        IoLane &m_lane;
+        bool m_claimed;
+    };
+
+    explicit IoLane(Lost lost = {});
 
     IoLane(const IoLane &) = delete;
     IoLane &operator=(const IoLane &) = delete;
@@ -36,13 +83,17 @@ public:
     boost::asio::io_context &io() { return m_io; }
 
     // Runs the loop on the calling thread until stop(), with or without
-    // connections meanwhile.
+    // connections meanwhile. A handler that raises is reported to `lost`
+    // and the loop goes on: the thread's one guard.
     void run();
     void stop();
 
     // Gives the lane one more connection; false, and nothing given, while it
     // runs a call. `always` gives it regardless.
     bool takeConnection(bool always = false);
+    // takeConnection(), counted until the ticket goes; an empty ticket
+    // when the lane runs a call.
+    std::optional<Ticket> ticket(bool always = false);
     void connectionClosed();
     int connections() const { return m_state.load() / oneConnection; }
     bool runsCall() const { return (m_state.load() & runningCall) != 0; }
@@ -71,6 +122,7 @@ private:
     // destroyed close against it.
     std::atomic<int> m_state{0};
     std::atomic<bool> m_draining{false};
+    Lost m_lost;
     std::mutex m_trackedMutex;
     std::list<std::weak_ptr<Drainable>> m_tracked;
     boost::asio::io_context m_io;

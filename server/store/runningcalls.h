@@ -39,6 +39,17 @@ public:
         bool m_admitted = false;
     };
 
+    // A commit of the calling thread's call, between beforeCommit() (in
+    // the constructor, which raises for an abandoned call) and
+    // afterCommit(), however the commit ends.
+    class Commit {
+    public:
+        Commit() { beforeCommit(); }
+        ~Commit() { afterCommit(); }
+        Commit(const Commit &) = delete;
+        Commit &operator=(const Commit &) = delete;
+    };
+
     RunningCalls() = default;
     RunningCalls(const RunningCalls &) = delete;
     RunningCalls &operator=(const RunningCalls &) = delete;

@@ -29,9 +29,11 @@ WriteTransaction::~WriteTransaction()
 void WriteTransaction::commit()
 {
     // A call the server's stop has abandoned commits nothing.
-    RunningCalls::beforeCommit();
-    const bool committed = m_db.commit();
-    RunningCalls::afterCommit();
+    bool committed = false;
+    {
+        const RunningCalls::Commit committing;
+        committed = m_db.commit();
+    }
     if (!committed)
         throw SqlRunner::failure(m_db, m_db.lastError(), QStringLiteral("COMMIT"));
     m_open = false;

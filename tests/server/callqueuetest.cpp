@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <random>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -56,6 +57,7 @@ private slots:
     void shouldHandWhatQueuedMeanwhileToAWorkerInOrder();
     void shouldNeverRunMoreCallsAtOnceThanItsWorkers();
     void shouldFinishQueuedCallsOnStopAndTakeNoneAfter();
+    void shouldGiveBackThePlaceOfAJobThatRaises();
 };
 
 void CallQueueTest::shouldRunACallOnTheCallingThreadOnlyWhenThatKeepsTheRules_data()
@@ -199,6 +201,24 @@ void CallQueueTest::shouldFinishQueuedCallsOnStopAndTakeNoneAfter()
         QCOMPARE(ran.load(), 5);
     }
     QCOMPARE(ran.load(), 5);
+}
+
+// A worker reports what its job raised and goes on; a caller's own thread
+// gets it back. Either way the place is free again.
+void CallQueueTest::shouldGiveBackThePlaceOfAJobThatRaises()
+{
+    std::atomic<int> reported{0};
+    CallQueue queue(1, 16, 1, [&](std::exception_ptr) { ++reported; });
+    QVERIFY(queue.submit([] { throw std::runtime_error("job"); }));
+    QTRY_COMPARE(reported.load(), 1);
+    QTRY_COMPARE(queue.running(), std::size_t(0));
+    std::atomic<bool> ran{false};
+    QVERIFY(queue.submit([&] { ran = true; }));
+    QTRY_VERIFY(ran);
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, queue.runHere([] { throw std::runtime_error("here"); }));
+    QCOMPARE(queue.running(), std::size_t(0));
+    QVERIFY(queue.runHere([] {}));
+    QCOMPARE(reported.load(), 1);
 }
 
 QTEST_GUILESS_MAIN(CallQueueTest)

@@ -24,6 +24,8 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <new>
+#include <stdexcept>
 #include <thread>
 #include <unistd.h>
 
@@ -52,6 +54,8 @@ private slots:
     void shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAreBusy();
     void shouldServeNewClientsWhileAnIoThreadRunsACall();
     void shouldAnswerServerFailuresWithAReferenceAndNoInternals();
+    void shouldAnswerAnyFailureOfACallAndServeTheNext_data();
+    void shouldAnswerAnyFailureOfACallAndServeTheNext();
     void shouldTellABalancerWhetherItCanServe();
     void shouldServeHttpsOnlyToClientsThatVerifyIt_data();
     void shouldServeHttpsOnlyToClientsThatVerifyIt();
@@ -503,6 +507,50 @@ void HttpTransportTest::shouldAnswerServerFailuresWithAReferenceAndNoInternals()
         log.contains(QStringLiteral("level=error ref=") + match.captured(1) + QStringLiteral(" method=SetComissao")));
     QVERIFY(log.contains(QStringLiteral("gatilho de teste")));
     QVERIFY(!reply.error.contains(QStringLiteral("CONTAPAGAR")));
+}
+
+void HttpTransportTest::shouldAnswerAnyFailureOfACallAndServeTheNext_data()
+{
+    QTest::addColumn<QString>("raised");
+    QTest::addColumn<int>("ioThreads");
+    // With one I/O thread every call goes to a worker; with two, the call of
+    // a lone connection runs on its I/O thread.
+    for (const char *raised : {"runtime_error", "not an exception", "bad_alloc"}) {
+        QTest::addRow("%s on a worker", raised) << QString::fromLatin1(raised) << 1;
+        QTest::addRow("%s on an I/O thread", raised) << QString::fromLatin1(raised) << 2;
+    }
+}
+
+void HttpTransportTest::shouldAnswerAnyFailureOfACallAndServeTheNext()
+{
+    QFETCH(QString, raised);
+    QFETCH(int, ioThreads);
+    struct NotAnException {};
+    std::atomic<bool> armed{true};
+    commission::HttpSettings settings = TestServer::settings();
+    settings.ioThreads = ioThreads;
+    TestServer server(m_database->where(), settings, [&](const QString &) {
+        if (!armed.exchange(false))
+            return;
+        if (raised == QLatin1String("bad_alloc"))
+            throw std::bad_alloc();
+        if (raised == QLatin1String("runtime_error"))
+            throw std::runtime_error("falha de teste");
+        throw NotAnException{};
+    });
+    const TestServer::Reply failed = server.call(QStringLiteral("GetParamOrcaEve"), {});
+    QCOMPARE(failed.status, 500);
+    static const QRegularExpression expected(
+        QStringLiteral("^Erro interno no servidor \\(ref\\. (\\d{8}-\\d{4})\\)\\. "));
+    const QRegularExpressionMatch match = expected.match(failed.error);
+    QVERIFY2(match.hasMatch(), qPrintable(failed.error));
+    // Logged once, under the reference the caller was given.
+    const QStringList lines = server.logLines().filter(QStringLiteral("ref=") + match.captured(1));
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines[0].contains(QStringLiteral("method=GetParamOrcaEve "))
+                 && lines[0].contains(QStringLiteral(" status=500 ")),
+             qPrintable(lines[0]));
+    QCOMPARE(server.call(QStringLiteral("GetParamOrcaEve"), {}).status, 200);
 }
 
 void HttpTransportTest::shouldTellABalancerWhetherItCanServe()

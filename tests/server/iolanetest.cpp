@@ -5,6 +5,8 @@
 #include <QTest>
 
 #include <atomic>
+#include <optional>
+#include <stdexcept>
 #include <thread>
 
 using commission::IoLane;
@@ -63,6 +65,37 @@ private slots:
         std::thread thread([&] { lane.run(); });
         boost::asio::post(lane.io(), [&] { ran = true; });
         QTRY_VERIFY(ran);
+        lane.stop();
+        thread.join();
+    }
+
+    // A handler that raises is reported and the loop goes on; a connection
+    // whose ticket is dropped on the way (the handler carrying it raised)
+    // is no longer counted.
+    void shouldGoOnAfterAHandlerRaises()
+    {
+        std::atomic<int> reported{0};
+        IoLane lane([&](std::exception_ptr) { ++reported; });
+        std::thread thread([&] { lane.run(); });
+        std::optional<IoLane::Ticket> ticket = lane.ticket();
+        QVERIFY(ticket);
+        QCOMPARE(lane.connections(), 1);
+        boost::asio::post(lane.io(), [carried = std::move(*ticket)] { throw std::runtime_error("handler"); });
+        ticket.reset();
+        std::atomic<bool> ran{false};
+        boost::asio::post(lane.io(), [&] { ran = true; });
+        QTRY_VERIFY(ran);
+        QCOMPARE(reported.load(), 1);
+        QCOMPARE(lane.connections(), 0);
+        {
+            const IoLane::Ticket only = std::move(*lane.ticket());
+            QVERIFY_THROWS_EXCEPTION(std::runtime_error, [&] {
+                const IoLane::CallClaim claim(lane);
+                QVERIFY(claim);
+                throw std::runtime_error("call");
+            }());
+            QVERIFY(!lane.runsCall());
+        }
         lane.stop();
         thread.join();
     }

@@ -56,7 +56,8 @@ TestServer::TestServer(const database::ConnectionString &where, const QString &s
 {
 }
 
-TestServer::TestServer(const database::ConnectionString &where, commission::HttpSettings settings)
+TestServer::TestServer(const database::ConnectionString &where, commission::HttpSettings settings,
+                       std::function<void(const QString &method)> probe)
     : m_connections(std::make_unique<commission::ConnectionProvider>(where))
 {
     settings.port = 0;
@@ -70,6 +71,7 @@ TestServer::TestServer(const database::ConnectionString &where, commission::Http
             const QMutexLocker lock(&m_mutex);
             m_log.append(line);
         });
+    m_server->setCallProbe(std::move(probe));
     if (!m_server->prepareTls().isEmpty())
         return;
     m_port = m_server->bind().value_or(0);

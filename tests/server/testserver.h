@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QStringList>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,8 +23,10 @@
 class TestServer {
 public:
     TestServer(const database::ConnectionString &where, const QString &secret = QString());
-    // Any settings; the port is always a free one.
-    TestServer(const database::ConnectionString &where, commission::HttpSettings settings);
+    // Any settings; the port is always a free one. `probe`, when given, is
+    // told each method call before it runs (CommissionHttpServer::setCallProbe).
+    TestServer(const database::ConnectionString &where, commission::HttpSettings settings,
+               std::function<void(const QString &method)> probe = {});
     static commission::HttpSettings settings(const QString &secret = QString());
     ~TestServer();
 
