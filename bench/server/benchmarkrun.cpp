@@ -1,25 +1,22 @@
 #include "benchmarkrun.h"
 
 #include "benchclient.h"
+#include "benchoperator.h"
 #include "benchsession.h"
 #include "loopbackfloor.h"
 #include "nativebaseline.h"
-#include "screenbench.h"
+#include "serveddatabase.h"
 #include "threadplacement.h"
 #include "wireclient.h"
 
 #include <bulkinserter.h>
-#include <commissionhttpserver.h>
 #include <commissionmath.h>
 #include <daycount.h>
 #include <demodatagenerator.h>
-#include <operatorrepository.h>
 #include <packetcodec.h>
 #include <parameterrepository.h>
 #include <quotekey.h>
 #include <schema.h>
-#include <secrets.h>
-#include <sessionrepository.h>
 #include <sqldialect.h>
 #include <sqlrunner.h>
 #include <sqlvalues.h>
@@ -30,7 +27,6 @@
 #include <QFile>
 #include <QJsonObject>
 #include <QSqlRecord>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdio>
@@ -88,42 +84,6 @@ void readAll(const QSqlDatabase &db, const QVector<commission::SqlStatement> &st
     }
 }
 
-// A commission server for the database, on loopback in this process.
-class ServedDatabase {
-public:
-    explicit ServedDatabase(const database::ConnectionString &where, int workers)
-        : m_connections(where), m_server(settings(workers), m_connections, [](const QString &) {})
-    {
-        m_port = m_server.bind().value_or(0);
-        if (m_port == 0)
-            throw std::runtime_error("nenhuma porta livre no loopback");
-        m_serving = std::thread([this] { m_server.run(); });
-    }
-    ~ServedDatabase()
-    {
-        m_server.stop();
-        m_serving.join();
-    }
-    ServedDatabase(const ServedDatabase &) = delete;
-    ServedDatabase &operator=(const ServedDatabase &) = delete;
-
-    int port() const { return m_port; }
-
-private:
-    static commission::HttpSettings settings(int workers)
-    {
-        commission::HttpSettings settings;
-        settings.port = 0;
-        settings.threads = workers;
-        return settings;
-    }
-
-    commission::ConnectionProvider m_connections;
-    commission::CommissionHttpServer m_server;
-    std::thread m_serving;
-    int m_port = 0;
-};
-
 }  // namespace
 
 QString BenchmarkRun::Comparison::describe() const
@@ -172,27 +132,6 @@ void BenchmarkRun::buildDatabase()
     say(QStringLiteral("Banco criado em %1 s.").arg(timer.elapsed() / 1000.0, 0, 'f', 1));
 }
 
-// The operator BENCH with every right and a session of its own, written
-// straight into the database (a database built by an earlier run may have
-// them already): the calls measured carry a session as the screen's do.
-void BenchmarkRun::openSession(const QSqlDatabase &db)
-{
-    using namespace commission;
-    const QString code = QStringLiteral("BENCH");
-    const QString token = Secrets::newToken();
-    WriteTransaction transaction(db);
-    OperatorRepository operators(db);
-    if (!operators.find(code))
-        operators.add(
-            StoredOperator{code, QStringLiteral("Benchmark"), true, Secrets::hashPassword(Secrets::newToken())});
-    operators.grant(code, QStringLiteral("*"), OperatorGrants::allRights());
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    SessionRepository(db).open(Secrets::tokenDigest(token), StoredSession{code, QStringLiteral("Benchmark"), now, now},
-                               QStringLiteral("benchmark"));
-    transaction.commit();
-    BenchSession::use(token, code);
-}
-
 void BenchmarkRun::prepareDatabase()
 {
     const database::ConnectionString where = database::ConnectionString::parse(m_options.database);
@@ -203,7 +142,7 @@ void BenchmarkRun::prepareDatabase()
     m_connections = std::make_unique<commission::ConnectionProvider>(where);
     const QSqlDatabase db = m_connections->database();
     commission::Schema::migrate(db);
-    openSession(db);
+    BenchOperator::openSession(db);
     const auto count = [&db](const QString &sql) {
         QSqlQuery query = SqlRunner::run(db, sql);
         query.next();
@@ -543,7 +482,7 @@ BenchmarkRun::Latencies BenchmarkRun::measureLatencies(const Placement &placemen
     std::optional<ServedDatabase> served;
     {
         const ThreadPlacement serverSide(placement.server);
-        served.emplace(m_connections->where(), std::max(8, m_options.clients));
+        served.emplace(m_connections->where(), std::max(8, m_options.clients), m_options.ioThreads);
     }
     const auto report = [&](const QString &what, const Comparison &comparison) {
         say(QStringLiteral("[%1] %2: %3").arg(placement.name, what, comparison.describe()));
@@ -583,7 +522,7 @@ int BenchmarkRun::run()
 
         // Generations and many clients at once run where the kernel puts
         // them, as a server in service does.
-        const ServedDatabase served(m_connections->where(), std::max(8, m_options.clients));
+        const ServedDatabase served(m_connections->where(), std::max(8, m_options.clients), m_options.ioThreads);
         const int port = served.port();
         Timings cancellations;
         const Comparison generations = measureGenerations(port, cancellations);
@@ -605,33 +544,6 @@ int BenchmarkRun::run()
                 .arg(callsPerSecond, 0, 'f', 0)
                 .arg(firstCallsPerSecond, 0, 'f', 0));
 
-        double screenShare = 0;
-        Timings decoding;
-        if (m_options.screen) {
-            decoding = ScreenBench::decodeAndLoad(1000, m_options.calls);
-            say(QStringLiteral("Tela: decodificar e carregar 1.000 orçamentos: %1").arg(decoding.describe()));
-            // On the demonstration data, as an operator first sees it.
-            QTemporaryDir folder;
-            const database::ConnectionString demo =
-                database::ConnectionString::parse(folder.filePath(QStringLiteral("demo.db")));
-            {
-                commission::ConnectionProvider connections(demo);
-                commission::Schema::migrate(connections.database());
-                commission::DemoDataGenerator(commission::DemoSize::demo()).generate(connections.database());
-                openSession(connections.database());
-            }
-            const ServedDatabase demoServer(demo, 2);
-            const auto [from, to] = monthBefore(1);
-            const ScreenBench::FilterRun run =
-                ScreenBench::filterRun(demoServer.port(), branch, from, to, m_options.calls);
-            screenShare = run.whole.median() - run.serverCalls.median();
-            say(QStringLiteral(
-                    "Tela: filtro nos dados de demonstração: inteiro %1 | chamadas sozinhas %2 | parte da tela "
-                    "%3 ms")
-                    .arg(run.whole.describe(), run.serverCalls.describe())
-                    .arg(screenShare, 0, 'f', 2));
-        }
-
         // Each ratio for every placement, one processor first. The verdict
         // takes one processor's: there the floor, the baseline and the
         // server share one processor and nothing else differs. Across two,
@@ -649,7 +561,7 @@ int BenchmarkRun::run()
             quotesRatios.append(QString::number(latencies.quotesRatio(), 'f', 2) + QLatin1Char('x'));
         }
         const bool met = salespeopleRatio <= 1.3 && quotesRatio <= 1.5 && generations.server.count() > 0
-                         && generations.ratio() <= 1.3 && (!m_options.screen || screenShare <= 5.0);
+                         && generations.ratio() <= 1.3;
         const QString engine =
             m_connections->where().isSqlite() ? QStringLiteral("sqlite") : QStringLiteral("postgresql");
         const QString separator = QStringLiteral(" / ");
@@ -657,7 +569,7 @@ int BenchmarkRun::run()
             "%s\n",
             QStringLiteral("RESUMO %1 (%2): piso %3 ms | GetParamOrcaEve %4 ms (%5) | GetVendedores %6/%7 ms (%8)"
                            " | GetOrcamentos %9/%10 ms (%11) | SetComissao 1000 %12 ms (%13x) | %14 clientes %15"
-                           " chamadas/s | tela: 1000 orçamentos %16 ms, filtro %17 ms | metas %18")
+                           " chamadas/s | metas %16")
                 .arg(engine)
                 .arg(QStringList(measured.size() > 1 ? QStringList{first.placement.name, measured.back().placement.name}
                                                      : QStringList{first.placement.name})
@@ -675,8 +587,6 @@ int BenchmarkRun::run()
                 .arg(generations.ratio(), 0, 'f', 2)
                 .arg(m_options.clients)
                 .arg(callsPerSecond, 0, 'f', 0)
-                .arg(decoding.median(), 0, 'f', 2)
-                .arg(screenShare, 0, 'f', 2)
                 .arg(met ? QStringLiteral("atingidas") : QStringLiteral("NÃO atingidas"))
                 .toUtf8()
                 .constData());

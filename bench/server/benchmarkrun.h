@@ -21,7 +21,7 @@ struct BenchOptions {
     int generations = 5;  // generations of 1,000 quotes
     int clients = 8;      // concurrent clients for the throughput
     int seconds = 5;      // length of the throughput run
-    bool screen = true;   // the screen's own side too
+    int ioThreads = 2;    // the server's I/O threads
 };
 
 // Builds (or reuses) a database of 1,000,000 quotes, the older ones settled,
@@ -77,7 +77,6 @@ private:
         int baselineProcessor = 0;
     };
 
-    static void openSession(const QSqlDatabase &db);
     void prepareDatabase();
     void buildDatabase();
     void settleDatabase(const QSqlDatabase &db);

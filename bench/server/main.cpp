@@ -2,19 +2,16 @@
 
 #include <serviceerror.h>
 
-#include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 #include <cstdio>
 
 // commission-bench [--database PATH|postgresql://...] [--rebuild] [--calls N]
-//                  [--generations N] [--clients N] [--seconds N] [--without-screen]
+//                  [--generations N] [--clients N] [--seconds N] [--io-threads N]
 int main(int argc, char **argv)
 {
-    // The screen's side is measured on real widgets, without a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Mede o servidor de comissões num banco de 1.000.000 de orçamentos."));
@@ -32,9 +29,9 @@ int main(int argc, char **argv)
                                      QStringLiteral("n"), QString::number(defaults.clients));
     const QCommandLineOption seconds(QStringLiteral("seconds"), QStringLiteral("Duração da medida de vazão."),
                                      QStringLiteral("s"), QString::number(defaults.seconds));
-    const QCommandLineOption withoutScreen(QStringLiteral("without-screen"),
-                                           QStringLiteral("Não mede o lado da tela."));
-    parser.addOptions({database, rebuild, calls, generations, clients, seconds, withoutScreen});
+    const QCommandLineOption ioThreads(QStringLiteral("io-threads"), QStringLiteral("Threads de E/S do servidor."),
+                                       QStringLiteral("n"), QString::number(defaults.ioThreads));
+    parser.addOptions({database, rebuild, calls, generations, clients, seconds, ioThreads});
     parser.process(app);
 
     BenchOptions options;
@@ -44,7 +41,7 @@ int main(int argc, char **argv)
     options.generations = std::max(1, parser.value(generations).toInt());
     options.clients = std::max(1, parser.value(clients).toInt());
     options.seconds = std::max(1, parser.value(seconds).toInt());
-    options.screen = !parser.isSet(withoutScreen);
+    options.ioThreads = std::max(1, parser.value(ioThreads).toInt());
     try {
         return BenchmarkRun(options).run();
     } catch (const commission::ServiceError &error) {
