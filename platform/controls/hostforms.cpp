@@ -2,24 +2,7 @@
 
 #include "tdbgrid.h"
 
-#include <QPointer>
 #include <QWidget>
-
-namespace {
-
-QPointer<QWidget> mainForm;
-
-}  // namespace
-
-QWidget *MainForm()
-{
-    return mainForm;
-}
-
-void SetMainForm(QWidget *form)
-{
-    mainForm = form;
-}
 
 void SetChildEnabled(QWidget *container, bool enabled)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "controls_export.h"
 
 #include "tclientdataset.h"
 
@@ -16,7 +16,7 @@ class QSqlRecord;
 // record set, matched to the declared fields by column name; without declared
 // fields, the result's columns become text fields. Errors raise
 // database::DatabaseError with the driver's text.
-class FRAMEWORK_EXPORT TADOIBQuery : public TClientDataSet {
+class CONTROLS_EXPORT TADOIBQuery : public TClientDataSet {
     Q_OBJECT
 public:
     class Param {

@@ -2,7 +2,7 @@
 
 #include "dialogseam.h"
 #include "handlerguard.h"
-#include "hostoperations.h"
+#include "hostmessages.h"
 #include "tadoibquery.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"

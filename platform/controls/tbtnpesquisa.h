@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "controls_export.h"
 
 #include <QPointer>
 #include <QToolButton>
@@ -17,7 +17,7 @@ class TDataSource;
 // whose first field holds the code typed in Associate and showing the names
 // of FieldNome in its widest column; after a pick the set's current row is
 // the picked one and OnAfterPesq runs.
-class FRAMEWORK_EXPORT TBtnPesquisa : public QToolButton {
+class CONTROLS_EXPORT TBtnPesquisa : public QToolButton {
     Q_OBJECT
 public:
     explicit TBtnPesquisa(QWidget *parent = nullptr);

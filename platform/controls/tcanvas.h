@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "controls_export.h"
 
 #include <QColor>
 #include <QFont>
@@ -15,7 +15,7 @@ class QPixmap;
 // fills backgrounds, the font and font colour draw text. Rectangles are the
 // cell's own QRect; RightOf/BottomOf give their exclusive right and bottom
 // edges (x + width, y + height), the edges that cell arithmetic is done from.
-class FRAMEWORK_EXPORT TCanvas {
+class CONTROLS_EXPORT TCanvas {
 public:
     // Takes brush colour, font and font colour from the painter's current state.
     explicit TCanvas(QPainter &painter);

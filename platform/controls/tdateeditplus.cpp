@@ -2,7 +2,8 @@
 
 #include "daycount.h"
 #include "fillcolour.h"
-#include "hostoperations.h"
+#include "hostmessages.h"
+#include "hosttext.h"
 
 #include <QDate>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "controls_export.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -12,7 +12,7 @@ class QLineEdit;
 
 // A date edit: a dd/mm/yyyy field with the weekday name of a valid date beside
 // it. A valid date shows in blue. Holds dates without a time part.
-class FRAMEWORK_EXPORT TDateEditPlus : public QWidget {
+class CONTROLS_EXPORT TDateEditPlus : public QWidget {
     Q_OBJECT
 public:
     explicit TDateEditPlus(QWidget *parent = nullptr);

@@ -1,7 +1,8 @@
 #include "tdbgrid.h"
 
 #include "handlerguard.h"
-#include "hostoperations.h"
+#include "hostmessages.h"
+#include "hosttext.h"
 #include "numbertext.h"
 #include "paintingerrorseam.h"
 #include "tclientdataset.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "controls_export.h"
 
 #include <QFont>
 #include <QTableView>
@@ -29,7 +29,7 @@ class TDataSource;
 // options but have nothing to act on. Edits typed into a cell are stored
 // when the editor closes (Enter, Tab, leaving it, dgEditing switched off) and
 // only when the text changed; Escape drops them.
-class FRAMEWORK_EXPORT TDBGrid : public QTableView {
+class CONTROLS_EXPORT TDBGrid : public QTableView {
     Q_OBJECT
 public:
     enum Option {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QBasicTimer>
 #include <QWidget>
@@ -12,7 +12,7 @@
 //
 // The animation moves while the event loop runs, which it does during a
 // service call too (the call waits in an event loop that holds back input).
-class FRAMEWORK_EXPORT BusyIndicator : public QWidget {
+class DIALOGS_EXPORT BusyIndicator : public QWidget {
     Q_OBJECT
 public:
     enum Kind { Processing = 1, Fetching = 6 };

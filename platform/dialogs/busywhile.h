@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QString>
 
@@ -8,7 +8,7 @@ class QWidget;
 
 // The busy indicator (ActiveShowAvi) from the making of this object and off
 // again when it goes, however the caller leaves: around a blocking call.
-class FRAMEWORK_EXPORT BusyWhile {
+class DIALOGS_EXPORT BusyWhile {
 public:
     BusyWhile(QWidget *mainForm, int kind, const QString &text = QString());
     ~BusyWhile();

@@ -1,6 +1,6 @@
 #include "dialogseam.h"
 
-#include "hostoperations.h"
+#include "mainform.h"
 #include "operatorcursor.h"
 #include "platformdialogs.h"
 #include "tfrmlogin.h"

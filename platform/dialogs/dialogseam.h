@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 #include "lookuprequest.h"
 
 #include <QString>
@@ -22,7 +22,7 @@ enum ModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
 // the multi-select pick list, the choice of a file to save and the operator's
 // sign-in. The default seam shows real modal dialogs;
 // tests install a ScriptedDialogs that answers without a person.
-class FRAMEWORK_EXPORT DialogSeam {
+class DIALOGS_EXPORT DialogSeam {
 public:
     virtual ~DialogSeam();
 
@@ -67,4 +67,4 @@ public:
 };
 
 // The platform's message dialog: text, kind, buttons, help context (unused).
-FRAMEWORK_EXPORT int MessageDlg(const QString &text, MsgDlgType type, int buttons, int helpContext = 0);
+DIALOGS_EXPORT int MessageDlg(const QString &text, MsgDlgType type, int buttons, int helpContext = 0);

@@ -1,7 +1,7 @@
 #include "handlerguard.h"
 
 #include "dialogseam.h"
-#include "hostoperations.h"
+#include "hostbusy.h"
 #include "silentabort.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <functional>
 #include <type_traits>
@@ -11,7 +11,7 @@
 // runGuarded: a SilentAbort ends it quietly, any other exception switches the
 // busy indicator off and goes to the error display (DialogSeam::showError),
 // and the event loop goes on. Returns true when the handler ended normally.
-FRAMEWORK_EXPORT bool runGuarded(const std::function<void()> &handler);
+DIALOGS_EXPORT bool runGuarded(const std::function<void()> &handler);
 
 // Wraps a callable for QObject::connect, so that connected handlers are guarded:
 //   connect(button, &QAbstractButton::clicked, this, guarded([this] { ... }));

@@ -1,7 +1,7 @@
 #include "hostbusy.h"
 
 #include "busyindicator.h"
-#include "hostforms.h"
+#include "mainform.h"
 #include "operatorcursor.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QString>
 
@@ -11,14 +11,14 @@ class QWidget;
 // Busy indicator on the host's main window: kind 1 or 6, optional text.
 // Switching it off when none shows is harmless. ActiveShowAvi paints at once,
 // since a blocking call usually follows.
-FRAMEWORK_EXPORT void ActiveShowAvi(QWidget *mainForm, int kind, const QString &text = QString());
-FRAMEWORK_EXPORT void DeactiveShowAvi();
-FRAMEWORK_EXPORT bool BusyIndicatorShown();
+DIALOGS_EXPORT void ActiveShowAvi(QWidget *mainForm, int kind, const QString &text = QString());
+DIALOGS_EXPORT void DeactiveShowAvi();
+DIALOGS_EXPORT bool BusyIndicatorShown();
 
 // The screen cursor: crHourGlass (-11) sets the wait cursor over the whole
 // application, crDefault (0) takes every cursor override away. Other values
 // raise std::invalid_argument.
 constexpr int crDefault = 0;
 constexpr int crHourGlass = -11;
-FRAMEWORK_EXPORT void SetScreenCursor(int cursor);
-FRAMEWORK_EXPORT int ScreenCursor();
+DIALOGS_EXPORT void SetScreenCursor(int cursor);
+DIALOGS_EXPORT int ScreenCursor();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QJsonValue>
 #include <QString>
@@ -9,14 +9,14 @@
 
 // Shows the text as an error (DialogSeam::showError). With abort set it then
 // raises the silent abort, ending the handler and its callers.
-FRAMEWORK_EXPORT void MensErro(const QString &text, bool abort);
+DIALOGS_EXPORT void MensErro(const QString &text, bool abort);
 
 // Checks a service answer: a null or missing answer, or a text where data is
 // expected, is reported through MensErro and (with raiseAbort) ends the
 // handler. Returns the answer otherwise.
-FRAMEWORK_EXPORT QJsonValue CheckResultServ(const QJsonValue &answer, bool raiseAbort, int context);
+DIALOGS_EXPORT QJsonValue CheckResultServ(const QJsonValue &answer, bool raiseAbort, int context);
 
 // The message for a text that is not a date, naming it and saying what to
 // type: "Data inválida: 31/02/2024. Informe uma data existente, no formato
 // dd/mm/aaaa."
-FRAMEWORK_EXPORT QString InvalidDateText(const QString &typed);
+DIALOGS_EXPORT QString InvalidDateText(const QString &typed);

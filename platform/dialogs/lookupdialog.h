@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 #include "lookuprequest.h"
 
 #include <QDialog>
@@ -16,7 +16,7 @@ class TDataSource;
 // list to rows holding the text in any column; the arrow keys move in the list
 // from there; Enter or a double click picks, Escape cancels. The set is not
 // moved while the list is open.
-class FRAMEWORK_EXPORT LookupDialog : public QDialog {
+class DIALOGS_EXPORT LookupDialog : public QDialog {
     Q_OBJECT
 public:
     explicit LookupDialog(const LookupRequest &request, QWidget *parent = nullptr);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 class QDialog;
 
@@ -9,7 +9,7 @@ class QDialog;
 // from the caller's level: posted from inside the run, the run's own event
 // loop (or one nested in it) would delete the dialog while its handlers and
 // its caller still use it.
-class FRAMEWORK_EXPORT ModalRun {
+class DIALOGS_EXPORT ModalRun {
 public:
     explicit ModalRun(QDialog &dialog);
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 // The cursor tells the truth: the hourglass only while the program works,
 // the arrow while it waits for the operator. Each object puts its cursor on
 // top for as long as it lives and gives back what was there after, so they
 // nest: a message shown in the middle of a filter run shows the arrow, and
 // the hourglass comes back when it closes.
-class FRAMEWORK_EXPORT OperatorCursor {
+class DIALOGS_EXPORT OperatorCursor {
 public:
     enum class Shows { Working, WaitingForTheOperator };
 

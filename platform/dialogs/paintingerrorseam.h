@@ -10,7 +10,7 @@
 // through the seam that was current, once control is back in the event loop.
 // Installs itself on construction and puts the previous seam back on
 // destruction; every other dialog goes straight to the previous seam.
-class PaintingErrorSeam : public DialogSeam {
+class DIALOGS_EXPORT PaintingErrorSeam : public DialogSeam {
 public:
     PaintingErrorSeam();
     ~PaintingErrorSeam() override;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -16,7 +16,7 @@ class TDataSource;
 //
 // List strings hold the chosen codes separated by ";" ("0001;0003"), in the
 // set's order, each code as the key field holds it without surrounding blanks.
-class FRAMEWORK_EXPORT PickListDialog : public QDialog {
+class DIALOGS_EXPORT PickListDialog : public QDialog {
     Q_OBJECT
 public:
     // Raises DataSetError when the set has no field named keyField.

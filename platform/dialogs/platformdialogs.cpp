@@ -1,6 +1,7 @@
 #include "platformdialogs.h"
 
-#include "hostoperations.h"
+#include "hostmessages.h"
+#include "hosttext.h"
 #include "lookupdialog.h"
 #include "picklistdialog.h"
 #include "searchdialog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 #include "lookuprequest.h"
 
 #include <QString>
@@ -11,12 +11,12 @@ class TDataSource;
 // data source's record set and returns when the user closes it.
 
 // Lists the set's rows; on true the set's current row is the one chosen.
-FRAMEWORK_EXPORT bool runLookupDialog(const LookupRequest &request);
+DIALOGS_EXPORT bool runLookupDialog(const LookupRequest &request);
 
 // Multi-select over the set keyed by keyField. `list` comes in with the codes
 // already chosen ("0001;0003") and, on true, goes out with the new choice.
-FRAMEWORK_EXPORT bool runPickListDialog(TDataSource *source, const QString &keyField, const QString &title,
+DIALOGS_EXPORT bool runPickListDialog(TDataSource *source, const QString &keyField, const QString &title,
                                         QString &list);
 
 // Lets the user search the set and moves its current row to the match.
-FRAMEWORK_EXPORT void runSearchDialog(TDataSource *source);
+DIALOGS_EXPORT void runSearchDialog(TDataSource *source);

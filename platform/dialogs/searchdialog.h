@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QDialog>
 
@@ -11,7 +11,7 @@ class TDataSource;
 // The search dialog: finds a text in any shown column of the source's record
 // set, from the row after the current one onwards and round to the start, and
 // makes the row found current. Enter searches again, Escape closes.
-class FRAMEWORK_EXPORT SearchDialog : public QDialog {
+class DIALOGS_EXPORT SearchDialog : public QDialog {
     Q_OBJECT
 public:
     explicit SearchDialog(TDataSource *source, QWidget *parent = nullptr);

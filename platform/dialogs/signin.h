@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QString>
 
@@ -8,7 +8,7 @@ class TNetConnection;
 
 // The operator's sign-in to the commission server, as every service
 // connection of the session uses it.
-class FRAMEWORK_EXPORT SignIn {
+class DIALOGS_EXPORT SignIn {
 public:
     // Gives a connection what the session's calls carry: the shared secret,
     // the server's authority and the signed-in operator's token, and what to

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogseam.h"
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QDialog>
 
@@ -14,7 +14,7 @@ class QPushButton;
 // A refusal (the server's text, or why it could not be reached) shows in the
 // dialog, which stays open with the password cleared; a success leaves the
 // session signed in and accepts.
-class FRAMEWORK_EXPORT TfrmLogin : public QDialog {
+class DIALOGS_EXPORT TfrmLogin : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmLogin(const DialogSeam::SignInPrompt &prompt, QWidget *parent = nullptr);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "framework_export.h"
+#include "dialogs_export.h"
 
 #include <QHash>
 #include <QObject>
 #include <QStringList>
 
 // A form's message catalogue: lines "KEY|text", looked up by key (exact case).
-class FRAMEWORK_EXPORT TMessages : public QObject {
+class DIALOGS_EXPORT TMessages : public QObject {
     Q_OBJECT
 public:
     explicit TMessages(QObject *parent = nullptr);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "forms_export.h"
 
 #include <QIcon>
 
@@ -25,4 +25,4 @@ enum class CommandGlyph {
     OpenFolder
 };
 
-FRAMEWORK_EXPORT QIcon commandGlyph(CommandGlyph glyph);
+FORMS_EXPORT QIcon commandGlyph(CommandGlyph glyph);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "forms_export.h"
 
 #include <QObject>
 #include <QPointer>
@@ -23,7 +23,7 @@ class QWidget;
 // so returning to a form runs nothing, while a focus moved in code when the
 // form was not active runs its handlers once the form is active again. A focus
 // moved by a handler is followed afterwards, with its own handlers.
-class FRAMEWORK_EXPORT FocusChain : public QObject {
+class FORMS_EXPORT FocusChain : public QObject {
     Q_OBJECT
 public:
     static FocusChain &instance();

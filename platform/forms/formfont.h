@@ -1,10 +1,10 @@
 #pragma once
 
-#include "framework_export.h"
+#include "forms_export.h"
 
 #include <QFont>
 
 // The classic form font at a pixel height (11 px is 8 points at 96 dpi). The
 // classic family is rarely installed, so the first installed of a short list
 // of look-alikes stands in for it.
-FRAMEWORK_EXPORT QFont FormFont(int pixelHeight, bool bold = false);
+FORMS_EXPORT QFont FormFont(int pixelHeight, bool bold = false);

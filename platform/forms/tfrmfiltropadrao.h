@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "forms_export.h"
 
 #include <QDialog>
 
@@ -28,7 +28,7 @@ class TMessages;
 // As with the base screen, coming back from one of the dialog's own message
 // boxes is no new activation. FormClose failing does not keep the dialog
 // open: the modal run still ends with its result.
-class FRAMEWORK_EXPORT TfrmFiltroPadrao : public QDialog {
+class FORMS_EXPORT TfrmFiltroPadrao : public QDialog {
     Q_OBJECT
 public:
     explicit TfrmFiltroPadrao(QWidget *parent = nullptr);

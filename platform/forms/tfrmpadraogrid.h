@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "forms_export.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -39,7 +39,7 @@ class TMessages;
 // screen is a top-level window and the same holds for its window activation.
 //
 // Failures of FormClose keep the screen open.
-class FRAMEWORK_EXPORT TfrmPadraoGrid : public QWidget {
+class FORMS_EXPORT TfrmPadraoGrid : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmPadraoGrid(QWidget *parent = nullptr);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "session_export.h"
 
 #include <QString>
 
@@ -8,8 +8,8 @@
 
 // True when the text holds no value: empty, or only blanks and the literals of
 // an empty date or time mask ("  /  /    ", "  :  ").
-FRAMEWORK_EXPORT bool EmptyString(const QString &text);
+SESSION_EXPORT bool EmptyString(const QString &text);
 
 // The text trimmed and brought to the width: a shorter text is filled with
 // zeros on the left ("1" -> "0001"), a longer one is returned unchanged.
-FRAMEWORK_EXPORT QString Ajusta(const QString &text, int width);
+SESSION_EXPORT QString Ajusta(const QString &text, int width);

@@ -1,7 +1,7 @@
 #include "session.h"
 
 #include "connectionstring.h"
-#include "hostoperations.h"
+#include "hosttext.h"
 #include "tdtmdbgeral.h"
 
 #include <QCommandLineParser>

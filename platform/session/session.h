@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "session_export.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,14 +11,14 @@ class QCommandLineParser;
 
 // What the signed-in operator may do at one branch ("*": at every branch),
 // as the server granted it at sign-in.
-struct FRAMEWORK_EXPORT BranchRights {
+struct SESSION_EXPORT BranchRights {
     QString branch;      // "0001", or "*" for every branch
     QStringList rights;  // "consultar", "gerar", "cancelar"
 };
 
 // The signed-in session, filled by the host from its command line or config
 // file before any module runs.
-struct FRAMEWORK_EXPORT SessionValues {
+struct SESSION_EXPORT SessionValues {
     QString branchCode;                                // FiliProc
     QString branchName;                                // NomeFiliProc
     bool branchFixed = false;                          // ModuFili
@@ -44,7 +44,7 @@ struct FRAMEWORK_EXPORT SessionValues {
     QVector<BranchRights> rights;  // what the server granted
 };
 
-class FRAMEWORK_EXPORT Session {
+class SESSION_EXPORT Session {
 public:
     static const SessionValues &values();
     static void set(const SessionValues &values);
@@ -84,9 +84,9 @@ public:
     static bool allows(const QString &branch, const QString &right);
 };
 
-FRAMEWORK_EXPORT QString FiliProc();
-FRAMEWORK_EXPORT QString NomeFiliProc();
-FRAMEWORK_EXPORT bool ModuFili();
-FRAMEWORK_EXPORT QString WebURL();
-FRAMEWORK_EXPORT int WebPort();
-FRAMEWORK_EXPORT QString Operador();
+SESSION_EXPORT QString FiliProc();
+SESSION_EXPORT QString NomeFiliProc();
+SESSION_EXPORT bool ModuFili();
+SESSION_EXPORT QString WebURL();
+SESSION_EXPORT int WebPort();
+SESSION_EXPORT QString Operador();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework_export.h"
+#include "session_export.h"
 
 #include <QObject>
 #include <QSqlDatabase>
@@ -8,7 +8,7 @@
 // The host's database module: one connection (adcGeral) to the shared
 // database named by the session, opened on first use and opened again after a
 // failure. User-interface thread only.
-class FRAMEWORK_EXPORT TdtmDBGeral : public QObject {
+class SESSION_EXPORT TdtmDBGeral : public QObject {
     Q_OBJECT
 public:
     static TdtmDBGeral &instance();
@@ -21,4 +21,4 @@ private:
     explicit TdtmDBGeral(QObject *parent = nullptr);
 };
 
-FRAMEWORK_EXPORT TdtmDBGeral &dtmDBGeral();
+SESSION_EXPORT TdtmDBGeral &dtmDBGeral();
