@@ -13,9 +13,13 @@
 
 #include <QCoreApplication>
 #include <QScopeGuard>
+#include <QSqlDriver>
 #include <QStringList>
 #include <QTest>
 
+#include <sqlite3.h>
+
+#include <atomic>
 #include <latch>
 #include <memory>
 #include <thread>
@@ -29,6 +33,26 @@ using commission::SettlementHistory;
 using Row = CommissionFixture::Row;
 
 namespace {
+
+// On SQLite, counts each time the calling thread's connection finds the
+// database locked by another writer and waits for it: the proof that two
+// writers met. Waits as long as the server's busy timeout would. Nothing on
+// PostgreSQL, whose writers meet on row locks (pg_locks shows them).
+void countLockWaits(const QSqlDatabase &db, std::atomic<int> &waits)
+{
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.data());
+    sqlite3_busy_handler(
+        connection,
+        [](void *counter, int attempts) {
+            ++*static_cast<std::atomic<int> *>(counter);
+            sqlite3_sleep(1);
+            return attempts < 10000 ? 1 : 0;
+        },
+        &waits);
+}
 
 const Caller operatorOne{QStringLiteral("OP7"), QStringLiteral("127.0.0.1"), QStringLiteral("Evento cancelado")};
 
@@ -709,10 +733,12 @@ void CommissionServiceTest::shouldCreateExactlyOnePayableForConcurrentGeneration
 {
     const packet::Packet quotes = CommissionFixture::quotesPacket({{1, 5}, {9, 5}});
     constexpr int rounds = 10;
+    std::atomic<int> lockWaits{0};
     for (int round = 0; round < rounds; ++round) {
         QString answers[2];
         std::latch start(2);
         auto generate = [&](int i) {
+            countLockWaits(m_connections->database(), lockWaits);
             start.arrive_and_wait();
             try {
                 answers[i] = m_service->generate(quotes, operatorOne);
@@ -732,6 +758,9 @@ void CommissionServiceTest::shouldCreateExactlyOnePayableForConcurrentGeneration
         QCOMPARE(fixture().count(QStringLiteral("ORCACOMISSAO")), 4);
         QCOMPARE(m_service->cancel(quotes, operatorOne).rows.size(), 2);
     }
+    // On SQLite the two met at the write lock at least once: they raced.
+    if (m_backend == TestDatabase::Backend::Sqlite)
+        QVERIFY(lockWaits.load() > 0);
 }
 
 void CommissionServiceTest::shouldRefuseGenerationThatRacesAnUncommittedOne()
@@ -746,7 +775,9 @@ void CommissionServiceTest::shouldRefuseGenerationThatRacesAnUncommittedOne()
                                               " NRCONTAPAGAR, VRPERCCOMIS, VRCOMISSAO)"
                                               " VALUES ('0001', '0000000001', '01', 101, 5, 50)"));
     QString answer;
+    std::atomic<int> lockWaits{0};
     std::thread generation([&] {
+        countLockWaits(m_connections->database(), lockWaits);
         try {
             answer = m_service->generate(CommissionFixture::quotesPacket({{1, 5}}), operatorOne);
         } catch (const ServiceError &error) {
@@ -757,6 +788,9 @@ void CommissionServiceTest::shouldRefuseGenerationThatRacesAnUncommittedOne()
         // The service must be waiting on the other writer's key when it commits.
         QTRY_VERIFY_WITH_TIMEOUT(
             fixture().value(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted")).toInt() > 0, 10000);
+    } else {
+        // The service must be waiting for the other writer's lock when it commits.
+        QTRY_VERIFY_WITH_TIMEOUT(lockWaits.load() > 0, 10000);
     }
     transaction->commit();
     generation.join();

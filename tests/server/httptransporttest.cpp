@@ -371,7 +371,7 @@ void HttpTransportTest::shouldCloseSlowHeadersAtTheDeadlineWhileServingOthers()
     clock.start();
     int open = int(slow.size());
     // One header byte per client every 100 ms, while a normal client calls.
-    for (int byte = 0; open > 0 && clock.elapsed() < 5000; ++byte) {
+    for (int byte = 0; open > 0 && clock.elapsed() < 15000; ++byte) {
         open = 0;
         for (auto &client : slow) {
             if (client->isConnected() && client->send(request.mid(byte % 20, 1)) && !client->hasSomethingToRead(0))
@@ -387,7 +387,9 @@ void HttpTransportTest::shouldCloseSlowHeadersAtTheDeadlineWhileServingOthers()
             100);
     }
     QCOMPARE(open, 0);
-    QVERIFY2(clock.elapsed() < 4000, "slow headers were not cut at their deadline");
+    // Ten times the deadline: a loaded machine is slow, but a client that
+    // keeps sending a byte every 100 ms is never cut without one.
+    QVERIFY2(clock.elapsed() < 10000, "slow headers were not cut at their deadline");
 }
 
 void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
@@ -410,7 +412,7 @@ void HttpTransportTest::shouldAnswerBusyWithRetryAfterWhenTheQueueIsFull()
         return std::find_if(clients.begin(), clients.end(),
                             [](const auto &client) { return client->hasSomethingToRead(0); });
     };
-    QTRY_VERIFY_WITH_TIMEOUT(answered() != clients.end(), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(answered() != clients.end(), 10000);
     const QVector<RawAnswer> busy = (*answered())->readAnswers(1, 1000);
     fixture().exec(QStringLiteral("COMMIT"));
     QCOMPARE(busy.size(), 1);
@@ -484,8 +486,11 @@ void HttpTransportTest::shouldAnswerAnotherClientPromptlyWhileKeptAliveClientsAr
     for (std::thread &thread : busy)
         thread.join();
     QCOMPARE(reply.status, 200);
+    // A client left behind the busy ones waits for seconds; one served in its
+    // turn, a few calls' time, well under a second on a loaded machine too.
+    // The benchmark measures the latency itself.
     if (figuresAreMeaningful())
-        QVERIFY2(waited < 100, qPrintable(QStringLiteral("the 17th client waited %1 ms").arg(waited)));
+        QVERIFY2(waited < 1000, qPrintable(QStringLiteral("the 17th client waited %1 ms").arg(waited)));
 }
 
 void HttpTransportTest::shouldAnswerServerFailuresWithAReferenceAndNoInternals()
@@ -566,7 +571,8 @@ void HttpTransportTest::shouldTellABalancerWhetherItCanServe()
         QCOMPARE(answers[0].body, QByteArray(R"({"status":"ok"})"));
     }
     // A database that cannot be reached.
-    TestServer server(database::ConnectionString::parse(QStringLiteral("postgresql://nobody@127.0.0.1:1/none")));
+    TestServer server(database::ConnectionString::parse(QStringLiteral("postgresql://nobody@127.0.0.1:1/none")),
+                      TestServer::UnreachableDatabase{});
     RawHttpClient client(server.port());
     QVERIFY(client.send(health));
     const QVector<RawAnswer> answers = client.readAnswers(1, 10000);

@@ -4,11 +4,14 @@
 #include <remotecontract.h>
 #include <schema.h>
 #include <secrets.h>
+#include <serviceerror.h>
 #include <sessionrepository.h>
 #include <sqlrunner.h>
 #include <writetransaction.h>
 
 #include <QDateTime>
+
+#include <stdexcept>
 
 #include <httplib.h>
 
@@ -60,21 +63,36 @@ TestServer::TestServer(const database::ConnectionString &where, commission::Http
                        std::function<void(const QString &method)> probe)
     : m_connections(std::make_unique<commission::ConnectionProvider>(where))
 {
-    settings.port = 0;
     try {
         provideOperator(m_connections->database());
-    } catch (const commission::ServiceError &) {
-        // A database the test means to be unreachable or broken.
+    } catch (const commission::ServiceError &error) {
+        throw std::runtime_error(
+            QStringLiteral("TestServer: operador de teste não gravado: %1").arg(error.message()).toStdString());
     }
+    start(std::move(settings), std::move(probe));
+}
+
+TestServer::TestServer(const database::ConnectionString &where, UnreachableDatabase)
+    : m_connections(std::make_unique<commission::ConnectionProvider>(where))
+{
+    start(settings(), {});
+}
+
+void TestServer::start(commission::HttpSettings settings, std::function<void(const QString &method)> probe)
+{
+    settings.port = 0;
     m_server =
         std::make_unique<commission::CommissionHttpServer>(settings, *m_connections, [this](const QString &line) {
             const QMutexLocker lock(&m_mutex);
             m_log.append(line);
         });
     m_server->setCallProbe(std::move(probe));
-    if (!m_server->prepareTls().isEmpty())
-        return;
+    const QString tls = m_server->prepareTls();
+    if (!tls.isEmpty())
+        throw std::runtime_error(("TestServer: " + tls).toStdString());
     m_port = m_server->bind().value_or(0);
+    if (m_port == 0)
+        throw std::runtime_error("TestServer: nenhuma porta livre no loopback");
     m_thread = std::thread([this] { m_server->run(); });
 }
 
@@ -89,6 +107,20 @@ QStringList TestServer::logLines() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_log;
+}
+
+qint64 TestServer::gauge(const char *name) const
+{
+    httplib::Client client("127.0.0.1", m_port);
+    const httplib::Result result = client.Get("/metrics");
+    if (!result || result->status != 200)
+        return -1;
+    const QByteArray prefix = QByteArray(name) + ' ';
+    for (const QByteArray &line : QByteArray::fromStdString(result->body).split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().toLongLong();
+    }
+    return -1;
 }
 
 namespace {

@@ -19,10 +19,17 @@
 // lines kept for inspection, and a client for it. The database gets the
 // operator OP7 with every right and an open session, whose token every call
 // carries unless the headers name an Authorization of their own (an empty
-// one: none at all).
+// one: none at all). A set-up that fails (the operator cannot be written,
+// TLS or the port cannot be had) raises std::runtime_error, which fails the
+// test.
 class TestServer {
 public:
+    // For the tests of a database the server cannot reach: nothing is
+    // written to it before the server starts.
+    struct UnreachableDatabase {};
+
     TestServer(const database::ConnectionString &where, const QString &secret = QString());
+    TestServer(const database::ConnectionString &where, UnreachableDatabase);
     // Any settings; the port is always a free one. `probe`, when given, is
     // told each method call before it runs (CommissionHttpServer::setCallProbe).
     TestServer(const database::ConnectionString &where, commission::HttpSettings settings,
@@ -32,6 +39,8 @@ public:
 
     int port() const { return m_port; }
     QStringList logLines() const;
+    // A gauge of GET /metrics ("commission_busy_workers"); -1 when absent.
+    qint64 gauge(const char *name) const;
 
     struct Reply {
         int status = 0;
@@ -60,6 +69,8 @@ public:
     static void provideOperator(const QSqlDatabase &db);
 
 private:
+    void start(commission::HttpSettings settings, std::function<void(const QString &method)> probe);
+
     std::unique_ptr<commission::ConnectionProvider> m_connections;
     std::unique_ptr<commission::CommissionHttpServer> m_server;
     std::thread m_thread;
