@@ -1,6 +1,7 @@
 #include "lookupdialog.h"
 
 #include "datasetmodel.h"
+#include "searchfiltermodel.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 
@@ -11,21 +12,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
 
 LookupDialog::LookupDialog(const LookupRequest &request, QWidget *parent)
-    : QDialog(parent), m_source(request.source), m_model(new DataSetModel(this)),
-      m_filter(new QSortFilterProxyModel(this)), m_filterEdit(new QLineEdit(this)), m_list(new QTableView(this))
+    : QDialog(parent), m_source(request.source), m_model(new DataSetModel(this)), m_filter(new SearchFilterModel(this)),
+      m_filterEdit(new QLineEdit(this)), m_list(new QTableView(this))
 {
     setWindowTitle(request.title);
     setObjectName(QStringLiteral("LookupDialog"));
     m_model->setDataSource(m_source);
     m_filter->setSourceModel(m_model);
-    m_filter->setFilterKeyColumn(-1);
-    m_filter->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
     auto *label = new QLabel(QStringLiteral("&Localizar:"), this);
     label->setBuddy(m_filterEdit);
@@ -110,7 +108,7 @@ void LookupDialog::filterChanged(const QString &text)
 {
     // The chosen row stays chosen while it matches; otherwise the first match.
     const int chosen = chosenRow();
-    m_filter->setFilterFixedString(text);
+    m_filter->setSearch(text);
     const QModelIndex kept = chosen >= 0 ? m_filter->mapFromSource(m_model->index(chosen, 0)) : QModelIndex();
     m_list->setCurrentIndex(kept.isValid() ? kept : m_filter->index(0, 0));
 }

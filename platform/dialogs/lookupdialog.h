@@ -7,13 +7,14 @@
 
 class DataSetModel;
 class QLineEdit;
-class QSortFilterProxyModel;
 class QTableView;
+class SearchFilterModel;
 class TDataSource;
 
 // The lookup list: the rows of the source's record set, one to pick, opening
 // on the request's start row in its name column. Typing in the box narrows the
-// list to rows holding the text in any column; the arrow keys move in the list
+// list to rows holding the text in any column (case and accents ignored, as
+// SearchText compares); the arrow keys move in the list
 // from there; Enter or a double click picks, Escape cancels. The set is not
 // moved while the list is open.
 class DIALOGS_EXPORT LookupDialog : public QDialog {
@@ -39,7 +40,7 @@ private:
 
     TDataSource *m_source;
     DataSetModel *m_model;
-    QSortFilterProxyModel *m_filter;
+    SearchFilterModel *m_filter;
     QLineEdit *m_filterEdit;
     QTableView *m_list;
 };

@@ -1,12 +1,15 @@
 #include "picklistdialog.h"
 
 #include "datasetmodel.h"
+#include "searchfiltermodel.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QStandardItemModel>
@@ -38,7 +41,8 @@ QString PickListDialog::formatList(const QStringList &codes)
 
 PickListDialog::PickListDialog(TDataSource *source, const QString &keyField, const QString &caption,
                                const QString &list, QWidget *parent)
-    : QDialog(parent), m_model(new QStandardItemModel(this)), m_list(new QTableView(this))
+    : QDialog(parent), m_model(new QStandardItemModel(this)), m_filter(new SearchFilterModel(this)),
+      m_search(new QLineEdit(this)), m_list(new QTableView(this))
 {
     setWindowTitle(caption);
     setObjectName(QStringLiteral("PickListDialog"));
@@ -74,8 +78,15 @@ PickListDialog::PickListDialog(TDataSource *source, const QString &keyField, con
         m_model->appendRow(items);
     }
 
+    m_filter->setSourceModel(m_model);
+    auto *label = new QLabel(QStringLiteral("&Localizar:"), this);
+    label->setBuddy(m_search);
+    m_search->setObjectName(QStringLiteral("search"));
+    m_search->installEventFilter(this);
+    connect(m_search, &QLineEdit::textChanged, this, &PickListDialog::searchChanged);
+
     m_list->setObjectName(QStringLiteral("list"));
-    m_list->setModel(m_model);
+    m_list->setModel(m_filter);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setTabKeyNavigation(false);
@@ -83,8 +94,8 @@ PickListDialog::PickListDialog(TDataSource *source, const QString &keyField, con
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->resizeColumnsToContents();
     m_list->installEventFilter(this);
-    if (m_model->rowCount() > 0)
-        m_list->setCurrentIndex(m_model->index(0, 0));
+    if (m_filter->rowCount() > 0)
+        m_list->setCurrentIndex(m_filter->index(0, 0));
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *all = buttons->addButton(QStringLiteral("&Todos"), QDialogButtonBox::ActionRole);
@@ -102,6 +113,8 @@ PickListDialog::PickListDialog(TDataSource *source, const QString &keyField, con
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(m_search);
     layout->addWidget(m_list);
     layout->addWidget(buttons);
     resize(480, 360);
@@ -111,6 +124,11 @@ PickListDialog::PickListDialog(TDataSource *source, const QString &keyField, con
 QTableView *PickListDialog::list() const
 {
     return m_list;
+}
+
+QLineEdit *PickListDialog::searchEdit() const
+{
+    return m_search;
 }
 
 QStringList PickListDialog::chosenCodes() const
@@ -131,21 +149,68 @@ QString PickListDialog::chosenList() const
 
 void PickListDialog::checkAll(bool checked)
 {
-    for (int row = 0; row < m_model->rowCount(); ++row)
-        m_model->item(row, 0)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    for (int row = 0; row < m_filter->rowCount(); ++row)
+        m_filter->setData(m_filter->index(row, 0), checked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+}
+
+void PickListDialog::searchChanged(const QString &text)
+{
+    // The current row stays current while it is shown; otherwise the first
+    // row shown.
+    const QModelIndex current = m_filter->mapToSource(m_list->currentIndex());
+    m_filter->setSearch(text);
+    const QModelIndex kept = m_filter->mapFromSource(current);
+    m_list->setCurrentIndex(kept.isValid() ? kept : m_filter->index(0, 0));
+}
+
+void PickListDialog::toggleCurrent()
+{
+    const QModelIndex current = m_filter->mapToSource(m_list->currentIndex());
+    if (!current.isValid())
+        return;
+    QStandardItem *item = m_model->item(current.row(), 0);
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+bool PickListDialog::listKeyPressed(QKeyEvent *event)
+{
+    // Space checks or unchecks the current row, whichever column is current;
+    // a letter or digit starts (or goes on with) the search.
+    if (event->key() == Qt::Key_Space) {
+        toggleCurrent();
+        return true;
+    }
+    const QString typed = event->text();
+    const bool plain = !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!plain || typed.size() != 1 || !typed.front().isLetterOrNumber())
+        return false;
+    m_search->setFocus();
+    m_search->insert(typed);
+    return true;
+}
+
+bool PickListDialog::searchKeyPressed(QKeyEvent *event)
+{
+    // The arrow keys take the focus back to the list, on the row current
+    // there, to check it or move on.
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+        m_list->setFocus();
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool PickListDialog::eventFilter(QObject *object, QEvent *event)
 {
-    // Space checks or unchecks the current row, whichever column is current.
-    if (object == m_list && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space) {
-        const QModelIndex current = m_list->currentIndex();
-        if (current.isValid()) {
-            QStandardItem *item = m_model->item(current.row(), 0);
-            item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
-        }
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((object == m_list && listKeyPressed(key)) || (object == m_search && searchKeyPressed(key)))
+            return true;
     }
     return QDialog::eventFilter(object, event);
 }

@@ -3,6 +3,7 @@
 #include "datasetmodel.h"
 #include "dialogseam.h"
 #include "handlerguard.h"
+#include "searchtext.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 
@@ -41,28 +42,10 @@ QLineEdit *SearchDialog::textEdit() const
     return m_text;
 }
 
-namespace {
-
-// The text as compared: lower case, accents dropped ("Fábio" -> "fabio"), so
-// that an operator finds a name however it was typed.
-QString comparable(const QString &text)
-{
-    const QString decomposed = text.toCaseFolded().normalized(QString::NormalizationForm_D);
-    QString plain;
-    plain.reserve(decomposed.size());
-    for (const QChar c : decomposed) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            plain.append(c);
-    }
-    return plain;
-}
-
-}  // namespace
-
 bool SearchDialog::findNext()
 {
     TClientDataSet *set = m_source ? m_source->dataSet() : nullptr;
-    const QString wanted = comparable(m_text->text().trimmed());
+    const SearchText wanted(m_text->text());
     if (!set || set->IsEmpty() || wanted.isEmpty())
         return false;
     const int rows = m_model->rowCount();
@@ -70,7 +53,7 @@ bool SearchDialog::findNext()
     for (int step = 1; step <= rows; ++step) {
         const int row = (start + step) % rows;
         for (int column = 0; column < m_model->columnCount(); ++column) {
-            if (comparable(m_model->index(row, column).data(Qt::DisplayRole).toString()).contains(wanted)) {
+            if (wanted.foundIn(m_model->index(row, column).data(Qt::DisplayRole).toString())) {
                 set->MoveTo(row);
                 return true;
             }

@@ -17,8 +17,9 @@ public:
     explicit SearchDialog(TDataSource *source, QWidget *parent = nullptr);
 
     QLineEdit *textEdit() const;
-    // Moves the set to the next row holding the text (case ignored); false,
-    // with the set left where it was, when no row holds it.
+    // Moves the set to the next row holding the text (as SearchText compares:
+    // case and accents ignored); false, with the set left where it was, when
+    // no row holds it.
     bool findNext();
 
 private:

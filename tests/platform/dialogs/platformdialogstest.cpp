@@ -119,6 +119,50 @@ private slots:
         QCOMPARE(people.set.RecNo(), 0);  // picking moves nothing
     }
 
+    void shouldSearchThePickListKeepingTheMarks_data()
+    {
+        QTest::addColumn<QString>("incoming");
+        QTest::addColumn<QStringList>("steps");  // text typed where the focus is, or a key or button
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("typed on the list, without the accent")
+            << "0001" << QStringList{"fabio", "down", "space"} << 1 << "0001;0004";
+        QTest::newRow("in capitals with an accent not stored")
+            << "" << QStringList{"SÔUZA", "down", "down", "space"} << 2 << "0003";
+        QTest::newRow("nenhum leaves the hidden marks")
+            << "0001;0002;0003" << QStringList{"souza", "none"} << 2 << "0002";
+        QTest::newRow("todos marks the rows shown") << "" << QStringList{"souza", "all"} << 2 << "0001;0003";
+        QTest::newRow("every mark back with the search cleared")
+            << "0002" << QStringList{"rocha", "down", "space", "clear"} << 4 << "0002;0004";
+        QTest::newRow("nothing shown, nothing marked") << "0002" << QStringList{"zzz", "down", "space"} << 0 << "0002";
+    }
+    void shouldSearchThePickListKeepingTheMarks()
+    {
+        QFETCH(QString, incoming);
+        QFETCH(QStringList, steps);
+        QFETCH(int, shown);
+        QFETCH(QString, chosen);
+        Salespeople people;
+        PickListDialog dialog(&people.source, "CDVENDEDOR", "Vendedor", incoming);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QCOMPARE(QApplication::focusWidget(), dialog.list());
+        for (const QString &step : steps) {
+            if (step == "all" || step == "none")
+                dialog.findChild<QPushButton *>(step)->click();
+            else if (step == "clear")
+                dialog.searchEdit()->clear();
+            else if (step == "down")
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            else if (step == "space")
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            else
+                QTest::keyClicks(QApplication::focusWidget(), step);
+        }
+        QCOMPARE(dialog.list()->model()->rowCount(), shown);
+        QCOMPARE(dialog.chosenList(), chosen);
+    }
+
     void shouldNotOfferAnEmptyList_data()
     {
         QTest::addColumn<QString>("title");
@@ -181,6 +225,9 @@ private slots:
         QTest::newRow("down through the matches") << 1 << "SOUZA" << 1 << 2;
         QTest::newRow("filter in another column") << 0 << "0004" << 0 << 3;
         QTest::newRow("no match") << 0 << "zzz" << 0 << -1;
+        QTest::newRow("without the accent") << 0 << "fabio" << 0 << 3;
+        QTest::newRow("in capitals, accent not stored") << 0 << "BRÚNO" << 0 << 1;
+        QTest::newRow("capitals without the accent") << 1 << "CARLA" << 0 << 2;
     }
     void shouldPickFromTheLookupList()
     {
