@@ -1,5 +1,6 @@
 #include "commandglyphs.h"
 
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -140,7 +141,30 @@ void draw(QPainter &p, CommandGlyph glyph)
     }
 }
 
+// The picture in light greys, fainter: the darker a point, the darker its grey.
+QPixmap greyed(const QPixmap &picture)
+{
+    QImage image = picture.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = 128 + qGray(line[x]) / 2;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 3 / 4);
+        }
+    }
+    QPixmap result = QPixmap::fromImage(image);
+    result.setDevicePixelRatio(picture.devicePixelRatio());
+    return result;
+}
+
 }  // namespace
+
+QIcon glyphIcon(const QPixmap &picture)
+{
+    QIcon icon(picture);
+    icon.addPixmap(greyed(picture), QIcon::Disabled);
+    return icon;
+}
 
 QIcon commandGlyph(CommandGlyph glyph)
 {
@@ -150,5 +174,5 @@ QIcon commandGlyph(CommandGlyph glyph)
     painter.setRenderHint(QPainter::Antialiasing);
     draw(painter, glyph);
     painter.end();
-    return QIcon(pixmap);
+    return glyphIcon(pixmap);
 }
