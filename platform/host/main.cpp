@@ -4,6 +4,7 @@
 // module.
 
 #include "dialogseam.h"
+#include "hosticon.h"
 #include "hostmainwindow.h"
 #include "hostoptions.h"
 #include "operatorlocale.h"
@@ -91,6 +92,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("commission-host"));
     OperatorLocale::apply(app);
+    HostIcon::apply();
     Session::set(Session::withStoredBranchName(Session::values()));
     // Leaving the sign-in ends the host with nothing opened.
     if (!options.session.passwordFromStdin
