@@ -5,6 +5,7 @@
 #include "dialogseam.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
+#include "screenbranch.h"
 #include "session.h"
 #include "signin.h"
 
@@ -71,19 +72,27 @@ void HostMainWindow::buildMenus()
 
 void HostMainWindow::showSession()
 {
+    m_sessionLabel = new QLabel(this);
+    m_sessionLabel->setObjectName(QStringLiteral("sessionLabel"));
+    statusBar()->addWidget(m_sessionLabel);
+    showBranch(QString(), QString());
+    connect(&ScreenBranch::notifier(), &ScreenBranch::reported, this, &HostMainWindow::showBranch);
+}
+
+void HostMainWindow::showBranch(const QString &code, const QString &name)
+{
     const SessionValues &session = Session::values();
-    QString branch = session.branchCode;
-    if (!session.branchName.isEmpty())
-        branch += QStringLiteral(" - ") + session.branchName;
+    const bool screens = !code.isEmpty();
+    QString branch = screens ? code : session.branchCode;
+    const QString branchName = screens ? name : session.branchName;
+    if (!branchName.isEmpty())
+        branch += QStringLiteral(" - ") + branchName;
     QString signedIn = session.operatorCode;
     if (!session.operatorName.isEmpty())
         signedIn += QStringLiteral(" - ") + session.operatorName;
-    m_sessionLabel = new QLabel(QStringLiteral("Filial: %1    Operador: %2    Servidor: %3:%4")
-                                    .arg(branch, signedIn, session.serverHost)
-                                    .arg(session.serverPort),
-                                this);
-    m_sessionLabel->setObjectName(QStringLiteral("sessionLabel"));
-    statusBar()->addWidget(m_sessionLabel);
+    m_sessionLabel->setText(QStringLiteral("Filial: %1    Operador: %2    Servidor: %3:%4")
+                                .arg(branch, signedIn, session.serverHost)
+                                .arg(session.serverPort));
 }
 
 bool HostMainWindow::openModule(const QString &path)

@@ -11,8 +11,10 @@ class QMdiArea;
 
 // The host's main window: the child-window area where screens open, a menu
 // that opens the modules, and the session (branch, signed-in operator,
-// server) in the status bar; closing it signs the operator out. It registers
-// itself as the main form (MainForm()) and is where the busy indicator shows.
+// server) in the status bar; closing it signs the operator out. The branch
+// shown is the session's until a screen reports its own (ReportScreenBranch).
+// It registers itself as the main form (MainForm()) and is where the busy
+// indicator shows.
 class HOSTAPP_EXPORT HostMainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -41,6 +43,8 @@ protected:
 private:
     void buildMenus();
     void showSession();
+    // Empty code: the session's branch.
+    void showBranch(const QString &code, const QString &name);
     void deleteChildWindows();
 
     QMdiArea *m_area;
