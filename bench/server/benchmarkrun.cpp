@@ -13,6 +13,7 @@
 #include <commissionmath.h>
 #include <daycount.h>
 #include <demodatagenerator.h>
+#include <orcamentos.h>
 #include <packetcodec.h>
 #include <parameterrepository.h>
 #include <quotekey.h>
@@ -390,7 +391,7 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
                       BenchClient::listingArguments(branch, salesperson, true, QDate(), settledUntil, true))
                 .toObject();
         const packet::Packet layout = packet::fromJson(quotes);
-        const int percent = layout.fieldIndex(QStringLiteral("VRPERCCOMIS"));
+        const int percent = layout.fieldIndex(contract::Orcamentos::VrPercComis.name);
         QJsonArray marked;
         for (const QJsonValue row : quotes.value(QStringLiteral("rows")).toArray()) {
             if (row.toArray()[percent].toDouble() > 0 && marked.size() < quotesPerGeneration)
@@ -410,9 +411,9 @@ BenchmarkRun::Comparison BenchmarkRun::measureGenerations(int port, Timings &can
         timer.start();
         client.post(QStringLiteral("SetCancelaComissao"), cancellation);
         cancellations.add(elapsedMs(timer));
-        comparison.baseline.add(generateBare(db, marked, layout.fieldIndex(QStringLiteral("CDFILIAL")),
-                                             layout.fieldIndex(QStringLiteral("NRORCAEVENTO")),
-                                             layout.fieldIndex(QStringLiteral("NRSEQORCAEVE")), percent));
+        comparison.baseline.add(generateBare(db, marked, layout.fieldIndex(contract::Orcamentos::CdFilial.name),
+                                             layout.fieldIndex(contract::Orcamentos::NrOrcaEvento.name),
+                                             layout.fieldIndex(contract::Orcamentos::NrSeqOrcaEve.name), percent));
         timer.restart();
         const QString answer = client.post(QStringLiteral("SetComissao"), generation).toString();
         comparison.server.add(elapsedMs(timer));

@@ -5,6 +5,7 @@
 #include "benchclient.h"
 
 #include <daycount.h>
+#include <vendedores.h>
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -37,7 +38,7 @@ QString firstSalesperson(const QJsonValue &answer)
     const QJsonArray fields = salespeople.value(QStringLiteral("fields")).toArray();
     const QJsonArray rows = salespeople.value(QStringLiteral("rows")).toArray();
     for (int i = 0; i < fields.size() && !rows.isEmpty(); ++i) {
-        if (fields[i].toObject().value(QStringLiteral("name")).toString() == QLatin1String("CDVENDEDOR"))
+        if (fields[i].toObject().value(QStringLiteral("name")).toString() == contract::Vendedores::CdVendedor.name)
             return rows[0].toArray().at(i).toString();
     }
     return QString();

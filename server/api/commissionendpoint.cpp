@@ -8,6 +8,7 @@
 #include "serviceerror.h"
 
 #include <daycount.h>
+#include <domains.h>
 #include <packetcodec.h>
 #include <remotecontract.h>
 
@@ -193,19 +194,22 @@ QuoteFilter CommissionEndpoint::readFilter(const CallArguments &arguments, Sales
     }
     filter.eventTypes = CodeList::parse(textArgument(arguments, method, 2), RemoteContract::eventTypeCodeWidth,
                                         QStringLiteral("tipos de evento"));
+    using contract::Domains;
     const QString dateBase =
-        oneOf(textArgument(arguments, method, 3), {QStringLiteral("EVENTO"), QStringLiteral("FECHAMENTO")},
+        oneOf(textArgument(arguments, method, 3), {Domains::DateBase::event, Domains::DateBase::closing},
               QStringLiteral("IDDTBASECOMISSAO"));
     filter.dateBase =
-        dateBase == QLatin1String("EVENTO") ? QuoteFilter::DateBase::Event : QuoteFilter::DateBase::Closing;
-    filter.everyoneEarns = oneOf(textArgument(arguments, method, 4), {QStringLiteral("S"), QStringLiteral("N")},
-                                 QStringLiteral("IDGERACOMISSAOVEND"))
-                           == QLatin1String("N");
+        dateBase == Domains::DateBase::event ? QuoteFilter::DateBase::Event : QuoteFilter::DateBase::Closing;
+    filter.everyoneEarns =
+        oneOf(textArgument(arguments, method, 4), {Domains::SalespersonEarns::yes, Domains::SalespersonEarns::no},
+              QStringLiteral("IDGERACOMISSAOVEND"))
+        == Domains::SalespersonEarns::no;
     filter.from = packet::dateFromDayCount(dateArgument(arguments, method, 5));
     filter.to = packet::dateFromDayCount(dateArgument(arguments, method, 6));
-    filter.generated = oneOf(textArgument(arguments, method, 7), {QStringLiteral("N"), QStringLiteral("S")},
+    filter.generated = oneOf(textArgument(arguments, method, 7),
+                             {Domains::CommissionStatus::notGenerated, Domains::CommissionStatus::generated},
                              QStringLiteral("A situação da comissão"))
-                       == QLatin1String("S");
+                       == Domains::CommissionStatus::generated;
     return filter;
 }
 

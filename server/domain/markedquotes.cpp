@@ -2,16 +2,22 @@
 
 #include "serviceerror.h"
 
+#include <domains.h>
+#include <orcamentos.h>
+
 #include <QSet>
 
 namespace commission {
 
 namespace {
 
-int requiredField(const QVector<packet::FieldSpec> &fields, const QString &name, bool text)
+using contract::Orcamentos;
+
+int requiredField(const QVector<packet::FieldSpec> &fields, const contract::WireField &field, bool text)
 {
-    const auto found = std::find_if(fields.begin(), fields.end(), [&name](const packet::FieldSpec &field) {
-        return field.name.compare(name, Qt::CaseInsensitive) == 0;
+    const QString name(field.name);
+    const auto found = std::find_if(fields.begin(), fields.end(), [&name](const packet::FieldSpec &spec) {
+        return spec.name.compare(name, Qt::CaseInsensitive) == 0;
     });
     if (found == fields.end())
         throw ServiceError::badRequest(QStringLiteral("Pacote de orçamentos sem o campo %1.").arg(name));
@@ -23,12 +29,12 @@ int requiredField(const QVector<packet::FieldSpec> &fields, const QString &name,
     return index;
 }
 
-QString keyPart(const QVector<QVariant> &row, int index, const QString &name, int rowNumber)
+QString keyPart(const QVector<QVariant> &row, int index, const contract::WireField &field, int rowNumber)
 {
     const QString value = row[index].toString();
     if (value.isEmpty())
         throw ServiceError::badRequest(
-            QStringLiteral("Orçamento marcado na linha %1 sem %2.").arg(rowNumber).arg(name));
+            QStringLiteral("Orçamento marcado na linha %1 sem %2.").arg(rowNumber).arg(field.name));
     return value;
 }
 
@@ -45,22 +51,22 @@ QVector<MarkedQuote> MarkedQuotes::read(const packet::Packet &quotes, bool withP
 
 void MarkedQuotes::setFields(const QVector<packet::FieldSpec> &fields)
 {
-    m_mark = requiredField(fields, QStringLiteral("IDCHECK"), true);
-    m_branch = requiredField(fields, QStringLiteral("CDFILIAL"), true);
-    m_number = requiredField(fields, QStringLiteral("NRORCAEVENTO"), true);
-    m_sequence = requiredField(fields, QStringLiteral("NRSEQORCAEVE"), true);
-    m_percent = m_withPercent ? requiredField(fields, QStringLiteral("VRPERCCOMIS"), false) : -1;
+    m_mark = requiredField(fields, Orcamentos::IdCheck, true);
+    m_branch = requiredField(fields, Orcamentos::CdFilial, true);
+    m_number = requiredField(fields, Orcamentos::NrOrcaEvento, true);
+    m_sequence = requiredField(fields, Orcamentos::NrSeqOrcaEve, true);
+    m_percent = m_withPercent ? requiredField(fields, Orcamentos::VrPercComis, false) : -1;
 }
 
 void MarkedQuotes::addRow(const QVector<QVariant> &row)
 {
     const int rowNumber = ++m_rowNumber;
-    if (row[m_mark].toString() != QLatin1String("S"))
+    if (row[m_mark].toString() != contract::Domains::Mark::marked)
         return;
     MarkedQuote quote;
-    quote.key = QuoteKey{keyPart(row, m_branch, QStringLiteral("CDFILIAL"), rowNumber),
-                         keyPart(row, m_number, QStringLiteral("NRORCAEVENTO"), rowNumber),
-                         keyPart(row, m_sequence, QStringLiteral("NRSEQORCAEVE"), rowNumber)};
+    quote.key = QuoteKey{keyPart(row, m_branch, Orcamentos::CdFilial, rowNumber),
+                         keyPart(row, m_number, Orcamentos::NrOrcaEvento, rowNumber),
+                         keyPart(row, m_sequence, Orcamentos::NrSeqOrcaEve, rowNumber)};
     if (m_seen.contains(quote.key))
         throw ServiceError::badRequest(QStringLiteral("Orçamento %1 repetido no pacote.").arg(quote.key.describe()));
     m_seen.insert(quote.key);

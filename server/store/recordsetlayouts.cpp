@@ -1,53 +1,48 @@
 #include "recordsetlayouts.h"
 
-#include <recordsetcontract.h>
+#include <recordsets.h>
 
 namespace commission {
 
-using contract::RecordSetContract;
-
 const QVector<packet::FieldSpec> &RecordSetLayouts::parameters()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::paramOrcaEve());
+    static const QVector<packet::FieldSpec> fields = contract::ParamOrcaEve::specs();
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::salespeople()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::vendedores());
+    static const QVector<packet::FieldSpec> fields = contract::Vendedores::specs();
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::pendingQuotes()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::orcaPendente());
+    static const QVector<packet::FieldSpec> fields = contract::OrcaPendente::specs();
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::quotes()
 {
-    static const QVector<packet::FieldSpec> fields = RecordSetContract::wireFields(RecordSetContract::orcamentos());
+    static const QVector<packet::FieldSpec> fields = contract::Orcamentos::specs();
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::settlements()
 {
-    static const QVector<packet::FieldSpec> fields =
-        RecordSetContract::wireFields(RecordSetContract::historicoComissao());
+    static const QVector<packet::FieldSpec> fields = contract::HistoricoComissao::specs();
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::settledQuotes()
 {
-    static const QVector<packet::FieldSpec> fields =
-        RecordSetContract::wireFields(RecordSetContract::historicoOrcamentos());
+    static const QVector<packet::FieldSpec> fields = contract::HistoricoOrcamentos::specs();
     return fields;
 }
 
 const QVector<packet::FieldSpec> &RecordSetLayouts::cancelledQuotes()
 {
-    static const QVector<packet::FieldSpec> fields =
-        RecordSetContract::wireFields(RecordSetContract::orcamentosCancelados());
+    static const QVector<packet::FieldSpec> fields = contract::OrcamentosCancelados::specs();
     return fields;
 }
 

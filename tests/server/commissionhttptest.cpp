@@ -1,6 +1,7 @@
 #include "commissionfixture.h"
 #include "testdatabase.h"
 #include "testserver.h"
+#include <orcamentos.h>
 #include <remotecontract.h>
 
 #include <connectionprovider.h>
@@ -213,12 +214,13 @@ void CommissionHttpTest::shouldRefuseMalformedRequestsAndKeepServing_data()
                               QStringLiteral("S"), 45413, 45443, QStringLiteral("N"), false));
     QTest::newRow("text where the packet goes")
         << generate << call({args::text(QStringLiteral("x"), false), args::text(QStringLiteral("OP7"), false)});
-    QTest::newRow("packet without marks")
-        << generate
-        << call({args::packet(packetWithout(QStringLiteral("IDCHECK"))), args::text(QStringLiteral("OP7"), false)});
+    QTest::newRow("packet without marks") << generate
+                                          << call({args::packet(packetWithout(contract::Orcamentos::IdCheck.name)),
+                                                   args::text(QStringLiteral("OP7"), false)});
     QTest::newRow("packet without percentages")
         << generate
-        << call({args::packet(packetWithout(QStringLiteral("VRPERCCOMIS"))), args::text(QStringLiteral("OP7"), false)});
+        << call({args::packet(packetWithout(contract::Orcamentos::VrPercComis.name)),
+                 args::text(QStringLiteral("OP7"), false)});
     QJsonObject oversizedText = packet::toJson(CommissionFixture::quotesPacket({{1, 5}}));
     QJsonArray rows = oversizedText[QStringLiteral("rows")].toArray();
     QJsonArray row = rows[0].toArray();

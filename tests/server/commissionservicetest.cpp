@@ -4,7 +4,9 @@
 #include <commissionservice.h>
 #include <connectionprovider.h>
 #include <daycount.h>
+#include <domains.h>
 #include <recordsetlayouts.h>
+#include <recordsets.h>
 #include <remotecontract.h>
 #include <schema.h>
 #include <serviceerror.h>
@@ -56,12 +58,12 @@ void countLockWaits(const QSqlDatabase &db, std::atomic<int> &waits)
 
 const Caller operatorOne{QStringLiteral("OP7"), QStringLiteral("127.0.0.1"), QStringLiteral("Evento cancelado")};
 
-// "0001=35.00;0002=10.00": code and commission of each row, in order.
-QString codesWithAmounts(const packet::Packet &p, const QString &codeField, const QString &amountField)
+// "0001=35.00;0002=10.00": code and commission of each salesperson, in order.
+QString codesWithAmounts(const packet::Packet &p)
 {
     QStringList parts;
-    const int code = p.fieldIndex(codeField);
-    const int amount = p.fieldIndex(amountField);
+    const int code = p.fieldIndex(contract::Vendedores::CdVendedor.name);
+    const int amount = p.fieldIndex(contract::Vendedores::VrComissao.name);
     for (const auto &row : p.rows)
         parts.append(QStringLiteral("%1=%2").arg(row[code].toString()).arg(row[amount].toDouble(), 0, 'f', 2));
     return parts.join(QLatin1Char(';'));
@@ -70,8 +72,8 @@ QString codesWithAmounts(const packet::Packet &p, const QString &codeField, cons
 QString quoteNumbers(const packet::Packet &p)
 {
     QStringList parts;
-    const int number = p.fieldIndex(QStringLiteral("NRORCAEVENTO"));
-    const int sequence = p.fieldIndex(QStringLiteral("NRSEQORCAEVE"));
+    const int number = p.fieldIndex(contract::Orcamentos::NrOrcaEvento.name);
+    const int sequence = p.fieldIndex(contract::Orcamentos::NrSeqOrcaEve.name);
     for (const auto &row : p.rows)
         parts.append(row[number].toString().toInt() == 1 ? QStringLiteral("1-%1").arg(row[sequence].toString())
                                                          : QString::number(row[number].toString().toInt()));
@@ -84,11 +86,11 @@ QString settlementsOf(const packet::Packet &p)
     QStringList parts;
     for (const auto &row : p.rows)
         parts.append(QStringLiteral("%1|%2|%3|%4|%5")
-                         .arg(row[p.fieldIndex(QStringLiteral("DSOPERACAO"))].toString(),
-                              row[p.fieldIndex(QStringLiteral("CDVENDEDOR"))].toString())
-                         .arg(row[p.fieldIndex(QStringLiteral("QTORCAMENTOS"))].toInt())
-                         .arg(row[p.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble(), 0, 'f', 2)
-                         .arg(row[p.fieldIndex(QStringLiteral("IDBAIXADA"))].toString()));
+                         .arg(row[p.fieldIndex(contract::HistoricoComissao::DsOperacao.name)].toString(),
+                              row[p.fieldIndex(contract::HistoricoComissao::CdVendedor.name)].toString())
+                         .arg(row[p.fieldIndex(contract::HistoricoComissao::QtOrcamentos.name)].toInt())
+                         .arg(row[p.fieldIndex(contract::HistoricoComissao::VrComissao.name)].toDouble(), 0, 'f', 2)
+                         .arg(row[p.fieldIndex(contract::HistoricoComissao::IdBaixada.name)].toString()));
     return parts.join(QLatin1Char(';'));
 }
 
@@ -293,7 +295,7 @@ void CommissionServiceTest::shouldListSalespeopleBySelectionRules()
     const packet::Packet pending = listing.pending.decoded();
     QCOMPARE(listed.fields, commission::RecordSetLayouts::salespeople());
     QCOMPARE(pending.fields, commission::RecordSetLayouts::pendingQuotes());
-    QCOMPARE(codesWithAmounts(listed, QStringLiteral("CDVENDEDOR"), QStringLiteral("VRCOMISSAO")), expectedSalespeople);
+    QCOMPARE(codesWithAmounts(listed), expectedSalespeople);
     QCOMPARE(quoteNumbers(pending), expectedPending);
 }
 
@@ -351,9 +353,12 @@ void CommissionServiceTest::shouldListQuotesOfOneSalesperson()
     QCOMPARE(quoteNumbers(quotes), expectedQuotes);
     QStringList percents, commissions;
     for (const auto &row : quotes.rows) {
-        QCOMPARE(row[quotes.fieldIndex(QStringLiteral("IDCHECK"))].toString(), QStringLiteral("S"));
-        percents.append(QString::number(row[quotes.fieldIndex(QStringLiteral("VRPERCCOMIS"))].toDouble(), 'f', 3));
-        commissions.append(QString::number(row[quotes.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble(), 'f', 2));
+        QCOMPARE(row[quotes.fieldIndex(contract::Orcamentos::IdCheck.name)].toString(),
+                 QString(contract::Domains::Mark::marked));
+        percents.append(
+            QString::number(row[quotes.fieldIndex(contract::Orcamentos::VrPercComis.name)].toDouble(), 'f', 3));
+        commissions.append(
+            QString::number(row[quotes.fieldIndex(contract::Orcamentos::VrComissao.name)].toDouble(), 'f', 2));
     }
     QCOMPARE(percents.join(QLatin1Char(';')), expectedPercents);
     QCOMPARE(commissions.join(QLatin1Char(';')), expectedCommissions);
@@ -386,12 +391,12 @@ void CommissionServiceTest::shouldSumWhatTheQuotesListingShows()
     const packet::Packet listed = m_service->salespeople(filter).salespeople.decoded();
     QVERIFY(listed.rows.size() >= 3);
     for (const auto &row : listed.rows) {
-        const QString salesperson = row[listed.fieldIndex(QStringLiteral("CDVENDEDOR"))].toString();
+        const QString salesperson = row[listed.fieldIndex(contract::Vendedores::CdVendedor.name)].toString();
         const packet::Packet quotes = m_service->quotes(filter, salesperson).decoded();
         qint64 cents = 0;
         for (const auto &quote : quotes.rows)
-            cents += qRound64(quote[quotes.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble() * 100);
-        QCOMPARE(qRound64(row[listed.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble() * 100), cents);
+            cents += qRound64(quote[quotes.fieldIndex(contract::Orcamentos::VrComissao.name)].toDouble() * 100);
+        QCOMPARE(qRound64(row[listed.fieldIndex(contract::Vendedores::VrComissao.name)].toDouble() * 100), cents);
     }
 }
 
@@ -426,13 +431,14 @@ void CommissionServiceTest::shouldAnswerTheParameterRow()
     QCOMPARE(parameters.fields, commission::RecordSetLayouts::parameters());
     QCOMPARE(parameters.fields.size(), 29);
     QCOMPARE(parameters.rows.size(), 1);
-    auto field = [&parameters](const char *name) {
-        return parameters.rows[0][parameters.fieldIndex(QString::fromLatin1(name))];
+    using contract::ParamOrcaEve;
+    auto field = [&parameters](const contract::WireField &handle) {
+        return parameters.rows[0][parameters.fieldIndex(handle.name)];
     };
-    QCOMPARE(field("IDGERACOMISSAO").toString(), QStringLiteral("MANUTENCAO"));
-    QCOMPARE(field("IDDTBASECOMISSAO").toString(), QStringLiteral("EVENTO"));
-    QCOMPARE(field("IDGERACOMISSAOVEND").toString(), QStringLiteral("S"));
-    QVERIFY(field("CDTPOPEROREV").isNull());
+    QCOMPARE(field(ParamOrcaEve::IdGeraComissao).toString(), QStringLiteral("MANUTENCAO"));
+    QCOMPARE(field(ParamOrcaEve::IdDtBaseComissao).toString(), QStringLiteral("EVENTO"));
+    QCOMPARE(field(ParamOrcaEve::IdGeraComissaoVend).toString(), QStringLiteral("S"));
+    QVERIFY(field(ParamOrcaEve::CdTpOperOrev).isNull());
 
     fixture().exec(QStringLiteral("DELETE FROM PARAMORCAEVE"));
     QCOMPARE(m_service->parameters().rowCount(), 0);
@@ -547,8 +553,7 @@ void CommissionServiceTest::shouldGenerateOnePayableFromStoredTotals()
 
     // The listing follows: the generated quotes move from "N" to "S".
     QuoteFilter filter = CommissionFixture::mayFilter();
-    QCOMPARE(codesWithAmounts(m_service->salespeople(filter).salespeople.decoded(), QStringLiteral("CDVENDEDOR"),
-                              QStringLiteral("VRCOMISSAO")),
+    QCOMPARE(codesWithAmounts(m_service->salespeople(filter).salespeople.decoded()),
              QStringLiteral("0002=10.00;0003=20.00;0005=0.00"));
     filter.generated = true;
     QCOMPARE(quoteNumbers(m_service->quotes(filter, QStringLiteral("0001")).decoded()), QStringLiteral("1-01;1-02;9"));
@@ -620,8 +625,7 @@ void CommissionServiceTest::shouldCancelAndLowerOrRemovePayables()
                 .isNull());
 
     // Cancelled quotes are listed as not generated again.
-    QCOMPARE(codesWithAmounts(m_service->salespeople(CommissionFixture::mayFilter()).salespeople.decoded(),
-                              QStringLiteral("CDVENDEDOR"), QStringLiteral("VRCOMISSAO")),
+    QCOMPARE(codesWithAmounts(m_service->salespeople(CommissionFixture::mayFilter()).salespeople.decoded()),
              QStringLiteral("0001=85.00;0002=10.00;0003=20.00;0005=0.00"));
 }
 
@@ -824,31 +828,33 @@ void CommissionServiceTest::shouldKeepTheHistoryOfEverySettlement()
     // The code, not the text, tells a generation from a cancellation.
     QStringList operations;
     for (const auto &row : history.settlements.rows)
-        operations << row[history.settlements.fieldIndex(QStringLiteral("IDOPERACAO"))].toString();
+        operations << row[history.settlements.fieldIndex(contract::HistoricoComissao::IdOperacao.name)].toString();
     QCOMPARE(operations.join(QLatin1Char(',')), QStringLiteral("G,C,G,C"));
-    const int at = history.settlements.fieldIndex(QStringLiteral("DTHRAUDITORIA"));
+    const int at = history.settlements.fieldIndex(contract::HistoricoComissao::DtHrAuditoria.name);
     for (const auto &row : history.settlements.rows)
         QCOMPARE(packet::dateTimeFromDayCount(row[at].toDouble()).date(), today);
-    QCOMPARE(history.settlements.rows[0][history.settlements.fieldIndex(QStringLiteral("CDOPERADOR"))].toString(),
+    QCOMPARE(history.settlements.rows[0][history.settlements.fieldIndex(contract::HistoricoComissao::CdOperador.name)]
+                 .toString(),
              QStringLiteral("OP7"));
     // The quotes of each settlement, joined by its audit number.
     const packet::Packet &quotes = history.quotes;
     QStringList quotesBySettlement;
     for (const auto &row : quotes.rows) {
-        const int audit = row[quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"))].toInt();
+        const int audit = row[quotes.fieldIndex(contract::HistoricoOrcamentos::NrAuditComissao.name)].toInt();
         int position = 0;
         for (int i = 0; i < history.settlements.rows.size(); ++i) {
             if (history.settlements.rows[i][0].toInt() == audit)
                 position = i + 1;
         }
-        quotesBySettlement.append(QStringLiteral("%1:%2=%3")
-                                      .arg(position)
-                                      .arg(row[quotes.fieldIndex(QStringLiteral("NRORCAEVENTO"))].toString().toInt())
-                                      .arg(row[quotes.fieldIndex(QStringLiteral("VRCOMISSAO"))].toDouble(), 0, 'f', 2));
+        quotesBySettlement.append(
+            QStringLiteral("%1:%2=%3")
+                .arg(position)
+                .arg(row[quotes.fieldIndex(contract::HistoricoOrcamentos::NrOrcaEvento.name)].toString().toInt())
+                .arg(row[quotes.fieldIndex(contract::HistoricoOrcamentos::VrComissao.name)].toDouble(), 0, 'f', 2));
     }
     QCOMPARE(quotesBySettlement.join(QLatin1Char(';')),
              QStringLiteral("1:1=50.00;1:9=-15.00;2:9=-15.00;3:5=10.00;4:5=10.00"));
-    QVERIFY(!quotes.rows[0][quotes.fieldIndex(QStringLiteral("NMFANTCLIE"))].toString().isEmpty());
+    QVERIFY(!quotes.rows[0][quotes.fieldIndex(contract::HistoricoOrcamentos::NmFantClie.name)].toString().isEmpty());
 
     const SettlementHistory bruno = m_service->history({QStringLiteral("0001"), QStringLiteral("0002"), today, today});
     QCOMPARE(settlementsOf(bruno.settlements.decoded()),
