@@ -16,12 +16,11 @@
 #include "hostoperations.h"
 #include "listsummary.h"
 #include "modulestate.h"
-#include "quoteloader.h"
 #include "quotemarking.h"
 #include "remotecontract.h"
 #include "screencatalogue.h"
 #include "screencolumns.h"
-#include "screendatasets.h"
+#include "screenmodel.h"
 #include "screenpictures.h"
 #include "session.h"
 #include "signin.h"
@@ -37,6 +36,7 @@
 #include "tfrmorcapendednte.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
+#include "typeahead.h"
 #include "wholefile.h"
 
 #include <algorithm>
@@ -117,11 +117,10 @@ void showRight(QToolButton *button, QAction *entry, bool allowed, const QString 
 
 struct TfrmManComis::Private {
     std::unique_ptr<BranchPanel> branch;
-    std::unique_ptr<CommissionClient> service;
-    std::unique_ptr<QuoteLoader> loader;
+    ScreenModel *model = nullptr;
+    std::unique_ptr<TypeAhead> typeAhead;
     std::unique_ptr<GridPainting> painting;
     std::unique_ptr<QuoteMarking> marking;
-    std::unique_ptr<CommissionSettlement> settlement;
     // The outcome of the last filter dialog, read by the panel's exit.
     int lastFilterOutcome = mrNone;
     // The control that had the focus when the screen was closed.
@@ -148,7 +147,12 @@ TfrmManComis::~TfrmManComis()
 
 CommissionClient &TfrmManComis::service()
 {
-    return *d->service;
+    return d->model->client();
+}
+
+ScreenModel &TfrmManComis::model()
+{
+    return *d->model;
 }
 
 void TfrmManComis::buildLayout()
@@ -195,19 +199,13 @@ void TfrmManComis::buildLayout()
     dtsFilial = d->branch->dtsFilial;
     qryVdFilial = d->branch->qryVdFilial;
 
-    // Record sets.
-    cdsParamOrcaEve = new TClientDataSet(this);
-    cdsParamOrcaEve->setObjectName(QStringLiteral("cdsParamOrcaEve"));
-    cdsVendedores = new TClientDataSet(this);
-    cdsVendedores->setObjectName(QStringLiteral("cdsVendedores"));
-    cdsOrcamentos = new TClientDataSet(this);
-    cdsOrcamentos->setObjectName(QStringLiteral("cdsOrcamentos"));
-    cdsOrcaPendente = new TClientDataSet(this);
-    cdsOrcaPendente->setObjectName(QStringLiteral("cdsOrcaPendente"));
-    screendatasets::declareParamOrcaEve(*cdsParamOrcaEve);
-    screendatasets::declareVendedores(*cdsVendedores);
-    screendatasets::declareOrcamentos(*cdsOrcamentos);
-    screendatasets::declareOrcaPendente(*cdsOrcaPendente);
+    // Record sets and the connection: the model's.
+    d->model = new ScreenModel(this);
+    cdsParamOrcaEve = d->model->cdsParamOrcaEve;
+    cdsVendedores = d->model->cdsVendedores;
+    cdsOrcamentos = d->model->cdsOrcamentos;
+    cdsOrcaPendente = d->model->cdsOrcaPendente;
+    netManuComissao = d->model->netManuComissao;
 
     // First tab: the salespeople.
     pgcPadrao->setTabText(pgcPadrao->indexOf(tshPadrao), QStringLiteral("Vendedor"));
@@ -318,15 +316,6 @@ void TfrmManComis::buildLayout()
 
     msgPadrao->setLines(manComisCatalogue());
 
-    netManuComissao = new TNetConnection(this);
-    netManuComissao->setObjectName(QStringLiteral("netManuComissao"));
-    netManuComissao->ServerName = contract::RemoteContract::objectName;
-    netManuComissao->SecretHeader = contract::RemoteContract::secretHeader;
-    netManuComissao->ThrowException = false;
-    // Replaced from the session by the before-connect handler.
-    netManuComissao->Host = QStringLiteral("127.0.0.1");
-    d->service = std::make_unique<CommissionClient>(*netManuComissao);
-
     // Keyboard order: the branch panel first, then the page control and grids.
     QWidget::setTabOrder(edtNmFilial, pgcPadrao);
     QWidget::setTabOrder(pgcPadrao, dbgPadrao);
@@ -393,18 +382,21 @@ void TfrmManComis::wireHandlers()
     focus.setEnterHandler(dbgPadrao, [this] { dbgPadraoEnter(dbgPadrao); });
     focus.setEnterHandler(dbgOrcamento, [this] { dbgOrcamentoEnter(dbgOrcamento); });
 
-    QuoteLoader::Screen pieces;
-    pieces.service = d->service.get();
-    pieces.cdsParamOrcaEve = cdsParamOrcaEve;
-    pieces.cdsVendedores = cdsVendedores;
-    pieces.cdsOrcamentos = cdsOrcamentos;
-    pieces.cdsOrcaPendente = cdsOrcaPendente;
-    pieces.msgPadrao = msgPadrao;
-    pieces.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
-    pieces.Habilita = [this] { Habilita(); };
-    pieces.showPending = [](TClientDataSet *pending, const QString &text) { CriaOrcaPendedente(pending, text); };
-    pieces.listsLoaded = [this](const CommissionClient::Selection &selection) { showLoadedFilter(selection); };
-    d->loader = std::make_unique<QuoteLoader>(pieces);
+    ScreenModel::View view;
+    view.messages = msgPadrao;
+    view.activateVendedorTab = [this] { pgcPadrao->setCurrentWidget(tshPadrao); };
+    view.Habilita = [this] { Habilita(); };
+    view.showPending = [](TClientDataSet *pending, const QString &text) { CriaOrcaPendedente(pending, text); };
+    view.listsLoaded = [this](const CommissionClient::Selection &selection) { showLoadedFilter(selection); };
+    view.reasonDialog = [this] { return TfrmMotivoCancelamento::ask(this); };
+    d->model->attach(view);
+    // While a call runs the commands are off and the operator's input waits
+    // (see TypeAhead); afterwards the enabling rules decide again.
+    d->typeAhead = std::make_unique<TypeAhead>(this);
+    connect(d->model, &ScreenModel::busyChanged, this, [this](bool busy) {
+        d->typeAhead->setHolding(busy);
+        runGuarded([this] { Habilita(); });
+    });
 
     d->marking =
         std::make_unique<QuoteMarking>(QuoteMarking::Screen{dbgOrcamento, cdsOrcamentos, [this] { Habilita(); }});
@@ -418,9 +410,6 @@ void TfrmManComis::wireHandlers()
     dbgOrcamento->OnColEnter = [this] { dbgOrcamentoColEnter(dbgOrcamento); };
     cdsOrcamentos->BeforePost = [this](TClientDataSet &dataSet) { cdsOrcamentosBeforePost(dataSet); };
 
-    d->settlement = std::make_unique<CommissionSettlement>(CommissionSettlement::Screen{
-        d->service.get(), cdsVendedores, cdsOrcamentos, msgPadrao, [this] { sbtVerificarClick(sbtVerificar); },
-        [this] { return TfrmMotivoCancelamento::ask(this); }});
     connect(sbtConfirmar, &QToolButton::clicked, this, guarded([this] { sbtConfirmarClick(sbtConfirmar); }));
     connect(sbtCancelar, &QToolButton::clicked, this, guarded([this] { sbtCancelarClick(sbtCancelar); }));
 }
@@ -462,16 +451,23 @@ void TfrmManComis::FormActivate()
 {
     TfrmPadraoGrid::FormActivate();
     restoreFocusAfterClose();
-    if (boPrimVez) {
-        firstActivation();
+    if (!boPrimVez)
+        return activated();
+    // The rest of the activation follows once the quote parameters are in.
+    firstActivation([this] {
         boPrimVez = false;
-    }
+        activated();
+    });
+}
+
+void TfrmManComis::activated()
+{
     panManComisExit();
     update();
     Habilita();
 }
 
-void TfrmManComis::firstActivation()
+void TfrmManComis::firstActivation(std::function<void()> then)
 {
     const bool fixed = ModuFili();
     d->branch->takeSession(FiliProc(), NomeFiliProc(), fixed);
@@ -482,13 +478,7 @@ void TfrmManComis::firstActivation()
     } else {
         medCdFilial->setFocus();
     }
-    loadQuoteParameters();
-}
-
-void TfrmManComis::loadQuoteParameters()
-{
-    const BusyWhile busy(MainForm(), 6);
-    cdsParamOrcaEve->loadFromPacket(service().GetParamOrcaEve());
+    d->model->loadParameters(std::move(then));
 }
 
 void TfrmManComis::FormClose()
@@ -583,9 +573,10 @@ void TfrmManComis::sbtFiltrarClick(QObject *)
         pgcPadrao->setCurrentWidget(tshPadrao);
         dbgPadrao->setFocus();
     }
-    DadosOrcamento();
-    update();
-    FocusChain::instance().setExitHandler(panManComis, [this] { panManComisExit(); });
+    d->model->reload([this] {
+        update();
+        FocusChain::instance().setExitHandler(panManComis, [this] { panManComisExit(); });
+    });
 }
 
 void TfrmManComis::mnuFiltrarClick(QObject *)
@@ -704,13 +695,19 @@ void TfrmManComis::mnuExtratoClick(QObject *)
              packet::dateFromDayCount(value("DTEVENTO").toDouble()).toString(QStringLiteral("dd/MM/yyyy")),
              value("VRTOTALOREV").toDouble(), value("VRPERCCOMIS").toDouble(), value("VRCOMISSAO").toDouble()});
     }
-    if (content.generated) {
-        const CommissionClient::HistoryAnswer history =
-            TfrmHistoricoComissao::fetch(service(), Filtro.stCdFilial, code, 0, 0);
-        content.payables = payablesOfListedQuotes(history);
-        content.cancellations =
+    if (!content.generated)
+        return writeStatement(path, content);
+    d->model->history(Filtro.stCdFilial, code, [this, path, content](const CommissionClient::HistoryAnswer &history) {
+        CommissionStatement::Content withHistory = content;
+        withHistory.payables = payablesOfListedQuotes(history);
+        withHistory.cancellations =
             CommissionStatement::cancellationsIn(history.settlements, Filtro.dtDePeriodo, historyPeriodEnd());
-    }
+        writeStatement(path, withHistory);
+    });
+}
+
+void TfrmManComis::writeStatement(const QString &path, const CommissionStatement::Content &content)
+{
     const QString failure =
         WholeFile::write(path, [&content](QIODevice &file) { return CommissionStatement::writePdf(content, file); });
     if (!failure.isEmpty())
@@ -737,28 +734,20 @@ void TfrmManComis::Habilita()
     const auto isActive = [active](QWidget *grid) {
         return active != nullptr && (active == grid || grid->isAncestorOf(active));
     };
-    const bool onVendedores = isActive(dbgPadrao);
-    const bool onOrcamentos = isActive(dbgOrcamento);
-    const bool quotesMarked = onOrcamentos && !cdsOrcamentos->IsEmpty() && inContOrcamento > 0;
-
+    const ScreenModel::Commands commands =
+        d->model->enabling({isActive(dbgPadrao), isActive(dbgOrcamento),
+                            Filtro.stCdFilial.isEmpty() ? d->branch->code() : Filtro.stCdFilial});
     for (QToolButton *unused : {sbtIncluir, sbtAlterar, sbtExcluir, sbtGravar})
         unused->setEnabled(false);
-    sbtProcurar->setEnabled((onVendedores && !cdsVendedores->IsEmpty()) || (onOrcamentos && !cdsOrcamentos->IsEmpty()));
-    sbtVerificar->setEnabled((onVendedores || onOrcamentos) && !cdsVendedores->IsEmpty());
-    // Generating and cancelling also need the operator's right at the
-    // branch of the lists (the server refuses them without it).
-    using contract::RemoteContract;
-    const QString branch = Filtro.stCdFilial.isEmpty() ? d->branch->code() : Filtro.stCdFilial;
-    const bool mayGenerate = Session::allows(branch, RemoteContract::rightToGenerate);
-    const bool mayCancel = Session::allows(branch, RemoteContract::rightToCancel);
-    sbtConfirmar->setEnabled(mayGenerate && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N"));
-    sbtCancelar->setEnabled(mayCancel && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S"));
-    showRight(sbtConfirmar, mnuConfirmar, mayGenerate, generateHint,
+    sbtProcurar->setEnabled(commands.procurar);
+    sbtVerificar->setEnabled(commands.verificar);
+    sbtConfirmar->setEnabled(commands.confirmar);
+    sbtCancelar->setEnabled(commands.cancelar);
+    showRight(sbtConfirmar, mnuConfirmar, commands.mayGenerate, generateHint,
               QStringLiteral("Sem permissão para gerar comissão nesta filial."));
-    showRight(sbtCancelar, mnuCancelar, mayCancel, cancelHint,
+    showRight(sbtCancelar, mnuCancelar, commands.mayCancel, cancelHint,
               QStringLiteral("Sem permissão para cancelar comissão nesta filial."));
-    // The filter needs the quote parameters, which an activation loads.
-    sbtFiltrar->setEnabled(!boPrimVez);
+    sbtFiltrar->setEnabled(commands.filtrar);
 
     // Menu entries follow their buttons; the save entry is left alone.
     mnuIncluir->setEnabled(sbtIncluir->isEnabled());
@@ -801,12 +790,12 @@ void TfrmManComis::dbgOrcamentoEnter(QObject *sender)
 
 void TfrmManComis::sbtConfirmarClick(QObject *)
 {
-    d->settlement->sbtConfirmarClick();
+    d->model->generate();
 }
 
 void TfrmManComis::sbtCancelarClick(QObject *)
 {
-    d->settlement->sbtCancelarClick();
+    d->model->cancel();
 }
 
 // --- marking -------------------------------------------------------------------
@@ -850,12 +839,12 @@ void TfrmManComis::cdsOrcamentosBeforePost(TClientDataSet &dataSet)
 
 void TfrmManComis::DadosOrcamento()
 {
-    d->loader->DadosOrcamento();
+    d->model->reload();
 }
 
 void TfrmManComis::cdsVendedoresAfterScroll()
 {
-    d->loader->cdsVendedoresAfterScroll();
+    d->model->loadQuotesOfCurrent();
 }
 
 // --- branch panel ------------------------------------------------------------

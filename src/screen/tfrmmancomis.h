@@ -1,12 +1,15 @@
 #pragma once
 
 #include "commissionclient.h"
+#include "commissionstatement.h"
 #include "filterscreen.h"
+#include "screenmodel.h"
 #include "tdbgrid.h"
 #include "tfrmpadraogrid.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -21,9 +24,7 @@ class TClientDataSet;
 class TDataSource;
 class TNetConnection;
 class CommissionClient;
-class QuoteLoader;
 class QuoteMarking;
-class CommissionSettlement;
 
 // The commission maintenance screen: the branch panel, the salesperson and
 // quote grids, and the commands that filter, refresh, search, generate and
@@ -68,6 +69,8 @@ public:
     QLabel *lblFiltroAtual = nullptr;
 
     CommissionClient &service();
+    // What the screen holds and does, without its widgets.
+    ScreenModel &model();
 
     // Enabling rules of every command.
     void Habilita();
@@ -134,9 +137,10 @@ protected:
 private:
     void buildLayout();
     void wireHandlers();
-    void firstActivation();
+    void firstActivation(std::function<void()> then);
+    void activated();
     void restoreFocusAfterClose();
-    void loadQuoteParameters();
+    void writeStatement(const QString &path, const CommissionStatement::Content &content);
     void showLoadedFilter(const CommissionClient::Selection &selection);
     QString fileNameFor(const QString &what, const QString &extension) const;
     QStringList payablesOfListedQuotes(const CommissionClient::HistoryAnswer &history) const;

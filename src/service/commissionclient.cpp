@@ -14,12 +14,12 @@ namespace {
 
 using contract::RemoteContract;
 
-const QString &getParamOrcaEve = RemoteContract::getParamOrcaEve;
-const QString &getVendedores = RemoteContract::getVendedores;
-const QString &getOrcamentos = RemoteContract::getOrcamentos;
-const QString &setComissao = RemoteContract::setComissao;
-const QString &setCancelaComissao = RemoteContract::setCancelaComissao;
-const QString &getHistoricoComissao = RemoteContract::getHistoricoComissao;
+const QString &kGetParamOrcaEve = RemoteContract::getParamOrcaEve;
+const QString &kGetVendedores = RemoteContract::getVendedores;
+const QString &kGetOrcamentos = RemoteContract::getOrcamentos;
+const QString &kSetComissao = RemoteContract::setComissao;
+const QString &kSetCancelaComissao = RemoteContract::setCancelaComissao;
+const QString &kGetHistoricoComissao = RemoteContract::getHistoricoComissao;
 
 // The eight arguments both list calls take, passed as the contract declares
 // (the salesperson list goes by reference, a single code by value).
@@ -61,6 +61,52 @@ packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
     return packetFrom(method, CheckResultServ(answer, true, 0));
 }
 
+// Runs the decoding of a call's result in the completion: what it raises
+// (or what the call raised) becomes the outcome's error.
+template <typename T, typename Decode>
+TNetConnection::Completion decodedBy(Decode decode, CommissionClient::Done<T> done)
+{
+    return [decode = std::move(decode), done = std::move(done)](const CallOutcome &call) {
+        std::optional<ClientOutcome<T>> outcome;
+        try {
+            outcome = ClientOutcome<T>::of(decode(call.value()));
+        } catch (...) {
+            outcome = ClientOutcome<T>::failure(std::current_exception());
+        }
+        done(*outcome);
+    };
+}
+
+QVector<ServiceArgument> historyArguments(const QString &branch, const QString &salesperson, double periodStart,
+                                          double periodEnd)
+{
+    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(kGetHistoricoComissao);
+    return {ServiceArgument::text(branch, declared.at(0).byRef),
+            ServiceArgument::text(salesperson, declared.at(1).byRef),
+            ServiceArgument::date(periodStart, declared.at(2).byRef),
+            ServiceArgument::date(periodEnd, declared.at(3).byRef)};
+}
+
+QVector<ServiceArgument> cancellationArguments(const packet::Packet &quotes, const QString &operatorCode,
+                                               const QString &reason)
+{
+    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(kSetCancelaComissao);
+    return {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, declared.at(1).byRef),
+            ServiceArgument::text(reason, declared.at(2).byRef)};
+}
+
+CommissionClient::SalespeopleAnswer salespeopleFrom(const QJsonValue &answer)
+{
+    const auto [salespeople, pending] = packetPair(kGetVendedores, answer);
+    return {salespeople, pending};
+}
+
+CommissionClient::HistoryAnswer historyFrom(const QJsonValue &answer)
+{
+    const auto [settlements, quotes] = packetPair(kGetHistoricoComissao, answer);
+    return {settlements, quotes};
+}
+
 }  // namespace
 
 // Listings change nothing: one that failed in transport is asked again once,
@@ -72,50 +118,45 @@ CommissionClient::CommissionClient(TNetConnection &connection) : m_connection(co
 
 packet::Packet CommissionClient::GetParamOrcaEve()
 {
-    return checkedPacket(getParamOrcaEve, m_connection.call(getParamOrcaEve, {}, readRetry));
+    return checkedPacket(kGetParamOrcaEve, m_connection.call(kGetParamOrcaEve, {}, readRetry));
 }
 
 CommissionClient::SalespeopleAnswer CommissionClient::GetVendedores(const Selection &selection)
 {
-    const auto [salespeople, pending] = packetPair(
-        getVendedores, m_connection.call(getVendedores, selectionArguments(getVendedores, selection), readRetry));
-    return {salespeople, pending};
+    return salespeopleFrom(m_connection.call(kGetVendedores, selectionArguments(kGetVendedores, selection), readRetry));
 }
 
 CommissionClient::HistoryAnswer CommissionClient::GetHistoricoComissao(const QString &branch,
                                                                        const QString &salesperson, double periodStart,
                                                                        double periodEnd)
 {
-    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(getHistoricoComissao);
-    const auto [settlements, quotes] =
-        packetPair(getHistoricoComissao, m_connection.call(getHistoricoComissao,
-                                                           {ServiceArgument::text(branch, declared.at(0).byRef),
-                                                            ServiceArgument::text(salesperson, declared.at(1).byRef),
-                                                            ServiceArgument::date(periodStart, declared.at(2).byRef),
-                                                            ServiceArgument::date(periodEnd, declared.at(3).byRef)},
-                                                           readRetry));
-    return {settlements, quotes};
+    return historyFrom(m_connection.call(kGetHistoricoComissao,
+                                         historyArguments(branch, salesperson, periodStart, periodEnd), readRetry));
 }
 
 packet::Packet CommissionClient::GetOrcamentos(const Selection &selection)
 {
-    return checkedPacket(getOrcamentos,
-                         m_connection.call(getOrcamentos, selectionArguments(getOrcamentos, selection), readRetry));
+    return checkedPacket(kGetOrcamentos,
+                         m_connection.call(kGetOrcamentos, selectionArguments(kGetOrcamentos, selection), readRetry));
 }
 
 QString CommissionClient::SetComissao(const packet::Packet &quotes, const QString &operatorCode)
 {
-    const QJsonValue answer = m_connection.call(
-        setComissao, {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, false)});
-    // Turned into text as it stands; no answer reads as empty, that is success.
-    // A list or an object is no text at all: taking it as empty would report a
-    // refused or broken call as success, so it is raised instead.
+    return settlementAnswer(m_connection.call(
+        kSetComissao, {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, false)}));
+}
+
+// Turned into text as it stands; no answer reads as empty, that is success.
+// A list or an object is no text at all: taking it as empty would report a
+// refused or broken call as success, so it is raised instead.
+QString CommissionClient::settlementAnswer(const QJsonValue &answer) const
+{
     if (answer.isArray() || answer.isObject())
         throw TransportError(QStringLiteral("Não foi possível comunicar com o servidor %1:%2: resposta inválida de "
                                             "%3 (esperado texto).")
                                  .arg(m_connection.Host)
                                  .arg(m_connection.Port)
-                                 .arg(setComissao)
+                                 .arg(kSetComissao)
                                  .toStdString());
     return answer.toVariant().toString();
 }
@@ -123,10 +164,53 @@ QString CommissionClient::SetComissao(const packet::Packet &quotes, const QStrin
 packet::Packet CommissionClient::SetCancelaComissao(const packet::Packet &quotes, const QString &operatorCode,
                                                     const QString &reason)
 {
-    const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(setCancelaComissao);
-    return checkedPacket(
-        setCancelaComissao,
-        m_connection.call(setCancelaComissao, {ServiceArgument::packet(packet::toJson(quotes)),
-                                               ServiceArgument::text(operatorCode, declared.at(1).byRef),
-                                               ServiceArgument::text(reason, declared.at(2).byRef)}));
+    return checkedPacket(kSetCancelaComissao,
+                         m_connection.call(kSetCancelaComissao, cancellationArguments(quotes, operatorCode, reason)));
+}
+
+void CommissionClient::getParamOrcaEve(QObject *context, Done<packet::Packet> done)
+{
+    m_connection.callAsync(
+        kGetParamOrcaEve, {}, readRetry, context,
+        decodedBy<packet::Packet>([](const QJsonValue &answer) { return checkedPacket(kGetParamOrcaEve, answer); },
+                                  std::move(done)));
+}
+
+void CommissionClient::getVendedores(const Selection &selection, QObject *context, Done<SalespeopleAnswer> done)
+{
+    m_connection.callAsync(kGetVendedores, selectionArguments(kGetVendedores, selection), readRetry, context,
+                           decodedBy<SalespeopleAnswer>(salespeopleFrom, std::move(done)));
+}
+
+void CommissionClient::getOrcamentos(const Selection &selection, QObject *context, Done<packet::Packet> done)
+{
+    m_connection.callAsync(
+        kGetOrcamentos, selectionArguments(kGetOrcamentos, selection), readRetry, context,
+        decodedBy<packet::Packet>([](const QJsonValue &answer) { return checkedPacket(kGetOrcamentos, answer); },
+                                  std::move(done)));
+}
+
+void CommissionClient::setComissao(const packet::Packet &quotes, const QString &operatorCode, QObject *context,
+                                   Done<QString> done)
+{
+    m_connection.callAsync(
+        kSetComissao, {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, false)},
+        TNetConnection::Retry::Never, context,
+        decodedBy<QString>([this](const QJsonValue &answer) { return settlementAnswer(answer); }, std::move(done)));
+}
+
+void CommissionClient::setCancelaComissao(const packet::Packet &quotes, const QString &operatorCode,
+                                          const QString &reason, QObject *context, Done<packet::Packet> done)
+{
+    m_connection.callAsync(
+        kSetCancelaComissao, cancellationArguments(quotes, operatorCode, reason), TNetConnection::Retry::Never, context,
+        decodedBy<packet::Packet>([](const QJsonValue &answer) { return checkedPacket(kSetCancelaComissao, answer); },
+                                  std::move(done)));
+}
+
+void CommissionClient::getHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart,
+                                            double periodEnd, QObject *context, Done<HistoryAnswer> done)
+{
+    m_connection.callAsync(kGetHistoricoComissao, historyArguments(branch, salesperson, periodStart, periodEnd),
+                           readRetry, context, decodedBy<HistoryAnswer>(historyFrom, std::move(done)));
 }

@@ -4,7 +4,47 @@
 
 #include <QString>
 
+#include <exception>
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QObject;
 class TNetConnection;
+
+// What an asynchronous call of the client came to: the decoded answer, or
+// the error the blocking call would have raised (a refusal, a transport
+// failure, a bad packet, or the silent abort after CheckResultServ reported
+// a missing answer).
+template <typename T>
+class ClientOutcome {
+public:
+    static ClientOutcome of(T value)
+    {
+        ClientOutcome outcome;
+        outcome.m_value = std::move(value);
+        return outcome;
+    }
+    static ClientOutcome failure(std::exception_ptr error)
+    {
+        ClientOutcome outcome;
+        outcome.m_error = std::move(error);
+        return outcome;
+    }
+    bool failed() const { return m_error != nullptr; }
+    std::exception_ptr error() const { return m_error; }
+    // The answer, or the error raised again.
+    const T &value() const
+    {
+        if (m_error)
+            std::rethrow_exception(m_error);
+        return *m_value;
+    }
+
+private:
+    std::optional<T> m_value;
+    std::exception_ptr m_error;
+};
 
 // The calls of the remote commission object, one typed function per method,
 // with the arguments in the order, kinds and passing the server expects.
@@ -12,6 +52,11 @@ class TNetConnection;
 // bad answer and ends the handler) and is then decoded as a packet; an answer
 // that is not one raises packet::PacketError. Errors of the call itself
 // (RemoteCallError, TransportError) reach the caller unchanged.
+//
+// Each call comes blocking (for programs without an event loop to keep going)
+// and asynchronous: the lower-case one returns at once and `done` runs later
+// on the thread of `context`, with the answer decoded as the blocking call
+// decodes it, or with its error.
 class CommissionClient {
 public:
     // What selects salespeople and quotes, in the screen's filter terms.
@@ -52,6 +97,19 @@ public:
     HistoryAnswer GetHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart,
                                        double periodEnd);
 
+    template <typename T>
+    using Done = std::function<void(const ClientOutcome<T> &outcome)>;
+    void getParamOrcaEve(QObject *context, Done<packet::Packet> done);
+    void getVendedores(const Selection &selection, QObject *context, Done<SalespeopleAnswer> done);
+    void getOrcamentos(const Selection &selection, QObject *context, Done<packet::Packet> done);
+    void setComissao(const packet::Packet &quotes, const QString &operatorCode, QObject *context, Done<QString> done);
+    void setCancelaComissao(const packet::Packet &quotes, const QString &operatorCode, const QString &reason,
+                            QObject *context, Done<packet::Packet> done);
+    void getHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart, double periodEnd,
+                              QObject *context, Done<HistoryAnswer> done);
+
 private:
+    QString settlementAnswer(const QJsonValue &answer) const;
+
     TNetConnection &m_connection;
 };

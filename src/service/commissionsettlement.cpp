@@ -1,6 +1,7 @@
 #include "commissionsettlement.h"
 
 #include "dialogseam.h"
+#include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "session.h"
@@ -8,7 +9,7 @@
 #include "tmessages.h"
 #include "tnetconnection.h"
 
-#include <QScopedValueRollback>
+#include <QScopeGuard>
 
 #include <utility>
 
@@ -36,49 +37,100 @@ CommissionSettlement::CommissionSettlement(Screen screen) : m_screen(std::move(s
 
 void CommissionSettlement::sbtConfirmarClick()
 {
-    if (m_running)
+    // The question is part of the command: a command that comes meanwhile
+    // finds the screen busy.
+    started();
+    const auto asked = qScopeGuard([this] { ended(); });
+    ActiveShowAvi(MainForm(), processingAnimation);
+    if (!confirmed(generateQuestionKey)) {
+        // Also after a No: the lists show what the server holds.
+        DeactiveShowAvi();
+        reload();
         return;
-    const QScopedValueRollback running(m_running, true);
+    }
+    // Every quote of the current salesperson goes, marked or not, with its
+    // mark, percentage and commission value as last posted; the service
+    // takes the marked ones.
+    started();
+    m_screen.service->setComissao(m_screen.cdsOrcamentos->data(), Operador(), m_screen.context,
+                                  [this](const ClientOutcome<QString> &outcome) {
+                                      const auto over = qScopeGuard([this] { ended(); });
+                                      runGuarded([&] { generated(outcome); });
+                                  });
+}
+
+void CommissionSettlement::generated(const ClientOutcome<QString> &outcome)
+{
     try {
-        {
-            const BusyWhile busy(MainForm(), processingAnimation);
-            if (confirmed(generateQuestionKey))
-                generate();
-        }
-        // Also after a No or a refusal: the lists show what the server holds.
-        m_screen.sbtVerificarClick();
+        const QString answer = outcome.value();
+        if (EmptyString(answer))
+            informSuccess(generatedKey);
+        else
+            MensErro(m_messages.refusal(answer), false);
     } catch (const RemoteCallError &error) {
         // Only the server's own errors name catalogue keys; any other error,
         // and a service error without one, travels on unchanged.
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
             throw;
+        DeactiveShowAvi();
         showParameterError(messageOf(error));
     }
+    DeactiveShowAvi();
+    // Also after a refusal: the lists show what the server holds.
+    reload();
 }
 
 void CommissionSettlement::sbtCancelarClick()
 {
-    if (m_running)
+    started();
+    const auto asked = qScopeGuard([this] { ended(); });
+    ActiveShowAvi(MainForm(), processingAnimation);
+    std::optional<QString> reason;
+    if (inContOrcamento > 0 && !m_screen.cdsVendedores->IsEmpty() && confirmed(cancelQuestionKey))
+        reason = DialogSeam::current().cancellationReason(m_screen.reasonDialog);
+    if (!reason) {
+        reload([] { DeactiveShowAvi(); });
         return;
-    const QScopedValueRollback running(m_running, true);
+    }
+    started();
+    m_screen.service->setCancelaComissao(m_screen.cdsOrcamentos->data(), Operador(), reason->trimmed(),
+                                         m_screen.context, [this](const ClientOutcome<packet::Packet> &outcome) {
+                                             const auto over = qScopeGuard([this] { ended(); });
+                                             runGuarded([&] { cancelled(outcome); });
+                                         });
+}
+
+void CommissionSettlement::cancelled(const ClientOutcome<packet::Packet> &outcome)
+{
     try {
-        const BusyWhile busy(MainForm(), processingAnimation);
-        bool cancelled = false;
-        if (inContOrcamento > 0 && !m_screen.cdsVendedores->IsEmpty() && confirmed(cancelQuestionKey)) {
-            const std::optional<QString> reason = DialogSeam::current().cancellationReason(m_screen.reasonDialog);
-            if (reason) {
-                m_screen.service->SetCancelaComissao(m_screen.cdsOrcamentos->data(), Operador(), reason->trimmed());
-                cancelled = true;
-            }
-        }
-        m_screen.sbtVerificarClick();
-        if (cancelled)
-            informSuccess(cancelledKey);
+        outcome.value();
     } catch (const RemoteCallError &error) {
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
             throw;
+        DeactiveShowAvi();
         showParameterError(messageOf(error));
     }
+    reload([this] {
+        informSuccess(cancelledKey);
+        DeactiveShowAvi();
+    });
+}
+
+void CommissionSettlement::reload(std::function<void()> then) const
+{
+    m_screen.sbtVerificarClick(std::move(then));
+}
+
+void CommissionSettlement::started() const
+{
+    if (m_screen.callStarted)
+        m_screen.callStarted();
+}
+
+void CommissionSettlement::ended() const
+{
+    if (m_screen.callEnded)
+        m_screen.callEnded();
 }
 
 bool CommissionSettlement::confirmed(const QString &questionKey) const
@@ -89,19 +141,6 @@ bool CommissionSettlement::confirmed(const QString &questionKey) const
 void CommissionSettlement::informSuccess(const QString &key) const
 {
     MessageDlg(m_screen.msgPadrao->Msg(key), MsgDlgType::Information, mbOK, 0);
-}
-
-// Every quote of the current salesperson goes, marked or not, with its mark,
-// percentage and commission value as last posted; the service takes the
-// marked ones.
-void CommissionSettlement::generate()
-{
-    const QString operatorCode = Operador();
-    const QString answer = m_screen.service->SetComissao(m_screen.cdsOrcamentos->data(), operatorCode);
-    if (EmptyString(answer))
-        informSuccess(generatedKey);
-    else
-        MensErro(m_messages.refusal(answer), false);
 }
 
 // Shows the text, then ends the command silently: no reload follows.

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QObject;
 class TClientDataSet;
 class TMessages;
 
@@ -23,20 +24,26 @@ public:
     // What the commands touch on the screen.
     struct Screen {
         CommissionClient *service = nullptr;
+        QObject *context = nullptr;  // the completions run while it lives
         TClientDataSet *cdsVendedores = nullptr;
         TClientDataSet *cdsOrcamentos = nullptr;
         TMessages *msgPadrao = nullptr;
-        // The screen's refresh command: reloads salespeople and quotes.
-        std::function<void()> sbtVerificarClick;
+        // The screen's refresh command: reloads salespeople and quotes, then
+        // runs `then` once they are in.
+        std::function<void(std::function<void()> then)> sbtVerificarClick;
         // Runs the dialog that asks why a cancellation is asked for; shown
         // through the dialog seam.
         DialogSeam::ReasonDialog reasonDialog;
+        // Told when a command starts (its questions are part of it) and when
+        // it, or its call, has come to an end. May be empty.
+        std::function<void()> callStarted, callEnded;
     };
 
     explicit CommissionSettlement(Screen screen);
 
     // Generates: asks, sends the quotes with the operator's code, shows
-    // success or the refusal, stops the indicator, then reloads.
+    // success or the refusal, stops the indicator, then reloads. The call is
+    // asynchronous: the command returns once it is sent.
     void sbtConfirmarClick();
     // Cancels: asks (only with marked quotes and listed salespeople), then
     // for the reason, sends the quotes with the operator's code and the
@@ -47,12 +54,13 @@ public:
 private:
     bool confirmed(const QString &questionKey) const;
     void informSuccess(const QString &key) const;
-    void generate();
+    void generated(const ClientOutcome<QString> &outcome);
+    void cancelled(const ClientOutcome<packet::Packet> &outcome);
+    void reload(std::function<void()> then = {}) const;
     void showParameterError(const QString &errorText) const;
+    void started() const;
+    void ended() const;
 
     Screen m_screen;
     ServiceMessages m_messages;
-    // A command in progress: a second one that reaches us meanwhile (from a
-    // nested event loop) sends nothing.
-    bool m_running = false;
 };

@@ -1,11 +1,14 @@
 #include "quoteloader.h"
 
+#include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "tclientdataset.h"
 #include "tmessages.h"
 
 #include <QScopeGuard>
+
+#include <exception>
 
 #include <utility>
 
@@ -40,51 +43,115 @@ packet::Packet emptyContent(const TClientDataSet &set)
 
 QuoteLoader::QuoteLoader(Screen screen) : m_screen(std::move(screen)) {}
 
-void QuoteLoader::DadosOrcamento()
+void QuoteLoader::DadosOrcamento(Done done)
 {
     inContOrcamento = 0;
     stCdVend = Filtro.Vendedor.boTodos ? QString() : Filtro.Vendedor.stLista;
     stCdEven = Filtro.TipoEven.boTodos ? QString() : Filtro.TipoEven.stLista;
 
-    // However the load ends, the salespeople tab comes to the front and the
-    // commands follow the new state.
-    const auto finish = [this] {
-        m_screen.activateVendedorTab();
-        m_screen.Habilita();
-    };
-    auto finishOnError = qScopeGuard(finish);
-    {
-        const BusyWhile busy(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
-        const CommissionClient::Selection loaded = selection(stCdVend);
-        loadSalespeople(m_screen.service->GetVendedores(loaded));
-        if (m_screen.listsLoaded)
-            m_screen.listsLoaded(loaded);
-        cdsVendedoresAfterScroll();
-    }
-    showPendingOnce();
-    finishOnError.dismiss();
-    finish();
+    ActiveShowAvi(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
+    const CommissionClient::Selection loaded = selection(stCdVend);
+    started();
+    m_screen.service->getVendedores(
+        loaded, m_screen.context,
+        [this, loaded, done](const ClientOutcome<CommissionClient::SalespeopleAnswer> &outcome) {
+            const auto over = qScopeGuard([this] { ended(); });
+            runGuarded([&] { salespeopleArrived(loaded, outcome, done); });
+        });
 }
 
-void QuoteLoader::cdsVendedoresAfterScroll()
+// However the load ends, the salespeople tab comes to the front and the
+// commands follow the new state.
+void QuoteLoader::finish() const
+{
+    m_screen.activateVendedorTab();
+    m_screen.Habilita();
+}
+
+void QuoteLoader::salespeopleArrived(const CommissionClient::Selection &loaded,
+                                     const ClientOutcome<CommissionClient::SalespeopleAnswer> &outcome,
+                                     const Done &done)
+{
+    try {
+        loadSalespeople(outcome.value());
+        if (m_screen.listsLoaded)
+            m_screen.listsLoaded(loaded);
+    } catch (...) {
+        DeactiveShowAvi();
+        finish();
+        notify(done, false);
+        throw;
+    }
+    // The quotes of the first salesperson, then the pending dialog.
+    loadQuotes([this, done](const std::exception_ptr &error) {
+        if (error) {
+            finish();
+            notify(done, false);
+            std::rethrow_exception(error);
+        }
+        showPendingOnce();
+        finish();
+        notify(done, true);
+    });
+}
+
+void QuoteLoader::cdsVendedoresAfterScroll(Done done)
 {
     if (m_replacingSalespeople)
         return;
+    loadQuotes([done](const std::exception_ptr &error) {
+        notify(done, !error);
+        if (error)
+            std::rethrow_exception(error);
+    });
+}
 
-    const auto finish = [this] {
-        inContOrcamento = m_screen.cdsOrcamentos->RecordCount();
-        m_screen.Habilita();
-    };
-    auto finishOnError = qScopeGuard(finish);
-    {
-        const BusyWhile busy(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
+// `then` runs in the completion once the quotes are in, or emptied after an
+// error; what it raises is shown as a handler's error.
+void QuoteLoader::loadQuotes(std::function<void(const std::exception_ptr &error)> then)
+{
+    ActiveShowAvi(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
+    const QString salesperson = m_screen.cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
+    started();
+    m_screen.service->getOrcamentos(selection(salesperson), m_screen.context,
+                                    [this, then](const ClientOutcome<packet::Packet> &outcome) {
+                                        const auto over = qScopeGuard([this] { ended(); });
+                                        runGuarded([&] { then(quotesArrived(outcome)); });
+                                    });
+}
+
+std::exception_ptr QuoteLoader::quotesArrived(const ClientOutcome<packet::Packet> &outcome)
+{
+    std::exception_ptr error;
+    try {
+        m_screen.cdsOrcamentos->loadFromPacket(outcome.value());
+    } catch (...) {
         // Quotes of another salesperson must never stay under this one's name.
-        auto emptyOnError = qScopeGuard([this] { emptyQuotes(); });
-        loadQuotes();
-        emptyOnError.dismiss();
+        error = std::current_exception();
+        emptyQuotes();
     }
-    finishOnError.dismiss();
-    finish();
+    DeactiveShowAvi();
+    inContOrcamento = m_screen.cdsOrcamentos->RecordCount();
+    m_screen.Habilita();
+    return error;
+}
+
+void QuoteLoader::notify(const Done &done, bool ok)
+{
+    if (done)
+        done(ok);
+}
+
+void QuoteLoader::started() const
+{
+    if (m_screen.callStarted)
+        m_screen.callStarted();
+}
+
+void QuoteLoader::ended() const
+{
+    if (m_screen.callEnded)
+        m_screen.callEnded();
 }
 
 // The filter as the service takes it; the event types are those of the last
@@ -114,12 +181,6 @@ void QuoteLoader::loadSalespeople(const CommissionClient::SalespeopleAnswer &ans
         m_screen.cdsVendedores->loadFromPacket(answer.salespeople);
     }
     m_screen.cdsOrcaPendente->loadFromPacket(answer.pending);
-}
-
-void QuoteLoader::loadQuotes()
-{
-    const QString salesperson = m_screen.cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
-    m_screen.cdsOrcamentos->loadFromPacket(m_screen.service->GetOrcamentos(selection(salesperson)));
 }
 
 void QuoteLoader::emptyQuotes()

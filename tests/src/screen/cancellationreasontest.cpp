@@ -174,6 +174,7 @@ void CancellationReasonTest::shouldSendTheReasonOnlyWhenTheOperatorGivesIt()
     };
 
     QTest::mouseClick(screen->sbtCancelar, Qt::LeftButton);
+    ScreenHarness::settle();
 
     QVERIFY(dialogShown);
     QCOMPARE(harness.dialogs.messages(), shown);

@@ -1,5 +1,6 @@
 #include "busyindicator.h"
 #include "screenharness.h"
+#include "screenmodel.h"
 
 #include "hostoperations.h"
 #include "moduleentry.h"
@@ -133,6 +134,7 @@ private slots:
     void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack_data();
     void shouldOpenTheFilterOnceWhenACancelledScreenIsBroughtBack();
     void shouldShowTheFilterOfTheListsOnlyOnceTheyLoaded();
+    void shouldHoldKeysAndRefuseClicksWhileACallRuns();
     void shouldSwitchTabsFromInsideTheGrids_data();
     void shouldSwitchTabsFromInsideTheGrids();
 };
@@ -588,6 +590,7 @@ void MaintenanceScreenTest::shouldKeepInstanceAndStateWhenClosedAndOpenedAgain()
     QCOMPARE(screen->medCdFilial->text(), QStringLiteral("0001"));
 
     screen->sbtVerificarClick(screen->sbtVerificar);
+    ScreenHarness::settle();
     QCOMPARE(otherServer.calls(QStringLiteral("GetVendedores")), 1);
     QCOMPARE(harness.server.calls(QStringLiteral("GetVendedores")), 1);
     QCOMPARE(harness.server.calls(QStringLiteral("GetParamOrcaEve")), 1);
@@ -666,6 +669,40 @@ void MaintenanceScreenTest::shouldKeepFocusInCodeFieldWhenDatabaseIsDown()
 }
 
 QTEST_MAIN(MaintenanceScreenTest)
+void MaintenanceScreenTest::shouldHoldKeysAndRefuseClicksWhileACallRuns()
+{
+    ScreenHarness harness(QStringLiteral("0001"), false);
+    harness.filter.answers << Answer::ConfirmNotGenerated;
+    TfrmManComis *screen = harness.open();
+    showQuotes(*screen);
+    auto slow = ScriptedServer::Reply::result(QJsonArray{ScreenHarness::salespeople(2), ScreenHarness::emptyPending()});
+    slow.delayMs = 400;
+    harness.server.answer(QStringLiteral("GetVendedores"), slow);
+    TDBGrid &quotes = *screen->dbgOrcamento;
+    const QModelIndex mark = quotes.model()->index(0, IndiceCol(&quotes, QStringLiteral("IDCHECK")));
+
+    QTest::keyClick(screen, Qt::Key_F5);
+    QVERIFY(screen->model().busy());
+    // A click on a mark while the salespeople are on their way changes nothing.
+    QTest::mouseClick(quotes.viewport(), Qt::LeftButton, {}, quotes.visualRect(mark).center());
+    QCOMPARE(screen->cdsOrcamentos->AsString(QStringLiteral("IDCHECK")), QStringLiteral("S"));
+    QVERIFY(!screen->sbtVerificar->isEnabled());
+    ScreenHarness::settle();
+    QCOMPARE(screen->pgcPadrao->currentWidget(), screen->tshPadrao);
+
+    // A key typed during the next load reaches the salesperson grid once it is over.
+    screen->dbgPadrao->setFocus();
+    QTest::keyClick(screen, Qt::Key_F5);
+    QVERIFY(screen->model().busy());
+    QTest::keyClick(screen->dbgPadrao, Qt::Key_Down);
+    QCOMPARE(screen->cdsVendedores->RecNo(), 0);
+    ScreenHarness::settle();
+
+    QCOMPARE(screen->cdsVendedores->RecNo(), 1);
+    QCOMPARE(harness.server.calls(QStringLiteral("GetVendedores")), 3);
+    QCOMPARE(harness.dialogs.errors(), QStringList());
+}
+
 void MaintenanceScreenTest::shouldSwitchTabsFromInsideTheGrids_data()
 {
     QTest::addColumn<int>("key");

@@ -9,6 +9,7 @@
 #include "postedevents.h"
 #include "remotecontract.h"
 #include "screendatasets.h"
+#include "screenmodel.h"
 #include "session.h"
 #include "tclientdataset.h"
 #include "tdateeditplus.h"
@@ -142,7 +143,7 @@ ScreenHarness::ScreenHarness(const QString &sessionBranch, bool branchFixed)
     m_host->show();
     m_host->activateWindow();
     if (!QTest::qWaitForWindowActive(m_host.get()))
-        qWarning("the host window did not become active; focus checks may fail");
+        throw std::runtime_error("the host window did not become active");
 }
 
 void ScreenHarness::scriptDefaults(ScriptedServer &server)
@@ -205,16 +206,25 @@ void ScreenHarness::settle()
     // A filter dialog is answered from a timer, and the screen gets the
     // activation back from it when the dialog has closed: wait for both, then
     // for what their handlers posted, and once more for what that opened.
+    // The calls of the screen complete later: wait until none is left.
     const auto answered = [] {
-        const TfrmManComis *screen = Cli_ORE09700::frmManComis;
+        TfrmManComis *screen = Cli_ORE09700::frmManComis;
         return !qobject_cast<TfrmFiltroManuComissao *>(QApplication::activeModalWidget())
-               && (QApplication::activeWindow() || !screen || !screen->isVisible());
+               && (QApplication::activeWindow() || !screen || !screen->isVisible())
+               && (!screen || !screen->model().busy());
     };
     for (int round = 0; round < 3; ++round) {
         if (!QTest::qWaitFor(answered))
-            qWarning("a filter dialog was left open");
+            QTest::qFail("a filter dialog was left open or a call never completed", __FILE__, __LINE__);
         deliverPostedEvents();
     }
+}
+
+void ScreenHarness::waitIdle(TfrmManComis &screen)
+{
+    if (!QTest::qWaitFor([&screen] { return !screen.model().busy(); }))
+        QTest::qFail("a call of the screen never completed", __FILE__, __LINE__);
+    deliverPostedEvents();
 }
 
 std::unique_ptr<TfrmManComis> ScreenHarness::showAlone()
@@ -235,7 +245,7 @@ std::unique_ptr<TfrmManComis> ScreenHarness::showAlone()
     screen->showScreen();
     QApplication::setActiveWindow(screen->window());
     if (!QTest::qWaitForWindowActive(screen->window()))
-        qWarning("the screen did not become active; focus checks may fail");
+        throw std::runtime_error("the screen did not become active");
     return screen;
 }
 

@@ -66,6 +66,9 @@ public:
     // screen is active again and the event loop has delivered what that
     // posted.
     static void settle();
+    // Waits until the calls the screen started have completed and what
+    // their completions posted was delivered.
+    static void waitIdle(TfrmManComis &screen);
 
     // The screen made and shown alone, without the host, as when the session
     // fixes the branch: created, its first activation and filter run taken

@@ -73,6 +73,7 @@ void SessionExpiryTest::shouldListAgainOnceTheOperatorSignedInAgain()
         harness.dialogs.signInPasswords << QStringLiteral("senha");
 
     QTest::mouseClick(screen->sbtVerificar, Qt::LeftButton);
+    ScreenHarness::settle();
 
     QCOMPARE(harness.dialogs.signInPrompts.size(), 1);
     QCOMPARE(harness.dialogs.signInPrompts.first().notice, SignIn::expiredNotice);
@@ -99,6 +100,7 @@ void SessionExpiryTest::shouldNeverSendAGenerationTwice()
         harness.dialogs.signInPasswords << QStringLiteral("senha");
 
     QTest::mouseClick(screen->sbtConfirmar, Qt::LeftButton);
+    ScreenHarness::settle();
 
     QCOMPARE(harness.server.calls(QStringLiteral("SetComissao")), 1);
     QCOMPARE(harness.dialogs.signInPrompts.size(), 1);

@@ -178,6 +178,7 @@ void CommissionSettlementTest::openScreen(const QString &status)
     Filtro.Comissao.stGerada = status;
     m_screen->cdsParamOrcaEve->loadFromPacket(m_screen->service().GetParamOrcaEve());
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
+    ScreenHarness::waitIdle(*m_screen);
 }
 
 // Moves to the salesperson and onto the quote grid, where the quotes come
@@ -191,6 +192,7 @@ void CommissionSettlementTest::showQuotesOf(const QString &salesperson)
             break;
     }
     QVERIFY2(!salespeople.Eof(), qPrintable(salesperson));
+    ScreenHarness::waitIdle(*m_screen);
     m_screen->pgcPadrao->setCurrentWidget(m_screen->tshOrcamento);
     m_screen->dbgOrcamento->setFocus();
     clickMark(0);
@@ -280,6 +282,7 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
         m_dialogs->reasons.enqueue(reason);
 
     QTest::mouseClick(command, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
 
     QCOMPARE(m_dialogs->messages(), shown);
     QCOMPARE(calls(QStringLiteral("GetVendedores")), reloadsBefore + reloads);
@@ -307,6 +310,7 @@ void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
     clickMark(1);  // the credit quote 0000000009 stays as it is
 
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
 
     QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated}));
     // One payable for the operator, for the marked quote's 5 % of 1000.00.
@@ -327,6 +331,7 @@ void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory(
     showQuotesOf(QStringLiteral("Ana Souza"));
     clickMark(1);
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
     const qint64 payable = fixture()
                                .value(QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001'"
                                                      " AND CDOPERADOR = 'OP7'"))
@@ -438,6 +443,7 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
     openScreen(QStringLiteral("N"));
     showQuotesOf(QStringLiteral("Ana Souza"));
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
     const QString payable =
         fixture()
             .value(
@@ -446,12 +452,14 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
     QVERIFY(!payable.isEmpty());
     Filtro.Comissao.stGerada = QStringLiteral("S");
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
+    ScreenHarness::waitIdle(*m_screen);
     showQuotesOf(QStringLiteral("Ana Souza"));
 
     QTemporaryDir dir;
     QString proposed;
     saveInto(dir, proposed);
     m_screen->mnuExtrato->trigger();
+    ScreenHarness::waitIdle(*m_screen);
     QCOMPARE(proposed, QStringLiteral("comissao-0001-vendedor-0001-2024-05.pdf"));
     QProcess render;
     render.start(pdftotext, {QStringLiteral("-layout"), dir.filePath(proposed), QStringLiteral("-")});
@@ -471,6 +479,7 @@ void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThem
     const qint64 commissionsBefore = commissions();
     showQuotesOf(QStringLiteral("Bruno Lima"));
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
     QCOMPARE(commissions(), commissionsBefore + 1);
     const QString brunosPayable = QStringLiteral("SELECT VRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0002'");
     QCOMPARE(fixture().value(brunosPayable).toDouble(), 10.0);
@@ -478,10 +487,12 @@ void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThem
     // The filter run that follows a confirmed "Gerada" filter.
     Filtro.Comissao.stGerada = QStringLiteral("S");
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
+    ScreenHarness::waitIdle(*m_screen);
     showQuotesOf(QStringLiteral("Bruno Lima"));
     QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000005"));
     m_dialogs->reasons.enqueue(QStringLiteral("Comissão gerada por engano"));
     QTest::mouseClick(m_screen->sbtCancelar, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
 
     QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated, cancelQuestion, cancelled}));
     QCOMPARE(commissions(), commissionsBefore);
@@ -521,7 +532,9 @@ void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain()
     const qint64 commissionsBefore = commissions();
 
     QTest::mouseClick(generate, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
     QTest::mouseClick(generate, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
 
     QCOMPARE(m_dialogs->messages(), QStringList({generateQuestion, generated}));
     QCOMPARE(calls(QStringLiteral("SetComissao")), 1);
@@ -540,6 +553,7 @@ void CommissionSettlementTest::shouldReportAServerGoneDuringGeneration()
     const qint64 commissionsBefore = commissions();
 
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
+    ScreenHarness::waitIdle(*m_screen);
 
     QCOMPARE(m_dialogs->messages().size(), 2);
     QVERIFY2(m_dialogs->errors().value(0).startsWith(QStringLiteral("Não foi possível comunicar com o servidor")),

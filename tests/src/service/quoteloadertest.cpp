@@ -107,8 +107,10 @@ private:
     void serveQuotes(const QHash<QString, int> &quotesPerSalesperson);
     void runLoad();  // as a command handler does
     void moveTo(int row);
+    void waitForTheCalls();
     QString quoteCodeOfCall(int call) const;
 
+    int m_calls = 0;  // calls of the loader not yet completed
     std::unique_ptr<ScriptedServer> m_server;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<QWidget> m_mainForm;
@@ -171,6 +173,8 @@ void QuoteLoaderTest::init()
     screen.cdsOrcamentos = m_quotes.get();
     screen.cdsOrcaPendente = m_pending.get();
     screen.msgPadrao = m_messages.get();
+    screen.callStarted = [this] { ++m_calls; };
+    screen.callEnded = [this] { --m_calls; };
     screen.activateVendedorTab = [this] { m_events << "tab"; };
     // The commands are recomputed only once the busy indicator is off.
     screen.Habilita = [this] { m_events << (BusyIndicatorShown() ? "habilita while busy" : "habilita"); };
@@ -254,11 +258,19 @@ void QuoteLoaderTest::serveQuotes(const QHash<QString, int> &quotesPerSalesperso
 void QuoteLoaderTest::runLoad()
 {
     runGuarded([this] { m_loader->DadosOrcamento(); });
+    waitForTheCalls();
+}
+
+// The calls complete later; the load has ended once none is left.
+void QuoteLoaderTest::waitForTheCalls()
+{
+    QVERIFY(QTest::qWaitFor([this] { return m_calls == 0; }));
 }
 
 void QuoteLoaderTest::moveTo(int row)
 {
     m_salespeopleGrid->setCurrentIndex(m_salespeopleGrid->model()->index(row, 0));
+    waitForTheCalls();
 }
 
 QString QuoteLoaderTest::quoteCodeOfCall(int call) const

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "commissionclient.h"
+#include "commissionsettlement.h"
+#include "quoteloader.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class TClientDataSet;
+class TMessages;
+class TNetConnection;
+
+// What the maintenance screen holds and does, without its widgets: the four
+// record sets, the connection and the client of the commission service, the
+// loading, generation and cancellation flows, the enabling rules, and the one
+// "call in progress" state. Every remote call is asynchronous; while one runs
+// the model is busy, refuses further commands and says so (busyChanged), and
+// each flow goes on in the completion of its call. The form reports what it
+// needs to know (the active control) and obeys what the model asks of it
+// through the view's functions (activating a tab, showing the pending quotes).
+class ScreenModel : public QObject {
+    Q_OBJECT
+public:
+    explicit ScreenModel(QObject *parent = nullptr);
+    ~ScreenModel() override;
+
+    TNetConnection *const netManuComissao;
+    TClientDataSet *const cdsParamOrcaEve;
+    TClientDataSet *const cdsVendedores;
+    TClientDataSet *const cdsOrcamentos;
+    TClientDataSet *const cdsOrcaPendente;
+
+    CommissionClient &client();
+
+    // What the flows ask of the form.
+    struct View {
+        TMessages *messages = nullptr;
+        std::function<void()> activateVendedorTab;
+        std::function<void()> Habilita;
+        std::function<void(TClientDataSet *pending, const QString &text)> showPending;
+        std::function<void(const CommissionClient::Selection &selection)> listsLoaded;
+        DialogSeam::ReasonDialog reasonDialog;
+    };
+    void attach(View view);
+
+    bool busy() const;
+
+    // The commands. Each does nothing while a call is in progress; `then`
+    // runs once the flow has ended well.
+    void loadParameters(std::function<void()> then);
+    void reload(std::function<void()> then = {});
+    void loadQuotesOfCurrent();
+    void generate();
+    void cancel();
+    // The whole settlement history of one salesperson at the branch; `then`
+    // gets it once it is in.
+    void history(const QString &branch, const QString &salesperson,
+                 std::function<void(const CommissionClient::HistoryAnswer &history)> then);
+
+    // The enabling rules: what the commands may do, given where the focus is
+    // (a grid's cell editor counts as its grid) and the branch of the lists.
+    struct Focus {
+        bool onVendedores = false;
+        bool onOrcamentos = false;
+        QString branch;  // the lists' branch, or the code typed when none was loaded
+    };
+    struct Commands {
+        bool procurar = false;
+        bool verificar = false;
+        bool confirmar = false;
+        bool cancelar = false;
+        bool filtrar = false;
+        bool mayGenerate = false;  // the operator's right at the branch, whatever the state
+        bool mayCancel = false;
+    };
+    Commands enabling(const Focus &focus) const;
+
+signals:
+    void busyChanged(bool busy);
+
+private:
+    void callStarted();
+    void callEnded();
+
+    std::unique_ptr<CommissionClient> m_client;
+    std::unique_ptr<QuoteLoader> m_loader;
+    std::unique_ptr<CommissionSettlement> m_settlement;
+    int m_calls = 0;
+};
