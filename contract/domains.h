@@ -28,6 +28,20 @@ struct Domains {
         static constexpr QLatin1String paid{"S"};
         static constexpr QLatin1String unpaid{"N"};
     };
+    // IDSITCONTAPAGAR of the history: the payable of the settlement now,
+    // beside its generation.
+    struct PayableState {
+        static constexpr QLatin1String asGenerated{"G"};  // no cancellation has touched it
+        static constexpr QLatin1String changed{"A"};      // a cancellation took quotes out; it is still owed
+        static constexpr QLatin1String removed{"R"};      // a cancellation took its last quotes: it is gone
+    };
+    // The fifth argument of GetHistoricoComissao: whether the period's
+    // bounds are UTC instants (start included, end excluded) or days of the
+    // server's local time.
+    struct PeriodInUtc {
+        static constexpr QLatin1String yes{"S"};
+        static constexpr QLatin1String no{"N"};
+    };
     // IDGERACOMISVEND of a salesperson, and the parameter IDGERACOMISSAOVEND
     // the listings take: "S" only salespeople flagged as earning commission
     // earn it, "N" every salesperson does.

@@ -9,7 +9,10 @@ namespace contract {
 // The history of settlements: one row per generation and per cancellation,
 // joined to its quotes (HistoricoOrcamentos) by NRAUDITCOMISSAO. IDOPERACAO
 // tells a generation from a cancellation (Domains::Operation); DSOPERACAO is
-// only its text.
+// only its text. DTHRAUDITORIA is the operation's instant in UTC (the reader
+// shows it in its own time zone). IDSITCONTAPAGAR says what cancellations
+// have done to the payable since its generation (Domains::PayableState), and
+// VRCONTAPAGAR is what it holds now (0 once removed).
 struct HistoricoComissao {
     static constexpr WireField NrAuditComissao = floatField("NRAUDITCOMISSAO");
     static constexpr WireField DtHrAuditoria = dateTimeField("DTHRAUDITORIA");
@@ -23,11 +26,13 @@ struct HistoricoComissao {
     static constexpr WireField IdBaixada = textField("IDBAIXADA", 1);
     static constexpr WireField DsMotivo = textField("DSMOTIVO", 500);
     static constexpr WireField IdOperacao = textField("IDOPERACAO", 1);
+    static constexpr WireField IdSitContaPagar = textField("IDSITCONTAPAGAR", 1);
+    static constexpr WireField VrContaPagar = floatField("VRCONTAPAGAR");
 
     // Every field in the order of the packet.
-    static constexpr std::array<WireField, 12> all{NrAuditComissao, DtHrAuditoria, DsOperacao,   CdOperador,
-                                                   CdVendedor,      NmFanVen,      NrContaPagar, QtOrcamentos,
-                                                   VrComissao,      IdBaixada,     DsMotivo,     IdOperacao};
+    static constexpr std::array<WireField, 14> all{
+        NrAuditComissao, DtHrAuditoria, DsOperacao, CdOperador, CdVendedor, NmFanVen,        NrContaPagar,
+        QtOrcamentos,    VrComissao,    IdBaixada,  DsMotivo,   IdOperacao, IdSitContaPagar, VrContaPagar};
     static constexpr std::span<const WireField> fields() { return all; }
     static QVector<packet::FieldSpec> specs() { return fieldSpecs(fields()); }
 };

@@ -66,11 +66,13 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
     static const QVector<Argument> cancellation{
         quotesPacket, operatorCode, {QStringLiteral("motivo"), Kind::Text, false, cancellationReasonMaxLength}};
     // The salesperson may be empty: every salesperson of the branch. The
-    // period is that of the generations and cancellations.
+    // period is that of the generations and cancellations; the optional
+    // fifth argument (Domains::PeriodInUtc) says its bounds are UTC instants.
     static const QVector<Argument> history{{QStringLiteral("filial"), Kind::Text, false, branchCodeWidth},
                                            {QStringLiteral("vendedor"), Kind::Text, false, salespersonCodeWidth},
                                            {QStringLiteral("início do período"), Kind::Date, false, 0},
-                                           {QStringLiteral("fim do período"), Kind::Date, false, 0}};
+                                           {QStringLiteral("fim do período"), Kind::Date, false, 0},
+                                           {QStringLiteral("período em UTC"), Kind::Text, false, 1}};
     static const QVector<Argument> none;
     if (method == getVendedores)
         return listing;
@@ -87,6 +89,8 @@ const QVector<RemoteContract::Argument> &RemoteContract::arguments(const QString
 
 int RemoteContract::requiredArguments(const QString &method)
 {
+    if (method == getHistoricoComissao)
+        return 4;
     return int(arguments(method).size());
 }
 

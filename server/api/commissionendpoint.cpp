@@ -7,14 +7,19 @@
 #include "operatorsessions.h"
 #include "serviceerror.h"
 
+#include <commissionmath.h>
 #include <daycount.h>
 #include <domains.h>
+#include <outcomes.h>
 #include <packetcodec.h>
 #include <remotecontract.h>
+#include <utcinstant.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <cmath>
 
 namespace commission {
 
@@ -127,6 +132,74 @@ void requireSelf(const SignedInOperator &signedIn, const QString &named, const Q
 std::string resultBody(const QJsonValue &result)
 {
     return QJsonDocument(QJsonObject{{QStringLiteral("result"), result}}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+// The answer with one more member beside "result" (an outcome, a refusal's
+// details); a reader of "result" alone sees what it saw before.
+std::string withMember(std::string body, QLatin1String name, const QJsonObject &value)
+{
+    if (value.isEmpty())
+        return body;
+    body.pop_back();  // the closing brace
+    body.append(",\"").append(name.data(), std::size_t(name.size())).append("\":");
+    body.append(QJsonDocument(value).toJson(QJsonDocument::Compact).toStdString());
+    body.push_back('}');
+    return body;
+}
+
+double amount(qint64 cents)
+{
+    return CommissionMath::fromCents(cents);
+}
+
+QJsonObject generationMembers(const GenerationResult &result)
+{
+    using contract::Outcomes;
+    if (!result.created.isEmpty()) {
+        QJsonArray payables;
+        for (const CreatedPayable &created : result.created)
+            payables.append(QJsonObject{{Outcomes::payable, created.number},
+                                        {Outcomes::quoteCount, created.quotes},
+                                        {Outcomes::amount, amount(created.amountCents)}});
+        return {{Outcomes::payables, payables}};
+    }
+    if (result.settled.isEmpty())
+        return {};
+    QJsonArray quotes;
+    for (const SettledQuote &quote : result.settled)
+        quotes.append(QJsonObject{{Outcomes::branch, quote.key.branch},
+                                  {Outcomes::quote, quote.key.number},
+                                  {Outcomes::sequence, quote.key.sequence},
+                                  {Outcomes::payable, quote.payable},
+                                  {Outcomes::operatorCode, quote.origin.operatorCode},
+                                  {Outcomes::generatedAt, quote.origin.createdAt.toUTC().toString(Qt::ISODate)}});
+    return {{Outcomes::settledQuotes, quotes}};
+}
+
+QJsonObject cancellationOutcome(const CancellationResult &result)
+{
+    using contract::Outcomes;
+    QJsonArray payables;
+    for (const ChangedPayable &changed : result.payables)
+        payables.append(QJsonObject{{Outcomes::payable, changed.number},
+                                    {Outcomes::quoteCount, changed.quotes},
+                                    {Outcomes::amountBefore, amount(changed.fromCents)},
+                                    {Outcomes::amountAfter, amount(changed.toCents)},
+                                    {Outcomes::removed, changed.removed}});
+    return {{Outcomes::payables, payables}};
+}
+
+// A bound of the history's period: 0 leaves it open; a UTC instant when the
+// caller says the period is in UTC or the count has a fraction; else a day
+// of the server's local time, as a whole day count always was.
+void readBound(double days, bool inUtc, QDate &day, QDateTime &instant)
+{
+    if (days == 0.0)
+        return;
+    if (inUtc || days != std::floor(days))
+        instant = contract::UtcInstant::fromDayCount(days);
+    else
+        day = packet::dateFromDayCount(days);
 }
 
 std::string resultBody(std::initializer_list<const EncodedPacket *> packets, bool asList)
@@ -250,8 +323,11 @@ CallOutcome CommissionEndpoint::setComissao(const Call &call)
     requireSelf(call.signedIn, textArgument(call.arguments, method, 1), QStringLiteral("gerar"));
     requireRight(call.signedIn, RemoteContract::rightToGenerate, branchesOf(quotes));
     const QString branch = firstBranchOf(quotes);
-    const QString refusal = m_service.generate(std::move(quotes), Caller{call.signedIn.code, call.origin, QString()});
-    return {resultBody(refusal), branch, refusal};
+    const GenerationResult result =
+        m_service.generateWithOutcome(std::move(quotes), Caller{call.signedIn.code, call.origin, QString()});
+    // The outcome beside a success, the details beside a refusal.
+    const QLatin1String member = result.refusal.isEmpty() ? contract::Outcomes::outcome : contract::Outcomes::details;
+    return {withMember(resultBody(result.refusal), member, generationMembers(result)), branch, result.refusal};
 }
 
 CallOutcome CommissionEndpoint::setCancelaComissao(const Call &call)
@@ -265,9 +341,11 @@ CallOutcome CommissionEndpoint::setCancelaComissao(const Call &call)
         throw ServiceError::badRequest(QStringLiteral("Informe o motivo do cancelamento (mínimo de %1 caracteres).")
                                            .arg(RemoteContract::cancellationReasonMinLength));
     requireRight(call.signedIn, RemoteContract::rightToCancel, branchesOf(quotes));
-    const EncodedPacket cancelled =
-        EncodedPacket::of(m_service.cancel(quotes, Caller{call.signedIn.code, call.origin, reason}));
-    return {resultBody({&cancelled}, false), firstBranchOf(quotes), QString()};
+    const CancellationResult result =
+        m_service.cancelWithOutcome(quotes, Caller{call.signedIn.code, call.origin, reason});
+    const EncodedPacket cancelled = EncodedPacket::of(CommissionService::cancelledPacket(result.cancelled));
+    return {withMember(resultBody({&cancelled}, false), contract::Outcomes::outcome, cancellationOutcome(result)),
+            firstBranchOf(quotes), QString()};
 }
 
 CallOutcome CommissionEndpoint::getHistoricoComissao(const Call &call)
@@ -279,8 +357,14 @@ CallOutcome CommissionEndpoint::getHistoricoComissao(const Call &call)
     selection.salesperson = textArgument(call.arguments, method, 1).trimmed();
     if (!selection.salesperson.isEmpty() && !CodeList::isCode(selection.salesperson, salespersonCodeWidth))
         throw ServiceError::badRequest(QStringLiteral("Código de vendedor inválido: até 4 letras ou dígitos."));
-    selection.from = packet::dateFromDayCount(dateArgument(call.arguments, method, 2));
-    selection.to = packet::dateFromDayCount(dateArgument(call.arguments, method, 3));
+    using contract::Domains;
+    const bool inUtc =
+        call.arguments.count() > 4
+        && oneOf(textArgument(call.arguments, method, 4),
+                 {Domains::PeriodInUtc::yes, Domains::PeriodInUtc::no, QString()}, QStringLiteral("O período em UTC"))
+               == Domains::PeriodInUtc::yes;
+    readBound(dateArgument(call.arguments, method, 2), inUtc, selection.from, selection.fromInstant);
+    readBound(dateArgument(call.arguments, method, 3), inUtc, selection.to, selection.untilInstant);
     requireRight(call.signedIn, RemoteContract::rightToList, {selection.branch});
     const SettlementHistory history = m_service.history(selection);
     return {resultBody({&history.settlements, &history.quotes}, true), selection.branch, QString()};

@@ -37,6 +37,8 @@ ErrorAnswer ErrorMapping::answer(const ServiceError &error)
     if (!error.isServerFailure()) {
         answer.text = error.message();
         answer.logText = error.message();
+        if (error.kind() == ServiceError::Kind::BusinessRule)
+            answer.details = error.details();
         if (error.kind() == ServiceError::Kind::DirectoryDown && !error.detail().isEmpty())
             answer.logText += QStringLiteral(": ") + error.detail();
         return answer;

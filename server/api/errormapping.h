@@ -2,14 +2,17 @@
 
 #include "serviceerror.h"
 
+#include <QJsonObject>
+
 namespace commission {
 
 // What the caller is told about an error, and what the log keeps of it.
 struct ErrorAnswer {
     int status = 500;
-    QString text;       // the "error" of the answer
-    QString logText;    // the outcome written in the call's log line
-    QString reference;  // of a server failure, in the text and the log line; else empty
+    QString text;         // the "error" of the answer
+    QString logText;      // the outcome written in the call's log line
+    QString reference;    // of a server failure, in the text and the log line; else empty
+    QJsonObject details;  // the "details" beside "error" of a business-rule refusal; else empty
 };
 
 // The one place where an error becomes an HTTP status and a text

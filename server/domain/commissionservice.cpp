@@ -11,7 +11,11 @@
 #include "serviceerror.h"
 #include "writetransaction.h"
 
+#include <outcomes.h>
 #include <remotecontract.h>
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <QSet>
 
@@ -145,23 +149,11 @@ NewPayable payableFor(const PayableSources &sources, const QString &branch, qint
                                                                           : sources.parameters.payableDescription;
     payable.description = QStringLiteral("%1 - %2").arg(title, sources.salesperson.name).left(100);
     payable.amountCents = amountCents;
-    payable.issued = now.date();
+    payable.issued = now.toLocalTime().date();  // the server's day
     payable.due = payable.issued.addDays(CommissionService::paymentTermDays);
     payable.operatorCode = caller.operatorCode;
     payable.createdAt = now;
     return payable;
-}
-
-packet::Packet cancelledPacket(const QVector<QuoteCommission> &cancelled)
-{
-    packet::Packet result;
-    result.fields = RecordSetLayouts::cancelledQuotes();
-    for (const QuoteCommission &quote : cancelled) {
-        result.rows.append({quote.key.branch, quote.key.number, quote.key.sequence,
-                            CommissionMath::fromThousandths(quote.percentThousandths),
-                            CommissionMath::fromCents(quote.commissionCents)});
-    }
-    return result;
 }
 
 QVector<qint64> payablesOf(const QVector<QuoteCommission> &commissions)
@@ -174,7 +166,66 @@ QVector<qint64> payablesOf(const QVector<QuoteCommission> &commissions)
     return payables;
 }
 
+// The marked quotes that links settle already, with who generated each;
+// links to `ownPayable` (the one this transaction wrote) are left out.
+QVector<SettledQuote> settledQuotes(const QSqlDatabase &db, const QVector<QuoteCommission> &links,
+                                    qint64 ownPayable = 0)
+{
+    QVector<SettledQuote> settled;
+    for (const QuoteCommission &link : links) {
+        if (link.payable != ownPayable)
+            settled.append(SettledQuote{link.key, link.payable, {}});
+    }
+    QVector<qint64> numbers;
+    for (const SettledQuote &quote : std::as_const(settled)) {
+        if (!numbers.contains(quote.payable))
+            numbers.append(quote.payable);
+    }
+    const QHash<qint64, PayableOrigin> origins = PayableRepository(db).origins(numbers);
+    for (SettledQuote &quote : settled)
+        quote.origin = origins.value(quote.payable);
+    std::sort(settled.begin(), settled.end(),
+              [](const SettledQuote &a, const SettledQuote &b) { return a.key < b.key; });
+    return settled;
+}
+
+// The details of a cancellation refused by paid payables: their numbers.
+QJsonObject paidPayablesDetails(const QVector<qint64> &paid)
+{
+    QJsonArray payables;
+    for (qint64 number : paid)
+        payables.append(QJsonObject{{contract::Outcomes::payable, number}});
+    return QJsonObject{{contract::Outcomes::payables, payables}};
+}
+
 }  // namespace
+
+CommissionService::CommissionService(ConnectionProvider &connections, RetryCounter retried, Clock clock)
+    : m_connections(connections), m_retried(std::move(retried)), m_clock(std::move(clock))
+{
+}
+
+void CommissionService::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
+QDateTime CommissionService::now() const
+{
+    return m_clock ? m_clock().toUTC() : QDateTime::currentDateTimeUtc();
+}
+
+packet::Packet CommissionService::cancelledPacket(const QVector<QuoteCommission> &cancelled)
+{
+    packet::Packet result;
+    result.fields = RecordSetLayouts::cancelledQuotes();
+    for (const QuoteCommission &quote : cancelled) {
+        result.rows.append({quote.key.branch, quote.key.number, quote.key.sequence,
+                            CommissionMath::fromThousandths(quote.percentThousandths),
+                            CommissionMath::fromCents(quote.commissionCents)});
+    }
+    return result;
+}
 
 EncodedPacket CommissionService::parameters()
 {
@@ -205,8 +256,13 @@ QString CommissionService::generate(const packet::Packet &quotes, const Caller &
 
 QString CommissionService::generate(QVector<MarkedQuote> marked, const Caller &caller)
 {
+    return generateWithOutcome(std::move(marked), caller).refusal;
+}
+
+GenerationResult CommissionService::generateWithOutcome(QVector<MarkedQuote> marked, const Caller &caller)
+{
     if (marked.isEmpty())
-        return notMarked;
+        return {notMarked, {}, {}};
     // Links are written in key order, so two generations of the same quotes
     // sent in different orders meet on the first common quote instead of
     // each holding one the other waits for.
@@ -214,7 +270,7 @@ QString CommissionService::generate(QVector<MarkedQuote> marked, const Caller &c
     return retryingConflicts([&] { return generateOnce(marked, caller); });
 }
 
-QString CommissionService::generateOnce(const QVector<MarkedQuote> &marked, const Caller &caller)
+GenerationResult CommissionService::generateOnce(const QVector<MarkedQuote> &marked, const Caller &caller)
 {
     const QString branch = singleBranch(marked);
     const QVector<QuoteKey> keys = keysOf(marked);
@@ -224,32 +280,34 @@ QString CommissionService::generateOnce(const QVector<MarkedQuote> &marked, cons
     const QuoteRepository quoteRepository(db);
     const QHash<QuoteKey, StoredQuote> stored = quoteRepository.findQuotes(keys);
     if (!allStoredAndClosed(marked, stored))
-        return quoteUnknown;
+        return {quoteUnknown, {}, {}};
     const QString salesperson = singleSalesperson(stored);
-    if (!quoteRepository.generatedCommissions(keys).isEmpty())
-        return alreadyGenerated;
+    const QVector<QuoteCommission> generated = quoteRepository.generatedCommissions(keys);
+    if (!generated.isEmpty())
+        return {alreadyGenerated, {}, settledQuotes(db, generated)};
 
     Computed computed = computeCommissions(marked, stored);
     if (computed.everyCommissionZero)
-        return allZero;
+        return {allZero, {}, {}};
     if (!computed.everyPercentAllowed)
-        return percentOutOfRange;
+        return {percentOutOfRange, {}, {}};
 
     const PayableSources sources = payableSources(db, branch, salesperson, computed.totalCents);
-    const QDateTime now = QDateTime::currentDateTime();
+    const QDateTime now = this->now();
     PayableRepository payables(db);
     const qint64 payable = payables.insertPayable(payableFor(sources, branch, computed.totalCents, caller, now));
     for (QuoteCommission &commission : computed.commissions)
         commission.payable = payable;
     // A generation of the same quotes that committed after our check above
     // makes the unique key refuse the links; the transaction then rolls back
-    // the payable written just before.
+    // the payable written just before. The links are read once more for
+    // the answer: the other generation's are committed by now.
     if (!payables.insertCommissions(computed.commissions))
-        return alreadyGenerated;
+        return {alreadyGenerated, {}, settledQuotes(db, quoteRepository.generatedCommissions(keys), payable)};
     payables.writeAudit(AuditEntry{AuditEntry::Operation::Generation, now, caller.operatorCode, caller.origin, branch,
                                    salesperson, payable, computed.commissions, QString()});
     transaction.commit();
-    return QString();
+    return {QString(), {CreatedPayable{payable, int(computed.commissions.size()), computed.totalCents}}, {}};
 }
 
 packet::Packet CommissionService::cancel(const packet::Packet &quotes, const Caller &caller)
@@ -259,14 +317,19 @@ packet::Packet CommissionService::cancel(const packet::Packet &quotes, const Cal
 
 packet::Packet CommissionService::cancel(const QVector<MarkedQuote> &marked, const Caller &caller)
 {
-    if (marked.isEmpty())
-        return cancelledPacket({});
-    QVector<QuoteKey> keys = keysOf(marked);
-    std::sort(keys.begin(), keys.end());
-    return cancelledPacket(retryingConflicts([&] { return cancelOnce(keys, caller); }));
+    return cancelledPacket(cancelWithOutcome(marked, caller).cancelled);
 }
 
-QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &keys, const Caller &caller)
+CancellationResult CommissionService::cancelWithOutcome(const QVector<MarkedQuote> &marked, const Caller &caller)
+{
+    if (marked.isEmpty())
+        return {};
+    QVector<QuoteKey> keys = keysOf(marked);
+    std::sort(keys.begin(), keys.end());
+    return retryingConflicts([&] { return cancelOnce(keys, caller); });
+}
+
+CancellationResult CommissionService::cancelOnce(const QVector<QuoteKey> &keys, const Caller &caller)
 {
     QSqlDatabase db = m_connections.database();
     WriteTransaction transaction(db);
@@ -296,15 +359,19 @@ QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &
             asked.insert(number);
         links = quoteRepository.generatedCommissions(keys);
     }
-    for (const QuoteCommission &link : std::as_const(links)) {
-        if (locked.value(link.payable).paid)
-            throw ServiceError::businessRule(RemoteContract::payablePaid);
-    }
-
-    // Every payable whose links go is lowered (or removed) and audited.
-    const QDateTime now = QDateTime::currentDateTime();
     QVector<qint64> numbers = payablesOf(links);
     std::sort(numbers.begin(), numbers.end());
+    QVector<qint64> paid;
+    for (qint64 number : std::as_const(numbers)) {
+        if (locked.value(number).paid)
+            paid.append(number);
+    }
+    if (!paid.isEmpty())
+        throw ServiceError::businessRule(RemoteContract::payablePaid, paidPayablesDetails(paid));
+
+    // Every payable whose links go is lowered (or removed) and audited.
+    const QDateTime now = this->now();
+    CancellationResult result{links, {}};
     for (qint64 number : std::as_const(numbers)) {
         QVector<QuoteCommission> ofPayable;
         QVector<QuoteKey> keysOfPayable;
@@ -315,14 +382,16 @@ QVector<QuoteCommission> CommissionService::cancelOnce(const QVector<QuoteKey> &
             }
         }
         payables.removeCommissions(number, keysOfPayable);
-        payables.settleAmount(number);
+        const std::optional<qint64> left = payables.settleAmount(number);
         const PayableState state = locked.value(number);
+        result.payables.append(
+            ChangedPayable{number, int(ofPayable.size()), state.amountCents, left.value_or(0), !left.has_value()});
         payables.writeAudit(AuditEntry{AuditEntry::Operation::Cancellation, now, caller.operatorCode, caller.origin,
                                        state.branch.isEmpty() ? ofPayable.first().key.branch : state.branch,
                                        state.salesperson, number, ofPayable, caller.reason});
     }
     transaction.commit();
-    return links;
+    return result;
 }
 
 template <typename Work>

@@ -9,6 +9,7 @@
 #include "serviceerror.h"
 #include "sqlrunner.h"
 
+#include <outcomes.h>
 #include <remotecontract.h>
 
 #include <QDateTime>
@@ -66,9 +67,12 @@ std::string json(const QJsonObject &body)
     return QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString();
 }
 
-HttpAnswer errorAnswer(int status, const QString &text)
+HttpAnswer errorAnswer(int status, const QString &text, const QJsonObject &details = {})
 {
-    return HttpAnswer{status, json(QJsonObject{{QStringLiteral("error"), text}}), 0, false, std::string_view()};
+    QJsonObject body{{QStringLiteral("error"), text}};
+    if (!details.isEmpty())
+        body.insert(contract::Outcomes::details, details);
+    return HttpAnswer{status, json(body), 0, false, std::string_view()};
 }
 
 // The answer, its size told to the call's log line.
@@ -330,7 +334,7 @@ HttpAnswer CallHandler::failure(const ServiceError &error, CallLog &log)
         m_metrics.databaseError();
     const ErrorAnswer mapped = ErrorMapping::answer(error);
     log.failed(mapped.status, mapped.logText, mapped.reference);
-    return sized(log, errorAnswer(mapped.status, mapped.text));
+    return sized(log, errorAnswer(mapped.status, mapped.text, mapped.details));
 }
 
 HttpAnswer CallHandler::refuse(int status, const QString &request) const

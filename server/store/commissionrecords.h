@@ -69,6 +69,13 @@ struct PayableState {
     QString branch;
     QString salesperson;
     bool paid = false;
+    qint64 amountCents = 0;
+};
+
+// Who created a payable, and when (UTC).
+struct PayableOrigin {
+    QString operatorCode;
+    QDateTime createdAt;
 };
 
 struct AuditEntry {

@@ -8,8 +8,8 @@ namespace commission {
 
 namespace {
 
-// The audit rows of the selection; timestamps are stored in UTC, the period
-// is the operator's days.
+// The audit rows of the selection; timestamps are stored in UTC. A day of
+// the server's local time runs from its start to the next day's.
 QString auditWhere(const HistoryRepository::Selection &selection, QVariantList &values)
 {
     QString where = QStringLiteral(" WHERE A.CDFILIAL = ?");
@@ -18,13 +18,19 @@ QString auditWhere(const HistoryRepository::Selection &selection, QVariantList &
         where += QStringLiteral(" AND A.CDVENDEDOR = ?");
         values.append(selection.salesperson);
     }
-    if (selection.from.isValid()) {
+    const QDateTime from = selection.fromInstant.isValid() ? selection.fromInstant
+                           : selection.from.isValid()      ? selection.from.startOfDay()
+                                                           : QDateTime();
+    const QDateTime until = selection.untilInstant.isValid() ? selection.untilInstant
+                            : selection.to.isValid()         ? selection.to.addDays(1).startOfDay()
+                                                             : QDateTime();
+    if (from.isValid()) {
         where += QStringLiteral(" AND A.DTHRAUDITORIA >= ?");
-        values.append(SqlValues::timestamp(QDateTime(selection.from, QTime(0, 0))));
+        values.append(SqlValues::timestamp(from));
     }
-    if (selection.to.isValid()) {
+    if (until.isValid()) {
         where += QStringLiteral(" AND A.DTHRAUDITORIA < ?");
-        values.append(SqlValues::timestamp(QDateTime(selection.to.addDays(1), QTime(0, 0))));
+        values.append(SqlValues::timestamp(until));
     }
     return where;
 }
@@ -35,16 +41,24 @@ EncodedPacket HistoryRepository::settlements(const Selection &selection) const
 {
     QVariantList values;
     const QString where = auditWhere(selection, values);
-    // A cancelled payable is gone; its settlements show it as not paid.
-    return PacketFiller::read(m_db,
-                              QStringLiteral("SELECT A.NRAUDITCOMISSAO, A.DTHRAUDITORIA,"
-                                             " CASE A.IDOPERACAO WHEN 'G' THEN 'Geração' ELSE 'Cancelamento' END,"
-                                             " A.CDOPERADOR, A.CDVENDEDOR, V.NMFANVEN, A.NRCONTAPAGAR, A.QTORCAMENTOS,"
-                                             " A.VRCOMISSAO, COALESCE(P.IDBAIXADA, 'N'), A.DSMOTIVO, A.IDOPERACAO"
-                                             " FROM AUDITCOMISSAO A JOIN VENDEDOR V ON V.CDVENDEDOR = A.CDVENDEDOR"
-                                             " LEFT JOIN CONTAPAGAR P ON P.NRCONTAPAGAR = A.NRCONTAPAGAR")
-                                  + where + QStringLiteral(" ORDER BY A.DTHRAUDITORIA, A.NRAUDITCOMISSAO"),
-                              values, RecordSetLayouts::settlements());
+    // A payable whose last quotes a cancellation took is gone (payable
+    // numbers are never handed out again): its settlements show it as not
+    // paid, removed, with nothing left. One that a cancellation touched and
+    // left has a cancellation's audit row.
+    return PacketFiller::read(
+        m_db,
+        QStringLiteral("SELECT A.NRAUDITCOMISSAO, A.DTHRAUDITORIA,"
+                       " CASE A.IDOPERACAO WHEN 'G' THEN 'Geração' ELSE 'Cancelamento' END,"
+                       " A.CDOPERADOR, A.CDVENDEDOR, V.NMFANVEN, A.NRCONTAPAGAR, A.QTORCAMENTOS,"
+                       " A.VRCOMISSAO, COALESCE(P.IDBAIXADA, 'N'), A.DSMOTIVO, A.IDOPERACAO,"
+                       " CASE WHEN P.NRCONTAPAGAR IS NULL THEN 'R'"
+                       " WHEN EXISTS (SELECT 1 FROM AUDITCOMISSAO X WHERE X.NRCONTAPAGAR = A.NRCONTAPAGAR"
+                       " AND X.IDOPERACAO = 'C') THEN 'A' ELSE 'G' END,"
+                       " COALESCE(P.VRCONTAPAGAR, 0)"
+                       " FROM AUDITCOMISSAO A JOIN VENDEDOR V ON V.CDVENDEDOR = A.CDVENDEDOR"
+                       " LEFT JOIN CONTAPAGAR P ON P.NRCONTAPAGAR = A.NRCONTAPAGAR")
+            + where + QStringLiteral(" ORDER BY A.DTHRAUDITORIA, A.NRAUDITCOMISSAO"),
+        values, RecordSetLayouts::settlements());
 }
 
 EncodedPacket HistoryRepository::settledQuotes(const Selection &selection) const

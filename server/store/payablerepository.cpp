@@ -65,14 +65,34 @@ QVector<PayableState> PayableRepository::lockPayables(const QVector<qint64> &num
         values.append(number);
     QSqlQuery query =
         SqlRunner::run(m_db,
-                       QStringLiteral("SELECT NRCONTAPAGAR, CDFILIAL, CDVENDEDOR, IDBAIXADA FROM CONTAPAGAR"
-                                      " WHERE NRCONTAPAGAR IN (%1) ORDER BY NRCONTAPAGAR%2")
-                           .arg(SqlRunner::placeholders(numbers.size()), SqlDialect::of(m_db).forUpdate()),
+                       QStringLiteral("SELECT NRCONTAPAGAR, CDFILIAL, CDVENDEDOR, IDBAIXADA, %1 FROM CONTAPAGAR"
+                                      " WHERE NRCONTAPAGAR IN (%2) ORDER BY NRCONTAPAGAR%3")
+                           .arg(CommissionMath::sqlCents(QStringLiteral("VRCONTAPAGAR")),
+                                SqlRunner::placeholders(numbers.size()), SqlDialect::of(m_db).forUpdate()),
                        values);
     while (query.next())
         states.append(PayableState{query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(),
-                                   query.value(3).toString() == QLatin1String("S")});
+                                   query.value(3).toString() == QLatin1String("S"), query.value(4).toLongLong()});
     return states;
+}
+
+QHash<qint64, PayableOrigin> PayableRepository::origins(const QVector<qint64> &numbers) const
+{
+    QHash<qint64, PayableOrigin> found;
+    if (numbers.isEmpty())
+        return found;
+    QVariantList values;
+    for (qint64 number : numbers)
+        values.append(number);
+    QSqlQuery query = SqlRunner::run(m_db,
+                                     QStringLiteral("SELECT NRCONTAPAGAR, CDOPERADOR, DTHRCRIACAO FROM CONTAPAGAR"
+                                                    " WHERE NRCONTAPAGAR IN (%1)")
+                                         .arg(SqlRunner::placeholders(numbers.size())),
+                                     values);
+    while (query.next())
+        found.insert(query.value(0).toLongLong(),
+                     PayableOrigin{query.value(1).toString(), SqlValues::toUtcDateTime(query.value(2))});
+    return found;
 }
 
 void PayableRepository::removeCommissions(qint64 payable, const QVector<QuoteKey> &keys)
@@ -92,7 +112,7 @@ void PayableRepository::removeCommissions(qint64 payable, const QVector<QuoteKey
     }
 }
 
-void PayableRepository::settleAmount(qint64 payable)
+std::optional<qint64> PayableRepository::settleAmount(qint64 payable)
 {
     QSqlQuery remaining =
         SqlRunner::run(m_db,
@@ -102,10 +122,12 @@ void PayableRepository::settleAmount(qint64 payable)
     remaining.next();
     if (remaining.value(0).toLongLong() == 0) {
         SqlRunner::run(m_db, QStringLiteral("DELETE FROM CONTAPAGAR WHERE NRCONTAPAGAR = ?"), {payable});
-        return;
+        return std::nullopt;
     }
+    const qint64 cents = remaining.value(1).toLongLong();
     SqlRunner::run(m_db, QStringLiteral("UPDATE CONTAPAGAR SET VRCONTAPAGAR = ? WHERE NRCONTAPAGAR = ?"),
-                   {decimal(remaining.value(1).toLongLong(), 100), payable});
+                   {decimal(cents, 100), payable});
+    return cents;
 }
 
 void PayableRepository::writeAudit(const AuditEntry &entry)

@@ -2,8 +2,11 @@
 
 #include "commissionrecords.h"
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QVector>
+
+#include <optional>
 
 namespace commission {
 
@@ -22,8 +25,10 @@ public:
     // a quote settled meanwhile into another payable keeps its link.
     void removeCommissions(qint64 payable, const QVector<QuoteKey> &keys);
     // Sets the payable's amount to the sum of the links it still settles, or
-    // deletes it when none is left.
-    void settleAmount(qint64 payable);
+    // deletes it when none is left; answers that amount, none when deleted.
+    std::optional<qint64> settleAmount(qint64 payable);
+    // Who created each of these payables and when; without locking them.
+    QHash<qint64, PayableOrigin> origins(const QVector<qint64> &numbers) const;
     void writeAudit(const AuditEntry &entry);
 
 private:

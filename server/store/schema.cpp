@@ -165,7 +165,15 @@ const QStringList operatorsAndSessions = {
     QStringLiteral("ALTER TABLE AUDITCOMISSAO ADD COLUMN DSMOTIVO VARCHAR(500)"),
 };
 
-const QVector<QStringList> steps = {initialSchema, salespersonIndexes, operatorsAndSessions};
+// Step 4: the history tells, for each settlement, whether a cancellation
+// has touched its payable since: one probe per row into the audit by payable.
+// The audit's instants were written in UTC from the first step on, so none
+// is converted.
+const QStringList auditByPayable = {
+    QStringLiteral("CREATE INDEX IX_AUDITCOMISSAO_CONTA ON AUDITCOMISSAO (NRCONTAPAGAR, IDOPERACAO)"),
+};
+
+const QVector<QStringList> steps = {initialSchema, salespersonIndexes, operatorsAndSessions, auditByPayable};
 
 bool hasVersionTable(const QSqlDatabase &db)
 {

@@ -23,6 +23,13 @@ ServiceError ServiceError::businessRule(const QString &catalogueKey)
     return ServiceError(Kind::BusinessRule, catalogueKey);
 }
 
+ServiceError ServiceError::businessRule(const QString &catalogueKey, const QJsonObject &details)
+{
+    ServiceError error(Kind::BusinessRule, catalogueKey);
+    error.m_details = details;
+    return error;
+}
+
 ServiceError ServiceError::internal(const QString &message)
 {
     return ServiceError(Kind::Internal, message);

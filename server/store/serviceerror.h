@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QString>
 
 #include <stdexcept>
@@ -40,14 +41,19 @@ public:
     const QString &detail() const { return m_detail; }
     // Whether the message is the server's own business and stays in the log.
     bool isServerFailure() const;
+    // What a business-rule refusal tells beside its key (the answer's
+    // "details"); empty for the others.
+    const QJsonObject &details() const { return m_details; }
 
     static ServiceError badRequest(const QString &message);
     static ServiceError businessRule(const QString &catalogueKey);
+    static ServiceError businessRule(const QString &catalogueKey, const QJsonObject &details);
     static ServiceError internal(const QString &message);
 
 private:
     Kind m_kind;
     QString m_detail;
+    QJsonObject m_details;
 };
 
 }  // namespace commission

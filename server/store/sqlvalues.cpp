@@ -1,6 +1,7 @@
 #include "sqlvalues.h"
 
 #include <daycount.h>
+#include <utcinstant.h>
 
 #include <algorithm>
 
@@ -68,8 +69,22 @@ double SqlValues::toDayCount(std::string_view stored)
     const QTime time(hour, minute, second, millisecond);
     if (!time.isValid())
         return 0.0;
-    // Timestamps are stored in UTC and shown in local time.
-    return packet::toDayCount(QDateTime(date, time, Qt::UTC).toLocalTime());
+    // Timestamps are stored in UTC and travel so: the reader shows them in
+    // its own time zone.
+    return packet::toDayCount(QDateTime(date, time, Qt::UTC));
+}
+
+QDateTime SqlValues::toUtcDateTime(const QVariant &value)
+{
+    if (value.isNull())
+        return QDateTime();
+    if (value.typeId() == QMetaType::QDateTime) {
+        // A driver's timestamp without a zone: its fields are the stored UTC.
+        const QDateTime read = value.toDateTime();
+        return QDateTime(read.date(), read.time(), Qt::UTC);
+    }
+    const QByteArray text = value.toString().toUtf8();
+    return contract::UtcInstant::fromDayCount(toDayCount(std::string_view(text.constData(), std::size_t(text.size()))));
 }
 
 QString SqlValues::toText(const QVariant &value)

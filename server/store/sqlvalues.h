@@ -18,9 +18,12 @@ public:
     static QDate toDate(const QVariant &value);        // invalid for null
     // A stored date or timestamp (UTC, as timestamp() writes it) as read
     // from either engine's text, as a packet's day count: a timestamp in
-    // local time with its time of day, a date as its day; 0 for text that is
+    // UTC with its time of day, a date as its day; 0 for text that is
     // neither.
     static double toDayCount(std::string_view stored);
+    // A stored timestamp as the UTC instant it is; invalid for null or
+    // text that is none.
+    static QDateTime toUtcDateTime(const QVariant &value);
     static QString toText(const QVariant &value);  // empty for null
 };
 

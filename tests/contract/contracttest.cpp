@@ -3,11 +3,14 @@
 #include "recordsets.h"
 #include "remotecontract.h"
 #include "session.h"
+#include "utcinstant.h"
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
+
+#include <ctime>
 
 using contract::Domains;
 using contract::RemoteContract;
@@ -59,6 +62,41 @@ class ContractTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The instants below are read in São Paulo's time.
+    void initTestCase()
+    {
+        qputenv("TZ", "America/Sao_Paulo");
+        tzset();
+    }
+
+    // Instants travel in UTC, whatever the reader's zone; local days begin
+    // at their local midnight, also on a day the clocks change.
+    void shouldCarryInstantsInUtc_data()
+    {
+        QTest::addColumn<QDateTime>("local");
+        QTest::addColumn<QString>("utc");
+        QTest::newRow("late evening") << QDateTime(QDate(2024, 6, 10), QTime(23, 30)) << "2024-06-11T02:30:00Z";
+        QTest::newRow("with milliseconds")
+            << QDateTime(QDate(2024, 6, 10), QTime(8, 0, 0, 125)) << "2024-06-10T11:00:00.125Z";
+        QTest::newRow("summer time of 2018") << QDateTime(QDate(2018, 12, 1), QTime(12, 0)) << "2018-12-01T14:00:00Z";
+        QTest::newRow("local midnight") << QDate(2024, 6, 11).startOfDay() << "2024-06-11T03:00:00Z";
+        // The clocks went from 00:00 to 01:00 on 2018-11-04: the day began at 01:00.
+        QTest::newRow("day the clocks moved") << QDate(2018, 11, 4).startOfDay() << "2018-11-04T03:00:00Z";
+    }
+    void shouldCarryInstantsInUtc()
+    {
+        QFETCH(QDateTime, local);
+        QFETCH(QString, utc);
+        const double days = contract::UtcInstant::toDayCount(local);
+        QCOMPARE(contract::UtcInstant::fromDayCount(days).toString(Qt::ISODateWithMs).remove(QStringLiteral(".000")),
+                 utc);
+        QCOMPARE(contract::UtcInstant::fromDayCount(days).toLocalTime(), local);
+        if (local.time() == local.date().startOfDay().time())
+            QCOMPARE(contract::UtcInstant::startOfLocalDay(local.date()), days);
+        QVERIFY(!contract::UtcInstant::fromDayCount(0).isValid());
+        QCOMPARE(contract::UtcInstant::toDayCount(QDateTime()), 0.0);
+    }
+
     // The golden test: every record set as documented, field by field, in
     // order. A change to a layout is a change to what peers rely on; it goes
     // with the document.
@@ -106,12 +144,18 @@ private slots:
                     {"manager", Domains::SalespersonRole::manager, Vendedores::IdCargoVend},
                     {"event date", Domains::DateBase::event, ParamOrcaEve::IdDtBaseComissao},
                     {"closing date", Domains::DateBase::closing, ParamOrcaEve::IdDtBaseComissao},
-                    {"maintenance", Domains::GenerationPlace::maintenance, ParamOrcaEve::IdGeraComissao}};
+                    {"maintenance", Domains::GenerationPlace::maintenance, ParamOrcaEve::IdGeraComissao},
+                    {"payable as generated", Domains::PayableState::asGenerated, HistoricoComissao::IdSitContaPagar},
+                    {"payable changed", Domains::PayableState::changed, HistoricoComissao::IdSitContaPagar},
+                    {"payable removed", Domains::PayableState::removed, HistoricoComissao::IdSitContaPagar}};
         for (const auto &row : rows)
             QTest::newRow(row.tag) << QString(row.value) << row.field.size;
         const int statusSize = RemoteContract::arguments(RemoteContract::getVendedores).last().size;
         QTest::newRow("generated") << QString(Domains::CommissionStatus::generated) << statusSize;
         QTest::newRow("not generated") << QString(Domains::CommissionStatus::notGenerated) << statusSize;
+        const int inUtcSize = RemoteContract::arguments(RemoteContract::getHistoricoComissao).last().size;
+        QTest::newRow("period in UTC") << QString(Domains::PeriodInUtc::yes) << inUtcSize;
+        QTest::newRow("period in local days") << QString(Domains::PeriodInUtc::no) << inUtcSize;
     }
     void shouldFitEveryDomainInItsField()
     {
@@ -131,7 +175,7 @@ private slots:
         QTest::newRow("GetOrcamentos") << RemoteContract::getOrcamentos << 8 << 8;
         QTest::newRow("SetComissao") << RemoteContract::setComissao << 2 << 2;
         QTest::newRow("SetCancelaComissao") << RemoteContract::setCancelaComissao << 3 << 3;
-        QTest::newRow("GetHistoricoComissao") << RemoteContract::getHistoricoComissao << 4 << 4;
+        QTest::newRow("GetHistoricoComissao") << RemoteContract::getHistoricoComissao << 4 << 5;
         QTest::newRow("unknown") << QStringLiteral("GetTudo") << 0 << 0;
     }
     void shouldDeclareArgumentsForEveryMethodThatTakesThem()

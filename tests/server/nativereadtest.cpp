@@ -67,9 +67,10 @@ const QVector<FieldSpec> layout = {{QStringLiteral("NAME"), FieldKind::Text, 30}
 
 const QString readAll = QStringLiteral("SELECT NAME, AMOUNT, DAY FROM T WHERE ID >= ? ORDER BY ID");
 
-double localDayCount(const QDate &date, const QTime &time)
+// Timestamps are read as the UTC instants they are stored as.
+double utcDayCount(const QDate &date, const QTime &time)
 {
-    return packet::toDayCount(QDateTime(date, time, Qt::UTC).toLocalTime());
+    return packet::toDayCount(QDateTime(date, time, Qt::UTC));
 }
 
 }  // namespace
@@ -82,11 +83,11 @@ void NativeReadTest::shouldReadStoredDatesAndTimestampsAsDayCounts_data()
     const QDate day(2026, 11, 30);
     QTest::newRow("date") << "2026-11-30" << packet::toDayCount(day);
     QTest::newRow("timestamp with milliseconds")
-        << "2026-11-30 14:20:17.170" << localDayCount(day, QTime(14, 20, 17, 170));
-    QTest::newRow("trailing zeros left out") << "2026-11-30 14:20:17.17" << localDayCount(day, QTime(14, 20, 17, 170));
-    QTest::newRow("microseconds") << "2026-11-30 14:20:17.123456" << localDayCount(day, QTime(14, 20, 17, 123));
-    QTest::newRow("no fraction, T between") << "2026-11-30T14:20:17" << localDayCount(day, QTime(14, 20, 17));
-    QTest::newRow("midnight UTC") << "2026-12-01 00:00:00" << localDayCount(QDate(2026, 12, 1), QTime(0, 0));
+        << "2026-11-30 14:20:17.170" << utcDayCount(day, QTime(14, 20, 17, 170));
+    QTest::newRow("trailing zeros left out") << "2026-11-30 14:20:17.17" << utcDayCount(day, QTime(14, 20, 17, 170));
+    QTest::newRow("microseconds") << "2026-11-30 14:20:17.123456" << utcDayCount(day, QTime(14, 20, 17, 123));
+    QTest::newRow("no fraction, T between") << "2026-11-30T14:20:17" << utcDayCount(day, QTime(14, 20, 17));
+    QTest::newRow("midnight UTC") << "2026-12-01 00:00:00" << utcDayCount(QDate(2026, 12, 1), QTime(0, 0));
     QTest::newRow("empty") << "" << 0.0;
     QTest::newRow("day first") << "30/11/2026" << 0.0;
     QTest::newRow("no such day") << "2026-02-30" << 0.0;
