@@ -3,6 +3,9 @@
 #include "commissionclient.h"
 #include "daycount.h"
 #include "handlerguard.h"
+#include "historicocomissao.h"
+#include "historicoorcamentos.h"
+#include "hostbusy.h"
 #include "hostoperations.h"
 #include "modalrun.h"
 #include "periodtext.h"
@@ -24,6 +27,7 @@
 namespace {
 
 constexpr int fetchingAnimation = 6;
+const QString fetchingText = QStringLiteral("Buscando o histórico no servidor...");
 
 }  // namespace
 
@@ -31,6 +35,8 @@ struct TfrmHistoricoComissao::Private {
     CommissionClient &service;
     Request request;
     packet::Packet quotes;  // of every settlement listed
+    bool loading = false;
+    std::function<void(bool loaded)> loaded;  // of the load under way
     TDataSource settlementsSource;
     TDataSource quotesSource;
 
@@ -126,26 +132,61 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
     dbgHistorico->setFocus();
 }
 
-TfrmHistoricoComissao::~TfrmHistoricoComissao() = default;
-
-void TfrmHistoricoComissao::load()
+TfrmHistoricoComissao::~TfrmHistoricoComissao()
 {
-    const QString salesperson = rbtHistoricoVendedor->isChecked() ? d->request.salesperson : QString();
-    CommissionClient::HistoryAnswer answer =
-        fetch(d->service, d->request.branch, salesperson, d->request.periodStart, d->request.periodEnd);
-    cdsHistorico->loadFromPacket(answer.settlements);
-    d->quotes = std::move(answer.quotes);
-    packet::Packet none;
-    none.fields = d->quotes.fields;
-    cdsHistoricoOrcamentos->loadFromPacket(none);
+    // Closed before its answer came: the answer is dropped, and so is the
+    // indicator it would have switched off.
+    if (d->loading)
+        DeactiveShowAvi();
 }
 
-CommissionClient::HistoryAnswer TfrmHistoricoComissao::fetch(CommissionClient &service, const QString &branch,
-                                                             const QString &salesperson, double periodStart,
-                                                             double periodEnd)
+void TfrmHistoricoComissao::load(std::function<void(bool loaded)> done)
 {
-    const BusyWhile busy(MainForm(), fetchingAnimation, QStringLiteral("Buscando o histórico no servidor..."));
-    return service.GetHistoricoComissao(branch, salesperson, periodStart, periodEnd);
+    if (d->loading)
+        return;
+    const QString salesperson = rbtHistoricoVendedor->isChecked() ? d->request.salesperson : QString();
+    d->loading = true;
+    d->loaded = std::move(done);
+    hold(true);
+    ActiveShowAvi(this, fetchingAnimation, fetchingText);
+    d->service.getHistoricoComissao(
+        d->request.branch, salesperson, d->request.periodStart, d->request.periodEnd, this,
+        [this](const ClientOutcome<CommissionClient::HistoryAnswer> &outcome) { historyArrived(outcome); });
+}
+
+bool TfrmHistoricoComissao::loading() const
+{
+    return d->loading;
+}
+
+void TfrmHistoricoComissao::historyArrived(const ClientOutcome<CommissionClient::HistoryAnswer> &outcome)
+{
+    d->loading = false;
+    DeactiveShowAvi();
+    hold(false);
+    const bool loaded = runGuarded([&] {
+        const CommissionClient::HistoryAnswer &answer = outcome.value();
+        cdsHistorico->loadFromPacket(answer.settlements);
+        d->quotes = answer.quotes;
+        packet::Packet none;
+        none.fields = d->quotes.fields;
+        cdsHistoricoOrcamentos->loadFromPacket(none);
+    });
+    if (const auto done = std::exchange(d->loaded, {}))
+        runGuarded([&] { done(loaded); });
+    emit loadEnded(loaded);
+}
+
+// What the operator could change or ask for waits for the answer; the
+// dialog itself can still be closed.
+void TfrmHistoricoComissao::hold(bool held)
+{
+    rbtHistoricoVendedor->setEnabled(!held && !d->request.salesperson.isEmpty());
+    rbtHistoricoTodos->setEnabled(!held);
+    dbgHistorico->setEnabled(!held);
+    dbgHistoricoOrcamentos->setEnabled(!held);
+    if (!held)
+        dbgHistorico->setFocus();
 }
 
 void TfrmHistoricoComissao::showQuotesOfCurrent()
@@ -153,8 +194,8 @@ void TfrmHistoricoComissao::showQuotesOfCurrent()
     packet::Packet ofCurrent;
     ofCurrent.fields = d->quotes.fields;
     if (!cdsHistorico->IsEmpty()) {
-        const double settlement = cdsHistorico->AsFloat(QStringLiteral("NRAUDITCOMISSAO"));
-        const int audit = d->quotes.fieldIndex(QStringLiteral("NRAUDITCOMISSAO"));
+        const double settlement = cdsHistorico->AsFloat(contract::HistoricoComissao::NrAuditComissao.name);
+        const int audit = d->quotes.fieldIndex(contract::HistoricoOrcamentos::NrAuditComissao.name);
         for (const QVector<QVariant> &row : std::as_const(d->quotes.rows)) {
             if (audit >= 0 && row[audit].toDouble() == settlement)
                 ofCurrent.rows.append(row);
@@ -166,7 +207,7 @@ void TfrmHistoricoComissao::showQuotesOfCurrent()
 void TfrmHistoricoComissao::showReasonOfCurrent()
 {
     const QString reason = cdsHistorico->Active() && !cdsHistorico->IsEmpty()
-                               ? cdsHistorico->AsString(QStringLiteral("DSMOTIVO")).trimmed()
+                               ? cdsHistorico->AsString(contract::HistoricoComissao::DsMotivo.name).trimmed()
                                : QString();
     lblMotivoAtual->setText(reason.isEmpty() ? QString() : QStringLiteral("Motivo: %1").arg(reason));
     lblMotivoAtual->setVisible(!reason.isEmpty());
@@ -175,6 +216,16 @@ void TfrmHistoricoComissao::showReasonOfCurrent()
 void CriaHistoricoComissao(CommissionClient &service, const TfrmHistoricoComissao::Request &request, QWidget *parent)
 {
     TfrmHistoricoComissao dialog(service, request, parent);
-    dialog.load();  // a failure ends here, before the dialog shows
-    ModalRun(dialog).exec();
+    ModalRun run(dialog);
+    bool failed = false;
+    // A first load that fails closes the dialog: there is nothing to show.
+    dialog.load([&](bool loaded) {
+        if (loaded)
+            return;
+        failed = true;
+        if (run.running())
+            dialog.reject();
+    });
+    if (!failed)
+        run.exec();
 }

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -18,8 +19,10 @@ class TDataSource;
 // cancellation with its payable (dbgHistorico), for the current salesperson
 // (rbtHistoricoVendedor) or every salesperson of the branch
 // (rbtHistoricoTodos), a cancellation with its reason; a double click on a
-// settlement, or Enter, shows its quotes (dbgHistoricoOrcamentos). Every load goes through the service with
-// the busy indicator; a failed load leaves the lists as they were.
+// settlement, or Enter, shows its quotes (dbgHistoricoOrcamentos). Every load
+// asks the service without waiting for it: the busy indicator shows over the
+// dialog and its controls are held until the answer fills the lists; a failed
+// load shows its error and leaves the lists as they were.
 class TfrmHistoricoComissao : public QDialog {
     Q_OBJECT
 public:
@@ -46,21 +49,27 @@ public:
     TClientDataSet *cdsHistorico = nullptr;
     TClientDataSet *cdsHistoricoOrcamentos = nullptr;
 
-    // Loads the settlements of the chosen salespeople; the quotes empty.
-    void load();
-    // The history of the branch over the period, of one salesperson (all
-    // when empty), asked with the busy indicator as every load is.
-    static CommissionClient::HistoryAnswer fetch(CommissionClient &service, const QString &branch,
-                                                 const QString &salesperson, double periodStart, double periodEnd);
+    // Asks for the settlements of the chosen salespeople and returns at once;
+    // the answer replaces the settlements and empties the quotes. `done`, when
+    // given, runs after it with whether the load succeeded. A load asked for
+    // while one runs is dropped.
+    void load(std::function<void(bool loaded)> done = {});
+    bool loading() const;
     // Shows the quotes of the current settlement.
     void showQuotesOfCurrent();
 
+signals:
+    void loadEnded(bool loaded);
+
 private:
     void showReasonOfCurrent();
+    void hold(bool held);
+    void historyArrived(const ClientOutcome<CommissionClient::HistoryAnswer> &outcome);
 
     struct Private;
     std::unique_ptr<Private> d;
 };
 
-// Opens the history modally over the screen; returns when it is closed.
+// Opens the history modally over the screen and loads it; returns when it is
+// closed, or when its first load fails (after the error is shown).
 void CriaHistoricoComissao(CommissionClient &service, const TfrmHistoricoComissao::Request &request, QWidget *parent);

@@ -1,5 +1,7 @@
 #include "commissionclient.h"
 #include "daycount.h"
+#include "historicocomissao.h"
+#include "hostbusy.h"
 #include "packetcodec.h"
 #include "remotecontract.h"
 #include "screendatasets.h"
@@ -13,6 +15,7 @@
 #include <QAbstractItemModel>
 #include <QJsonArray>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTest>
 
 namespace {
@@ -30,12 +33,14 @@ packet::Packet shaped(void (*declare)(TClientDataSet &))
 
 }  // namespace
 
-// The history of settlements shows each cancellation's reason.
+// The history of settlements shows each cancellation's reason; it loads
+// without waiting for the server, its controls held meanwhile.
 class HistoryDialogTest : public QObject {
     Q_OBJECT
 
 private slots:
     void shouldShowTheReasonOfEachCancellation();
+    void shouldCloseWhenTheFirstLoadFails();
 };
 
 void HistoryDialogTest::shouldShowTheReasonOfEachCancellation()
@@ -43,15 +48,18 @@ void HistoryDialogTest::shouldShowTheReasonOfEachCancellation()
     packet::Packet settlements = shaped(screendatasets::declareHistorico);
     const auto row = [&settlements](double audit, const char *operation, const QString &reason) {
         QVector<QVariant> values(settlements.fields.size(), QString());
-        const auto set = [&](const char *name, const QVariant &value) {
-            values[settlements.fieldIndex(QLatin1String(name))] = value;
+        const auto set = [&](const contract::WireField &field, const QVariant &value) {
+            values[settlements.fieldIndex(field.name)] = value;
         };
-        for (const char *number : {"NRAUDITCOMISSAO", "DTHRAUDITORIA", "NRCONTAPAGAR", "QTORCAMENTOS", "VRCOMISSAO"})
-            set(number, 0.0);
-        set("NRAUDITCOMISSAO", audit);
-        set("DTHRAUDITORIA", packet::toDayCount(QDate(2026, 1, 10)));
-        set("DSOPERACAO", QString::fromUtf8(operation));
-        set("DSMOTIVO", reason);
+        using H = contract::HistoricoComissao;
+        for (const contract::WireField &field : H::fields()) {
+            if (field.kind == packet::FieldKind::Float)
+                set(field, 0.0);
+        }
+        set(H::NrAuditComissao, audit);
+        set(H::DtHrAuditoria, packet::toDayCount(QDate(2026, 1, 10)));
+        set(H::DsOperacao, QString::fromUtf8(operation));
+        set(H::DsMotivo, reason);
         settlements.rows.append(values);
     };
     const QString reason = QStringLiteral("Evento remarcado para o mês seguinte");
@@ -71,6 +79,15 @@ void HistoryDialogTest::shouldShowTheReasonOfEachCancellation()
 
     history.load();
 
+    // Held until the answer comes, the indicator up meanwhile.
+    QVERIFY(history.loading());
+    QVERIFY(BusyIndicatorShown());
+    QVERIFY(!history.rbtHistoricoTodos->isEnabled());
+    QVERIFY(!history.dbgHistorico->isEnabled());
+    QTRY_VERIFY(!history.loading());
+    QVERIFY(!BusyIndicatorShown());
+    QVERIFY(history.rbtHistoricoTodos->isEnabled());
+    QVERIFY(history.dbgHistorico->isEnabled());
     QCOMPARE(dialogs.errors(), QStringList());
     const QAbstractItemModel &grid = *history.dbgHistorico->model();
     int column = grid.columnCount() - 1;
@@ -84,6 +101,25 @@ void HistoryDialogTest::shouldShowTheReasonOfEachCancellation()
     history.cdsHistorico->Next();
     QVERIFY(!history.lblMotivoAtual->isHidden());
     QCOMPARE(history.lblMotivoAtual->text(), QStringLiteral("Motivo: ") + reason);
+}
+
+void HistoryDialogTest::shouldCloseWhenTheFirstLoadFails()
+{
+    ScriptedServer server;
+    server.answer(contract::RemoteContract::getHistoricoComissao,
+                  ScriptedServer::Reply::error(500, QStringLiteral("Histórico indisponível")));
+    ScriptedDialogs dialogs;
+    TNetConnection connection;
+    connection.ServerName = contract::RemoteContract::objectName;
+    connection.Port = server.port();
+    CommissionClient service(connection);
+
+    // Returns once the error is shown, without a dialog left open.
+    CriaHistoricoComissao(service, {QStringLiteral("0001"), QString(), QString()}, nullptr);
+
+    QCOMPARE(dialogs.errors().size(), 1);
+    QVERIFY(dialogs.errors().constFirst().contains(QStringLiteral("Histórico indisponível")));
+    QVERIFY(!BusyIndicatorShown());
 }
 
 QTEST_MAIN(HistoryDialogTest)
