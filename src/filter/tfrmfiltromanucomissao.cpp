@@ -1,10 +1,12 @@
 #include "tfrmfiltromanucomissao.h"
 
+#include "domains.h"
 #include "formfont.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "hourglasscursor.h"
 #include "modulestate.h"
+#include "paramorcaeve.h"
 #include "silentabort.h"
 #include "tadoibquery.h"
 #include "tclientdataset.h"
@@ -28,10 +30,6 @@ using Cli_ORE09700::boPrimVez;
 using Cli_ORE09700::Filtro;
 
 namespace {
-
-// The quote-parameter value that lets this screen generate commission; any
-// other value means commission is generated when a quote is closed.
-const QString kGeraNaManutencao = QStringLiteral("MANUTENCAO");
 
 // Shown when the salesperson table is empty and the catalogue has no text for
 // it: the user can choose "Todos" or register salespeople first.
@@ -357,7 +355,7 @@ void TfrmFiltroManuComissao::Vd_Comissao()
 
 void TfrmFiltroManuComissao::sbtConfirmaClick()
 {
-    if (parameterIdGeraComissao() != kGeraNaManutencao)
+    if (parameterIdGeraComissao() != contract::Domains::GenerationPlace::maintenance)
         MensErro(msgPadrao->Msg(QStringLiteral("PARAM_FECHA")), true);
     depDePeriodo->CheckValidDate();
     depAtePeriodo->CheckValidDate();
@@ -373,7 +371,7 @@ QString TfrmFiltroManuComissao::parameterIdGeraComissao() const
 {
     // Without a screen or its quote parameters there is nothing that allows
     // generating here, which reads as a parameter other than "MANUTENCAO".
-    return m_screen != nullptr ? m_screen->quoteParameter(QStringLiteral("IDGERACOMISSAO")) : QString();
+    return m_screen != nullptr ? m_screen->quoteParameter(contract::ParamOrcaEve::IdGeraComissao.name) : QString();
 }
 
 void TfrmFiltroManuComissao::refuse(const QString &key, QWidget *focusTarget)
@@ -423,7 +421,8 @@ void TfrmFiltroManuComissao::writeFiltro()
     Filtro.Vendedor.stLista = Cli_ORE09701::stVendedor;
     Filtro.TipoEven.boTodos = rbtTodosTpEvento->isChecked();
     Filtro.TipoEven.stLista = Cli_ORE09701::stTipoEvento;
-    Filtro.Comissao.stGerada = rbtNgerada->isChecked() ? QStringLiteral("N") : QStringLiteral("S");
+    using Status = contract::Domains::CommissionStatus;
+    Filtro.Comissao.stGerada = rbtNgerada->isChecked() ? Status::notGenerated : Status::generated;
 }
 
 void TfrmFiltroManuComissao::sbtCancelClick()

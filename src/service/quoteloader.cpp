@@ -3,8 +3,10 @@
 #include "handlerguard.h"
 #include "hostoperations.h"
 #include "modulestate.h"
+#include "paramorcaeve.h"
 #include "tclientdataset.h"
 #include "tmessages.h"
+#include "vendedores.h"
 
 #include <QScopeGuard>
 
@@ -111,7 +113,7 @@ void QuoteLoader::cdsVendedoresAfterScroll(Done done)
 void QuoteLoader::loadQuotes(std::function<void(const std::exception_ptr &error)> then)
 {
     ActiveShowAvi(MainForm(), fetchingAnimation, m_screen.msgPadrao->Msg(busyTextKey));
-    const QString salesperson = m_screen.cdsVendedores->AsString(QStringLiteral("CDVENDEDOR"));
+    const QString salesperson = m_screen.cdsVendedores->AsString(contract::Vendedores::CdVendedor.name);
     started();
     m_screen.service->getOrcamentos(selection(salesperson), m_screen.context,
                                     [this, then](const ClientOutcome<packet::Packet> &outcome) {
@@ -162,8 +164,8 @@ CommissionClient::Selection QuoteLoader::selection(const QString &salespeople) c
     selection.branch = Filtro.stCdFilial;
     selection.salespeople = salespeople;
     selection.eventTypes = stCdEven;
-    selection.baseDateRule = m_screen.cdsParamOrcaEve->AsString(QStringLiteral("IDDTBASECOMISSAO"));
-    selection.generationRule = m_screen.cdsParamOrcaEve->AsString(QStringLiteral("IDGERACOMISSAOVEND"));
+    selection.baseDateRule = m_screen.cdsParamOrcaEve->AsString(contract::ParamOrcaEve::IdDtBaseComissao.name);
+    selection.generationRule = m_screen.cdsParamOrcaEve->AsString(contract::ParamOrcaEve::IdGeraComissaoVend.name);
     selection.periodStart = Filtro.dtDePeriodo;
     selection.periodEnd = Filtro.dtAtePeriodo;
     selection.commissionStatus = Filtro.Comissao.stGerada;
