@@ -92,6 +92,13 @@ QJsonValue CallOutcome::value() const
     return result;
 }
 
+const SignedInSession &SignInOutcome::value() const
+{
+    if (error)
+        std::rethrow_exception(error);
+    return session;
+}
+
 struct TNetConnection::Private {
     // Shared with the request the worker thread is sending, which keeps it
     // while a disconnect drops it here.
@@ -313,14 +320,19 @@ void TNetConnection::callAsync(const QString &method, const QVector<ServiceArgum
     pending->context = context ? context : this;
     pending->done = std::move(done);
     ++d->asyncCalls;
-    if (!d->worker) {
-        d->worker = new QThread;
-        d->worker->setObjectName(QStringLiteral("netcall"));
-        d->sender = new QObject;
-        d->sender->moveToThread(d->worker);
-        d->worker->start();
-    }
+    startWorker();
     sendAttempt(pending);
+}
+
+void TNetConnection::startWorker()
+{
+    if (d->worker)
+        return;
+    d->worker = new QThread;
+    d->worker->setObjectName(QStringLiteral("netcall"));
+    d->sender = new QObject;
+    d->sender->moveToThread(d->worker);
+    d->worker->start();
 }
 
 int TNetConnection::callsInProgress() const
@@ -338,24 +350,29 @@ void TNetConnection::sendAttempt(const std::shared_ptr<Pending> &pending)
         attemptFailed(pending, std::current_exception());
         return;
     }
+    postFromWorker(pending->path, pending->body,
+                   [this, pending](int status, const QByteArray &answered, int error, qint64 elapsedMs) {
+                       attemptEnded(pending, status, answered, error, elapsedMs);
+                   });
+}
+
+void TNetConnection::postFromWorker(const std::string &path, const QByteArray &body, AttemptEnded ended)
+{
     const auto pairs = headers();
     std::shared_ptr<httplib::Client> client = d->client;
     QMetaObject::invokeMethod(
         d->sender,
-        [this, client, pending, sent = httplib::Headers(pairs.cbegin(), pairs.cend())] {
+        [this, client, path, body, ended = std::move(ended), sent = httplib::Headers(pairs.cbegin(), pairs.cend())] {
             QElapsedTimer clock;
             clock.start();
-            const httplib::Result result = client->Post(pending->path, sent, pending->body.constData(),
-                                                        static_cast<size_t>(pending->body.size()), "application/json");
+            const httplib::Result result =
+                client->Post(path, sent, body.constData(), static_cast<size_t>(body.size()), "application/json");
             const int status = result ? result->status : 0;
             const QByteArray answered = result ? QByteArray::fromStdString(result->body) : QByteArray();
             const int error = result ? -1 : static_cast<int>(result.error());
             const qint64 elapsed = clock.elapsed();
             QMetaObject::invokeMethod(
-                this,
-                [this, pending, status, answered, error, elapsed] {
-                    attemptEnded(pending, status, answered, error, elapsed);
-                },
+                this, [ended, status, answered, error, elapsed] { ended(status, answered, error, elapsed); },
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
@@ -418,23 +435,71 @@ void TNetConnection::complete(const std::shared_ptr<Pending> &pending, const Cal
         pending->context.data(), [pending, outcome] { pending->done(outcome); }, Qt::QueuedConnection);
 }
 
+namespace {
+
+QByteArray signInBody(const QString &operatorCode, const QString &password)
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("operador"), operatorCode}, {QStringLiteral("senha"), password}})
+        .toJson(QJsonDocument::Compact);
+}
+
+}  // namespace
+
 SignedInSession TNetConnection::signIn(const QString &operatorCode, const QString &password)
 {
     // The password goes into this request and nowhere else.
-    const std::pair<int, QByteArray> answered =
-        send(Verb::Post, SessionPath.toStdString(),
-             QJsonDocument(QJsonObject{{QStringLiteral("operador"), operatorCode}, {QStringLiteral("senha"), password}})
-                 .toJson(QJsonDocument::Compact));
-    const QJsonObject object = answer(answered.first, answered.second, QStringLiteral("sessao"));
+    const auto [status, answered] = send(Verb::Post, SessionPath.toStdString(), signInBody(operatorCode, password));
+    return signedIn(status, answered, operatorCode);
+}
+
+void TNetConnection::signInAsync(const QString &operatorCode, const QString &password, QObject *context,
+                                 SignInCompletion done)
+{
+    QPointer<QObject> target = context ? context : this;
+    // Back on the context's thread, from its event loop.
+    const auto deliver = [this, target, done](const SignInOutcome &outcome) {
+        --d->asyncCalls;
+        if (target)
+            QMetaObject::invokeMethod(
+                target.data(), [done, outcome] { done(outcome); }, Qt::QueuedConnection);
+    };
+    ++d->asyncCalls;
+    startWorker();
+    try {
+        if (!Connected())
+            openClient();
+    } catch (const TransportError &) {
+        deliver({{}, std::current_exception()});
+        return;
+    }
+    postFromWorker(SessionPath.toStdString(), signInBody(operatorCode, password),
+                   [this, operatorCode, deliver](int status, const QByteArray &answered, int error, qint64 elapsedMs) {
+                       SignInOutcome outcome;
+                       try {
+                           if (error >= 0)
+                               throw TransportError(transportFailure(error, elapsedMs).toStdString());
+                           outcome.session = signedIn(status, answered, operatorCode);
+                       } catch (...) {
+                           outcome.error = std::current_exception();
+                       }
+                       deliver(outcome);
+                   });
+}
+
+// The session in a sign-in's answer; a refusal raises RemoteCallError, an
+// answer that is not one TransportError.
+SignedInSession TNetConnection::signedIn(int status, const QByteArray &body, const QString &operatorCode) const
+{
+    const QJsonObject object = answer(status, body, QStringLiteral("sessao"));
     SignedInSession session;
     session.token = textOf(object, "sessao");
     if (!headerSafe(session.token))
         throw TransportError(
             unreachable(QStringLiteral("a resposta do servidor veio incompleta (status %1); tente novamente e, se"
                                        " persistir, informe o suporte")
-                            .arg(answered.first))
+                            .arg(status))
                 .toStdString(),
-            answered.first);
+            status);
     session.operatorCode = textOf(object, "operador");
     if (session.operatorCode.isEmpty())
         session.operatorCode = operatorCode;

@@ -108,6 +108,17 @@ struct CONNECTION_EXPORT CallOutcome {
     QJsonValue value() const;
 };
 
+// What an asynchronous sign-in came to: the session the server opened, or
+// the error the blocking sign-in would have raised.
+struct CONNECTION_EXPORT SignInOutcome {
+    SignedInSession session;
+    std::exception_ptr error;  // empty on success
+
+    bool failed() const { return error != nullptr; }
+    // The session, or the error raised again.
+    const SignedInSession &value() const;
+};
+
 class CONNECTION_EXPORT TNetConnection : public QObject {
     Q_OBJECT
 public:
@@ -175,6 +186,12 @@ public:
     // that is not an answer, TransportError. The password is sent and
     // forgotten: it is kept nowhere and never written to a log.
     SignedInSession signIn(const QString &operatorCode, const QString &password);
+    using SignInCompletion = std::function<void(const SignInOutcome &outcome)>;
+    // The same sign-in without blocking: sent from the worker thread of the
+    // asynchronous calls (it counts as one of them), with the same errors;
+    // `done` runs on the thread of `context`, never before signInAsync has
+    // returned, never when `context` is gone by then. Never sent again.
+    void signInAsync(const QString &operatorCode, const QString &password, QObject *context, SignInCompletion done);
     // Ends BearerToken's session on the server (DELETE SessionPath) and
     // clears BearerToken. Raises as a call does.
     void signOut();
@@ -182,6 +199,14 @@ public:
 private:
     struct Pending;
     void openClient();  // raises what fails, whatever ThrowException says
+    void startWorker();
+    // Posts a request on the worker thread with the client and headers of
+    // now; `ended` runs back on this object's thread with the status and
+    // body, or the client's error (-1 when there was an answer) and the time
+    // the attempt took.
+    using AttemptEnded = std::function<void(int status, const QByteArray &body, int error, qint64 elapsedMs)>;
+    void postFromWorker(const std::string &path, const QByteArray &body, AttemptEnded ended);
+    SignedInSession signedIn(int status, const QByteArray &body, const QString &operatorCode) const;
     void sendAttempt(const std::shared_ptr<Pending> &pending);
     void attemptEnded(const std::shared_ptr<Pending> &pending, int status, const QByteArray &body, int error,
                       qint64 elapsedMs);

@@ -26,6 +26,18 @@ void pointAtServer(TNetConnection &connection)
 // made meanwhile (a timer of another screen) does not open a second dialog.
 bool renewing = false;
 
+void storeSession(const SignedInSession &answered)
+{
+    SessionValues values = Session::values();
+    values.sessionToken = answered.token;
+    values.operatorCode = answered.operatorCode;
+    values.operatorName = answered.operatorName;
+    values.rights.clear();
+    for (const SignedInSession::Grant &grant : answered.rights)
+        values.rights.append({grant.branch, grant.rights});
+    Session::set(values);
+}
+
 bool renewSession(TNetConnection &connection)
 {
     const QString current = Session::values().sessionToken;
@@ -63,15 +75,18 @@ void SignIn::signIn(const QString &operatorCode, const QString &password)
 {
     TNetConnection connection;
     pointAtServer(connection);
-    const SignedInSession answered = connection.signIn(operatorCode, password);
-    SessionValues values = Session::values();
-    values.sessionToken = answered.token;
-    values.operatorCode = answered.operatorCode;
-    values.operatorName = answered.operatorName;
-    values.rights.clear();
-    for (const SignedInSession::Grant &grant : answered.rights)
-        values.rights.append({grant.branch, grant.rights});
-    Session::set(values);
+    storeSession(connection.signIn(operatorCode, password));
+}
+
+void SignIn::signInAsync(TNetConnection &connection, const QString &operatorCode, const QString &password,
+                         QObject *context, Done done)
+{
+    pointAtServer(connection);
+    connection.signInAsync(operatorCode, password, context, [done = std::move(done)](const SignInOutcome &outcome) {
+        if (!outcome.failed())
+            storeSession(outcome.session);
+        done(outcome.error);
+    });
 }
 
 void SignIn::signInWithPassword(const QString &password)

@@ -4,7 +4,12 @@
 
 #include <QString>
 
+#include <exception>
+#include <functional>
+
+class QObject;
 class TNetConnection;
+struct SignedInSession;
 
 // The operator's sign-in to the commission server, as every service
 // connection of the session uses it.
@@ -27,6 +32,13 @@ public:
     static void signIn(const QString &operatorCode, const QString &password);
     // The same for the session's operator (--password-stdin).
     static void signInWithPassword(const QString &password);
+    // The same sign-in without waiting, sent through `connection` (pointed
+    // at the session's server here; it must outlive the call): `done` runs on
+    // the thread of `context` with the error signIn would have raised, empty
+    // once the session holds what the server answered.
+    using Done = std::function<void(const std::exception_ptr &error)>;
+    static void signInAsync(TNetConnection &connection, const QString &operatorCode, const QString &password,
+                            QObject *context, Done done);
 
     // Ends the session on the server and forgets its token; whatever fails
     // is ignored (the server's session expires on its own).

@@ -14,8 +14,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <optional>
-
 namespace {
 
 // Longer than any password an operator types; keeps a pasted file out.
@@ -84,31 +82,34 @@ TfrmLogin::TfrmLogin(const DialogSeam::SignInPrompt &prompt, QWidget *parent)
 
 void TfrmLogin::enter()
 {
+    if (m_hourglass)
+        return;  // the sign-in sent waits for its answer
     const QString operatorCode = edtOperador->text().trimmed();
     if (operatorCode.isEmpty())
         return refuse(QStringLiteral("Informe o operador."), edtOperador);
     if (edtSenha->text().isEmpty())
         return refuse(QStringLiteral("Informe a senha."), edtSenha);
 
-    std::optional<QString> refusal;
     setWaiting(true);
-    {
-        const OperatorCursor hourglass(OperatorCursor::Shows::Working);
-        try {
-            SignIn::signIn(operatorCode, edtSenha->text());
-        } catch (const RemoteCallError &error) {
-            refusal = QString::fromUtf8(error.what());
-        } catch (const TransportError &error) {
-            refusal = QString::fromUtf8(error.what());
-        }
-    }
+    if (!m_connection)
+        m_connection = std::make_unique<TNetConnection>();
+    SignIn::signInAsync(*m_connection, operatorCode, edtSenha->text(), this,
+                        [this](const std::exception_ptr &error) { runGuarded([&] { signInEnded(error); }); });
+}
+
+void TfrmLogin::signInEnded(const std::exception_ptr &error)
+{
     setWaiting(false);
-    if (refusal) {
-        edtSenha->clear();
-        return refuse(*refusal, edtSenha);
-    }
     edtSenha->clear();
-    accept();
+    if (!error)
+        return accept();
+    try {
+        std::rethrow_exception(error);
+    } catch (const RemoteCallError &refused) {
+        refuse(QString::fromUtf8(refused.what()), edtSenha);
+    } catch (const TransportError &unreachable) {
+        refuse(QString::fromUtf8(unreachable.what()), edtSenha);
+    }
 }
 
 void TfrmLogin::refuse(const QString &text, QLineEdit *focus)
@@ -117,8 +118,20 @@ void TfrmLogin::refuse(const QString &text, QLineEdit *focus)
     focus->setFocus();
 }
 
+TfrmLogin::~TfrmLogin() = default;
+
+void TfrmLogin::reject()
+{
+    if (!m_hourglass)
+        QDialog::reject();
+}
+
 void TfrmLogin::setWaiting(bool waiting)
 {
     btnEntrar->setEnabled(!waiting);
     btnSair->setEnabled(!waiting);
+    if (waiting)
+        m_hourglass = std::make_unique<OperatorCursor>(OperatorCursor::Shows::Working);
+    else
+        m_hourglass.reset();
 }

@@ -128,6 +128,7 @@ private slots:
         showActive(dialog);
         QTest::keyClicks(dialog.edtSenha, password);
         QTest::keyClick(dialog.edtSenha, Qt::Key_Return);
+        QTRY_VERIFY(dialog.btnEntrar->isEnabled());
 
         QCOMPARE(server.sessionRequests().size(), requests);
         const SessionValues &session = Session::values();
@@ -165,14 +166,23 @@ private slots:
         showActive(dialog);
         QTest::keyClicks(dialog.edtSenha, "x");
         bool buttonsHeld = false;
+        bool openAfterEscape = false;
         int cursor = -1;
         QTimer::singleShot(100, &dialog, [&] {
             buttonsHeld = !dialog.btnEntrar->isEnabled() && !dialog.btnSair->isEnabled();
             cursor = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : -1;
+            QTest::keyClick(dialog.edtSenha, Qt::Key_Escape);
+            openAfterEscape = dialog.isVisible();
         });
+        // Returns at once: the answer comes through the event loop.
         QTest::keyClick(dialog.edtSenha, Qt::Key_Return);
+        QVERIFY(!dialog.btnEntrar->isEnabled());
+        QTRY_VERIFY(!dialog.lblMensagem->text().isEmpty());
         QVERIFY(buttonsHeld);
+        QVERIFY(openAfterEscape);
         QCOMPARE(cursor, int(Qt::WaitCursor));
+        QCOMPARE(dialog.lblMensagem->text(), wrongPassword);
+        QVERIFY(dialog.btnEntrar->isEnabled() && dialog.btnSair->isEnabled());
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
