@@ -12,13 +12,48 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <thread>
 
+namespace {
+
+// The server's pool of connection handlers, counting the connections it
+// takes: each task it is given is one accepted connection, served until it
+// is closed.
+class CountingPool : public httplib::TaskQueue {
+public:
+    CountingPool(std::atomic<int> &accepted, std::atomic<int> &open)
+        : m_pool(CPPHTTPLIB_THREAD_POOL_COUNT), m_accepted(accepted), m_open(open)
+    {
+    }
+
+    void enqueue(std::function<void()> serve) override
+    {
+        ++m_accepted;
+        ++m_open;
+        m_pool.enqueue([this, serve = std::move(serve)] {
+            serve();
+            --m_open;
+        });
+    }
+    void shutdown() override { m_pool.shutdown(); }
+
+private:
+    httplib::ThreadPool m_pool;
+    std::atomic<int> &m_accepted;
+    std::atomic<int> &m_open;
+};
+
+}  // namespace
+
 struct ScriptedServer::Private {
+    // Before the server, which counts into them until it is gone.
+    std::atomic<int> accepted{0};
+    std::atomic<int> open{0};
     httplib::Server server;
     std::thread thread;
     int port = 0;
@@ -98,6 +133,7 @@ QJsonArray ScriptedServer::Request::args() const
 ScriptedServer::ScriptedServer() : d(std::make_unique<Private>())
 {
     d->server.set_tcp_nodelay(true);
+    d->server.new_task_queue = [this] { return new CountingPool(d->accepted, d->open); };
     const QString methodPrefix = contract::RemoteContract::path(QString());
     const auto recorded = [methodPrefix](const httplib::Request &http) {
         Request request;
@@ -169,6 +205,16 @@ ScriptedServer::~ScriptedServer()
 int ScriptedServer::port() const
 {
     return d->port;
+}
+
+int ScriptedServer::connectionsAccepted() const
+{
+    return d->accepted;
+}
+
+int ScriptedServer::connectionsOpen() const
+{
+    return d->open;
 }
 
 void ScriptedServer::script(const QString &method, const Script &answer)

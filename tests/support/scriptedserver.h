@@ -58,6 +58,10 @@ public:
     ScriptedServer &operator=(const ScriptedServer &) = delete;
 
     int port() const;
+    // The TCP connections accepted so far, and those of them not yet closed
+    // (by either end, or by the keep-alive time-out).
+    int connectionsAccepted() const;
+    int connectionsOpen() const;
 
     // What a method answers from now on.
     void script(const QString &method, const Script &answer);

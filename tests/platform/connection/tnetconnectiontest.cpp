@@ -555,9 +555,12 @@ private slots:
         TNetConnection connection;
         pointAt(connection, host.port());
         QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
-        QThread::msleep(1600);
+        QCOMPARE(host.connectionsAccepted(), 1);
+        // The server closes the idle connection after its keep-alive time-out.
+        QTRY_COMPARE_WITH_TIMEOUT(host.connectionsOpen(), 0, 5000);
         QCOMPARE(connection.call("GetParamOrcaEve", {}).toString(), QString("ok"));
         QCOMPARE(host.requests().size(), 2);
+        QCOMPARE(host.connectionsAccepted(), 2);  // the second call on a new one
     }
 };
 
