@@ -44,6 +44,18 @@ QJsonValue callBy(bool async, TNetConnection &connection, const QString &method,
     return outcome->value();
 }
 
+// The blocking sign-in, or the asynchronous one waited for.
+SignedInSession signIn(TNetConnection &connection, bool async)
+{
+    if (!async)
+        return connection.signIn("admin", "pa\"ss");
+    std::optional<SignInOutcome> outcome;
+    connection.signInAsync("admin", "pa\"ss", nullptr, [&](const SignInOutcome &ended) { outcome = ended; });
+    if (!QTest::qWaitFor([&] { return outcome.has_value(); }) || connection.callsInProgress() != 0)
+        throw std::runtime_error("the sign-in never completed");
+    return outcome->value();
+}
+
 }  // namespace
 
 class TNetConnectionTest : public QObject {
@@ -204,37 +216,40 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, text);
 
-        ScriptedServer host;
-        host.scriptSignIn([&](const QString &, const QString &) { return ScriptedServer::Reply{status, body, 0}; });
-        TNetConnection connection;
-        pointAt(connection, host.port());
-        connection.Secret = "s";
-        try {
-            const SignedInSession session = connection.signIn("admin", "pa\"ss");
-            QCOMPARE(outcome, QString("signed in"));
-            QCOMPARE(session.token, QString(64, 'a'));
-            QCOMPARE(session.operatorCode, QString("ADMIN"));  // as the server answered
-            QCOMPARE(session.operatorName, QString("Administrador"));
-            QCOMPARE(session.rights.size(), 1);
-            QCOMPARE(session.rights[0].branch, QString("0001"));
-            QCOMPARE(session.rights[0].rights, QStringList({"consultar", "gerar"}));
-            QCOMPARE(session.expires, QDateTime(QDate(2026, 12, 9), QTime(14, 0), Qt::UTC));
-            QVERIFY(connection.BearerToken.isEmpty());
-        } catch (const TransportError &error) {
-            QCOMPARE(outcome, QString("transport"));
-            QVERIFY2(what(error).contains(text), error.what());
-        } catch (const RemoteCallError &error) {
-            QCOMPARE(outcome, QString("refused"));
-            QCOMPARE(what(error), text);
-            QCOMPARE(error.status(), status);
-            QVERIFY(!dynamic_cast<const SessionExpiredError *>(&error));
+        // Blocking, then from the worker thread: the same answers, the same errors.
+        for (const bool async : {false, true}) {
+            ScriptedServer host;
+            host.scriptSignIn([&](const QString &, const QString &) { return ScriptedServer::Reply{status, body, 0}; });
+            TNetConnection connection;
+            pointAt(connection, host.port());
+            connection.Secret = "s";
+            try {
+                const SignedInSession session = signIn(connection, async);
+                QCOMPARE(outcome, QString("signed in"));
+                QCOMPARE(session.token, QString(64, 'a'));
+                QCOMPARE(session.operatorCode, QString("ADMIN"));  // as the server answered
+                QCOMPARE(session.operatorName, QString("Administrador"));
+                QCOMPARE(session.rights.size(), 1);
+                QCOMPARE(session.rights[0].branch, QString("0001"));
+                QCOMPARE(session.rights[0].rights, QStringList({"consultar", "gerar"}));
+                QCOMPARE(session.expires, QDateTime(QDate(2026, 12, 9), QTime(14, 0), Qt::UTC));
+                QVERIFY(connection.BearerToken.isEmpty());
+            } catch (const TransportError &error) {
+                QCOMPARE(outcome, QString("transport"));
+                QVERIFY2(what(error).contains(text), error.what());
+            } catch (const RemoteCallError &error) {
+                QCOMPARE(outcome, QString("refused"));
+                QCOMPARE(what(error), text);
+                QCOMPARE(error.status(), status);
+                QVERIFY(!dynamic_cast<const SessionExpiredError *>(&error));
+            }
+            const QList<ScriptedServer::Request> sent = host.sessionRequests();
+            QCOMPARE(sent.size(), 1);
+            QCOMPARE(sent[0].verb, QString("POST"));
+            QCOMPARE(sent[0].secret, QString("s"));
+            QCOMPARE(QJsonDocument::fromJson(sent[0].body).object(),
+                     QJsonObject({{"operador", "admin"}, {"senha", "pa\"ss"}}));
         }
-        const QList<ScriptedServer::Request> sent = host.sessionRequests();
-        QCOMPARE(sent.size(), 1);
-        QCOMPARE(sent[0].verb, QString("POST"));
-        QCOMPARE(sent[0].secret, QString("s"));
-        QCOMPARE(QJsonDocument::fromJson(sent[0].body).object(),
-                 QJsonObject({{"operador", "admin"}, {"senha", "pa\"ss"}}));
     }
 
     void shouldSignOutWithTheToken()
