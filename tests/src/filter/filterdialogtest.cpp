@@ -1,8 +1,10 @@
 #include "tfrmfiltromanucomissao.h"
 
 #include "daycount.h"
+#include "domains.h"
 #include "hostoperations.h"
 #include "modulestate.h"
+#include "paramorcaeve.h"
 #include "scripteddialogs.h"
 #include "session.h"
 #include "tclientdataset.h"
@@ -134,10 +136,11 @@ void setParameter(TClientDataSet *parameters, const QString &value)
     packet::Packet packet;
     for (const FieldDef &field : parameters->fields())
         packet.fields.append({field.name, field.kind, field.size});
-    if (packet.fieldIndex(QStringLiteral("IDGERACOMISSAO")) < 0)
-        packet.fields.append({QStringLiteral("IDGERACOMISSAO"), packet::FieldKind::Text, 10});
+    const contract::WireField &place = contract::ParamOrcaEve::IdGeraComissao;
+    if (packet.fieldIndex(place.name) < 0)
+        packet.fields.append(place.spec());
     QVector<QVariant> row(packet.fields.size());
-    row[packet.fieldIndex(QStringLiteral("IDGERACOMISSAO"))] = value;
+    row[packet.fieldIndex(place.name)] = value;
     packet.rows = {row};
     parameters->loadFromPacket(packet);
 }
@@ -228,7 +231,7 @@ private slots:
         m_picks.clear();
         m_incomingLists.clear();
         useDatabase(m_filled);
-        setParameter(m_screen->cdsParamOrcaEve, QStringLiteral("MANUTENCAO"));
+        setParameter(m_screen->cdsParamOrcaEve, contract::Domains::GenerationPlace::maintenance);
         Filtro = TFiltro();
         Filtro.Vendedor.boTodos = true;
         Filtro.TipoEven.boTodos = true;
@@ -255,7 +258,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("focus");  // "" when the focus must stay where it was
 
-        const QString ok = QStringLiteral("MANUTENCAO");
+        const QString ok = contract::Domains::GenerationPlace::maintenance;
         const QString from = QStringLiteral("01/03/2024"), to = QStringLiteral("31/03/2024");
         QTest::newRow("commission generated on closing")
             << "FECHAMENTO" << from << to << false << "" << false << "" << kParamFecha << "";

@@ -1,10 +1,13 @@
 #include "commissionclient.h"
+#include "domains.h"
+#include "orcamentos.h"
 #include "packetcodec.h"
 #include "remotecontract.h"
 #include "scripteddialogs.h"
 #include "scriptedserver.h"
 #include "silentabort.h"
 #include "tnetconnection.h"
+#include "vendedores.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +15,7 @@
 
 #include <functional>
 
-using packet::FieldKind;
+using contract::Domains;
 using packet::Packet;
 
 namespace {
@@ -22,15 +25,15 @@ using Call = std::function<void(CommissionClient &)>;
 Packet quotes()
 {
     Packet p;
-    p.fields = {{"IDCHECK", FieldKind::Text, 1}, {"VRCOMISSAO", FieldKind::Float, 0}};
-    p.rows = {{QString("S"), 12.5}, {QString("N"), QVariant()}};
+    p.fields = {contract::Orcamentos::IdCheck.spec(), contract::Orcamentos::VrComissao.spec()};
+    p.rows = {{QString(Domains::Mark::marked), 12.5}, {QString(Domains::Mark::unmarked), QVariant()}};
     return p;
 }
 
 Packet named(const QString &name)
 {
     Packet p;
-    p.fields = {{"NMFANVEN", FieldKind::Text, 50}};
+    p.fields = {contract::Vendedores::NmFanVen.spec()};
     p.rows = {{name}};
     return p;
 }
@@ -46,11 +49,11 @@ CommissionClient::Selection selection()
     s.branch = "0001";
     s.salespeople = "0001;0007";
     s.eventTypes = "";
-    s.baseDateRule = "DTEVENTO";
-    s.generationRule = "S";
+    s.baseDateRule = Domains::DateBase::event;
+    s.generationRule = Domains::SalespersonEarns::yes;
     s.periodStart = 46000;
     s.periodEnd = 46030.5;
-    s.commissionStatus = "N";
+    s.commissionStatus = Domains::CommissionStatus::notGenerated;
     return s;
 }
 
@@ -78,10 +81,14 @@ private slots:
         QTest::addColumn<QByteArray>("result");
         QTest::addColumn<QJsonArray>("arguments");
 
-        const QJsonArray listArguments{arg("text", true, "0001"),  arg("text", true, "0001;0007"),
-                                       arg("text", true, ""),      arg("text", false, "DTEVENTO"),
-                                       arg("text", false, "S"),    arg("date", true, 46000.0),
-                                       arg("date", true, 46030.5), arg("text", true, "N")};
+        const QJsonArray listArguments{arg("text", true, "0001"),
+                                       arg("text", true, "0001;0007"),
+                                       arg("text", true, ""),
+                                       arg("text", false, Domains::DateBase::event),
+                                       arg("text", false, Domains::SalespersonEarns::yes),
+                                       arg("date", true, 46000.0),
+                                       arg("date", true, 46030.5),
+                                       arg("text", true, Domains::CommissionStatus::notGenerated)};
         QJsonArray quoteArguments = listArguments;
         quoteArguments[1] = arg("text", false, "0001;0007");
 

@@ -2,7 +2,10 @@
 
 #include "scriptedserver.h"
 
+#include "recordsets.h"
 #include "remotecontract.h"
+
+#include "domains.h"
 
 #include "busyindicator.h"
 #include "commissionclient.h"
@@ -26,6 +29,11 @@
 
 using namespace Cli_ORE09700;
 using Reply = ScriptedServer::Reply;
+using contract::Domains;
+using Pending = contract::OrcaPendente;
+using Params = contract::ParamOrcaEve;
+using Quotes = contract::Orcamentos;
+using Salespeople = contract::Vendedores;
 
 namespace {
 
@@ -150,9 +158,10 @@ void QuoteLoaderTest::init()
     screendatasets::declareVendedores(*m_salespeople);
     screendatasets::declareOrcamentos(*m_quotes);
     screendatasets::declareOrcaPendente(*m_pending);
-    m_params->loadFromPacket(packetOf(
-        *m_params,
-        {{{"IDDTBASECOMISSAO", "FECHAMENTO"}, {"IDGERACOMISSAOVEND", "S"}, {"IDGERACOMISSAO", "MANUTENCAO"}}}));
+    m_params->loadFromPacket(
+        packetOf(*m_params, {{{Params::IdDtBaseComissao.name, Domains::DateBase::closing},
+                              {Params::IdGeraComissaoVend.name, Domains::SalespersonEarns::yes},
+                              {Params::IdGeraComissao.name, Domains::GenerationPlace::maintenance}}}));
     for (TClientDataSet *set : {m_salespeople.get(), m_quotes.get()})
         connect(set, &TClientDataSet::contentReset, this, [this] { m_busyWhileLoading << BusyIndicatorShown(); });
 
@@ -189,7 +198,7 @@ void QuoteLoaderTest::init()
     Filtro.Vendedor.boTodos = true;
     Filtro.TipoEven.boTodos = true;
     Filtro.stCdFilial = "0001";
-    Filtro.Comissao.stGerada = "N";
+    Filtro.Comissao.stGerada = Domains::CommissionStatus::notGenerated;
     Filtro.dtDePeriodo = 46000;
     Filtro.dtAtePeriodo = 46030;
     stCdVend.clear();
@@ -223,16 +232,18 @@ void QuoteLoaderTest::serveSalespeople(const QStringList &codes, int pendingRows
 {
     QList<QVariantMap> salespeople;
     for (const QString &code : codes)
-        salespeople.append({{"CDVENDEDOR", code}, {"NMFANVEN", "Vendedor " + code}, {"VRCOMISSAO", 10.5}});
+        salespeople.append({{Salespeople::CdVendedor.name, code},
+                            {Salespeople::NmFanVen.name, "Vendedor " + code},
+                            {Salespeople::VrComissao.name, 10.5}});
     QList<QVariantMap> pending;
     for (int row = 0; row < pendingRows; ++row)
-        pending.append({{"CDFILIAL", "0001"},
-                        {"NRORCAEVENTO", QString::number(500 + row)},
-                        {"NRSEQORCAEVE", "01"},
-                        {"NMFANVEN", "Sem comissão"},
-                        {"CDVENDEDOR", "0099"},
-                        {"DTEVENTO", 46010.0},
-                        {"DSTITUORCEVE", "Casamento"}});
+        pending.append({{Pending::CdFilial.name, "0001"},
+                        {Pending::NrOrcaEvento.name, QString::number(500 + row)},
+                        {Pending::NrSeqOrcaEve.name, "01"},
+                        {Pending::NmFanVen.name, "Sem comissão"},
+                        {Pending::CdVendedor.name, "0099"},
+                        {Pending::DtEvento.name, 46010.0},
+                        {Pending::DsTituOrcEve.name, "Casamento"}});
     m_server->answer("GetVendedores", Reply::result(QJsonArray{json(packetOf(*m_salespeople, salespeople)),
                                                                json(packetOf(*m_pending, pending))}));
 }
@@ -246,9 +257,9 @@ void QuoteLoaderTest::serveQuotes(const QHash<QString, int> &quotesPerSalesperso
         packet::Packet quotes = empty;
         for (int row = 0; row < quotesPerSalesperson.value(code); ++row) {
             QVector<QVariant> values(quotes.fields.size());
-            values[quotes.fieldIndex("IDCHECK")] = "S";
-            values[quotes.fieldIndex("CDVENDEDOR")] = code;
-            values[quotes.fieldIndex("NRORCAEVENTO")] = code + "-" + QString::number(row);
+            values[quotes.fieldIndex(Quotes::IdCheck.name)] = QString(Domains::Mark::marked);
+            values[quotes.fieldIndex(Quotes::CdVendedor.name)] = code;
+            values[quotes.fieldIndex(Quotes::NrOrcaEvento.name)] = code + "-" + QString::number(row);
             quotes.rows.append(values);
         }
         return Reply::result(json(quotes));
@@ -288,10 +299,10 @@ void QuoteLoaderTest::shouldLoadBothListsAndTheQuotesOfTheFirstSalesperson()
     QCOMPARE(m_dialogs->errors(), QStringList());
     QCOMPARE(m_salespeople->RecordCount(), 2);
     QCOMPARE(m_salespeople->RecNo(), 0);
-    QCOMPARE(m_salespeople->AsFloat("VRCOMISSAO"), 10.5);
+    QCOMPARE(m_salespeople->AsFloat(Salespeople::VrComissao.name), 10.5);
     QCOMPARE(m_pending->RecordCount(), 2);
     QCOMPARE(m_quotes->RecordCount(), 3);
-    QCOMPARE(m_quotes->AsString("CDVENDEDOR"), QStringLiteral("0007"));
+    QCOMPARE(m_quotes->AsString(Quotes::CdVendedor.name), QStringLiteral("0007"));
     QCOMPARE(inContOrcamento, 3);
     QCOMPARE(m_server->calls("GetVendedores"), 1);
     QCOMPARE(m_server->calls("GetOrcamentos"), 1);
@@ -343,10 +354,14 @@ void QuoteLoaderTest::shouldSendTheFilterInTheServicesOrder()
     QCOMPARE(stCdVend, sentSalespeople);
     QCOMPARE(stCdEven, sentEventTypes);
     const QJsonArray expected{
-        argument("text", true, "0001"),         argument("text", true, sentSalespeople),
-        argument("text", true, sentEventTypes), argument("text", false, "FECHAMENTO"),
-        argument("text", false, "S"),           argument("date", true, 46000.0),
-        argument("date", true, 46030.0),        argument("text", true, "N"),
+        argument("text", true, "0001"),
+        argument("text", true, sentSalespeople),
+        argument("text", true, sentEventTypes),
+        argument("text", false, Domains::DateBase::closing),
+        argument("text", false, Domains::SalespersonEarns::yes),
+        argument("date", true, 46000.0),
+        argument("date", true, 46030.0),
+        argument("text", true, Domains::CommissionStatus::notGenerated),
     };
     QCOMPARE(m_server->arguments("GetVendedores").value(0), expected);
     QJsonArray expectedForQuotes = expected;
@@ -532,8 +547,8 @@ void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails()
     inContOrcamento = 7;
     serveSalespeople({"0003"}, 2);
     serveQuotes({{"0003", 1}});
-    const packet::Packet newSalespeople = packetOf(*m_salespeople, {{{"CDVENDEDOR", "0003"}}});
-    const packet::Packet newPending = packetOf(*m_pending, {{{"NRORCAEVENTO", "9"}}});
+    const packet::Packet newSalespeople = packetOf(*m_salespeople, {{{Salespeople::CdVendedor.name, "0003"}}});
+    const packet::Packet newPending = packetOf(*m_pending, {{{Pending::NrOrcaEvento.name, "9"}}});
     if (failure == "server error")
         m_server->answer(method, Reply::error(500, "Falha inesperada no servidor."));
     else if (failure == "database down")
@@ -548,12 +563,13 @@ void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails()
         m_server->answer(method, Reply::result(QJsonArray{json(newSalespeople)}));
     else if (failure == "salespeople lack a field")
         m_server->answer(method,
-                         Reply::result(QJsonArray{json(withoutField(newSalespeople, "VRCOMISSAO")), json(newPending)}));
+                         Reply::result(QJsonArray{json(withoutField(newSalespeople, Salespeople::VrComissao.name)),
+                                                  json(newPending)}));
     else if (failure == "pending lack a field")
-        m_server->answer(
-            method, Reply::result(QJsonArray{json(newSalespeople), json(withoutField(newPending, "DSTITUORCEVE"))}));
+        m_server->answer(method, Reply::result(QJsonArray{json(newSalespeople),
+                                                          json(withoutField(newPending, Pending::DsTituOrcEve.name))}));
     else if (failure == "quotes lack a field")
-        m_server->answer(method, Reply::result(json(withoutField(packetOf(*m_quotes, {{}}), "IDCHECK"))));
+        m_server->answer(method, Reply::result(json(withoutField(packetOf(*m_quotes, {{}}), Quotes::IdCheck.name))));
     const int quoteCallsBefore = m_server->calls("GetOrcamentos");
     const int downPort = failure == "down" ? closedPort() : 0;
     if (failure == "down" && method == "GetVendedores") {
@@ -586,7 +602,7 @@ void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails()
         QCOMPARE(m_quotes->data(), quotesBefore);
         QCOMPARE(m_server->calls("GetOrcamentos"), quoteCallsBefore);
     } else {
-        QCOMPARE(m_salespeople->AsString("CDVENDEDOR"), QStringLiteral("0003"));
+        QCOMPARE(m_salespeople->AsString(Salespeople::CdVendedor.name), QStringLiteral("0003"));
         QCOMPARE(m_pending->RecordCount(), 2);
         QVERIFY(m_quotes->Active());
         QVERIFY(m_quotes->IsEmpty());
@@ -601,7 +617,7 @@ void QuoteLoaderTest::shouldKeepTheScreenConsistentWhenALoadFails()
     m_dialogs->clear();
     runLoad();
     QCOMPARE(m_dialogs->errors(), QStringList());
-    QCOMPARE(m_salespeople->AsString("CDVENDEDOR"), QStringLiteral("0003"));
+    QCOMPARE(m_salespeople->AsString(Salespeople::CdVendedor.name), QStringLiteral("0003"));
     QCOMPARE(inContOrcamento, 1);
     QCOMPARE(m_shown.size(), 2);
 }

@@ -235,7 +235,8 @@ private slots:
         source.setDataSet(&set);
         DataSetModel model;
         model.setDataSource(&source);
-        QCOMPARE(model.columnFields(), (QStringList{"NMFANVEN", "VRCOMISSAO"}));
+        QCOMPARE(model.columnFields(),
+                 (QStringList{contract::Vendedores::NmFanVen.name, contract::Vendedores::VrComissao.name}));
         QCOMPARE(model.data(model.index(0, 1)).toString(), QString("1.234.567,89"));
         QCOMPARE(model.data(model.index(2, 1)).toString(), QString("-0,01"));
     }
