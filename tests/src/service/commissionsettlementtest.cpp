@@ -6,9 +6,11 @@
 // folder has a header of the same name.
 #include "commissionsettlement.h"
 #include "daycount.h"
+#include "domains.h"
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "numbertext.h"
+#include "recordsets.h"
 #include "remotecontract.h"
 #include "screencatalogue.h"
 #include "screenharness.h"
@@ -42,6 +44,7 @@
 #include <utility>
 
 using namespace Cli_ORE09700;
+using Status = contract::Domains::CommissionStatus;
 
 namespace {
 
@@ -188,7 +191,7 @@ void CommissionSettlementTest::showQuotesOf(const QString &salesperson)
 {
     TClientDataSet &salespeople = *m_screen->cdsVendedores;
     for (salespeople.First(); !salespeople.Eof(); salespeople.Next()) {
-        if (salespeople.AsString(QStringLiteral("NMFANVEN")) == salesperson)
+        if (salespeople.AsString(contract::Vendedores::NmFanVen.name) == salesperson)
             break;
     }
     QVERIFY2(!salespeople.Eof(), qPrintable(salesperson));
@@ -203,7 +206,7 @@ void CommissionSettlementTest::showQuotesOf(const QString &salesperson)
 void CommissionSettlementTest::clickMark(int row)
 {
     TDBGrid &grid = *m_screen->dbgOrcamento;
-    const QModelIndex cell = grid.model()->index(row, IndiceCol(&grid, QStringLiteral("IDCHECK")));
+    const QModelIndex cell = grid.model()->index(row, IndiceCol(&grid, contract::Orcamentos::IdCheck.name));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.visualRect(cell).center());
 }
 
@@ -235,29 +238,24 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires_d
 
     const QString reason = QStringLiteral("Evento cancelado pelo cliente");
     QTest::newRow("generated, success before the reload")
-        << "N"
-        << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1 << 0 << 2 << QString();
+        << QString(Status::notGenerated) << "Ana Souza" << int(mrYes) << QStringList{generateQuestion, generated} << 1
+        << 0 << 2 << QString();
     QTest::newRow("cancelled, success after the reload")
-        << "S"
-        << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1 << -1 << reason;
+        << QString(Status::generated) << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion, cancelled} << 1 << 1
+        << -1 << reason;
     QTest::newRow("salesperson without supplier, no reload")
-        << "N"
-        << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0 << 0 << 0 << QString();
-    QTest::newRow("paid payable, no reload")
-        << "S"
-        << "Fábio Nunes" << int(mrYes) << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0 << reason;
-    QTest::newRow("refused, then reloaded")
-        << "N"
-        << "Elisa Rocha" << int(mrYes) << QStringList{generateQuestion, allZero} << 1 << 0 << 0 << QString();
-    QTest::newRow("generation declined, reloaded")
-        << "N"
-        << "Ana Souza" << int(mrNo) << QStringList{generateQuestion} << 1 << 0 << 0 << QString();
-    QTest::newRow("cancellation declined, reloaded")
-        << "S"
-        << "Ana Souza" << int(mrNo) << QStringList{cancelQuestion} << 1 << 0 << 0 << reason;
-    QTest::newRow("cancellation without a reason, reloaded")
-        << "S"
-        << "Ana Souza" << int(mrYes) << QStringList{cancelQuestion} << 1 << 0 << 0 << QString();
+        << QString(Status::notGenerated) << "Carla Dias" << int(mrYes) << QStringList{generateQuestion, noSupplier} << 0
+        << 0 << 0 << QString();
+    QTest::newRow("paid payable, no reload") << QString(Status::generated) << "Fábio Nunes" << int(mrYes)
+                                             << QStringList{cancelQuestion, payablePaid} << 0 << 0 << 0 << reason;
+    QTest::newRow("refused, then reloaded") << QString(Status::notGenerated) << "Elisa Rocha" << int(mrYes)
+                                            << QStringList{generateQuestion, allZero} << 1 << 0 << 0 << QString();
+    QTest::newRow("generation declined, reloaded") << QString(Status::notGenerated) << "Ana Souza" << int(mrNo)
+                                                   << QStringList{generateQuestion} << 1 << 0 << 0 << QString();
+    QTest::newRow("cancellation declined, reloaded") << QString(Status::generated) << "Ana Souza" << int(mrNo)
+                                                     << QStringList{cancelQuestion} << 1 << 0 << 0 << reason;
+    QTest::newRow("cancellation without a reason, reloaded") << QString(Status::generated) << "Ana Souza" << int(mrYes)
+                                                             << QStringList{cancelQuestion} << 1 << 0 << 0 << QString();
 }
 
 void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
@@ -272,7 +270,7 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
     QFETCH(QString, reason);
     openScreen(status);
     showQuotesOf(salesperson);
-    const bool generating = status == QLatin1String("N");
+    const bool generating = status == Status::notGenerated;
     QToolButton *command = generating ? m_screen->sbtConfirmar : m_screen->sbtCancelar;
     QVERIFY(command->isEnabled());
     const int reloadsBefore = calls(QStringLiteral("GetVendedores"));
@@ -305,7 +303,7 @@ void CommissionSettlementTest::shouldShowWhatTheServerDidAndReloadAsItRequires()
 
 void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
 {
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     showQuotesOf(QStringLiteral("Ana Souza"));
     clickMark(1);  // the credit quote 0000000009 stays as it is
 
@@ -318,16 +316,16 @@ void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
         QStringLiteral("SELECT VRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001' AND CDOPERADOR = 'OP7'"));
     QCOMPARE(payable.toDouble(), 50.0);
     // Reloaded: Ana keeps only the quote she did not mark.
-    QCOMPARE(m_screen->cdsVendedores->AsString(QStringLiteral("NMFANVEN")), QStringLiteral("Ana Souza"));
+    QCOMPARE(m_screen->cdsVendedores->AsString(contract::Vendedores::NmFanVen.name), QStringLiteral("Ana Souza"));
     QCOMPARE(m_screen->cdsOrcamentos->RecordCount(), 1);
-    QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000009"));
+    QCOMPARE(m_screen->cdsOrcamentos->AsString(contract::Orcamentos::NrOrcaEvento.name), QStringLiteral("0000000009"));
 }
 
 // The history shows what was just settled, with its quotes, for the current
 // salesperson or all of them, from the lists' period up to today.
 void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory()
 {
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     showQuotesOf(QStringLiteral("Ana Souza"));
     clickMark(1);
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
@@ -340,14 +338,13 @@ void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory(
     m_screen->pgcPadrao->setCurrentWidget(m_screen->tshPadrao);
     QVERIFY(m_screen->mnuHistorico->isEnabled());
 
-    // Acts once the dialog's modal run has begun (its load, before, runs an
-    // event loop of its own while it waits for the server).
+    // Acts once the dialog's modal run has begun and its first load is in.
     QStringList seen;
     QTimer poll;
     poll.setInterval(10);
     connect(&poll, &QTimer::timeout, this, [&] {
         auto *history = qobject_cast<TfrmHistoricoComissao *>(QApplication::activeModalWidget());
-        if (!history || !history->isVisible())
+        if (!history || !history->isVisible() || history->loading())
             return;
         poll.stop();
         const auto close = qScopeGuard([history] { history->btnFechar->click(); });
@@ -355,13 +352,14 @@ void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory(
         TClientDataSet &settlements = *history->cdsHistorico;
         seen << QStringLiteral("%1 %2 %3")
                     .arg(settlements.RecordCount())
-                    .arg(settlements.AsString(QStringLiteral("DSOPERACAO")))
-                    .arg(qint64(settlements.AsFloat(QStringLiteral("NRCONTAPAGAR"))) == payable);
+                    .arg(settlements.AsString(contract::HistoricoComissao::DsOperacao.name))
+                    .arg(qint64(settlements.AsFloat(contract::HistoricoComissao::NrContaPagar.name)) == payable);
         QTest::keyClick(history->dbgHistorico, Qt::Key_Return);
         seen << QStringLiteral("quotes %1 %2")
                     .arg(history->cdsHistoricoOrcamentos->RecordCount())
-                    .arg(history->cdsHistoricoOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")));
+                    .arg(history->cdsHistoricoOrcamentos->AsString(contract::HistoricoOrcamentos::NrOrcaEvento.name));
         history->rbtHistoricoTodos->click();
+        QTRY_VERIFY(!history->loading());
         seen << QStringLiteral("all %1").arg(settlements.RecordCount());
     });
     poll.start();
@@ -395,7 +393,7 @@ void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet
     QFETCH(bool, quotesTab);
     QFETCH(QString, suggested);
     QFETCH(QStringList, lines);
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     if (quotesTab)
         showQuotesOf(QStringLiteral("Ana Souza"));
     QTemporaryDir dir;
@@ -415,7 +413,7 @@ void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet
 // a folder that is not there, not over a folder of that name.
 void CommissionSettlementTest::shouldWriteNothingWhereTheFileCannotBeWritten()
 {
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     QTemporaryDir dir;
     const QString folder = dir.filePath(QStringLiteral("lista.csv"));
     QVERIFY(QDir().mkdir(folder));
@@ -440,7 +438,7 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
     if (pdftotext.isEmpty())
         QSKIP("pdftotext (poppler-utils) não está instalado");
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     showQuotesOf(QStringLiteral("Ana Souza"));
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
     ScreenHarness::waitIdle(*m_screen);
@@ -450,7 +448,7 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
                 QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001' AND CDOPERADOR = 'OP7'"))
             .toString();
     QVERIFY(!payable.isEmpty());
-    Filtro.Comissao.stGerada = QStringLiteral("S");
+    Filtro.Comissao.stGerada = Status::generated;
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
     ScreenHarness::waitIdle(*m_screen);
     showQuotesOf(QStringLiteral("Ana Souza"));
@@ -475,7 +473,7 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
 
 void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThemAgain()
 {
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     const qint64 commissionsBefore = commissions();
     showQuotesOf(QStringLiteral("Bruno Lima"));
     QTest::mouseClick(m_screen->sbtConfirmar, Qt::LeftButton);
@@ -485,11 +483,11 @@ void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThem
     QCOMPARE(fixture().value(brunosPayable).toDouble(), 10.0);
 
     // The filter run that follows a confirmed "Gerada" filter.
-    Filtro.Comissao.stGerada = QStringLiteral("S");
+    Filtro.Comissao.stGerada = Status::generated;
     m_screen->sbtVerificarClick(m_screen->sbtVerificar);
     ScreenHarness::waitIdle(*m_screen);
     showQuotesOf(QStringLiteral("Bruno Lima"));
-    QCOMPARE(m_screen->cdsOrcamentos->AsString(QStringLiteral("NRORCAEVENTO")), QStringLiteral("0000000005"));
+    QCOMPARE(m_screen->cdsOrcamentos->AsString(contract::Orcamentos::NrOrcaEvento.name), QStringLiteral("0000000005"));
     m_dialogs->reasons.enqueue(QStringLiteral("Comissão gerada por engano"));
     QTest::mouseClick(m_screen->sbtCancelar, Qt::LeftButton);
     ScreenHarness::waitIdle(*m_screen);
@@ -503,8 +501,9 @@ void CommissionSettlementTest::shouldListGeneratedQuotesAsGeneratedAndCancelThem
     QVERIFY(!settlements.rows.isEmpty());
     const QVector<QVariant> &last = settlements.rows.last();
     QStringList seen;
-    for (const char *field : {"DSOPERACAO", "CDOPERADOR", "DSMOTIVO"})
-        seen << last[settlements.fieldIndex(QLatin1String(field))].toString();
+    using H = contract::HistoricoComissao;
+    for (const contract::WireField &field : {H::DsOperacao, H::CdOperador, H::DsMotivo})
+        seen << last[settlements.fieldIndex(field.name)].toString();
     QCOMPARE(seen, QStringList({"Cancelamento", "OP7", "Comissão gerada por engano"}));
 }
 
@@ -518,7 +517,7 @@ void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain_data()
 void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain()
 {
     QFETCH(bool, whileAsking);
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     showQuotesOf(QStringLiteral("Ana Souza"));
     QToolButton *generate = m_screen->sbtConfirmar;
     if (whileAsking) {
@@ -544,7 +543,7 @@ void CommissionSettlementTest::shouldGenerateOnceWhenTheCommandComesAgain()
 
 void CommissionSettlementTest::shouldReportAServerGoneDuringGeneration()
 {
-    openScreen(QStringLiteral("N"));
+    openScreen(Status::notGenerated);
     showQuotesOf(QStringLiteral("Ana Souza"));
     m_dialogs->whileShown = [this](const QString &text) {
         if (text == generateQuestion)
