@@ -12,6 +12,7 @@
 #include <modulestate.h>
 #include <packetcodec.h>
 #include <screendatasets.h>
+#include <screenmodel.h>
 #include <session.h>
 #include <tclientdataset.h>
 #include <tdatasource.h>
@@ -107,13 +108,20 @@ ScreenBench::FilterRun ScreenBench::filterRun(int port, const QString &branch, Q
     screen->showScreen();
     QApplication::processEvents();
 
+    // The screen's calls answer through the event loop: a reload ends when
+    // its model is no longer busy.
+    const auto untilIdle = [&screen] {
+        while (screen->model().busy())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QApplication::processEvents();  // the lists painted
+    };
     FilterRun measured;
     for (int run = 0; run < runs + 3; ++run) {
         QElapsedTimer timer;
         timer.start();
         screen->sbtVerificarClick(nullptr);
-        QApplication::processEvents();  // the lists painted
-        if (run >= 3)                   // the first runs warm the caches
+        untilIdle();
+        if (run >= 3)  // the first runs warm the caches
             measured.whole.add(elapsedMs(timer));
     }
 

@@ -1,6 +1,8 @@
 #include "commissionstatement.h"
 
 #include "daycount.h"
+#include "domains.h"
+#include "historicocomissao.h"
 #include "numbertext.h"
 
 #include <QPageLayout>
@@ -40,15 +42,18 @@ QString cancellations(const QVector<CommissionStatement::Cancellation> &cancella
 QVector<CommissionStatement::Cancellation> CommissionStatement::cancellationsIn(const packet::Packet &settlements,
                                                                                 double start, double end)
 {
-    const auto field = [&settlements](const char *name) { return settlements.fieldIndex(QLatin1String(name)); };
-    const int operation = field("DSOPERACAO"), at = field("DTHRAUDITORIA"), who = field("CDOPERADOR");
-    const int payable = field("NRCONTAPAGAR"), amount = field("VRCOMISSAO"), reason = field("DSMOTIVO");
+    const auto field = [&settlements](const contract::WireField &wire) { return settlements.fieldIndex(wire.name); };
+    using contract::HistoricoComissao;
+    const int operation = field(HistoricoComissao::IdOperacao), at = field(HistoricoComissao::DtHrAuditoria);
+    const int who = field(HistoricoComissao::CdOperador);
+    const int payable = field(HistoricoComissao::NrContaPagar), amount = field(HistoricoComissao::VrComissao);
+    const int reason = field(HistoricoComissao::DsMotivo);
     QVector<Cancellation> cancellations;
     if (operation < 0 || at < 0)
         return cancellations;
     for (const QVector<QVariant> &row : settlements.rows) {
         const double day = std::floor(row[at].toDouble());
-        if (row[operation].toString() != QStringLiteral("Cancelamento") || (start > 0 && day < start)
+        if (row[operation].toString() != contract::Domains::Operation::cancellation || (start > 0 && day < start)
             || (end > 0 && day > end))
             continue;
         const auto text = [&row](int column) { return column < 0 ? QString() : row[column].toString().trimmed(); };

@@ -3,7 +3,6 @@
 #include "daycount.h"
 #include "fielddef.h"
 #include "tclientdataset.h"
-#include "tdatasource.h"
 #include "tdbgrid.h"
 
 #include <QDate>
@@ -48,25 +47,26 @@ QString valueText(const FieldDef &field, const QVariant &value)
 
 }  // namespace
 
-QByteArray CsvExport::write(const TDBGrid &grid)
+QByteArray CsvExport::write(const TClientDataSet &set, const QVector<TDBGrid::TColumn> &columns)
 {
-    const TClientDataSet *set = grid.DataSource() ? grid.DataSource()->dataSet() : nullptr;
     QStringList lines;
     QStringList titles;
     QVector<int> fields;
-    for (int c = 0; c < grid.columnCount(); ++c) {
-        const TDBGrid::TColumn column = grid.Column(c);
-        const int field = set ? set->fieldIndex(column.fieldName) : -1;
+    for (const TDBGrid::TColumn &column : columns) {
+        const int field = set.fieldIndex(column.fieldName);
         fields.append(field);
         // The mark column's title is a picture on the grid.
         const bool mark = column.fieldName.compare(QLatin1String("IDCHECK"), Qt::CaseInsensitive) == 0;
-        titles.append(cell(mark ? QStringLiteral("Marcado") : column.title));
+        const QString title = !column.title.isEmpty() ? column.title
+                              : field >= 0            ? set.fields().at(field).title()
+                                                      : column.fieldName;
+        titles.append(cell(mark ? QStringLiteral("Marcado") : title));
     }
     lines.append(titles.join(QLatin1Char(';')));
-    for (int row = 0; set && row < set->RecordCount(); ++row) {
+    for (int row = 0; set.Active() && row < set.RecordCount(); ++row) {
         QStringList values;
         for (const int field : std::as_const(fields))
-            values.append(field < 0 ? QString() : cell(valueText(set->fields().at(field), set->valueAt(row, field))));
+            values.append(field < 0 ? QString() : cell(valueText(set.fields().at(field), set.valueAt(row, field))));
         lines.append(values.join(QLatin1Char(';')));
     }
     return QByteArray("\xEF\xBB\xBF") + lines.join(QStringLiteral("\r\n")).toUtf8() + "\r\n";

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "tdbgrid.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QVector>
 
-class TDBGrid;
+class TClientDataSet;
 
-// A grid's list as a spreadsheet reads it: the grid's columns with their
-// titles, semicolons between values, amounts with a decimal comma and no
-// thousands separator, dates as dd/mm/aaaa, UTF-8 with a byte-order mark so
-// the accents come through.
+// A list as a spreadsheet reads it: the columns a grid shows it with and
+// their titles (the field's label where a column has none), semicolons
+// between values, amounts with a decimal comma and no thousands separator,
+// dates as dd/mm/aaaa, UTF-8 with a byte-order mark so the accents come
+// through.
 class CsvExport {
 public:
-    static QByteArray write(const TDBGrid &grid);
+    static QByteArray write(const TClientDataSet &set, const QVector<TDBGrid::TColumn> &columns);
 };

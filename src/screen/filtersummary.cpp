@@ -1,6 +1,9 @@
 #include "filtersummary.h"
 
+#include "modulestate.h"
 #include "periodtext.h"
+#include "tadoibquery.h"
+#include "tfrmfiltromanucomissao.h"
 
 namespace {
 
@@ -15,7 +18,37 @@ QString picked(const QString &title, const QString &list)
         .arg(count == 1 ? QStringLiteral("escolhido") : QStringLiteral("escolhidos"));
 }
 
+// "code - name" of each code of the list, as far as the lookup holds it.
+QStringList namesOf(TADOIBQuery *lookup, const QString &codeField, const QString &nameField, const QString &list)
+{
+    const QStringList codes = list.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    QStringList names;
+    for (const QString &code : codes) {
+        QString name;
+        if (lookup != nullptr && lookup->Active()) {
+            const int codeColumn = lookup->fieldIndex(codeField);
+            const int nameColumn = lookup->fieldIndex(nameField);
+            for (int row = 0; row < lookup->RecordCount() && codeColumn >= 0 && nameColumn >= 0; ++row) {
+                if (lookup->valueAt(row, codeColumn).toString().trimmed() == code.trimmed())
+                    name = lookup->valueAt(row, nameColumn).toString().trimmed();
+            }
+        }
+        names.append(name.isEmpty() ? code : QStringLiteral("%1 - %2").arg(code, name));
+    }
+    return names;
+}
+
 }  // namespace
+
+FilterSummary::Line FilterSummary::ofFilterDialog(const CommissionClient::Selection &selection)
+{
+    const TfrmFiltroManuComissao *filter = Cli_ORE09701::frmFiltroManuComissao;
+    return describe(selection,
+                    namesOf(filter ? filter->qryVendedor : nullptr, QStringLiteral("CDVENDEDOR"),
+                            QStringLiteral("NMFANVEN"), selection.salespeople),
+                    namesOf(filter ? filter->qryTipoEven : nullptr, QStringLiteral("CDTIPOEVENTO"),
+                            QStringLiteral("NMTIPOEVENTO"), selection.eventTypes));
+}
 
 FilterSummary::Line FilterSummary::describe(const CommissionClient::Selection &selection,
                                             const QStringList &salespeopleNames, const QStringList &eventTypeNames)

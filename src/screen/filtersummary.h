@@ -18,4 +18,8 @@ public:
     // code, in the order of the lists; empty when every one counts.
     static Line describe(const CommissionClient::Selection &selection, const QStringList &salespeopleNames,
                          const QStringList &eventTypeNames);
+    // The line for a selection of the filter dialog, the picked codes named
+    // as far as the dialog's lookup lists hold them (they do once the
+    // operator picked from them).
+    static Line ofFilterDialog(const CommissionClient::Selection &selection);
 };

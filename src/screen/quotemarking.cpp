@@ -1,23 +1,26 @@
 #include "quotemarking.h"
 
+#include "domains.h"
 #include "hostoperations.h"
 #include "modulestate.h"
+#include "orcamentos.h"
+#include "screenmodel.h"
 #include "tclientdataset.h"
 
 #include <QScopeGuard>
-
-#include <utility>
 
 using namespace Cli_ORE09700;
 
 namespace {
 
-const QString markField = QStringLiteral("IDCHECK");
-const QString percentField = QStringLiteral("VRPERCCOMIS");
-const QString totalField = QStringLiteral("VRTOTALOREV");
-const QString commissionField = QStringLiteral("VRCOMISSAO");
-const QString marked = QStringLiteral("S");
-const QString unmarked = QStringLiteral("N");
+using contract::Orcamentos;
+
+const QString markField = Orcamentos::IdCheck.name;
+const QString percentField = Orcamentos::VrPercComis.name;
+const QString totalField = Orcamentos::VrTotalOrev.name;
+const QString commissionField = Orcamentos::VrComissao.name;
+const QString marked = contract::Domains::Mark::marked;
+const QString unmarked = contract::Domains::Mark::unmarked;
 
 bool isEditing(const TClientDataSet &set)
 {
@@ -32,11 +35,11 @@ bool isAllowedInPercentage(QChar key)
 
 }  // namespace
 
-QuoteMarking::QuoteMarking(Screen screen) : m_screen(std::move(screen)) {}
+QuoteMarking::QuoteMarking(ScreenModel &model, TDBGrid &dbgOrcamento) : m_model(model), m_grid(dbgOrcamento) {}
 
 void QuoteMarking::dbgOrcamentoDblClick()
 {
-    TClientDataSet &quotes = *m_screen.cdsOrcamentos;
+    TClientDataSet &quotes = *m_model.cdsOrcamentos;
     if (quotes.IsEmpty())
         return;
     // The grid shows the row once, after the mark and the commission value
@@ -44,9 +47,9 @@ void QuoteMarking::dbgOrcamentoDblClick()
     quotes.DisableControls();
     const auto resume = qScopeGuard([this, &quotes] {
         quotes.EnableControls();
-        m_screen.Habilita();
+        m_model.marksChanged();
     });
-    if (m_screen.dbgOrcamento->SelectedField() == markField)
+    if (m_grid.SelectedField() == markField)
         toggleCurrentRow();
 }
 
@@ -67,7 +70,7 @@ void QuoteMarking::dbgOrcamentoKeyDown(int &key, Qt::KeyboardModifiers shift)
 
 void QuoteMarking::dbgOrcamentoTitleClick(const TDBGrid::TColumn &column)
 {
-    TClientDataSet &quotes = *m_screen.cdsOrcamentos;
+    TClientDataSet &quotes = *m_model.cdsOrcamentos;
     if (quotes.IsEmpty())
         return;
     quotes.DisableControls();
@@ -77,7 +80,7 @@ void QuoteMarking::dbgOrcamentoTitleClick(const TDBGrid::TColumn &column)
         if (!isEditing(quotes))
             quotes.First();
         quotes.EnableControls();
-        m_screen.Habilita();
+        m_model.marksChanged();
     });
     if (column.fieldName != markField)
         return;
@@ -90,10 +93,10 @@ void QuoteMarking::dbgOrcamentoTitleClick(const TDBGrid::TColumn &column)
 
 void QuoteMarking::dbgOrcamentoKeyPress(QChar &key)
 {
-    if (m_screen.dbgOrcamento->SelectedField() != percentField)
+    if (m_grid.SelectedField() != percentField)
         key = QChar();
     // Only credit quotes (total below zero) take a typed percentage.
-    if (m_screen.cdsOrcamentos->AsFloat(totalField) >= 0)
+    if (m_model.cdsOrcamentos->AsFloat(totalField) >= 0)
         key = QChar();
     if (!isAllowedInPercentage(key))
         key = QChar();
@@ -101,7 +104,7 @@ void QuoteMarking::dbgOrcamentoKeyPress(QChar &key)
 
 void QuoteMarking::dbgOrcamentoColEnter()
 {
-    TDBGrid &grid = *m_screen.dbgOrcamento;
+    TDBGrid &grid = m_grid;
     const TDBGrid::Options editing(TDBGrid::dgEditing);
     if (grid.SelectedField() == percentField)
         grid.setOptions(grid.options() | editing);
@@ -122,7 +125,7 @@ void QuoteMarking::cdsOrcamentosBeforePost(TClientDataSet &dataSet)
 // Anything but "S" (also an empty mark) becomes "S"; the count follows.
 void QuoteMarking::toggleCurrentRow()
 {
-    TClientDataSet &quotes = *m_screen.cdsOrcamentos;
+    TClientDataSet &quotes = *m_model.cdsOrcamentos;
     quotes.Edit();
     if (quotes.AsString(markField) == marked) {
         quotes.setValue(markField, unmarked);
@@ -137,5 +140,5 @@ void QuoteMarking::toggleCurrentRow()
 
 TDBGrid::TColumn QuoteMarking::markColumn() const
 {
-    return m_screen.dbgOrcamento->Column(IndiceCol(m_screen.dbgOrcamento, markField));
+    return m_grid.Column(IndiceCol(&m_grid, markField));
 }

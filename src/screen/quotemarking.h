@@ -4,8 +4,7 @@
 
 #include <QChar>
 
-#include <functional>
-
+class ScreenModel;
 class TClientDataSet;
 
 // Marking on the quote grid: the mark column IDCHECK ("S" marked, "N" or
@@ -16,18 +15,12 @@ class TClientDataSet;
 // each of its rows is posted.
 //
 // The handlers carry the names of the grid and record-set events they answer;
-// the screen assigns them to dbgOrcamento's events and cdsOrcamentos's
-// BeforePost.
+// the screen assigns them to dbgOrcamento's events and the model's
+// cdsOrcamentos's BeforePost. Each change of the marks tells the model, whose
+// enabling rules depend on them.
 class QuoteMarking {
 public:
-    // What marking touches on the screen.
-    struct Screen {
-        TDBGrid *dbgOrcamento = nullptr;
-        TClientDataSet *cdsOrcamentos = nullptr;
-        std::function<void()> Habilita;
-    };
-
-    explicit QuoteMarking(Screen screen);
+    QuoteMarking(ScreenModel &model, TDBGrid &dbgOrcamento);
 
     // Toggles the current quote's mark when the mark column is current.
     void dbgOrcamentoDblClick();
@@ -50,5 +43,6 @@ private:
     void toggleCurrentRow();
     TDBGrid::TColumn markColumn() const;
 
-    Screen m_screen;
+    ScreenModel &m_model;
+    TDBGrid &m_grid;
 };

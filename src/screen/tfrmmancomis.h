@@ -1,13 +1,15 @@
 #pragma once
 
+#include "branchpanel.h"
 #include "commissionclient.h"
-#include "commissionstatement.h"
 #include "filterscreen.h"
+#include "quotemarking.h"
 #include "screenmodel.h"
 #include "tdbgrid.h"
 #include "tfrmpadraogrid.h"
 
 #include <QString>
+#include <QToolButton>
 
 #include <functional>
 #include <memory>
@@ -17,20 +19,18 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QScrollArea;
-class QToolButton;
 class TADOIBQuery;
 class TBtnPesquisa;
 class TClientDataSet;
 class TDataSource;
 class TNetConnection;
-class CommissionClient;
-class QuoteMarking;
 
 // The commission maintenance screen: the branch panel, the salesperson and
 // quote grids, and the commands that filter, refresh, search, generate and
-// cancel commission. The screen wires its components to the handlers below;
-// loading, generation and marking live in classes of their own that the
-// handlers call.
+// cancel commission. The screen builds its controls (ScreenLayout) and binds
+// them to the handlers below; what the handlers do lives in the model
+// (ScreenModel) and in classes beside it: marking (QuoteMarking), the branch
+// panel (BranchPanel), the lists taken out of the program (ScreenExports).
 class TfrmManComis : public TfrmPadraoGrid, public FilterScreen {
     Q_OBJECT
 public:
@@ -76,13 +76,13 @@ public:
     void Habilita();
 
     // What the filter dialog asks of the screen.
-    QString quoteParameter(const QString &field) const override;
+    QString quoteParameter(const QString &field) const override { return m_model->quoteParameter(field); }
     void disableCommandsForFilter() override;
 
     // Commands.
     void sbtFiltrarClick(QObject *sender);
-    void mnuFiltrarClick(QObject *sender);
-    void sbtVerificarClick(QObject *sender);
+    void mnuFiltrarClick(QObject *) { sbtFiltrarClick(sbtFiltrar); }
+    void sbtVerificarClick(QObject *) { DadosOrcamento(); }
     void sbtProcurarClick(QObject *sender);
     void mnuHistoricoClick(QObject *sender);
     // The list of the current tab as CSV; the current salesperson's statement as PDF.
@@ -90,38 +90,41 @@ public:
     void mnuExtratoClick(QObject *sender);
 
     // Reactions that re-run the enabling rules.
-    void pgcPadraoChange(QObject *sender);
-    void dtsPadraoDataChange(QObject *sender);
-    void dtsOrcamentoStateChange(QObject *sender);
+    void pgcPadraoChange(QObject *) { Habilita(); }
+    void dtsPadraoDataChange(QObject *) { Habilita(); }
+    void dtsOrcamentoStateChange(QObject *) { Habilita(); }
 
     // Entering either grid turns in-place editing off in both.
     void dbgPadraoEnter(QObject *sender);
-    void dbgOrcamentoEnter(QObject *sender);
+    void dbgOrcamentoEnter(QObject *sender) { dbgPadraoEnter(sender); }
 
     // Generating and cancelling the commission of the marked quotes.
-    void sbtConfirmarClick(QObject *sender);
-    void sbtCancelarClick(QObject *sender);
+    void sbtConfirmarClick(QObject *) { m_model->generate(); }
+    void sbtCancelarClick(QObject *) { m_model->cancel(); }
 
     // Marking quotes on the quote grid.
-    void dbgOrcamentoDblClick(QObject *sender);
-    void dbgOrcamentoCellClick(const TDBGrid::TColumn &column);
-    void dbgOrcamentoKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
-    void dbgOrcamentoTitleClick(const TDBGrid::TColumn &column);
-    void dbgOrcamentoKeyPress(QObject *sender, QChar &key);
-    void dbgOrcamentoColEnter(QObject *sender);
-    void cdsOrcamentosBeforePost(TClientDataSet &dataSet);
+    void dbgOrcamentoDblClick(QObject *) { m_marking->dbgOrcamentoDblClick(); }
+    void dbgOrcamentoCellClick(const TDBGrid::TColumn &column) { m_marking->dbgOrcamentoCellClick(column); }
+    void dbgOrcamentoKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
+    {
+        m_marking->dbgOrcamentoKeyDown(key, shift);
+    }
+    void dbgOrcamentoTitleClick(const TDBGrid::TColumn &column) { m_marking->dbgOrcamentoTitleClick(column); }
+    void dbgOrcamentoKeyPress(QObject *, QChar &key) { m_marking->dbgOrcamentoKeyPress(key); }
+    void dbgOrcamentoColEnter(QObject *) { m_marking->dbgOrcamentoColEnter(); }
+    void cdsOrcamentosBeforePost(TClientDataSet &dataSet) { m_marking->cdsOrcamentosBeforePost(dataSet); }
 
     // Loading of salespeople and quotes.
-    void DadosOrcamento();
-    void cdsVendedoresAfterScroll();
+    void DadosOrcamento() { m_model->reload(); }
+    void cdsVendedoresAfterScroll() { m_model->loadQuotesOfCurrent(); }
 
     // Branch panel.
-    void Vd_Filial();
-    void medCdFilialChange(QObject *sender);
-    void medCdFilialEnter(QObject *sender);
-    void medCdFilialExit(QObject *sender);
+    void Vd_Filial() { m_branch->validate(); }
+    void medCdFilialChange(QObject *) { m_branch->clearName(); }
+    void medCdFilialEnter(QObject *) { Habilita(); }
+    void medCdFilialExit(QObject *) { Vd_Filial(); }
     void btnFilialAfterPesq(QObject *sender);
-    void panManComisEnter();
+    void panManComisEnter() { m_model->enterBranchPanel(); }
     void panManComisExit();
 
     // Sets the connection's host and port from the session before each connect.
@@ -135,16 +138,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void buildLayout();
-    void wireHandlers();
+    void wireSummaries();
+    void wireCommands();
+    void wireGrids();
+    void wireFocus();
+    void wireModel();
     void firstActivation(std::function<void()> then);
     void activated();
     void restoreFocusAfterClose();
-    void writeStatement(const QString &path, const CommissionStatement::Content &content);
     void showLoadedFilter(const CommissionClient::Selection &selection);
-    QString fileNameFor(const QString &what, const QString &extension) const;
-    QStringList payablesOfListedQuotes(const CommissionClient::HistoryAnswer &history) const;
 
+    ScreenModel *m_model = nullptr;
+    std::unique_ptr<BranchPanel> m_branch;
+    std::unique_ptr<QuoteMarking> m_marking;
     struct Private;
     std::unique_ptr<Private> d;
 };

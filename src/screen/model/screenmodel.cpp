@@ -96,6 +96,40 @@ bool ScreenModel::busy() const
     return m_calls > 0;
 }
 
+QString ScreenModel::quoteParameter(const QString &field) const
+{
+    return cdsParamOrcaEve->IsEmpty() ? QString() : cdsParamOrcaEve->AsString(field);
+}
+
+QString ScreenModel::listsBranch(const QString &typed)
+{
+    return Filtro.stCdFilial.isEmpty() ? typed : Filtro.stCdFilial;
+}
+
+void ScreenModel::enterBranchPanel()
+{
+    cdsVendedores->Close();
+    cdsOrcamentos->Close();
+    boFiltro = true;
+}
+
+void ScreenModel::prepareFilter()
+{
+    inContOrcamento = 0;
+    boExibePendednte = true;
+    boFiltro = true;
+}
+
+void ScreenModel::setListsBranch(const QString &branch)
+{
+    Filtro.stCdFilial = branch;
+}
+
+void ScreenModel::marksChanged()
+{
+    emit enablingChanged();
+}
+
 void ScreenModel::loadParameters(std::function<void()> then)
 {
     if (busy())

@@ -49,6 +49,22 @@ public:
 
     bool busy() const;
 
+    // A field of the quote parameters; empty until they are loaded.
+    QString quoteParameter(const QString &field) const;
+    // The lists' branch, or `typed` while no list was loaded.
+    static QString listsBranch(const QString &typed);
+
+    // Entering the branch panel empties the lists and asks for a filter on
+    // leaving it.
+    void enterBranchPanel();
+    // What a filter run starts from: no quote marked, the pending quotes
+    // shown again; then the lists are loaded for the branch validated.
+    void prepareFilter();
+    void setListsBranch(const QString &branch);
+    // The operator changed the marks: the enabling rules may answer
+    // differently.
+    void marksChanged();
+
     // The commands. Each does nothing while a call is in progress; `then`
     // runs once the flow has ended well.
     void loadParameters(std::function<void()> then);
@@ -81,6 +97,7 @@ public:
 
 signals:
     void busyChanged(bool busy);
+    void enablingChanged();
 
 private:
     void callStarted();

@@ -2,6 +2,7 @@
 
 #include "commissionstatement.h"
 #include "daycount.h"
+#include "domains.h"
 #include "modulestate.h"
 #include "packetcodec.h"
 #include "screendatasets.h"
@@ -197,12 +198,15 @@ void CancellationReasonTest::shouldListTheCancellationsOfTheHistoryInTheStatemen
     packet::Packet settlements;
     for (const FieldDef &field : shape.fields())
         settlements.fields.append({field.name, field.kind, field.size});
-    const auto row = [&settlements](const QDateTime &at, const char *operation, double payable, const char *reason) {
+    // The operation's code decides; its text is only shown.
+    const auto row = [&settlements](const QDateTime &at, QLatin1String code, const char *operation, double payable,
+                                    const char *reason) {
         QVector<QVariant> values(settlements.fields.size());
         const auto set = [&](const char *name, const QVariant &value) {
             values[settlements.fieldIndex(QLatin1String(name))] = value;
         };
         set("DTHRAUDITORIA", packet::toDayCount(at));
+        set("IDOPERACAO", QString(code));
         set("DSOPERACAO", QString::fromUtf8(operation));
         set("CDOPERADOR", QStringLiteral("GERENTE"));
         set("NRCONTAPAGAR", payable);
@@ -210,9 +214,11 @@ void CancellationReasonTest::shouldListTheCancellationsOfTheHistoryInTheStatemen
         set("DSMOTIVO", QString::fromUtf8(reason));
         settlements.rows.append(values);
     };
-    row(QDateTime(QDate(2024, 4, 30), QTime(18, 0)), "Cancelamento", 7, "Antes do período");
-    row(QDateTime(QDate(2024, 5, 2), QTime(9, 30)), "Geração", 8, "");
-    row(QDateTime(QDate(2024, 5, 3), QTime(10, 15)), "Cancelamento", 8, "Cliente <desistiu> do evento");
+    using Operation = contract::Domains::Operation;
+    row(QDateTime(QDate(2024, 4, 30), QTime(18, 0)), Operation::cancellation, "Cancelamento", 7, "Antes do período");
+    row(QDateTime(QDate(2024, 5, 2), QTime(9, 30)), Operation::generation, "Cancelamento", 8, "");
+    row(QDateTime(QDate(2024, 5, 3), QTime(10, 15)), Operation::cancellation, "Estorno", 8,
+        "Cliente <desistiu> do evento");
 
     CommissionStatement::Content content;
     content.generated = true;

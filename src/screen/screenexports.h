@@ -1,0 +1,54 @@
+#pragma once
+
+#include "commissionclient.h"
+#include "commissionstatement.h"
+#include "tfrmhistoricocomissao.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+class ScreenModel;
+class TClientDataSet;
+
+// What the screen hands out of its lists, read from the model alone: the
+// history's request, the CSV of a list and the current salesperson's
+// statement, with the names proposed for their files.
+class ScreenExports {
+public:
+    enum class List { Vendedores, Orcamentos };
+
+    // "comissao-0001-vendedor-0006-2026-12.pdf": the branch of the lists,
+    // what, the month of the lists' period (this month when it has none).
+    static QString fileName(const QString &what, const QString &extension);
+    static QString csvFileName(const ScreenModel &model, List list);
+    static QString statementFileName(const ScreenModel &model);
+
+    // Settlements are dated by when they were made: the history looks from
+    // the start of the lists' period up to today, so what was just settled
+    // is there.
+    static double historyPeriodEnd();
+    // The branch and period of the lists (`typedBranch` when none was
+    // loaded); the salesperson now current.
+    static TfrmHistoricoComissao::Request historyRequest(const ScreenModel &model, const QString &typedBranch);
+
+    static QByteArray csv(const ScreenModel &model, List list);
+    // Asks where to save the list and writes it whole; a file that cannot
+    // be written is reported.
+    static void exportList(const ScreenModel &model, List list);
+    // Asks where to save the current salesperson's statement and writes it;
+    // generated commission first fetches the salesperson's history.
+    static void exportStatement(ScreenModel &model, const QString &branchName, const QString &filterLine);
+
+    // The statement of the current salesperson without its history part.
+    static CommissionStatement::Content statement(const ScreenModel &model, const QString &branchName,
+                                                  const QString &filterLine);
+    // The payables and cancellations of a generated commission, from the
+    // salesperson's history.
+    static void addHistory(CommissionStatement::Content &content, const TClientDataSet &quotes,
+                           const CommissionClient::HistoryAnswer &history);
+    // The payables whose generations settled the listed quotes, in the
+    // history's order; generations are told from cancellations by their
+    // operation code.
+    static QStringList payablesOf(const TClientDataSet &quotes, const CommissionClient::HistoryAnswer &history);
+};
