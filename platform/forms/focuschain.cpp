@@ -49,6 +49,11 @@ struct FocusChain::Private {
     QHash<QWidget *, QPointer<QWidget>> lastFocus;  // per form
     QSet<QWidget *> busyForms;                      // forms whose handlers are running
     QSet<QWidget *> heldForms;                      // the toolkit is placing their focus; not followed
+    // Forms whose last move an exit handler refused: the focus was put back
+    // while the handler's message box was the active window, and the toolkit
+    // may hand it, on the form's next activation, to the control it had
+    // remembered (the one refused).
+    QSet<QWidget *> refusedForms;
     bool restoring = false;
 
     void watch(FocusChain *chain, QWidget *widget)
@@ -59,6 +64,7 @@ struct FocusChain::Private {
             handlers.remove(widget);
             lastFocus.remove(widget);
             heldForms.remove(widget);
+            refusedForms.remove(widget);
         });
     }
 
@@ -166,7 +172,18 @@ void FocusChain::onFocusChanged(QWidget *old, QWidget *now)
     if (form->isMinimized() || d->heldForms.contains(form))
         return;
     const bool withinForm = old && old != form && formOf(old) == form;
-    QWidget *from = withinForm ? old : d->lastFocus.value(form).data();
+    QWidget *kept = d->lastFocus.value(form).data();
+    if (d->refusedForms.remove(form) && !withinForm && kept && kept != now) {
+        // The activation after a refusal gives the refused control the focus
+        // again: no move of the operator's, so the focus goes back where the
+        // refusal left it and no handler runs (running them would refuse
+        // again, show the message again, and so on for ever).
+        d->restoring = true;
+        kept->setFocus(Qt::OtherFocusReason);
+        d->restoring = false;
+        return;
+    }
+    QWidget *from = withinForm ? old : kept;
     follow(form, from, now);
 }
 
@@ -204,6 +221,7 @@ bool FocusChain::moveOnce(QWidget *form, QWidget *from, QWidget *to)
                 from->setFocus(Qt::OtherFocusReason);
             d->restoring = false;
             rememberFocus(form, from);
+            d->refusedForms.insert(form);
             return false;
         }
     }
