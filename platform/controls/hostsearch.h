@@ -18,4 +18,4 @@ CONTROLS_EXPORT void Procura(TClientDataSet *dataSet);
 // (through MensErro, ending the handler when flag is set). `list` is in and
 // out; it changes only when the user confirms the picker.
 CONTROLS_EXPORT void PesquisaLista(TDataSource *source, const QString &keyField, const QString &title, bool flag,
-                                    QString &list);
+                                   QString &list);

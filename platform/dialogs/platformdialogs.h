@@ -16,7 +16,7 @@ DIALOGS_EXPORT bool runLookupDialog(const LookupRequest &request);
 // Multi-select over the set keyed by keyField. `list` comes in with the codes
 // already chosen ("0001;0003") and, on true, goes out with the new choice.
 DIALOGS_EXPORT bool runPickListDialog(TDataSource *source, const QString &keyField, const QString &title,
-                                        QString &list);
+                                      QString &list);
 
 // Lets the user search the set and moves its current row to the match.
 DIALOGS_EXPORT void runSearchDialog(TDataSource *source);
