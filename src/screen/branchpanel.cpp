@@ -142,6 +142,12 @@ void BranchPanel::takePick()
     showBranch(qryFilial->AsString(QStringLiteral("CDFILIAL")), qryFilial->AsString(QStringLiteral("NMFILIAL")));
 }
 
+void BranchPanel::takePickAndEnter()
+{
+    takePick();
+    focusCodeIfEnabled();
+}
+
 void BranchPanel::focusCodeIfEnabled()
 {
     if (medCdFilial->isEnabled())

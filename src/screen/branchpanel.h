@@ -47,6 +47,11 @@ public:
     void clearName();
     // Shows the branch the lookup list left current.
     void takePick();
+    // Shows the pick and enters the panel: the lookup button takes no focus,
+    // so a pick made from outside the panel enters it now, emptying the lists
+    // of the old branch, and leaving it runs the filter for the picked one;
+    // the header never disagrees with the lists.
+    void takePickAndEnter();
 
     void focusCodeIfEnabled();
 

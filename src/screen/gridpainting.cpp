@@ -84,6 +84,21 @@ GridPainting::GridPainting(const TDBGrid &dbgOrcamento, const TDBGrid &dbgPadrao
 {
 }
 
+std::unique_ptr<GridPainting> GridPainting::bind(TDBGrid &dbgOrcamento, TDBGrid &dbgPadrao, CheckBoxImages images)
+{
+    auto painting = std::make_unique<GridPainting>(dbgOrcamento, dbgPadrao, std::move(images));
+    GridPainting *painter = painting.get();
+    dbgOrcamento.OnDrawColumnCell = [painter](QPainter &canvas, const QRect &rect, int col,
+                                              const TDBGrid::TColumn &column, int state) {
+        painter->dbgOrcamentoDrawColumnCell(canvas, rect, col, column, state);
+    };
+    dbgPadrao.OnDrawColumnCell = [painter](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
+                                           int state) {
+        painter->dbgPadraoDrawColumnCell(canvas, rect, col, column, state);
+    };
+    return painting;
+}
+
 void GridPainting::dbgOrcamentoDrawColumnCell(QPainter &canvas, const QRect &rect, int dataCol,
                                               const TDBGrid::TColumn &column, int state) const
 {

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <memory>
+
 class QPainter;
 class QRect;
 
@@ -25,6 +27,8 @@ class QRect;
 class GridPainting {
 public:
     GridPainting(const TDBGrid &dbgOrcamento, const TDBGrid &dbgPadrao, CheckBoxImages images);
+    // A painting whose handlers both grids call for their cells.
+    static std::unique_ptr<GridPainting> bind(TDBGrid &dbgOrcamento, TDBGrid &dbgPadrao, CheckBoxImages images);
 
     // The quote grid: amounts VRTOTALOREV, VRPERCCOMIS, VRCOMISSAO (shown
     // unless all three are null) and the mark column IDCHECK.

@@ -3,11 +3,13 @@
 #include "branchpanel.h"
 #include "fillcolour.h"
 #include "formfont.h"
+#include "listsummary.h"
 #include "markcellpainter.h"
 #include "orcamentos.h"
 #include "screencatalogue.h"
 #include "screencolumns.h"
 #include "screenpictures.h"
+#include "tclientdataset.h"
 #include "tdatasource.h"
 #include "tfrmmancomis.h"
 #include "tmessages.h"
@@ -134,6 +136,17 @@ QLabel *listSummary(QWidget *page, const char *name)
     return summary;
 }
 
+// The summary follows every change of its list: loads, marks, inversions,
+// typed percentages.
+void follow(TClientDataSet *set, QLabel *label, QString (*summary)(const TClientDataSet &))
+{
+    const auto show = [set, label, summary] { label->setText(summary(*set)); };
+    for (auto signal : {&TClientDataSet::contentReset, &TClientDataSet::refreshed})
+        QObject::connect(set, signal, label, show);
+    QObject::connect(set, &TClientDataSet::rowChanged, label, show);
+    show();
+}
+
 QAction *menuEntry(QMenu *menu, const QString &text, const char *name, const QKeySequence &keys = {})
 {
     QAction *entry = menu->addAction(text);
@@ -201,6 +214,8 @@ void ScreenLayout::summaries(TfrmManComis &form)
     // were loaded with.
     form.lblResumoVendedor = listSummary(form.tshPadrao, "lblResumoVendedor");
     form.lblResumoOrcamento = listSummary(form.tshOrcamento, "lblResumoOrcamento");
+    follow(form.cdsVendedores, form.lblResumoVendedor, &ListSummary::salespeople);
+    follow(form.cdsOrcamentos, form.lblResumoOrcamento, &ListSummary::quotes);
     form.lblFiltroAtual = new QLabel(&form);
     form.lblFiltroAtual->setObjectName(QStringLiteral("lblFiltroAtual"));
     form.lblFiltroAtual->setContentsMargins(4, 3, 4, 3);

@@ -13,8 +13,9 @@ class TfrmManComis;
 // area: the toolbar (filter button, check pictures, hints and glyphs), the
 // branch panel, the two tabs with their grids, the list summaries with the
 // filter line, and the menu entries with their shortcuts. Each builder sets
-// the controls' names and looks and fills the screen's members; the screen
-// binds them to its handlers.
+// the controls' names and looks and fills the screen's members (the list
+// summaries follow their lists from the start); the screen binds the rest to
+// its handlers.
 class ScreenLayout {
 public:
     static void toolbar(TfrmManComis &form);

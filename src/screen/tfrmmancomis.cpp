@@ -5,12 +5,11 @@
 #include "gridpainting.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
-#include "listsummary.h"
 #include "modulestate.h"
 #include "screenexports.h"
 #include "screenlayout.h"
-#include "signin.h"
 #include "session.h"
+#include "signin.h"
 #include "silentabort.h"
 #include "tbtnpesquisa.h"
 #include "tclientdataset.h"
@@ -76,7 +75,6 @@ TfrmManComis::TfrmManComis(QWidget *parent) : TfrmPadraoGrid(parent), d(std::mak
     QWidget::setTabOrder(pgcPadrao, dbgPadrao);
     QWidget::setTabOrder(dbgPadrao, dbgOrcamento);
 
-    wireSummaries();
     wireCommands();
     wireGrids();
     wireFocus();
@@ -94,32 +92,7 @@ TfrmManComis::~TfrmManComis()
     }
 }
 
-CommissionClient &TfrmManComis::service()
-{
-    return m_model->client();
-}
-
-ScreenModel &TfrmManComis::model()
-{
-    return *m_model;
-}
-
 // --- binding -----------------------------------------------------------------
-
-void TfrmManComis::wireSummaries()
-{
-    // The summaries follow every change of their lists: loads, marks,
-    // inversions, typed percentages.
-    const auto follow = [this](TClientDataSet *set, QLabel *label, QString (*summary)(const TClientDataSet &)) {
-        const auto show = [set, label, summary] { label->setText(summary(*set)); };
-        for (auto signal : {&TClientDataSet::contentReset, &TClientDataSet::refreshed})
-            connect(set, signal, this, show);
-        connect(set, &TClientDataSet::rowChanged, this, show);
-        show();
-    };
-    follow(cdsOrcamentos, lblResumoOrcamento, &ListSummary::quotes);
-    follow(cdsVendedores, lblResumoVendedor, &ListSummary::salespeople);
-}
 
 void TfrmManComis::wireCommands()
 {
@@ -153,17 +126,9 @@ void TfrmManComis::wireGrids()
     cdsVendedores->AfterScroll = [this](TClientDataSet &) { cdsVendedoresAfterScroll(); };
 
     // Both grids paint their cells themselves, the marks from the toolbar's images.
-    d->painting = std::make_unique<GridPainting>(
+    d->painting = GridPainting::bind(
         *dbgOrcamento, *dbgPadrao,
         CheckBoxImages{imgCheck->pixmap().toImage(), imgUncheck->pixmap().toImage(), imgDescheck->pixmap().toImage()});
-    dbgOrcamento->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col,
-                                            const TDBGrid::TColumn &column, int state) {
-        d->painting->dbgOrcamentoDrawColumnCell(canvas, rect, col, column, state);
-    };
-    dbgPadrao->OnDrawColumnCell = [this](QPainter &canvas, const QRect &rect, int col, const TDBGrid::TColumn &column,
-                                         int state) {
-        d->painting->dbgPadraoDrawColumnCell(canvas, rect, col, column, state);
-    };
 
     m_marking = std::make_unique<QuoteMarking>(*m_model, *dbgOrcamento);
     dbgOrcamento->OnDblClick = [this] { dbgOrcamentoDblClick(dbgOrcamento); };
@@ -235,14 +200,7 @@ void TfrmManComis::FormCreate()
 {
     TfrmPadraoGrid::FormCreate();
     netManuComissao->setConnected(true);
-    Filtro.dtDePeriodo = 0;
-    Filtro.dtAtePeriodo = 0;
-    Filtro.Vendedor.boTodos = true;
-    Filtro.Vendedor.stLista.clear();
-    Filtro.TipoEven.boTodos = true;
-    Filtro.TipoEven.stLista.clear();
-    boFiltro = true;
-    boPrimVez = true;
+    m_model->resetFilter();
 }
 
 void TfrmManComis::FormActivate()
@@ -304,13 +262,6 @@ void TfrmManComis::showLoadedFilter(const CommissionClient::Selection &selection
     lblFiltroAtual->setToolTip(line.toolTip);
 }
 
-void TfrmManComis::netManuComissaoBeforeConnect(TNetConnection &connection)
-{
-    connection.Host = WebURL();
-    connection.Port = WebPort();
-    SignIn::prepare(connection);
-}
-
 // --- commands ----------------------------------------------------------------
 
 void TfrmManComis::sbtFiltrarClick(QObject *)
@@ -361,11 +312,7 @@ void TfrmManComis::mnuExtratoClick(QObject *)
 
 void TfrmManComis::sbtProcurarClick(QObject *)
 {
-    TClientDataSet *dataSet = nullptr;
-    if (pgcPadrao->currentWidget() == tshPadrao)
-        dataSet = dtsPadrao->dataSet();
-    else if (pgcPadrao->currentWidget() == tshOrcamento)
-        dataSet = dtsOrcamento->dataSet();
+    TClientDataSet *dataSet = (pgcPadrao->currentWidget() == tshOrcamento ? dtsOrcamento : dtsPadrao)->dataSet();
     if (dataSet != nullptr && dataSet->Active())
         Procura(dataSet);
 }
@@ -381,8 +328,6 @@ void TfrmManComis::Habilita()
     };
     const ScreenModel::Commands commands =
         m_model->enabling({isActive(dbgPadrao), isActive(dbgOrcamento), ScreenModel::listsBranch(m_branch->code())});
-    for (QToolButton *unused : {sbtIncluir, sbtAlterar, sbtExcluir, sbtGravar})
-        unused->setEnabled(false);
     sbtProcurar->setEnabled(commands.procurar);
     sbtVerificar->setEnabled(commands.verificar);
     sbtConfirmar->setEnabled(commands.confirmar);
@@ -392,13 +337,16 @@ void TfrmManComis::Habilita()
     showRight(sbtCancelar, mnuCancelar, commands.mayCancel, ScreenLayout::cancelHint,
               QStringLiteral("Sem permissão para cancelar comissão nesta filial."));
     sbtFiltrar->setEnabled(commands.filtrar);
-    // Menu entries follow their buttons; the save entry is left alone.
-    const std::pair<QAction *, QToolButton *> following[] = {{mnuIncluir, sbtIncluir},     {mnuAlterar, sbtAlterar},
-                                                             {mnuExcluir, sbtExcluir},     {mnuProcurar, sbtProcurar},
-                                                             {mnuVerificar, sbtVerificar}, {mnuConfirmar, sbtConfirmar},
-                                                             {mnuCancelar, sbtCancelar},   {mnuFiltrar, sbtFiltrar}};
-    for (const auto &[entry, button] : following)
-        entry->setEnabled(button->isEnabled());
+    // The base's editing commands stay off; menu entries follow their
+    // buttons, the save entry left alone.
+    for (QToolButton *unused : {sbtIncluir, sbtAlterar, sbtExcluir, sbtGravar})
+        unused->setEnabled(false);
+    for (const auto &[button, entry] : baseCommands()) {
+        if (entry != mnuGravar)
+            entry->setEnabled(button->isEnabled());
+    }
+    mnuFiltrar->setEnabled(sbtFiltrar->isEnabled());
+    mnuExtrato->setEnabled(commands.extrato);
 }
 
 void TfrmManComis::dbgPadraoEnter(QObject *)
@@ -409,14 +357,16 @@ void TfrmManComis::dbgPadraoEnter(QObject *)
 
 // --- branch panel ------------------------------------------------------------
 
-void TfrmManComis::btnFilialAfterPesq(QObject *)
+std::array<std::pair<QToolButton *, QAction *>, 8> TfrmManComis::baseCommands() const
 {
-    m_branch->takePick();
-    // The button takes no focus: a pick made from outside the panel enters
-    // it now, emptying the lists of the old branch, so that leaving it runs
-    // the filter for the picked one and the header never disagrees with the
-    // lists.
-    m_branch->focusCodeIfEnabled();
+    return {{{sbtIncluir, mnuIncluir},
+             {sbtAlterar, mnuAlterar},
+             {sbtExcluir, mnuExcluir},
+             {sbtGravar, mnuGravar},
+             {sbtProcurar, mnuProcurar},
+             {sbtVerificar, mnuVerificar},
+             {sbtConfirmar, mnuConfirmar},
+             {sbtCancelar, mnuCancelar}}};
 }
 
 void TfrmManComis::disableCommandsForFilter()
@@ -426,12 +376,7 @@ void TfrmManComis::disableCommandsForFilter()
     mnuHistorico->setEnabled(!boPrimVez);
     mnuExportar->setEnabled(true);
     mnuExtrato->setEnabled(cdsOrcamentos->Active() && !cdsOrcamentos->IsEmpty());
-    const std::pair<QToolButton *, QAction *> commands[] = {
-        {sbtIncluir, mnuIncluir},     {sbtAlterar, mnuAlterar},   {sbtExcluir, mnuExcluir},
-        {sbtGravar, mnuGravar},       {sbtProcurar, mnuProcurar}, {sbtVerificar, mnuVerificar},
-        {sbtConfirmar, mnuConfirmar}, {sbtCancelar, mnuCancelar},
-    };
-    for (const auto &[button, entry] : commands) {
+    for (const auto &[button, entry] : baseCommands()) {
         button->setEnabled(false);
         entry->setEnabled(false);
     }

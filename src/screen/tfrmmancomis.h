@@ -11,8 +11,10 @@
 #include <QString>
 #include <QToolButton>
 
+#include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QAction;
 class QFrame;
@@ -68,9 +70,9 @@ public:
     QLabel *lblResumoOrcamento = nullptr;
     QLabel *lblFiltroAtual = nullptr;
 
-    CommissionClient &service();
+    CommissionClient &service() { return m_model->client(); }
     // What the screen holds and does, without its widgets.
-    ScreenModel &model();
+    ScreenModel &model() { return *m_model; }
 
     // Enabling rules of every command.
     void Habilita();
@@ -123,12 +125,12 @@ public:
     void medCdFilialChange(QObject *) { m_branch->clearName(); }
     void medCdFilialEnter(QObject *) { Habilita(); }
     void medCdFilialExit(QObject *) { Vd_Filial(); }
-    void btnFilialAfterPesq(QObject *sender);
+    void btnFilialAfterPesq(QObject *) { m_branch->takePickAndEnter(); }
     void panManComisEnter() { m_model->enterBranchPanel(); }
     void panManComisExit();
 
     // Sets the connection's host and port from the session before each connect.
-    void netManuComissaoBeforeConnect(TNetConnection &connection);
+    void netManuComissaoBeforeConnect(TNetConnection &connection) { ScreenModel::prepareConnection(connection); }
 
 protected:
     void FormCreate() override;
@@ -138,7 +140,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void wireSummaries();
     void wireCommands();
     void wireGrids();
     void wireFocus();
@@ -147,6 +148,8 @@ private:
     void activated();
     void restoreFocusAfterClose();
     void showLoadedFilter(const CommissionClient::Selection &selection);
+    // The commands the base screen offers, each button with its menu entry.
+    std::array<std::pair<QToolButton *, QAction *>, 8> baseCommands() const;
 
     ScreenModel *m_model = nullptr;
     std::unique_ptr<BranchPanel> m_branch;

@@ -7,6 +7,7 @@
 #include "remotecontract.h"
 #include "screendatasets.h"
 #include "session.h"
+#include "signin.h"
 #include "tclientdataset.h"
 #include "tnetconnection.h"
 
@@ -94,6 +95,25 @@ void ScreenModel::attach(View view)
 bool ScreenModel::busy() const
 {
     return m_calls > 0;
+}
+
+void ScreenModel::resetFilter()
+{
+    Filtro.dtDePeriodo = 0;
+    Filtro.dtAtePeriodo = 0;
+    Filtro.Vendedor.boTodos = true;
+    Filtro.Vendedor.stLista.clear();
+    Filtro.TipoEven.boTodos = true;
+    Filtro.TipoEven.stLista.clear();
+    boFiltro = true;
+    boPrimVez = true;
+}
+
+void ScreenModel::prepareConnection(TNetConnection &connection)
+{
+    connection.Host = WebURL();
+    connection.Port = WebPort();
+    SignIn::prepare(connection);
 }
 
 QString ScreenModel::quoteParameter(const QString &field) const
@@ -213,6 +233,7 @@ ScreenModel::Commands ScreenModel::enabling(const Focus &focus) const
     commands.cancelar = idle && commands.mayCancel && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S");
     // The filter needs the quote parameters, which an activation loads.
     commands.filtrar = idle && !boPrimVez;
+    commands.extrato = idle && cdsOrcamentos->Active() && !cdsOrcamentos->IsEmpty();
     return commands;
 }
 

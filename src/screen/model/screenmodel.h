@@ -49,6 +49,12 @@ public:
 
     bool busy() const;
 
+    // A screen created: no period, every salesperson and event type, the
+    // quote parameters still to be loaded.
+    void resetFilter();
+    // The session's server and credentials, before each connect.
+    static void prepareConnection(TNetConnection &connection);
+
     // A field of the quote parameters; empty until they are loaded.
     QString quoteParameter(const QString &field) const;
     // The lists' branch, or `typed` while no list was loaded.
@@ -90,6 +96,7 @@ public:
         bool confirmar = false;
         bool cancelar = false;
         bool filtrar = false;
+        bool extrato = false;      // the statement: the current salesperson has quotes listed
         bool mayGenerate = false;  // the operator's right at the branch, whatever the state
         bool mayCancel = false;
     };
