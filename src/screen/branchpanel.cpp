@@ -6,6 +6,7 @@
 #include "formfont.h"
 #include "hostoperations.h"
 #include "remotecontract.h"
+#include "screenbranch.h"
 #include "tadoibquery.h"
 #include "tbtnpesquisa.h"
 #include "tdatasource.h"
@@ -120,12 +121,34 @@ void BranchPanel::validate()
         MensErro(m_messages->Msg(QStringLiteral("FILI_N_CAD")), true);
     }
 
-    showBranch(qryVdFilial->AsString(QStringLiteral("CDFILIAL")), qryVdFilial->AsString(QStringLiteral("NMFILIAL")));
+    const QString branch = qryVdFilial->AsString(QStringLiteral("CDFILIAL"));
+    const QString name = qryVdFilial->AsString(QStringLiteral("NMFILIAL"));
+    showBranch(branch, name);
     validated = true;
+    // The status bar keeps the session's branch until the operator takes
+    // another one here; from then on it follows the screen's.
+    if (m_reportedCode.isEmpty() && branch == m_sessionCode)
+        return;
+    m_reportedCode = branch;
+    m_reportedName = name;
+    ReportScreenBranch(branch, name);
+}
+
+void BranchPanel::reportClosed() const
+{
+    if (!m_reportedCode.isEmpty())
+        ReportScreenBranch(QString());
+}
+
+void BranchPanel::reportReopened() const
+{
+    if (!m_reportedCode.isEmpty())
+        ReportScreenBranch(m_reportedCode, m_reportedName);
 }
 
 void BranchPanel::takeSession(const QString &code, const QString &name, bool fixed)
 {
+    m_sessionCode = code;
     showBranch(code, name);
     lblFilial->setEnabled(!fixed);
     medCdFilial->setEnabled(!fixed);

@@ -36,8 +36,13 @@ public:
     // Checks the code against the branch table. On success the field holds
     // the code as the table stores it and the name field its name. An empty
     // or unknown code, or a failing query, ends with the error travelling on
-    // and the focus in the code field (when it is enabled).
+    // and the focus in the code field (when it is enabled). A branch
+    // validated becomes the one the host's status bar shows.
     void validate();
+    // The host's status bar shows the session's branch again while the
+    // screen is closed, and the validated one once it is back.
+    void reportClosed() const;
+    void reportReopened() const;
 
     // Shows the session's branch; the label, the code field and the lookup
     // button are enabled exactly when the session does not fix the branch.
@@ -59,4 +64,7 @@ private:
     void showBranch(const QString &code, const QString &name);
 
     TMessages *m_messages;
+    QString m_sessionCode;
+    QString m_reportedCode;  // taken on the screen; empty until the operator takes another branch
+    QString m_reportedName;
 };

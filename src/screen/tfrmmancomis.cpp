@@ -90,6 +90,7 @@ TfrmManComis::~TfrmManComis()
         Cli_ORE09700::frmManComis = nullptr;
         Cli_ORE09700::boIdCriado = false;
     }
+    m_branch->reportClosed();
 }
 
 // --- binding -----------------------------------------------------------------
@@ -207,6 +208,7 @@ void TfrmManComis::FormActivate()
 {
     TfrmPadraoGrid::FormActivate();
     restoreFocusAfterClose();
+    m_branch->reportReopened();
     if (!boPrimVez)
         return activated();
     // The rest of the activation follows once the quote parameters are in.
@@ -242,6 +244,7 @@ void TfrmManComis::FormClose()
     TfrmPadraoGrid::FormClose();
     netManuComissao->setConnected(false);
     d->focusAtClose = ActiveControl();
+    m_branch->reportClosed();
 }
 
 void TfrmManComis::restoreFocusAfterClose()
