@@ -237,7 +237,7 @@ void ScreenLayout::menus(TfrmManComis &form)
     QAction *beforeClose = operations.at(std::max<qsizetype>(0, operations.indexOf(form.mnuFechar) - 1));
     form.mnuExportar = new QAction(QStringLiteral("E&xportar lista..."), form.mnuOperacoes);
     form.mnuExportar->setObjectName(QStringLiteral("mnuExportar"));
-    form.mnuExtrato = new QAction(QStringLiteral("Extrato da &comissão (PDF)..."), form.mnuOperacoes);
+    form.mnuExtrato = new QAction(QStringLiteral("&Extrato da comissão (PDF)..."), form.mnuOperacoes);
     form.mnuExtrato->setObjectName(QStringLiteral("mnuExtrato"));
     form.mnuOperacoes->insertActions(beforeClose, {form.mnuExportar, form.mnuExtrato});
     // The history of what was settled, at the end of the menu.

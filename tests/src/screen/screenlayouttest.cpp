@@ -42,6 +42,7 @@ private slots:
     void shouldOfferEveryCommandOnTheKeyboard_data();
     void shouldOfferEveryCommandOnTheKeyboard();
     void shouldGiveMenusOfHostAndScreenDifferentAccessKeys();
+    void shouldGiveEveryEntryOfAMenuItsOwnAccessKey();
 
 private:
     std::unique_ptr<TfrmManComis> screen;
@@ -337,6 +338,23 @@ void ScreenLayoutTest::shouldGiveMenusOfHostAndScreenDifferentAccessKeys()
     }
     // The frame around the quote grid is not a stop of its own.
     QCOMPARE(screen->scbOrca->focusPolicy(), Qt::NoFocus);
+}
+
+void ScreenLayoutTest::shouldGiveEveryEntryOfAMenuItsOwnAccessKey()
+{
+    for (const QAction *menuEntry : screen->mnuMenu->actions()) {
+        QSet<QChar> keys;
+        for (const QAction *entry : menuEntry->menu()->actions()) {
+            if (entry->isSeparator())
+                continue;
+            const QString text = entry->text();
+            const qsizetype amp = text.indexOf(QLatin1Char('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+            const QChar key = text.at(amp + 1).toLower();
+            QVERIFY2(!keys.contains(key), qPrintable(menuEntry->text() + QStringLiteral(" > ") + text));
+            keys.insert(key);
+        }
+    }
 }
 
 #include "screenlayouttest.moc"
