@@ -1,5 +1,6 @@
 #include "tfrmfiltromanucomissao.h"
 
+#include "commandglyphs.h"
 #include "domains.h"
 #include "formfont.h"
 #include "handlerguard.h"
@@ -48,7 +49,7 @@ QIcon lookupGlyph()
     painter.setPen(QPen(QColor(96, 64, 0), 3, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(10, 10), QPointF(14, 14));
     painter.end();
-    return QIcon(pixmap);
+    return glyphIcon(pixmap);
 }
 
 QRadioButton *radio(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)

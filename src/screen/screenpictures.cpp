@@ -1,5 +1,7 @@
 #include "screenpictures.h"
 
+#include "commandglyphs.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -19,8 +21,8 @@ QIcon glyphFrom(const std::function<void(QPainter &)> &draw)
     painter.setRenderHint(QPainter::Antialiasing);
     draw(painter);
     painter.end();
-    // The disabled state is derived by the style from the normal pixmap.
-    return QIcon(pixmap);
+    // Greyed by us for the disabled state, whatever the desktop's style.
+    return glyphIcon(pixmap);
 }
 
 void drawCoin(QPainter &painter)
