@@ -2,10 +2,12 @@
 
 #include "amountcellpainter.h"
 #include "hostoperations.h"
+#include "orcamentos.h"
 #include "tcanvas.h"
 #include "tclientdataset.h"
 #include "tdatasource.h"
 #include "textcellpainter.h"
+#include "vendedores.h"
 
 #include <QPainter>
 #include <QRect>
@@ -14,7 +16,7 @@
 
 namespace {
 
-const QString kMarkField = QStringLiteral("IDCHECK");
+const QString kMarkField = contract::Orcamentos::IdCheck.name;
 
 // The record of the grid's set that a cell belongs to, read as painting needs
 // it. Reading a field the set does not have raises DataSetError.
@@ -78,9 +80,10 @@ bool isAmountField(const QStringList &amountFields, const QString &field)
 
 GridPainting::GridPainting(const TDBGrid &dbgOrcamento, const TDBGrid &dbgPadrao, CheckBoxImages images)
     : m_quotes{dbgOrcamento,
-               {QStringLiteral("VRPERCCOMIS"), QStringLiteral("VRTOTALOREV"), QStringLiteral("VRCOMISSAO")},
+               {contract::Orcamentos::VrPercComis.name, contract::Orcamentos::VrTotalOrev.name,
+                contract::Orcamentos::VrComissao.name},
                true},
-      m_salespeople{dbgPadrao, {QStringLiteral("VRCOMISSAO")}, false}, m_marks(std::move(images))
+      m_salespeople{dbgPadrao, {contract::Vendedores::VrComissao.name}, false}, m_marks(std::move(images))
 {
 }
 

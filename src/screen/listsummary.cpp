@@ -1,7 +1,9 @@
 #include "listsummary.h"
 
 #include "numbertext.h"
+#include "orcamentos.h"
 #include "tclientdataset.h"
+#include "vendedores.h"
 
 #include <QString>
 
@@ -24,8 +26,8 @@ qint64 cents(const QVariant &value)
 
 QString ListSummary::quotes(const TClientDataSet &quotes)
 {
-    const int mark = quotes.fieldIndex(QStringLiteral("IDCHECK"));
-    const int commission = quotes.fieldIndex(QStringLiteral("VRCOMISSAO"));
+    const int mark = quotes.fieldIndex(contract::Orcamentos::IdCheck.name);
+    const int commission = quotes.fieldIndex(contract::Orcamentos::VrComissao.name);
     const int rows = quotes.RecordCount();
     int marked = 0;
     qint64 markedCents = 0;
@@ -43,7 +45,7 @@ QString ListSummary::quotes(const TClientDataSet &quotes)
 
 QString ListSummary::salespeople(const TClientDataSet &salespeople)
 {
-    const int commission = salespeople.fieldIndex(QStringLiteral("VRCOMISSAO"));
+    const int commission = salespeople.fieldIndex(contract::Vendedores::VrComissao.name);
     const int rows = salespeople.RecordCount();
     qint64 total = 0;
     for (int row = 0; row < rows && commission >= 0; ++row)
