@@ -71,10 +71,12 @@ QWidget *dialogParent()
 // toolkit has loaded.
 class DefaultDialogs : public DialogSeam {
 public:
-    int messageDlg(const QString &text, MsgDlgType type, int buttons) override
+    int messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative) override
     {
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, dialogParent());
+        if (!informative.isEmpty())
+            box.setInformativeText(informative);
         QList<QPair<QAbstractButton *, ModalResult>> added;
         QAbstractButton *escape = nullptr;
         for (const ButtonText &entry : buttonTexts) {
@@ -99,7 +101,10 @@ public:
         return mrCancel;
     }
 
-    void showError(const QString &text) override { messageDlg(text, MsgDlgType::Error, mbOK); }
+    void showError(const QString &text, const QString &informative) override
+    {
+        messageDlg(text, MsgDlgType::Error, mbOK, informative);
+    }
 
     bool lookup(const LookupRequest &request) override
     {
@@ -156,7 +161,7 @@ void DialogSeam::install(DialogSeam *seam)
     installedSeam = seam;
 }
 
-int MessageDlg(const QString &text, MsgDlgType type, int buttons, int /*helpContext*/)
+int MessageDlg(const QString &text, MsgDlgType type, int buttons, int /*helpContext*/, const QString &informative)
 {
-    return DialogSeam::current().messageDlg(text, type, buttons);
+    return DialogSeam::current().messageDlg(text, type, buttons, informative);
 }
