@@ -8,8 +8,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -67,6 +70,20 @@ QWidget *dialogParent()
     return MainForm();
 }
 
+// The informative text under the box's text. Short lines (the entries of a
+// list, a line of numbers) each keep their line, the box widening for them;
+// prose wraps.
+void showInformative(QMessageBox &box, const QString &informative)
+{
+    constexpr qsizetype shortLine = 80;
+    box.setInformativeText(informative);
+    const QStringList lines = informative.split(QLatin1Char('\n'));
+    const bool allShort =
+        std::all_of(lines.cbegin(), lines.cend(), [](const QString &line) { return line.size() <= shortLine; });
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")); label && allShort)
+        label->setWordWrap(false);
+}
+
 // The real modal dialogs, with Portuguese buttons whatever translations the
 // toolkit has loaded.
 class DefaultDialogs : public DialogSeam {
@@ -76,7 +93,7 @@ public:
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, dialogParent());
         if (!informative.isEmpty())
-            box.setInformativeText(informative);
+            showInformative(box, informative);
         QList<QPair<QAbstractButton *, ModalResult>> added;
         QAbstractButton *escape = nullptr;
         for (const ButtonText &entry : buttonTexts) {
