@@ -80,8 +80,8 @@ ServiceArgument ServiceArgument::packet(const QJsonValue &packet)
     return {Kind::Packet, false, packet};
 }
 
-RemoteCallError::RemoteCallError(const QString &message, int status)
-    : std::runtime_error(message.toStdString()), m_status(status)
+RemoteCallError::RemoteCallError(const QString &message, int status, const QJsonObject &details)
+    : std::runtime_error(message.toStdString()), m_status(status), m_details(details)
 {
 }
 
@@ -169,7 +169,8 @@ void TNetConnection::openClient()
     d->host = Host;
     d->port = Port;
     if (Host.trimmed().isEmpty() || Port < 1 || Port > 65535)
-        throw TransportError(unreachable(QStringLiteral("endereço do servidor inválido")).toStdString());
+        throw TransportError(unreachable(QStringLiteral("endereço do servidor inválido")).toStdString(), 0,
+                             TransportError::Sent::No);
     std::shared_ptr<httplib::Client> client;
     if (CaFile.isEmpty()) {
         client = std::make_shared<httplib::Client>(Host.toStdString(), Port);
@@ -248,6 +249,23 @@ QString textOf(const QJsonObject &object, const char *key)
     return object.value(QLatin1String(key)).toString();
 }
 
+// Whether a request that failed with the client's error may have reached the
+// server: not when no connection was made.
+TransportError::Sent sentBy(int error)
+{
+    switch (static_cast<httplib::Error>(error)) {
+    case httplib::Error::Connection:
+    case httplib::Error::ConnectionTimeout:
+    case httplib::Error::BindIPAddress:
+    case httplib::Error::SSLConnection:
+    case httplib::Error::SSLLoadingCerts:
+    case httplib::Error::SSLServerVerification:
+        return TransportError::Sent::No;
+    default:
+        return TransportError::Sent::Maybe;
+    }
+}
+
 // A token goes into a header as it came: printable characters only.
 bool headerSafe(const QString &token)
 {
@@ -281,7 +299,8 @@ std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &pa
     // The client serves one request at a time: a blocking call must not
     // share it with one the worker thread is sending.
     if (d->asyncCalls > 0)
-        throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString());
+        throw TransportError(unreachable(QStringLiteral("outra chamada ainda está em andamento")).toStdString(), 0,
+                             TransportError::Sent::No);
     if (!Connected())
         openClient();
     const auto pairs = headers();
@@ -294,7 +313,8 @@ std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &pa
                                        ? d->client->Post(path, sent, body.constData(), size, "application/json")
                                        : d->client->Delete(path, sent);
     if (!result)
-        throw TransportError(transportFailure(static_cast<int>(result.error()), clock.elapsed()).toStdString());
+        throw TransportError(transportFailure(static_cast<int>(result.error()), clock.elapsed()).toStdString(), 0,
+                             sentBy(static_cast<int>(result.error())));
     return {result->status, QByteArray::fromStdString(result->body)};
 }
 
@@ -383,10 +403,13 @@ void TNetConnection::attemptEnded(const std::shared_ptr<Pending> &pending, int s
 {
     try {
         if (error >= 0)
-            throw TransportError(transportFailure(error, elapsedMs).toStdString());
+            throw TransportError(transportFailure(error, elapsedMs).toStdString(), 0, sentBy(error));
         if (const std::optional<QString> text = serverError(body); status == 401 && text)
             throw SessionExpiredError(*text);
-        complete(pending, {answer(status, body, QStringLiteral("result")).value(QStringLiteral("result")), nullptr});
+        const QJsonObject answered = answer(status, body, QStringLiteral("result"));
+        complete(pending, {answered.value(QStringLiteral("result")), nullptr,
+                           answered.value(QStringLiteral("outcome")).toObject(),
+                           answered.value(QStringLiteral("details")).toObject()});
     } catch (...) {
         attemptFailed(pending, std::current_exception());
     }
@@ -577,7 +600,8 @@ QJsonObject TNetConnection::answer(int status, const QByteArray &body, const QSt
         if (success && object.contains(expectedKey))
             return object;
         if (!success && object.value(QStringLiteral("error")).isString())
-            throw RemoteCallError(object.value(QStringLiteral("error")).toString(), status);
+            throw RemoteCallError(object.value(QStringLiteral("error")).toString(), status,
+                                  object.value(QStringLiteral("details")).toObject());
     }
     // Something else answered on that address (another program, a balancer
     // without a server), or the answer came cut: say what to check.

@@ -30,14 +30,17 @@ struct CONNECTION_EXPORT ServiceArgument {
 };
 
 // A call the server refused or failed: the message is the server's text,
-// unchanged (it may hold a catalogue key such as "N_PARAM_VEND_S_FORN").
+// unchanged (it may hold a catalogue key such as "N_PARAM_VEND_S_FORN");
+// details are the answer's "details" member beside it (empty without one).
 class CONNECTION_EXPORT RemoteCallError : public std::runtime_error {
 public:
-    RemoteCallError(const QString &message, int status);
+    RemoteCallError(const QString &message, int status, const QJsonObject &details = QJsonObject());
     int status() const { return m_status; }
+    const QJsonObject &details() const { return m_details; }
 
 private:
     int m_status;
+    QJsonObject m_details;
 };
 
 // The server answered 401 to a call: the session's token is missing, unknown,
@@ -66,16 +69,25 @@ struct CONNECTION_EXPORT SignedInSession {
 // The message names host and port.
 class CONNECTION_EXPORT TransportError : public std::runtime_error {
 public:
+    // Whether the request may have reached the server.
+    enum class Sent { Maybe, No };
     // `status`: the HTTP status of whatever answered in the server's place;
     // 0 when nothing answered.
-    explicit TransportError(const std::string &message, int status = 0) : std::runtime_error(message), m_status(status)
+    explicit TransportError(const std::string &message, int status = 0, Sent sent = Sent::Maybe)
+        : std::runtime_error(message), m_status(status), m_sent(sent)
     {
     }
     // A balancer answered for a server it could not reach (502, 503, 504).
     bool answeredByGateway() const { return m_status == 502 || m_status == 503 || m_status == 504; }
+    // The request surely never left: no connection was made (refused, timed
+    // out, no valid address, TLS refused) or the client was busy. A write
+    // it carried was not carried out. False when it may have been: sent and
+    // then no answer came, or something else answered.
+    bool notSent() const { return m_sent == Sent::No; }
 
 private:
     int m_status;
+    Sent m_sent;
 };
 
 // A connection to a remote object (ServerName) on the application server,
@@ -102,6 +114,11 @@ private:
 struct CONNECTION_EXPORT CallOutcome {
     QJsonValue result;
     std::exception_ptr error;  // empty on success
+    // The answer's members beside "result" (docs/protocol.md, "Outcomes"):
+    // what the call did, and what stopped a refusal answered as a result.
+    // Empty when the answer has none.
+    QJsonObject outcome{};
+    QJsonObject details{};
 
     bool failed() const { return error != nullptr; }
     // The result, or the error raised again.

@@ -8,8 +8,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -67,14 +70,30 @@ QWidget *dialogParent()
     return MainForm();
 }
 
+// The informative text under the box's text. Short lines (the entries of a
+// list, a line of numbers) each keep their line, the box widening for them;
+// prose wraps.
+void showInformative(QMessageBox &box, const QString &informative)
+{
+    constexpr qsizetype shortLine = 80;
+    box.setInformativeText(informative);
+    const QStringList lines = informative.split(QLatin1Char('\n'));
+    const bool allShort =
+        std::all_of(lines.cbegin(), lines.cend(), [](const QString &line) { return line.size() <= shortLine; });
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")); label && allShort)
+        label->setWordWrap(false);
+}
+
 // The real modal dialogs, with Portuguese buttons whatever translations the
 // toolkit has loaded.
 class DefaultDialogs : public DialogSeam {
 public:
-    int messageDlg(const QString &text, MsgDlgType type, int buttons) override
+    int messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative) override
     {
         const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
         QMessageBox box(iconOf(type), titleOf(type), text, QMessageBox::NoButton, dialogParent());
+        if (!informative.isEmpty())
+            showInformative(box, informative);
         QList<QPair<QAbstractButton *, ModalResult>> added;
         QAbstractButton *escape = nullptr;
         for (const ButtonText &entry : buttonTexts) {
@@ -99,7 +118,10 @@ public:
         return mrCancel;
     }
 
-    void showError(const QString &text) override { messageDlg(text, MsgDlgType::Error, mbOK); }
+    void showError(const QString &text, const QString &informative) override
+    {
+        messageDlg(text, MsgDlgType::Error, mbOK, informative);
+    }
 
     bool lookup(const LookupRequest &request) override
     {
@@ -156,7 +178,7 @@ void DialogSeam::install(DialogSeam *seam)
     installedSeam = seam;
 }
 
-int MessageDlg(const QString &text, MsgDlgType type, int buttons, int /*helpContext*/)
+int MessageDlg(const QString &text, MsgDlgType type, int buttons, int /*helpContext*/, const QString &informative)
 {
-    return DialogSeam::current().messageDlg(text, type, buttons);
+    return DialogSeam::current().messageDlg(text, type, buttons, informative);
 }

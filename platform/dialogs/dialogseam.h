@@ -26,9 +26,12 @@ class DIALOGS_EXPORT DialogSeam {
 public:
     virtual ~DialogSeam();
 
-    // Returns the ModalResult of the button pressed.
-    virtual int messageDlg(const QString &text, MsgDlgType type, int buttons) = 0;
-    virtual void showError(const QString &text) = 0;
+    // Returns the ModalResult of the button pressed. `informative`, when
+    // given, shows beside the text (what was done, with its numbers); the
+    // text itself stays as the caller's catalogue holds it.
+    virtual int messageDlg(const QString &text, MsgDlgType type, int buttons,
+                           const QString &informative = QString()) = 0;
+    virtual void showError(const QString &text, const QString &informative = QString()) = 0;
 
     // Lets the user pick one row of the request's record set; on true the
     // set's current row is the chosen one.
@@ -66,5 +69,7 @@ public:
     static void install(DialogSeam *seam);
 };
 
-// The platform's message dialog: text, kind, buttons, help context (unused).
-DIALOGS_EXPORT int MessageDlg(const QString &text, MsgDlgType type, int buttons, int helpContext = 0);
+// The platform's message dialog: text, kind, buttons, help context (unused)
+// and the informative text beside the text (none when empty).
+DIALOGS_EXPORT int MessageDlg(const QString &text, MsgDlgType type, int buttons, int helpContext = 0,
+                              const QString &informative = QString());

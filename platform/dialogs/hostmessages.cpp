@@ -11,9 +11,9 @@ const QString unexpectedAnswerText = QStringLiteral("O servidor retornou uma res
 
 }  // namespace
 
-void MensErro(const QString &text, bool abort)
+void MensErro(const QString &text, bool abort, const QString &informative)
 {
-    DialogSeam::current().showError(text);
+    DialogSeam::current().showError(text, informative);
     if (abort)
         Abort();
 }

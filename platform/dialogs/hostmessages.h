@@ -7,9 +7,10 @@
 
 // Messages to the operator: errors, the checks of a service answer, the text for a date that is not one.
 
-// Shows the text as an error (DialogSeam::showError). With abort set it then
-// raises the silent abort, ending the handler and its callers.
-DIALOGS_EXPORT void MensErro(const QString &text, bool abort);
+// Shows the text as an error (DialogSeam::showError), with the informative
+// text beside it when one is given. With abort set it then raises the
+// silent abort, ending the handler and its callers.
+DIALOGS_EXPORT void MensErro(const QString &text, bool abort, const QString &informative = QString());
 
 // Checks a service answer: a null or missing answer, or a text where data is
 // expected, is reported through MensErro and (with raiseAbort) ends the

@@ -15,19 +15,20 @@ PaintingErrorSeam::~PaintingErrorSeam()
 
 void PaintingErrorSeam::showHeldErrorsLater()
 {
-    for (const QString &text : std::as_const(m_errors))
-        QTimer::singleShot(0, QCoreApplication::instance(), [text] { DialogSeam::current().showError(text); });
+    for (const auto &[text, informative] : std::as_const(m_errors))
+        QTimer::singleShot(0, QCoreApplication::instance(),
+                           [text, informative] { DialogSeam::current().showError(text, informative); });
     m_errors.clear();
 }
 
-int PaintingErrorSeam::messageDlg(const QString &text, MsgDlgType type, int buttons)
+int PaintingErrorSeam::messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative)
 {
-    return m_previous->messageDlg(text, type, buttons);
+    return m_previous->messageDlg(text, type, buttons, informative);
 }
 
-void PaintingErrorSeam::showError(const QString &text)
+void PaintingErrorSeam::showError(const QString &text, const QString &informative)
 {
-    m_errors.append(text);
+    m_errors.append({text, informative});
 }
 
 QString PaintingErrorSeam::saveFileName(const QString &title, const QString &suggested, const QString &filter)

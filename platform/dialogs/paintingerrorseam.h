@@ -2,7 +2,10 @@
 
 #include "dialogseam.h"
 
-#include <QStringList>
+#include <QList>
+#include <QString>
+
+#include <utility>
 
 // Holds back the error display while a grid cell is painted. An error box
 // opened inside a paint event would run a nested event loop while the
@@ -18,8 +21,8 @@ public:
     // Queues the held texts for display by the event loop.
     void showHeldErrorsLater();
 
-    int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
-    void showError(const QString &text) override;
+    int messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative = QString()) override;
+    void showError(const QString &text, const QString &informative = QString()) override;
     bool lookup(const LookupRequest &request) override;
     QString saveFileName(const QString &title, const QString &suggested, const QString &filter) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
@@ -28,5 +31,5 @@ public:
 
 private:
     DialogSeam *m_previous;
-    QStringList m_errors;
+    QList<std::pair<QString, QString>> m_errors;  // text and informative text
 };

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -61,15 +62,19 @@ packet::Packet checkedPacket(const QString &method, const QJsonValue &answer)
     return packetFrom(method, CheckResultServ(answer, true, 0));
 }
 
-// Runs the decoding of a call's result in the completion: what it raises
-// (or what the call raised) becomes the outcome's error.
+// Runs the decoding of a call's result (or of the whole call, for a decoding
+// that reads the members beside the result) in the completion: what it
+// raises (or what the call raised) becomes the outcome's error.
 template <typename T, typename Decode>
 TNetConnection::Completion decodedBy(Decode decode, CommissionClient::Done<T> done)
 {
     return [decode = std::move(decode), done = std::move(done)](const CallOutcome &call) {
         std::optional<ClientOutcome<T>> outcome;
         try {
-            outcome = ClientOutcome<T>::of(decode(call.value()));
+            if constexpr (std::is_invocable_v<const Decode &, const CallOutcome &>)
+                outcome = ClientOutcome<T>::of(decode(call));
+            else
+                outcome = ClientOutcome<T>::of(decode(call.value()));
         } catch (...) {
             outcome = ClientOutcome<T>::failure(std::current_exception());
         }
@@ -191,21 +196,31 @@ void CommissionClient::getOrcamentos(const Selection &selection, QObject *contex
 }
 
 void CommissionClient::setComissao(const packet::Packet &quotes, const QString &operatorCode, QObject *context,
-                                   Done<QString> done)
+                                   Done<SettlementAnswer> done)
 {
+    const auto decode = [this](const CallOutcome &call) {
+        SettlementAnswer answer;
+        answer.refusal = settlementAnswer(call.value());
+        answer.payables = SettlementAnswer::payablesIn(call.outcome);
+        answer.alreadySettled = SettlementAnswer::settledQuotesIn(call.details);
+        return answer;
+    };
     m_connection.callAsync(
         kSetComissao, {ServiceArgument::packet(packet::toJson(quotes)), ServiceArgument::text(operatorCode, false)},
-        TNetConnection::Retry::Never, context,
-        decodedBy<QString>([this](const QJsonValue &answer) { return settlementAnswer(answer); }, std::move(done)));
+        TNetConnection::Retry::Never, context, decodedBy<SettlementAnswer>(decode, std::move(done)));
 }
 
 void CommissionClient::setCancelaComissao(const packet::Packet &quotes, const QString &operatorCode,
-                                          const QString &reason, QObject *context, Done<packet::Packet> done)
+                                          const QString &reason, QObject *context, Done<SettlementAnswer> done)
 {
-    m_connection.callAsync(
-        kSetCancelaComissao, cancellationArguments(quotes, operatorCode, reason), TNetConnection::Retry::Never, context,
-        decodedBy<packet::Packet>([](const QJsonValue &answer) { return checkedPacket(kSetCancelaComissao, answer); },
-                                  std::move(done)));
+    const auto decode = [](const CallOutcome &call) {
+        SettlementAnswer answer;
+        answer.cancelled = checkedPacket(kSetCancelaComissao, call.value());
+        answer.payables = SettlementAnswer::payablesIn(call.outcome);
+        return answer;
+    };
+    m_connection.callAsync(kSetCancelaComissao, cancellationArguments(quotes, operatorCode, reason),
+                           TNetConnection::Retry::Never, context, decodedBy<SettlementAnswer>(decode, std::move(done)));
 }
 
 void CommissionClient::getHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart,

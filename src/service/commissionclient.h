@@ -1,6 +1,7 @@
 #pragma once
 
 #include "packet.h"
+#include "settlementanswer.h"
 
 #include <QString>
 
@@ -56,7 +57,9 @@ private:
 // Each call comes blocking (for programs without an event loop to keep going)
 // and asynchronous: the lower-case one returns at once and `done` runs later
 // on the thread of `context`, with the answer decoded as the blocking call
-// decodes it, or with its error.
+// decodes it, or with its error. The asynchronous generation and
+// cancellation also hand over the numbers the server tells beside the
+// result (SettlementAnswer).
 class CommissionClient {
 public:
     // What selects salespeople and quotes, in the screen's filter terms.
@@ -102,9 +105,10 @@ public:
     void getParamOrcaEve(QObject *context, Done<packet::Packet> done);
     void getVendedores(const Selection &selection, QObject *context, Done<SalespeopleAnswer> done);
     void getOrcamentos(const Selection &selection, QObject *context, Done<packet::Packet> done);
-    void setComissao(const packet::Packet &quotes, const QString &operatorCode, QObject *context, Done<QString> done);
+    void setComissao(const packet::Packet &quotes, const QString &operatorCode, QObject *context,
+                     Done<SettlementAnswer> done);
     void setCancelaComissao(const packet::Packet &quotes, const QString &operatorCode, const QString &reason,
-                            QObject *context, Done<packet::Packet> done);
+                            QObject *context, Done<SettlementAnswer> done);
     void getHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart, double periodEnd,
                               QObject *context, Done<HistoryAnswer> done);
 

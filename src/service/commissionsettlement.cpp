@@ -5,6 +5,7 @@
 #include "hostoperations.h"
 #include "modulestate.h"
 #include "session.h"
+#include "settlementtexts.h"
 #include "tclientdataset.h"
 #include "tmessages.h"
 #include "tnetconnection.h"
@@ -42,7 +43,7 @@ void CommissionSettlement::sbtConfirmarClick()
     started();
     const auto asked = qScopeGuard([this] { ended(); });
     ActiveShowAvi(MainForm(), processingAnimation);
-    if (!confirmed(generateQuestionKey)) {
+    if (!confirmed(generateQuestionKey, true)) {
         // Also after a No: the lists show what the server holds.
         DeactiveShowAvi();
         reload();
@@ -53,27 +54,31 @@ void CommissionSettlement::sbtConfirmarClick()
     // takes the marked ones.
     started();
     m_screen.service->setComissao(m_screen.cdsOrcamentos->data(), Operador(), m_screen.context,
-                                  [this](const ClientOutcome<QString> &outcome) {
+                                  [this](const ClientOutcome<SettlementAnswer> &outcome) {
                                       const auto over = qScopeGuard([this] { ended(); });
                                       runGuarded([&] { generated(outcome); });
                                   });
 }
 
-void CommissionSettlement::generated(const ClientOutcome<QString> &outcome)
+void CommissionSettlement::generated(const ClientOutcome<SettlementAnswer> &outcome)
 {
     try {
-        const QString answer = outcome.value();
-        if (EmptyString(answer))
-            informSuccess(generatedKey);
+        const SettlementAnswer &answer = outcome.value();
+        if (EmptyString(answer.refusal))
+            informSuccess(generatedKey, SettlementTexts::generated(answer.payables));
         else
-            MensErro(m_messages.refusal(answer), false);
+            MensErro(m_messages.refusal(answer.refusal), false, SettlementTexts::alreadySettled(answer.alreadySettled));
     } catch (const RemoteCallError &error) {
         // Only the server's own errors name catalogue keys; any other error,
         // and a service error without one, travels on unchanged.
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
             throw;
         DeactiveShowAvi();
-        showParameterError(messageOf(error));
+        showParameterError(error);
+    } catch (const TransportError &error) {
+        // Nothing changed when it never left: the marks stay for another try.
+        if (!showUnanswered(error))
+            return;
     }
     DeactiveShowAvi();
     // Also after a refusal: the lists show what the server holds.
@@ -86,7 +91,7 @@ void CommissionSettlement::sbtCancelarClick()
     const auto asked = qScopeGuard([this] { ended(); });
     ActiveShowAvi(MainForm(), processingAnimation);
     std::optional<QString> reason;
-    if (inContOrcamento > 0 && !m_screen.cdsVendedores->IsEmpty() && confirmed(cancelQuestionKey))
+    if (inContOrcamento > 0 && !m_screen.cdsVendedores->IsEmpty() && confirmed(cancelQuestionKey, false))
         reason = DialogSeam::current().cancellationReason(m_screen.reasonDialog);
     if (!reason) {
         reload([] { DeactiveShowAvi(); });
@@ -94,24 +99,29 @@ void CommissionSettlement::sbtCancelarClick()
     }
     started();
     m_screen.service->setCancelaComissao(m_screen.cdsOrcamentos->data(), Operador(), reason->trimmed(),
-                                         m_screen.context, [this](const ClientOutcome<packet::Packet> &outcome) {
+                                         m_screen.context, [this](const ClientOutcome<SettlementAnswer> &outcome) {
                                              const auto over = qScopeGuard([this] { ended(); });
                                              runGuarded([&] { cancelled(outcome); });
                                          });
 }
 
-void CommissionSettlement::cancelled(const ClientOutcome<packet::Packet> &outcome)
+void CommissionSettlement::cancelled(const ClientOutcome<SettlementAnswer> &outcome)
 {
+    QString done;
     try {
-        outcome.value();
+        done = SettlementTexts::cancelled(outcome.value().payables);
     } catch (const RemoteCallError &error) {
         if (!ServiceMessages::namesParameterKey(messageOf(error)))
             throw;
         DeactiveShowAvi();
-        showParameterError(messageOf(error));
+        showParameterError(error);
+    } catch (const TransportError &error) {
+        if (showUnanswered(error))
+            reload();
+        return;
     }
-    reload([this] {
-        informSuccess(cancelledKey);
+    reload([this, done] {
+        informSuccess(cancelledKey, done);
         DeactiveShowAvi();
     });
 }
@@ -133,18 +143,30 @@ void CommissionSettlement::ended() const
         m_screen.callEnded();
 }
 
-bool CommissionSettlement::confirmed(const QString &questionKey) const
+// Asks with the count and amount of the marked quotes beside the question.
+bool CommissionSettlement::confirmed(const QString &questionKey, bool generating) const
 {
-    return MessageDlg(m_screen.msgPadrao->Msg(questionKey), MsgDlgType::Confirmation, mbYes | mbNo, 0) == mrYes;
+    return MessageDlg(m_screen.msgPadrao->Msg(questionKey), MsgDlgType::Confirmation, mbYes | mbNo, 0,
+                      SettlementTexts::markedQuotes(m_screen.cdsOrcamentos->data(), generating))
+           == mrYes;
 }
 
-void CommissionSettlement::informSuccess(const QString &key) const
+void CommissionSettlement::informSuccess(const QString &key, const QString &informative) const
 {
-    MessageDlg(m_screen.msgPadrao->Msg(key), MsgDlgType::Information, mbOK, 0);
+    MessageDlg(m_screen.msgPadrao->Msg(key), MsgDlgType::Information, mbOK, 0, informative);
 }
 
-// Shows the text, then ends the command silently: no reload follows.
-void CommissionSettlement::showParameterError(const QString &errorText) const
+// Shows the text, with the paid payables that stopped a cancellation, then
+// ends the command silently: no reload follows.
+void CommissionSettlement::showParameterError(const RemoteCallError &error) const
 {
-    MensErro(m_messages.parameterError(errorText), true);
+    MensErro(m_messages.parameterError(messageOf(error)), true,
+             SettlementTexts::paid(SettlementAnswer::payablesIn(error.details())));
+}
+
+bool CommissionSettlement::showUnanswered(const TransportError &error) const
+{
+    DeactiveShowAvi();
+    MensErro(QString::fromUtf8(error.what()), false, SettlementTexts::unanswered(error.notSent()));
+    return !error.notSent();
 }

@@ -7,18 +7,26 @@
 #include <functional>
 
 class QObject;
+class RemoteCallError;
 class TClientDataSet;
 class TMessages;
+class TransportError;
 
 // Generating and cancelling the commission of the marked quotes of the
 // current salesperson: after the user's confirmation the whole quote set goes
 // to the commission service, the answer is shown from the screen's catalogue
-// and the lists are reloaded, so they show what the server now holds.
+// and the lists are reloaded, so they show what the server now holds. Beside
+// each catalogue text the box tells the numbers (SettlementTexts): how many
+// quotes and what amount a question is about, the payables created, lowered
+// or removed, what stopped a refusal, and after a call that got no answer
+// whether anything can have been written.
 //
 // The busy indicator (kind 1) is on while a command runs and off on every way
 // out. An error of the service naming a parameter key ("N_PARAM_...") is shown
-// from the catalogue and ends the command without a reload; every other error
-// travels on unchanged to the handler guard's error display.
+// from the catalogue and ends the command without a reload; so does a call
+// that surely never reached the server, while one whose answer was lost is
+// followed by the reload. Every other error travels on unchanged to the
+// handler guard's error display.
 class CommissionSettlement {
 public:
     // What the commands touch on the screen.
@@ -52,12 +60,14 @@ public:
     void sbtCancelarClick();
 
 private:
-    bool confirmed(const QString &questionKey) const;
-    void informSuccess(const QString &key) const;
-    void generated(const ClientOutcome<QString> &outcome);
-    void cancelled(const ClientOutcome<packet::Packet> &outcome);
+    bool confirmed(const QString &questionKey, bool generating) const;
+    void informSuccess(const QString &key, const QString &informative) const;
+    void generated(const ClientOutcome<SettlementAnswer> &outcome);
+    void cancelled(const ClientOutcome<SettlementAnswer> &outcome);
     void reload(std::function<void()> then = {}) const;
-    void showParameterError(const QString &errorText) const;
+    void showParameterError(const RemoteCallError &error) const;
+    // Shows a call that got no answer; true when it may have been written.
+    bool showUnanswered(const TransportError &error) const;
     void started() const;
     void ended() const;
 

@@ -67,19 +67,19 @@ int ScriptedDialogs::currentCursorShape()
     return cursor ? int(cursor->shape()) : int(Qt::ArrowCursor);
 }
 
-int ScriptedDialogs::messageDlg(const QString &text, MsgDlgType type, int buttons)
+int ScriptedDialogs::messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative)
 {
     // As a real dialog would, the script runs under the operator's arrow.
     const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
-    shown.append({QStringLiteral("message"), text, type, buttons});
+    shown.append({QStringLiteral("message"), text, type, buttons, informative});
     cursorsShown.append(currentCursorShape());
     return answers.isEmpty() ? agreeingAnswer(buttons) : answers.dequeue();
 }
 
-void ScriptedDialogs::showError(const QString &text)
+void ScriptedDialogs::showError(const QString &text, const QString &informative)
 {
     const OperatorCursor arrow(OperatorCursor::Shows::WaitingForTheOperator);
-    shown.append({QStringLiteral("error"), text, MsgDlgType::Error, mbOK});
+    shown.append({QStringLiteral("error"), text, MsgDlgType::Error, mbOK, informative});
     cursorsShown.append(currentCursorShape());
 }
 

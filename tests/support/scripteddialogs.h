@@ -19,6 +19,7 @@ public:
         QString text;  // the text, or the title
         MsgDlgType type = MsgDlgType::Information;
         int buttons = 0;
+        QString informative{};  // beside the text of a message or an error; empty for none
     };
 
     ScriptedDialogs();
@@ -51,8 +52,8 @@ public:
     QStringList messages() const;  // texts of every messageDlg and showError, in order
     void clear();                  // forgets what was shown; queued answers stay
 
-    int messageDlg(const QString &text, MsgDlgType type, int buttons) override;
-    void showError(const QString &text) override;
+    int messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative = QString()) override;
+    void showError(const QString &text, const QString &informative = QString()) override;
     bool lookup(const LookupRequest &request) override;
     bool pickList(TDataSource *source, const QString &keyField, const QString &title, QString &list) override;
     void search(TDataSource *source) override;

@@ -577,6 +577,43 @@ private slots:
         QCOMPARE(host.requests().size(), 2);
         QCOMPARE(host.connectionsAccepted(), 2);  // the second call on a new one
     }
+
+    // Whether a failed call can have reached the server: a write that never
+    // left was not carried out; one sent and not answered may have been.
+    void shouldSayWhetherAFailedCallCanHaveReachedTheServer_data()
+    {
+        QTest::addColumn<bool>("async");
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("notSent");
+        for (const bool async : {false, true}) {
+            const QString kind = async ? "async: " : "blocking: ";
+            QTest::newRow(qPrintable(kind + "refused")) << async << "refused" << true;
+            QTest::newRow(qPrintable(kind + "no address")) << async << "no address" << true;
+            QTest::newRow(qPrintable(kind + "time-out")) << async << "time-out" << false;
+            QTest::newRow(qPrintable(kind + "something else answered")) << async << "not ours" << false;
+        }
+    }
+
+    void shouldSayWhetherAFailedCallCanHaveReachedTheServer()
+    {
+        QFETCH(bool, async);
+        QFETCH(QString, failure);
+        QFETCH(bool, notSent);
+        ScriptedServer host;
+        host.answerEveryCall(failure == "time-out" ? ScriptedServer::Reply{200, R"({"result":"late"})", 1000}
+                                                   : ScriptedServer::Reply{200, "<html>oops</html>", 0});
+        TNetConnection connection;
+        pointAt(connection, failure == "refused"      ? ScriptedServer::closedPort()
+                            : failure == "no address" ? 0
+                                                      : host.port());
+        connection.ReadTimeoutMs = 200;
+        try {
+            callBy(async, connection, "SetComissao");
+            QFAIL("the call did not fail");
+        } catch (const TransportError &error) {
+            QVERIFY2(error.notSent() == notSent, error.what());
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TNetConnectionTest)

@@ -14,6 +14,7 @@
 #include <QTest>
 
 #include <functional>
+#include <optional>
 
 using contract::Domains;
 using packet::Packet;
@@ -65,6 +66,29 @@ QJsonObject arg(const char *kind, bool ref, const QJsonValue &value)
 QString what(const std::exception &error)
 {
     return QString::fromUtf8(error.what());
+}
+
+// A settlement's answer in one line: refusal, payables (number, quotes,
+// amount, before, after, removed), settled quotes, cancelled rows.
+QString summary(const SettlementAnswer &answer)
+{
+    QStringList payables, settled;
+    for (const SettlementAnswer::Payable &p : answer.payables)
+        payables << QString("%1 %2 %3 %4 %5 %6")
+                        .arg(p.number)
+                        .arg(p.quotes)
+                        .arg(p.amount)
+                        .arg(p.before)
+                        .arg(p.after)
+                        .arg(p.removed ? "true" : "false");
+    for (const SettlementAnswer::SettledQuote &q : answer.alreadySettled)
+        settled << QStringList{q.branch,       q.quote,
+                               q.sequence,     QString::number(q.payable),
+                               q.operatorCode, q.generatedAt.toUTC().toString(Qt::ISODate)}
+                       .join(' ');
+    return QStringList{answer.refusal, payables.join(", "), settled.join(", "),
+                       QString::number(answer.cancelled.rows.size())}
+        .join(" | ");
 }
 
 }  // namespace
@@ -172,6 +196,66 @@ private slots:
         ScriptedDialogs dialogs;
         QCOMPARE(service.SetComissao(quotes(), "ADM"), text);
         QCOMPARE(dialogs.shown.size(), 0);  // not checked as a data answer
+    }
+
+    // What the server tells beside the result, or beside a refusal, goes
+    // with the asynchronous answer.
+    void shouldHandOverTheNumbersOfASettlement_data()
+    {
+        QTest::addColumn<bool>("generating");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("summary");  // or "error: " and the paid payables
+
+        QTest::newRow("payable created")
+            << true << 200
+            << QByteArray(R"({"result":"","outcome":{"contas":[{"conta":121,"orcamentos":3,"valor":850.01}]}})")
+            << " | 121 3 850.01 0 0 false |  | 0";
+        QTest::newRow("quotes generated already")
+            << true << 200
+            << QByteArray(R"({"result":"COMISSAO_GERADA","details":{"orcamentosGerados":[{"filial":"0001",)"
+                          R"("orcamento":"0000000001","sequencia":"02","conta":101,"operador":"OP1",)"
+                          R"("geradaEm":"2024-06-01T10:00:00Z"}]}})")
+            << "COMISSAO_GERADA |  | 0001 0000000001 02 101 OP1 2024-06-01T10:00:00Z | 0";
+        QTest::newRow("payables lowered and removed")
+            << false << 200
+            << "{\"result\":" + json(quotes())
+                   + R"(,"outcome":{"contas":[{"conta":101,"orcamentos":1,"de":80,)"
+                     R"("para":0,"removida":true},{"conta":121,"orcamentos":1,"de":35,"para":50,"removida":false}]}})"
+            << " | 101 1 0 80 0 true, 121 1 0 35 50 false |  | 2";
+        QTest::newRow("payable paid")
+            << false << 422 << QByteArray(R"({"error":"N_PARAM_CONTAPAGBAIXADA","details":{"contas":[{"conta":102}]}})")
+            << "error: N_PARAM_CONTAPAGBAIXADA 102";
+    }
+
+    void shouldHandOverTheNumbersOfASettlement()
+    {
+        QFETCH(bool, generating);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, summary);
+        ScriptedServer host;
+        host.answerEveryCall({status, body, 0});
+        TNetConnection connection;
+        connection.Port = host.port();
+        CommissionClient service(connection);
+        std::optional<ClientOutcome<SettlementAnswer>> outcome;
+        const auto done = [&outcome](const ClientOutcome<SettlementAnswer> &ended) { outcome = ended; };
+
+        if (generating)
+            service.setComissao(quotes(), "ADM", this, done);
+        else
+            service.setCancelaComissao(quotes(), "ADM", "Evento remarcado", this, done);
+        QTRY_VERIFY(outcome.has_value());
+
+        try {
+            QCOMPARE(::summary(outcome->value()), summary);
+        } catch (const RemoteCallError &error) {
+            QStringList paid;
+            for (const SettlementAnswer::Payable &payable : SettlementAnswer::payablesIn(error.details()))
+                paid << QString::number(payable.number);
+            QCOMPARE("error: " + what(error) + " " + paid.join(' '), summary);
+        }
     }
 
     void shouldRaiseWhatTheAnswerCannotGive_data()

@@ -65,15 +65,15 @@ public:
     std::function<void(const QString &text)> whileShown;
     QList<int> reloadsAtDialog;
 
-    int messageDlg(const QString &text, MsgDlgType type, int buttons) override
+    int messageDlg(const QString &text, MsgDlgType type, int buttons, const QString &informative = QString()) override
     {
         note(text);
-        return ScriptedDialogs::messageDlg(text, type, buttons);
+        return ScriptedDialogs::messageDlg(text, type, buttons, informative);
     }
-    void showError(const QString &text) override
+    void showError(const QString &text, const QString &informative = QString()) override
     {
         note(text);
-        ScriptedDialogs::showError(text);
+        ScriptedDialogs::showError(text, informative);
     }
 
 private:
@@ -315,6 +315,13 @@ void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
     const QVariant payable = fixture().value(
         QStringLiteral("SELECT VRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001' AND CDOPERADOR = 'OP7'"));
     QCOMPARE(payable.toDouble(), 50.0);
+    // The question's figure is the payable's, and the success names it.
+    const qint64 number = fixture()
+                              .value(QStringLiteral("SELECT NRCONTAPAGAR FROM CONTAPAGAR WHERE CDVENDEDOR = '0001'"
+                                                    " AND CDOPERADOR = 'OP7'"))
+                              .toLongLong();
+    QCOMPARE(m_dialogs->shown.first().informative, QStringLiteral("1 orçamento marcado · 50,00"));
+    QCOMPARE(m_dialogs->shown.last().informative, QStringLiteral("Conta a pagar %1 · 1 orçamento · 50,00").arg(number));
     // Reloaded: Ana keeps only the quote she did not mark.
     QCOMPARE(m_screen->cdsVendedores->AsString(contract::Vendedores::NmFanVen.name), QStringLiteral("Ana Souza"));
     QCOMPARE(m_screen->cdsOrcamentos->RecordCount(), 1);
@@ -557,6 +564,8 @@ void CommissionSettlementTest::shouldReportAServerGoneDuringGeneration()
     QCOMPARE(m_dialogs->messages().size(), 2);
     QVERIFY2(m_dialogs->errors().value(0).startsWith(QStringLiteral("Não foi possível comunicar com o servidor")),
              qPrintable(m_dialogs->messages().join(QLatin1Char('\n'))));
+    QCOMPARE(m_dialogs->shown.last().informative,
+             QStringLiteral("Nada foi gravado: a operação não chegou ao servidor."));
     QVERIFY(!BusyIndicatorShown());
     QCOMPARE(commissions(), commissionsBefore);
     // Nothing was reloaded: the marks are still there to try again.

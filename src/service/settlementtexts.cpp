@@ -1,0 +1,133 @@
+#include "settlementtexts.h"
+
+#include "domains.h"
+#include "orcamentos.h"
+
+#include <QLocale>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+using contract::Orcamentos;
+
+const QString separator = QStringLiteral(" · ");
+
+QString counted(qint64 count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(count == 1 ? one : many));
+}
+
+qint64 cents(double amount)
+{
+    return std::llround(amount * 100.0);
+}
+
+// The commission of a quote as the server books it: total in cents times
+// the percentage in thousandths, over 100000, rounded half away from zero.
+qint64 commissionCents(double total, double percent)
+{
+    const qint64 totalCents = cents(total);
+    const qint64 thousandths = std::llround(percent * 1000.0);
+    const bool negative = (totalCents < 0) != (thousandths < 0);
+    constexpr qint64 divisor = 100000;
+    const qint64 magnitudeTotal = std::abs(totalCents);
+    const qint64 magnitudePercent = std::abs(thousandths);
+    const qint64 magnitude = (magnitudeTotal / divisor) * magnitudePercent
+                             + ((magnitudeTotal % divisor) * magnitudePercent + divisor / 2) / divisor;
+    return negative ? -magnitude : magnitude;
+}
+
+QString payableLine(const SettlementAnswer::Payable &payable)
+{
+    return QStringLiteral("Conta a pagar %1").arg(payable.number);
+}
+
+}  // namespace
+
+QString SettlementTexts::amount(double value)
+{
+    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+    return brazil.toString(std::abs(value) < 0.005 ? 0.0 : value, 'f', 2);
+}
+
+QString SettlementTexts::markedQuotes(const packet::Packet &quotes, bool generating)
+{
+    const int mark = quotes.fieldIndex(Orcamentos::IdCheck.name);
+    const int total = quotes.fieldIndex(Orcamentos::VrTotalOrev.name);
+    const int percent = quotes.fieldIndex(Orcamentos::VrPercComis.name);
+    const int commission = quotes.fieldIndex(Orcamentos::VrComissao.name);
+    int count = 0;
+    qint64 sum = 0;
+    for (const QVector<QVariant> &row : quotes.rows) {
+        if (mark < 0 || row.value(mark).toString() != contract::Domains::Mark::marked)
+            continue;
+        ++count;
+        sum += generating ? commissionCents(row.value(total).toDouble(), row.value(percent).toDouble())
+                          : cents(row.value(commission).toDouble());
+    }
+    return counted(count, "orçamento marcado", "orçamentos marcados") + separator + amount(sum / 100.0);
+}
+
+QString SettlementTexts::generated(const QVector<SettlementAnswer::Payable> &payables)
+{
+    QStringList lines;
+    for (const SettlementAnswer::Payable &payable : payables)
+        lines << payableLine(payable) + separator + counted(payable.quotes, "orçamento", "orçamentos") + separator
+                     + amount(payable.amount);
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SettlementTexts::cancelled(const QVector<SettlementAnswer::Payable> &payables)
+{
+    if (payables.isEmpty())
+        return QStringLiteral("Nenhuma conta a pagar foi alterada: nenhum dos orçamentos marcados tinha comissão "
+                              "gerada.");
+    QStringList lines;
+    for (const SettlementAnswer::Payable &payable : payables) {
+        const QString change =
+            payable.removed ? QStringLiteral("removida (%1 → %2)") : QStringLiteral("alterada de %1 para %2");
+        lines << payableLine(payable) + QLatin1Char(' ') + change.arg(amount(payable.before), amount(payable.after))
+                     + separator + counted(payable.quotes, "orçamento retirado", "orçamentos retirados");
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SettlementTexts::alreadySettled(const QVector<SettlementAnswer::SettledQuote> &quotes)
+{
+    if (quotes.isEmpty())
+        return QString();
+    QStringList lines{QStringLiteral("Orçamentos marcados que já têm comissão gerada:")};
+    for (const SettlementAnswer::SettledQuote &quote : quotes.mid(0, listedQuotes)) {
+        const QString when =
+            quote.generatedAt.isValid()
+                ? separator + quote.generatedAt.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"))
+                : QString();
+        lines << QStringLiteral("Orçamento %1/%2 · conta %3 · operador %4")
+                         .arg(quote.quote, quote.sequence)
+                         .arg(quote.payable)
+                         .arg(quote.operatorCode)
+                     + when;
+    }
+    if (quotes.size() > listedQuotes)
+        lines << QStringLiteral("e mais %1").arg(counted(quotes.size() - listedQuotes, "orçamento", "orçamentos"));
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SettlementTexts::paid(const QVector<SettlementAnswer::Payable> &payables)
+{
+    QStringList lines;
+    for (const SettlementAnswer::Payable &payable : payables)
+        lines << payableLine(payable) + QStringLiteral(" já baixada.");
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString SettlementTexts::unanswered(bool notSent)
+{
+    return notSent ? QStringLiteral("Nada foi gravado: a operação não chegou ao servidor.")
+                   : QStringLiteral("Não se sabe se a operação foi gravada: ela foi enviada, mas a resposta do "
+                                    "servidor não chegou. Confira nas listas, que serão recarregadas, o que o "
+                                    "servidor gravou.");
+}
