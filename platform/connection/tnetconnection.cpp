@@ -3,17 +3,23 @@
 #include <httplib.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPointer>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
 #include <optional>
 
 namespace {
@@ -23,6 +29,10 @@ namespace {
 constexpr unsigned long gatewayRetryPauseMs = 200;
 // Attempts of a read while a balancer answers in the server's place.
 constexpr int maxGatewayAttempts = 4;
+// Too little left of a read's whole wait for another attempt.
+constexpr qint64 shortestRetryMs = 100;
+// How often a request broken off is told again to stop, until it has.
+constexpr std::chrono::milliseconds stopAgainAfter(20);
 
 QJsonValue argumentKind(ServiceArgument::Kind kind)
 {
@@ -80,6 +90,10 @@ ServiceArgument ServiceArgument::packet(const QJsonValue &packet)
     return {Kind::Packet, false, packet};
 }
 
+const QString AbandonedCallError::text = QStringLiteral("Operação cancelada pelo operador.");
+
+AbandonedCallError::AbandonedCallError() : std::runtime_error(text.toStdString()) {}
+
 RemoteCallError::RemoteCallError(const QString &message, int status, const QJsonObject &details)
     : std::runtime_error(message.toStdString()), m_status(status), m_details(details)
 {
@@ -99,6 +113,53 @@ const SignedInSession &SignInOutcome::value() const
     return session;
 }
 
+// One request sent from the worker thread, shared with whatever may break it
+// off while it waits for its answer.
+struct TNetConnection::Flight {
+    std::shared_ptr<httplib::Client> client;
+    std::atomic<bool> abandoned{false};
+    std::mutex mutex;
+    std::condition_variable over;
+    bool returned = false;  // the request is no longer under way
+
+    void markReturned()
+    {
+        {
+            std::lock_guard lock(mutex);
+            returned = true;
+        }
+        over.notify_all();
+    }
+    // Stopping the client shuts the socket of a request under way; one that
+    // is only about to start is stopped again a moment later.
+    void stopUntilReturned()
+    {
+        std::unique_lock lock(mutex);
+        while (!returned) {
+            lock.unlock();
+            client->stop();
+            lock.lock();
+            over.wait_for(lock, stopAgainAfter);
+        }
+    }
+};
+
+struct TNetConnection::Pending {
+    std::string path;
+    QByteArray body;
+    Retry retry = Retry::Never;
+    QPointer<QObject> context;
+    Completion done;
+    int attempt = 0;       // of the current dispatch
+    bool renewed = false;  // the session was renewed once for this call
+    // When a read's whole wait ends (from the first attempt of a dispatch),
+    // and how long the current attempt may wait.
+    QDeadlineTimer deadline;
+    int attemptTimeoutMs = 0;
+    std::shared_ptr<Flight> flight;  // the current attempt's request
+    bool finished = false;           // completed: whatever still comes is dropped
+};
+
 struct TNetConnection::Private {
     // Shared with the request the worker thread is sending, which keeps it
     // while a disconnect drops it here.
@@ -108,6 +169,8 @@ struct TNetConnection::Private {
     QThread *worker = nullptr;
     QObject *sender = nullptr;
     int asyncCalls = 0;
+    // The asynchronous calls sent and not yet completed (sign-ins aside).
+    QList<std::shared_ptr<Pending>> inProgress;
     // The endpoint the client was prepared for, named in transport errors.
     QString host;
     int port = 0;
@@ -132,6 +195,10 @@ TNetConnection::~TNetConnection()
     // A request still on its way ends now instead of at its time-out.
     if (d->client)
         d->client->stop();
+    for (const std::shared_ptr<Pending> &pending : std::as_const(d->inProgress)) {
+        if (pending->flight)
+            pending->flight->client->stop();
+    }
     d->worker->quit();
     d->worker->wait();
     delete d->sender;
@@ -194,7 +261,7 @@ QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgu
 {
     const std::string path = "/rdm/" + percentEncoded(ServerName) + "/" + percentEncoded(method);
     const QByteArray body = requestBody(arguments);
-    const auto once = [this, &path, &body] { return callOnce(path, body); };
+    const auto once = [this, &path, &body](int timeoutMs) { return callOnce(path, body, timeoutMs); };
     try {
         return dispatch(once, retry);
     } catch (const SessionExpiredError &) {
@@ -208,13 +275,14 @@ QJsonValue TNetConnection::call(const QString &method, const QVector<ServiceArgu
     return dispatch(once, retry);
 }
 
-QJsonValue TNetConnection::dispatch(const std::function<QJsonValue()> &once, Retry retry)
+QJsonValue TNetConnection::dispatch(const std::function<QJsonValue(int timeoutMs)> &once, Retry retry)
 {
     if (retry == Retry::Never)
-        return once();
+        return once(ReadTimeoutMs);
+    const QDeadlineTimer deadline(ReadTimeoutMs);
     for (int attempt = 1;; ++attempt) {
         try {
-            return once();
+            return once(int(deadline.remainingTime()));
         } catch (const TransportError &error) {
             // The server went away under the call, or its connection did:
             // start over on a new one, once. While a balancer answers for a
@@ -223,7 +291,8 @@ QJsonValue TNetConnection::dispatch(const std::function<QJsonValue()> &once, Ret
             // the balancer sends it to a live one.
             setConnected(false);
             const int allowed = error.answeredByGateway() ? maxGatewayAttempts : 2;
-            if (attempt >= allowed)
+            const qint64 pause = error.answeredByGateway() ? qint64(gatewayRetryPauseMs) : 0;
+            if (attempt >= allowed || deadline.remainingTime() - pause < shortestRetryMs)
                 throw;
             if (error.answeredByGateway())
                 QThread::msleep(gatewayRetryPauseMs);
@@ -276,9 +345,9 @@ bool headerSafe(const QString &token)
 
 }  // namespace
 
-QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &body)
+QJsonValue TNetConnection::callOnce(const std::string &path, const QByteArray &body, int timeoutMs)
 {
-    const auto [status, answered] = send(Verb::Post, path, body);
+    const auto [status, answered] = send(Verb::Post, path, body, timeoutMs);
     if (const std::optional<QString> text = serverError(answered); status == 401 && text)
         throw SessionExpiredError(*text);
     return answer(status, answered, QStringLiteral("result")).value(QStringLiteral("result"));
@@ -294,7 +363,8 @@ std::vector<std::pair<std::string, std::string>> TNetConnection::headers() const
     return headers;
 }
 
-std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &path, const QByteArray &body)
+std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &path, const QByteArray &body,
+                                                int timeoutMs)
 {
     // The client serves one request at a time: a blocking call must not
     // share it with one the worker thread is sending.
@@ -305,6 +375,9 @@ std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &pa
         openClient();
     const auto pairs = headers();
     const httplib::Headers sent(pairs.cbegin(), pairs.cend());
+    if (timeoutMs < 0)
+        timeoutMs = ReadTimeoutMs;
+    d->client->set_read_timeout(wholeSeconds(timeoutMs), remainingMicroseconds(timeoutMs));
 
     QElapsedTimer clock;
     clock.start();
@@ -313,22 +386,13 @@ std::pair<int, QByteArray> TNetConnection::send(Verb verb, const std::string &pa
                                        ? d->client->Post(path, sent, body.constData(), size, "application/json")
                                        : d->client->Delete(path, sent);
     if (!result)
-        throw TransportError(transportFailure(static_cast<int>(result.error()), clock.elapsed()).toStdString(), 0,
-                             sentBy(static_cast<int>(result.error())));
+        throw TransportError(
+            transportFailure(static_cast<int>(result.error()), clock.elapsed(), timeoutMs).toStdString(), 0,
+            sentBy(static_cast<int>(result.error())));
     return {result->status, QByteArray::fromStdString(result->body)};
 }
 
 // --- asynchronous calls --------------------------------------------------------
-
-struct TNetConnection::Pending {
-    std::string path;
-    QByteArray body;
-    Retry retry = Retry::Never;
-    QPointer<QObject> context;
-    Completion done;
-    int attempt = 0;       // of the current dispatch
-    bool renewed = false;  // the session was renewed once for this call
-};
 
 void TNetConnection::callAsync(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry,
                                QObject *context, Completion done)
@@ -339,7 +403,10 @@ void TNetConnection::callAsync(const QString &method, const QVector<ServiceArgum
     pending->retry = retry;
     pending->context = context ? context : this;
     pending->done = std::move(done);
+    pending->deadline = QDeadlineTimer(ReadTimeoutMs);
     ++d->asyncCalls;
+    d->inProgress.append(pending);
+    emit callsChanged();
     startWorker();
     sendAttempt(pending);
 }
@@ -360,8 +427,37 @@ int TNetConnection::callsInProgress() const
     return d->asyncCalls;
 }
 
+bool TNetConnection::callsAbandonable() const
+{
+    // Sign-ins count among the calls but are no pending reads.
+    return d->asyncCalls > 0 && d->asyncCalls == d->inProgress.size()
+           && std::all_of(d->inProgress.cbegin(), d->inProgress.cend(), [](const std::shared_ptr<Pending> &pending) {
+                  return pending->retry == Retry::OnceOnTransportFailure;
+              });
+}
+
+bool TNetConnection::abandonCalls()
+{
+    if (!callsAbandonable())
+        return false;
+    const QList<std::shared_ptr<Pending>> abandoned = d->inProgress;
+    for (const std::shared_ptr<Pending> &pending : abandoned) {
+        if (const std::shared_ptr<Flight> flight = pending->flight) {
+            flight->abandoned = true;
+            // Off this thread: stopping waits while the worker is connecting.
+            QThreadPool::globalInstance()->start([flight] { flight->stopUntilReturned(); });
+        }
+        complete(pending, {{}, std::make_exception_ptr(AbandonedCallError())});
+    }
+    // The client broken off is left to the worker; the next call opens another.
+    setConnected(false);
+    return true;
+}
+
 void TNetConnection::sendAttempt(const std::shared_ptr<Pending> &pending)
 {
+    if (pending->finished)
+        return;
     ++pending->attempt;
     try {
         if (!Connected())
@@ -370,40 +466,60 @@ void TNetConnection::sendAttempt(const std::shared_ptr<Pending> &pending)
         attemptFailed(pending, std::current_exception());
         return;
     }
-    postFromWorker(pending->path, pending->body,
-                   [this, pending](int status, const QByteArray &answered, int error, qint64 elapsedMs) {
-                       attemptEnded(pending, status, answered, error, elapsedMs);
-                   });
+    pending->attemptTimeoutMs =
+        pending->retry == Retry::Never ? ReadTimeoutMs : int(std::max<qint64>(1, pending->deadline.remainingTime()));
+    pending->flight =
+        postFromWorker(pending->path, pending->body, pending->attemptTimeoutMs,
+                       [this, pending](int status, const QByteArray &answered, int error, qint64 elapsedMs) {
+                           attemptEnded(pending, status, answered, error, elapsedMs);
+                       });
 }
 
-void TNetConnection::postFromWorker(const std::string &path, const QByteArray &body, AttemptEnded ended)
+std::shared_ptr<TNetConnection::Flight> TNetConnection::postFromWorker(const std::string &path, const QByteArray &body,
+                                                                       int timeoutMs, AttemptEnded ended)
 {
     const auto pairs = headers();
-    std::shared_ptr<httplib::Client> client = d->client;
+    auto flight = std::make_shared<Flight>();
+    flight->client = d->client;
     QMetaObject::invokeMethod(
         d->sender,
-        [this, client, path, body, ended = std::move(ended), sent = httplib::Headers(pairs.cbegin(), pairs.cend())] {
+        [this, flight, path, body, timeoutMs, ended = std::move(ended),
+         sent = httplib::Headers(pairs.cbegin(), pairs.cend())] {
             QElapsedTimer clock;
             clock.start();
-            const httplib::Result result =
-                client->Post(path, sent, body.constData(), static_cast<size_t>(body.size()), "application/json");
-            const int status = result ? result->status : 0;
-            const QByteArray answered = result ? QByteArray::fromStdString(result->body) : QByteArray();
-            const int error = result ? -1 : static_cast<int>(result.error());
+            int status = 0;
+            QByteArray answered;
+            int error = static_cast<int>(httplib::Error::Canceled);
+            // A request abandoned before its turn is not sent at all.
+            if (!flight->abandoned) {
+                // Only this thread uses the client while asynchronous calls run.
+                flight->client->set_read_timeout(wholeSeconds(timeoutMs), remainingMicroseconds(timeoutMs));
+                const httplib::Result result = flight->client->Post(
+                    path, sent, body.constData(), static_cast<size_t>(body.size()), "application/json");
+                status = result ? result->status : 0;
+                answered = result ? QByteArray::fromStdString(result->body) : QByteArray();
+                error = result ? -1 : static_cast<int>(result.error());
+            }
+            flight->markReturned();
             const qint64 elapsed = clock.elapsed();
             QMetaObject::invokeMethod(
                 this, [ended, status, answered, error, elapsed] { ended(status, answered, error, elapsed); },
                 Qt::QueuedConnection);
         },
         Qt::QueuedConnection);
+    return flight;
 }
 
 void TNetConnection::attemptEnded(const std::shared_ptr<Pending> &pending, int status, const QByteArray &body,
                                   int error, qint64 elapsedMs)
 {
+    if (pending->finished)
+        return;  // abandoned: the answer came too late
+    pending->flight.reset();
     try {
         if (error >= 0)
-            throw TransportError(transportFailure(error, elapsedMs).toStdString(), 0, sentBy(error));
+            throw TransportError(transportFailure(error, elapsedMs, pending->attemptTimeoutMs).toStdString(), 0,
+                                 sentBy(error));
         if (const std::optional<QString> text = serverError(body); status == 401 && text)
             throw SessionExpiredError(*text);
         const QJsonObject answered = answer(status, body, QStringLiteral("result"));
@@ -430,13 +546,15 @@ void TNetConnection::attemptFailed(const std::shared_ptr<Pending> &pending, cons
         if (pending->retry == Retry::Never)
             return complete(pending, {{}, std::make_exception_ptr(SessionExpiredError(renewedSessionNotSent))});
         pending->attempt = 0;
+        pending->deadline = QDeadlineTimer(ReadTimeoutMs);
         sendAttempt(pending);
     } catch (const TransportError &failure) {
         if (pending->retry == Retry::Never)
             return complete(pending, {{}, error});
         setConnected(false);
         const bool gateway = failure.answeredByGateway();
-        if (pending->attempt >= (gateway ? maxGatewayAttempts : 2))
+        const qint64 left = pending->deadline.remainingTime() - (gateway ? qint64(gatewayRetryPauseMs) : 0);
+        if (pending->attempt >= (gateway ? maxGatewayAttempts : 2) || left < shortestRetryMs)
             return complete(pending, {{}, error});
         if (gateway)
             QTimer::singleShot(gatewayRetryPauseMs, this, [this, pending] { sendAttempt(pending); });
@@ -451,7 +569,10 @@ void TNetConnection::attemptFailed(const std::shared_ptr<Pending> &pending, cons
 // completion runs inside callAsync itself.
 void TNetConnection::complete(const std::shared_ptr<Pending> &pending, const CallOutcome &outcome)
 {
+    pending->finished = true;
+    d->inProgress.removeOne(pending);
     --d->asyncCalls;
+    emit callsChanged();
     if (!pending->context)
         return;
     QMetaObject::invokeMethod(
@@ -482,11 +603,13 @@ void TNetConnection::signInAsync(const QString &operatorCode, const QString &pas
     // Back on the context's thread, from its event loop.
     const auto deliver = [this, target, done](const SignInOutcome &outcome) {
         --d->asyncCalls;
+        emit callsChanged();
         if (target)
             QMetaObject::invokeMethod(
                 target.data(), [done, outcome] { done(outcome); }, Qt::QueuedConnection);
     };
     ++d->asyncCalls;
+    emit callsChanged();
     startWorker();
     try {
         if (!Connected())
@@ -495,12 +618,12 @@ void TNetConnection::signInAsync(const QString &operatorCode, const QString &pas
         deliver({{}, std::current_exception()});
         return;
     }
-    postFromWorker(SessionPath.toStdString(), signInBody(operatorCode, password),
+    postFromWorker(SessionPath.toStdString(), signInBody(operatorCode, password), ReadTimeoutMs,
                    [this, operatorCode, deliver](int status, const QByteArray &answered, int error, qint64 elapsedMs) {
                        SignInOutcome outcome;
                        try {
                            if (error >= 0)
-                               throw TransportError(transportFailure(error, elapsedMs).toStdString());
+                               throw TransportError(transportFailure(error, elapsedMs, ReadTimeoutMs).toStdString());
                            outcome.session = signedIn(status, answered, operatorCode);
                        } catch (...) {
                            outcome.error = std::current_exception();
@@ -550,7 +673,7 @@ void TNetConnection::signOut()
     answer(status, answered, QStringLiteral("result"));
 }
 
-QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const
+QString TNetConnection::transportFailure(int error, qint64 elapsedMs, int timeoutMs) const
 {
     QString reason;
     switch (static_cast<httplib::Error>(error)) {
@@ -562,9 +685,11 @@ QString TNetConnection::transportFailure(int error, qint64 elapsedMs) const
         break;
     case httplib::Error::Read:
         // A read that lasted the whole time-out was ended by it; a shorter
-        // one means the server closed the connection without answering.
-        reason = elapsedMs >= ReadTimeoutMs ? QStringLiteral("tempo de resposta esgotado (%1 ms)").arg(ReadTimeoutMs)
-                                            : QStringLiteral("a conexão foi encerrada sem resposta");
+        // one means the server closed the connection without answering. The
+        // time named is the call's whole wait, in seconds begun.
+        reason = elapsedMs >= timeoutMs
+                     ? QStringLiteral("o servidor não respondeu em %1 s").arg((qint64(ReadTimeoutMs) + 999) / 1000)
+                     : QStringLiteral("a conexão foi encerrada sem resposta");
         break;
     case httplib::Error::Write:
         reason = QStringLiteral("falha ao enviar a chamada");

@@ -52,6 +52,15 @@ public:
     explicit SessionExpiredError(const QString &message) : RemoteCallError(message, 401) {}
 };
 
+// The operator gave up waiting for an asynchronous read (abandonCalls): the
+// call came to an end at once, and whatever the server answers later is
+// dropped.
+class CONNECTION_EXPORT AbandonedCallError : public std::runtime_error {
+public:
+    AbandonedCallError();
+    static const QString text;  // "Operação cancelada pelo operador."
+};
+
 // What the server granted at sign-in (POST /sessao).
 struct CONNECTION_EXPORT SignedInSession {
     struct Grant {
@@ -152,6 +161,8 @@ public:
     QString CaFile;
     bool ThrowException = false;
     int ConnectTimeoutMs = 3000;
+    // How long a call waits for its answer; the attempts of a read together
+    // wait no longer (see call()).
     int ReadTimeoutMs = 30000;
     std::function<void(TNetConnection &)> BeforeConnect;
     // The signed-in operator's session, sent as "Authorization: Bearer
@@ -180,7 +191,9 @@ public:
     // call marked OnceOnTransportFailure that fails in transport is sent
     // once more on a new connection (to a server behind a balancer, most
     // likely another one); one that a balancer answered in the server's place
-    // (502, 503, 504) up to four times in all, 200 ms apart.
+    // (502, 503, 504) up to four times in all, 200 ms apart. The whole wait
+    // of a read, its attempts together, is bounded by ReadTimeoutMs: a
+    // second attempt gets what is left of it, and none when too little is.
     // Not while an asynchronous call of this connection is under way (that
     // raises TransportError).
     QJsonValue call(const QString &method, const QVector<ServiceArgument> &arguments, Retry retry = Retry::Never);
@@ -195,6 +208,16 @@ public:
                    Completion done);
     // Asynchronous calls sent and not yet completed.
     int callsInProgress() const;
+    // Whether the asynchronous calls in progress may be abandoned: there is
+    // one at least, and each is a read (OnceOnTransportFailure).
+    bool callsAbandonable() const;
+    // Abandons the asynchronous calls in progress when they may be (above):
+    // each completes at once, from the event loop of its context's thread,
+    // with AbandonedCallError; the server's late answer is dropped, and the
+    // request on its way is broken off, so that the next call does not wait
+    // behind it. A write is never abandoned: with one under way (or a
+    // sign-in) nothing is, and false is returned.
+    bool abandonCalls();
 
     // Signs the operator in (POST SessionPath) and returns the session the
     // server opened; BearerToken is left as it was. A refusal (401: unknown
@@ -213,31 +236,40 @@ public:
     // clears BearerToken. Raises as a call does.
     void signOut();
 
+signals:
+    // An asynchronous call was sent, or came to an end.
+    void callsChanged();
+
 private:
     struct Pending;
+    struct Flight;
     void openClient();  // raises what fails, whatever ThrowException says
     void startWorker();
     // Posts a request on the worker thread with the client and headers of
-    // now; `ended` runs back on this object's thread with the status and
-    // body, or the client's error (-1 when there was an answer) and the time
-    // the attempt took.
+    // now, waiting up to `timeoutMs` for the answer; `ended` runs back on
+    // this object's thread with the status and body, or the client's error
+    // (-1 when there was an answer) and the time the attempt took. The
+    // flight returned is what breaks the request off.
     using AttemptEnded = std::function<void(int status, const QByteArray &body, int error, qint64 elapsedMs)>;
-    void postFromWorker(const std::string &path, const QByteArray &body, AttemptEnded ended);
+    std::shared_ptr<Flight> postFromWorker(const std::string &path, const QByteArray &body, int timeoutMs,
+                                           AttemptEnded ended);
     SignedInSession signedIn(int status, const QByteArray &body, const QString &operatorCode) const;
     void sendAttempt(const std::shared_ptr<Pending> &pending);
     void attemptEnded(const std::shared_ptr<Pending> &pending, int status, const QByteArray &body, int error,
                       qint64 elapsedMs);
     void attemptFailed(const std::shared_ptr<Pending> &pending, const std::exception_ptr &error);
     void complete(const std::shared_ptr<Pending> &pending, const CallOutcome &outcome);
-    QJsonValue dispatch(const std::function<QJsonValue()> &once, Retry retry);
-    QJsonValue callOnce(const std::string &path, const QByteArray &body);
+    QJsonValue dispatch(const std::function<QJsonValue(int timeoutMs)> &once, Retry retry);
+    QJsonValue callOnce(const std::string &path, const QByteArray &body, int timeoutMs);
     enum class Verb { Post, Delete };
-    // Sends one request and returns its status and body; raises TransportError
-    // when nothing answered.
-    std::pair<int, QByteArray> send(Verb verb, const std::string &path, const QByteArray &body);
+    // Sends one request, waiting up to `timeoutMs` (ReadTimeoutMs when
+    // negative) for its answer, and returns its status and body; raises
+    // TransportError when nothing answered.
+    std::pair<int, QByteArray> send(Verb verb, const std::string &path, const QByteArray &body, int timeoutMs = -1);
     std::vector<std::pair<std::string, std::string>> headers() const;
     QJsonObject answer(int status, const QByteArray &body, const QString &expectedKey) const;
-    QString transportFailure(int error, qint64 elapsedMs) const;
+    // `timeoutMs`: how long the attempt could wait for its answer.
+    QString transportFailure(int error, qint64 elapsedMs, int timeoutMs) const;
     QString unreachable(const QString &reason) const;
 
     struct Private;

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QTimerEvent>
 
 #include <cmath>
@@ -14,15 +15,38 @@ constexpr int ringDots = 12;
 constexpr int transferSteps = 12;
 constexpr QSize animationSize(96, 44);
 constexpr int margin = 14;
+constexpr int lineGap = 8;
 
 }  // namespace
 
-BusyIndicator::BusyIndicator(QWidget *host) : QWidget(host)
+BusyIndicator::BusyIndicator(QWidget *host)
+    : QWidget(host), m_cancel(new QPushButton(QStringLiteral("&Cancelar"), this))
 {
     setObjectName(QStringLiteral("busyIndicator"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // Reached by its mnemonic and Escape; taking the focus would move it out
+    // of the screen the operator works on.
+    m_cancel->setObjectName(QStringLiteral("btnCancelarEspera"));
+    m_cancel->setFocusPolicy(Qt::NoFocus);
+    m_cancel->setToolTip(QStringLiteral("Deixar de esperar pelo servidor (Esc)"));
+    m_cancel->hide();
+    connect(m_cancel, &QPushButton::clicked, this, &BusyIndicator::cancelRequested);
     hide();
     host->installEventFilter(this);
+}
+
+void BusyIndicator::setWayOut(WayOut wayOut, const QString &notice)
+{
+    m_wayOut = wayOut;
+    m_notice = wayOut == WayOut::Refused ? notice : QString();
+    // Clicks reach the button only; without it the panel lets them through.
+    setAttribute(Qt::WA_TransparentForMouseEvents, wayOut == WayOut::None);
+    m_cancel->setVisible(wayOut != WayOut::None);
+    m_cancel->setEnabled(wayOut == WayOut::Offered);
+    if (isVisible()) {
+        placeOverHost();
+        update();
+    }
 }
 
 void BusyIndicator::start(int kind, const QString &text)
@@ -48,12 +72,21 @@ void BusyIndicator::stop()
 void BusyIndicator::placeOverHost()
 {
     const QFontMetrics metrics(font());
-    const int textWidth = m_text.isEmpty() ? 0 : metrics.horizontalAdvance(m_text);
-    const int width = std::max(animationSize.width(), textWidth) + 2 * margin;
-    const int height = animationSize.height() + 2 * margin + (m_text.isEmpty() ? 0 : metrics.height() + 8);
+    const auto lineHeight = [&metrics](const QString &line) { return line.isEmpty() ? 0 : metrics.height() + lineGap; };
+    // A little more than the lines need, so that rounding never elides them.
+    const int textWidth = std::max(m_text.isEmpty() ? 0 : metrics.horizontalAdvance(m_text) + 4,
+                                   m_notice.isEmpty() ? 0 : metrics.horizontalAdvance(m_notice) + 4);
+    const bool offered = m_wayOut != WayOut::None;
+    const QSize button = offered ? m_cancel->sizeHint() : QSize(0, -lineGap);
+    const int width = std::max({animationSize.width(), textWidth, button.width()}) + 2 * margin;
+    const int height =
+        animationSize.height() + 2 * margin + lineHeight(m_text) + lineHeight(m_notice) + button.height() + lineGap;
     const QWidget *host = parentWidget();
     resize(std::min(width, std::max(host->width() - 8, animationSize.width())), height);
     move((host->width() - this->width()) / 2, (host->height() - this->height()) / 2);
+    if (offered)
+        m_cancel->setGeometry((this->width() - button.width()) / 2, this->height() - margin - button.height(),
+                              button.width(), button.height());
 }
 
 bool BusyIndicator::eventFilter(QObject *watched, QEvent *event)
@@ -88,12 +121,16 @@ void BusyIndicator::paintEvent(QPaintEvent *)
     else
         paintRing(painter, area);
 
-    if (!m_text.isEmpty()) {
-        painter.setPen(palette().color(QPalette::WindowText));
-        const QRectF textArea(margin, area.bottom() + 8, width() - 2 * margin,
-                              height() - area.bottom() - 8 - margin / 2.0);
-        painter.drawText(textArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
-                         fontMetrics().elidedText(m_text, Qt::ElideRight, int(textArea.width())));
+    // The text, then the notice, each on a line of its own under the animation.
+    painter.setPen(palette().color(QPalette::WindowText));
+    double top = area.bottom() + lineGap;
+    for (const QString &line : {m_text, m_notice}) {
+        if (line.isEmpty())
+            continue;
+        const QRectF lineArea(margin, top, width() - 2 * margin, fontMetrics().height());
+        painter.drawText(lineArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine,
+                         fontMetrics().elidedText(line, Qt::ElideRight, int(lineArea.width())));
+        top += fontMetrics().height() + lineGap;
     }
 }
 

@@ -5,6 +5,8 @@
 #include <QBasicTimer>
 #include <QWidget>
 
+class QPushButton;
+
 // The busy indicator: a panel centred over its host window with a small
 // animation and an optional text, shown while a long call runs. Kind 1 is a
 // spinning ring (work in progress), kind 6 pages travelling between two
@@ -12,10 +14,15 @@
 //
 // The animation moves while the event loop runs, which it does during a
 // service call too (the call waits in an event loop that holds back input).
+//
+// While the program waits for the server the panel may offer a way out: a
+// "Cancelar" button under the text (cancelRequested), or the same button
+// disabled with a notice saying why the wait cannot be given up.
 class DIALOGS_EXPORT BusyIndicator : public QWidget {
     Q_OBJECT
 public:
     enum Kind { Processing = 1, Fetching = 6 };
+    enum class WayOut { None, Offered, Refused };
 
     explicit BusyIndicator(QWidget *host);
 
@@ -26,6 +33,16 @@ public:
     // How far the animation has moved since the indicator was made.
     int frame() const { return m_frame; }
     QString text() const { return m_text; }
+
+    // The button shows for Offered (enabled) and Refused (disabled, with
+    // `notice` under the text).
+    void setWayOut(WayOut wayOut, const QString &notice = QString());
+    WayOut wayOut() const { return m_wayOut; }
+    QString notice() const { return m_notice; }
+    QPushButton *cancelButton() const { return m_cancel; }
+
+signals:
+    void cancelRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -41,4 +58,7 @@ private:
     int m_frame = 0;
     int m_kind = Processing;
     QString m_text;
+    WayOut m_wayOut = WayOut::None;
+    QString m_notice;
+    QPushButton *m_cancel;
 };

@@ -3,6 +3,7 @@
 #include "dialogseam.h"
 #include "hostbusy.h"
 #include "silentabort.h"
+#include "tnetconnection.h"
 
 #include <QString>
 
@@ -29,6 +30,10 @@ bool runGuarded(const std::function<void()> &handler)
         handler();
         return true;
     } catch (const SilentAbort &) {
+        return false;
+    } catch (const AbandonedCallError &) {
+        // The operator gave up the wait: nothing to tell, the wait is over.
+        DeactiveShowAvi();
         return false;
     } catch (const std::exception &error) {
         const QString text = QString::fromUtf8(error.what());

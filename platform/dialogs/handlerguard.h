@@ -8,7 +8,9 @@
 
 // The one place where handler errors stop. Every handler that the toolkit
 // calls (clicks, key presses, focus moves, activation, painting) runs inside
-// runGuarded: a SilentAbort ends it quietly, any other exception switches the
+// runGuarded: a SilentAbort ends it quietly, an AbandonedCallError (the
+// operator gave up waiting for a call) too with the busy indicator switched
+// off, any other exception switches the
 // busy indicator off and goes to the error display (DialogSeam::showError),
 // and the event loop goes on. Returns true when the handler ended normally.
 DIALOGS_EXPORT bool runGuarded(const std::function<void()> &handler);

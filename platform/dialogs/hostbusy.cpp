@@ -1,6 +1,7 @@
 #include "hostbusy.h"
 
 #include "busyindicator.h"
+#include "handlerguard.h"
 #include "mainform.h"
 #include "operatorcursor.h"
 
@@ -19,6 +20,21 @@ bool busyOn = false;
 std::unique_ptr<OperatorCursor> busyCursor;
 int screenCursor = crDefault;
 
+// The way out of the wait the indicator offers.
+struct WayOut {
+    BusyIndicator::WayOut kind = BusyIndicator::WayOut::None;
+    QPointer<QObject> context;
+    std::function<void()> cancel;
+    QString notice;
+};
+WayOut wayOut;
+
+void showWayOut()
+{
+    if (busyIndicator)
+        busyIndicator->setWayOut(wayOut.kind, wayOut.notice);
+}
+
 BusyIndicator *indicatorOn(QWidget *host)
 {
     if (busyIndicator && busyIndicator->parentWidget() == host)
@@ -26,7 +42,12 @@ BusyIndicator *indicatorOn(QWidget *host)
     if (busyIndicator)
         busyIndicator->stop();
     auto *found = host->findChild<BusyIndicator *>(QString(), Qt::FindDirectChildrenOnly);
-    busyIndicator = found ? found : new BusyIndicator(host);
+    if (!found) {
+        found = new BusyIndicator(host);
+        QObject::connect(found, &BusyIndicator::cancelRequested, found, [] { runGuarded([] { CancelBusyWait(); }); });
+    }
+    busyIndicator = found;
+    showWayOut();
     return busyIndicator;
 }
 
@@ -56,6 +77,35 @@ void DeactiveShowAvi()
 bool BusyIndicatorShown()
 {
     return busyOn;
+}
+
+void OfferBusyCancel(QObject *context, std::function<void()> cancel)
+{
+    wayOut = {BusyIndicator::WayOut::Offered, context, std::move(cancel), QString()};
+    showWayOut();
+}
+
+void RefuseBusyCancel(const QString &notice)
+{
+    wayOut = {BusyIndicator::WayOut::Refused, nullptr, {}, notice};
+    showWayOut();
+}
+
+void WithdrawBusyCancel()
+{
+    wayOut = {};
+    showWayOut();
+}
+
+bool CancelBusyWait()
+{
+    if (wayOut.kind != BusyIndicator::WayOut::Offered || !wayOut.context || !wayOut.cancel)
+        return false;
+    // Offered once: what the cancel does may offer something else.
+    const std::function<void()> cancel = std::move(wayOut.cancel);
+    WithdrawBusyCancel();
+    cancel();
+    return true;
 }
 
 void SetScreenCursor(int cursor)

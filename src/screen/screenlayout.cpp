@@ -222,6 +222,12 @@ void ScreenLayout::summaries(TfrmManComis &form)
     form.lblFiltroAtual->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     form.lblFiltroAtual->setText(QStringLiteral("Nenhuma lista carregada."));
     form.addBottomPanel(form.lblFiltroAtual);
+    // Under it, the status line: shown while there is something to say.
+    form.lblSituacao = new QLabel(&form);
+    form.lblSituacao->setObjectName(QStringLiteral("lblSituacao"));
+    form.lblSituacao->setContentsMargins(4, 3, 4, 3);
+    form.lblSituacao->setVisible(false);
+    form.addBottomPanel(form.lblSituacao);
 }
 
 void ScreenLayout::menus(TfrmManComis &form)

@@ -171,6 +171,10 @@ void TfrmManComis::wireModel()
     view.reasonDialog = [this] { return TfrmMotivoCancelamento::ask(this); };
     m_model->attach(view);
     connect(m_model, &ScreenModel::enablingChanged, this, [this] { Habilita(); });
+    connect(m_model, &ScreenModel::statusLineChanged, this, [this](const QString &text) {
+        lblSituacao->setText(text);
+        lblSituacao->setVisible(!text.isEmpty());
+    });
     // While a call runs the commands are off and the operator's input waits
     // (see TypeAhead); afterwards the enabling rules decide again.
     d->typeAhead = std::make_unique<TypeAhead>(this);
@@ -267,8 +271,25 @@ void TfrmManComis::showLoadedFilter(const CommissionClient::Selection &selection
 
 // --- commands ----------------------------------------------------------------
 
+void TfrmManComis::loadParametersThenFilter()
+{
+    m_model->loadParameters([this] {
+        boPrimVez = false;
+        sbtFiltrarClick(sbtFiltrar);
+    });
+}
+
+void TfrmManComis::sbtVerificarClick(QObject *)
+{
+    if (m_model->parametersMissing())
+        return loadParametersThenFilter();
+    DadosOrcamento();
+}
+
 void TfrmManComis::sbtFiltrarClick(QObject *)
 {
+    if (m_model->parametersMissing())
+        return loadParametersThenFilter();
     if (boPrimVez)
         return;
     m_model->prepareFilter();

@@ -69,6 +69,8 @@ public:
     QLabel *lblResumoVendedor = nullptr;
     QLabel *lblResumoOrcamento = nullptr;
     QLabel *lblFiltroAtual = nullptr;
+    // What the operator should know that no dialog says (the model's status line).
+    QLabel *lblSituacao = nullptr;
 
     CommissionClient &service() { return m_model->client(); }
     // What the screen holds and does, without its widgets.
@@ -84,7 +86,7 @@ public:
     // Commands.
     void sbtFiltrarClick(QObject *sender);
     void mnuFiltrarClick(QObject *) { sbtFiltrarClick(sbtFiltrar); }
-    void sbtVerificarClick(QObject *) { DadosOrcamento(); }
+    void sbtVerificarClick(QObject *sender);
     void sbtProcurarClick(QObject *sender);
     void mnuHistoricoClick(QObject *sender);
     // The list of the current tab as CSV; the current salesperson's statement as PDF.
@@ -145,6 +147,8 @@ private:
     void wireFocus();
     void wireModel();
     void firstActivation(std::function<void()> then);
+    // The quote parameters a failed activation left out, then the filter run.
+    void loadParametersThenFilter();
     void activated();
     void restoreFocusAfterClose();
     void showLoadedFilter(const CommissionClient::Selection &selection);

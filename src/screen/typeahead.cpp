@@ -1,5 +1,9 @@
 #include "typeahead.h"
 
+#include "busyindicator.h"
+#include "handlerguard.h"
+#include "hostbusy.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
@@ -19,6 +23,16 @@ bool isClick(QEvent::Type type)
 {
     return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick
            || type == QEvent::Wheel;
+}
+
+// The busy panel and its button.
+bool onBusyPanel(QObject *watched)
+{
+    for (auto *widget = qobject_cast<QWidget *>(watched); widget != nullptr; widget = widget->parentWidget()) {
+        if (qobject_cast<BusyIndicator *>(widget))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -55,10 +69,17 @@ bool TypeAhead::eventFilter(QObject *watched, QEvent *event)
     if (!m_holding || !onScreen(watched))
         return false;
     if (isClick(event->type()))
-        return true;
+        return !onBusyPanel(watched);
     if (!isKey(event->type()))
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
+    // Escape gives up the wait when the busy panel offers it, and is never
+    // held: after the call it would mean something else.
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        if (event->type() == QEvent::KeyPress)
+            runGuarded([] { CancelBusyWait(); });
+        return true;
+    }
     m_held.push_back(std::make_unique<QKeyEvent>(key->type(), key->key(), key->modifiers(), key->text(),
                                                  key->isAutoRepeat(), key->count()));
     return true;

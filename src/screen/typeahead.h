@@ -12,8 +12,10 @@ class QWidget;
 // What the operator does to a screen while a call of it is in progress. Keys
 // typed meanwhile are held and delivered in order once the call is over, to
 // whatever has the focus then (type-ahead); mouse clicks on the screen's
-// window are refused (the busy cursor shows why). Other windows (a dialog
-// the flow opens) get their input as usual.
+// window are refused (the busy cursor shows why), but for the busy panel's
+// own button. Escape is not held: it gives up the wait when the busy panel
+// offers that (CancelBusyWait). Other windows (a dialog the flow opens) get
+// their input as usual.
 class TypeAhead : public QObject {
     Q_OBJECT
 public:

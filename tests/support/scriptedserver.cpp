@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -65,6 +66,19 @@ struct ScriptedServer::Private {
     SignInScript signIn;
     Reply signOut = Reply::result(true);
     QString requiredBearer;
+    // Withheld answers wait for the next release, or for the server's end.
+    std::condition_variable released;
+    int releases = 0;
+    bool closing = false;
+
+    // False when the server goes before the answer was released.
+    bool waitForRelease()
+    {
+        std::unique_lock lock(mutex);
+        const int seen = releases;
+        released.wait(lock, [&] { return releases > seen || closing; });
+        return !closing;
+    }
 
     Reply replyTo(const Request &request)
     {
@@ -94,6 +108,12 @@ ScriptedServer::Reply ScriptedServer::Reply::result(const QJsonValue &value)
 ScriptedServer::Reply ScriptedServer::Reply::error(int status, const QString &message)
 {
     return {status, QJsonDocument(QJsonObject{{QStringLiteral("error"), message}}).toJson(QJsonDocument::Compact), 0};
+}
+
+ScriptedServer::Reply ScriptedServer::Reply::withheldUntilReleased(Reply reply)
+{
+    reply.withheld = true;
+    return reply;
 }
 
 ScriptedServer::Reply ScriptedServer::Reply::raw(const QByteArray &body)
@@ -182,7 +202,10 @@ ScriptedServer::ScriptedServer() : d(std::make_unique<Private>())
         send(reply, response);
     });
     d->server.Post(R"(/.*)", [this, recorded, send](const httplib::Request &http, httplib::Response &response) {
-        send(d->replyTo(recorded(http)), response);
+        const Reply reply = d->replyTo(recorded(http));
+        if (reply.withheld && !d->waitForRelease())
+            return;
+        send(reply, response);
     });
     d->port = d->server.bind_to_any_port("127.0.0.1");
     if (d->port <= 0)
@@ -198,6 +221,11 @@ ScriptedServer::~ScriptedServer()
     // that goes right after it came leaves the thread listening for ever.
     while (!d->server.is_running())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+        std::lock_guard lock(d->mutex);
+        d->closing = true;
+    }
+    d->released.notify_all();
     d->server.stop();
     d->thread.join();
 }
@@ -243,6 +271,15 @@ void ScriptedServer::answerNext(const Reply &reply)
 void ScriptedServer::setKeepAliveTimeoutSeconds(int seconds)
 {
     d->server.set_keep_alive_timeout(seconds);
+}
+
+void ScriptedServer::releaseWithheld()
+{
+    {
+        std::lock_guard lock(d->mutex);
+        ++d->releases;
+    }
+    d->released.notify_all();
 }
 
 void ScriptedServer::scriptSignIn(const SignInScript &answer)

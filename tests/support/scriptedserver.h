@@ -23,8 +23,12 @@ public:
     struct Reply {
         int status = 200;
         QByteArray body;
-        int delayMs = 0;  // the answer leaves only after this time
+        int delayMs = 0;        // the answer leaves only after this time
+        bool withheld = false;  // the answer leaves only once releaseWithheld() is called
 
+        // A server that does not answer: `reply` is held back until
+        // releaseWithheld(), or dropped when the server goes.
+        static Reply withheldUntilReleased(Reply reply);
         static Reply result(const QJsonValue &value);            // {"result": value}
         static Reply error(int status, const QString &message);  // {"error": message}
         static Reply raw(const QByteArray &body);                // anything, status 200
@@ -71,6 +75,8 @@ public:
     // The next call's answer, before any script; queued in call order.
     void answerNext(const Reply &reply);
     void setKeepAliveTimeoutSeconds(int seconds);  // before the first call
+    // Sends the answers withheld so far.
+    void releaseWithheld();
 
     // What POST /sessao answers, given the operator and password it got;
     // without a script, 404.

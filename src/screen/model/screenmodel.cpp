@@ -15,6 +15,12 @@
 
 using namespace Cli_ORE09700;
 
+const QString ScreenModel::parametersMissingText =
+    QStringLiteral("Parâmetros da comissão não carregados: pressione F5 para tentar de novo.");
+const QString ScreenModel::loadCancelledText = QStringLiteral("Carga cancelada.");
+const QString ScreenModel::alreadySentText =
+    QStringLiteral("A operação já foi enviada ao servidor; aguarde a resposta.");
+
 namespace {
 
 TClientDataSet *recordSet(QObject *owner, const char *name, void (*declare)(TClientDataSet &))
@@ -47,9 +53,14 @@ ScreenModel::ScreenModel(QObject *parent)
       cdsOrcaPendente(recordSet(this, "cdsOrcaPendente", screendatasets::declareOrcaPendente)),
       m_client(std::make_unique<CommissionClient>(*netManuComissao))
 {
+    connect(netManuComissao, &TNetConnection::callsChanged, this, [this] { offerWayOut(); });
 }
 
-ScreenModel::~ScreenModel() = default;
+ScreenModel::~ScreenModel()
+{
+    if (netManuComissao->callsInProgress() > 0)
+        WithdrawBusyCancel();
+}
 
 CommissionClient &ScreenModel::client()
 {
@@ -81,7 +92,9 @@ void ScreenModel::attach(View view)
     settling.cdsOrcamentos = cdsOrcamentos;
     settling.msgPadrao = view.messages;
     settling.sbtVerificarClick = [this](std::function<void()> then) {
-        m_loader->DadosOrcamento([then = std::move(then)](bool ok) {
+        m_settlementReload = true;
+        m_loader->DadosOrcamento([this, then = std::move(then)](bool ok) {
+            m_settlementReload = false;
             if (ok && then)
                 then();
         });
@@ -95,6 +108,35 @@ void ScreenModel::attach(View view)
 bool ScreenModel::busy() const
 {
     return m_calls > 0;
+}
+
+void ScreenModel::abandonWait()
+{
+    if (!m_settlementReload && netManuComissao->abandonCalls())
+        setNotice(loadCancelledText);
+}
+
+QString ScreenModel::statusLine() const
+{
+    return parametersMissing() ? parametersMissingText : m_notice;
+}
+
+void ScreenModel::setNotice(const QString &notice)
+{
+    const QString before = statusLine();
+    m_notice = notice;
+    if (statusLine() != before)
+        emit statusLineChanged(statusLine());
+}
+
+void ScreenModel::offerWayOut()
+{
+    if (netManuComissao->callsInProgress() == 0)
+        WithdrawBusyCancel();
+    else if (netManuComissao->callsAbandonable() && !m_settlementReload)
+        OfferBusyCancel(this, [this] { abandonWait(); });
+    else
+        RefuseBusyCancel(alreadySentText);
 }
 
 void ScreenModel::resetFilter()
@@ -119,6 +161,11 @@ void ScreenModel::prepareConnection(TNetConnection &connection)
 QString ScreenModel::quoteParameter(const QString &field) const
 {
     return cdsParamOrcaEve->IsEmpty() ? QString() : cdsParamOrcaEve->AsString(field);
+}
+
+bool ScreenModel::parametersMissing() const
+{
+    return m_parametersFailed && cdsParamOrcaEve->IsEmpty();
 }
 
 QString ScreenModel::listsBranch(const QString &typed)
@@ -157,10 +204,14 @@ void ScreenModel::loadParameters(std::function<void()> then)
     ActiveShowAvi(MainForm(), 6);
     callStarted();
     m_client->getParamOrcaEve(this, [this, then = std::move(then)](const ClientOutcome<packet::Packet> &outcome) {
+        const QString before = statusLine();
         const bool loaded = runGuarded([&] {
             DeactiveShowAvi();
             cdsParamOrcaEve->loadFromPacket(outcome.value());
         });
+        m_parametersFailed = !loaded;
+        if (statusLine() != before)
+            emit statusLineChanged(statusLine());
         // The flow goes on once the call is over: what follows may call again.
         callEnded();
         if (loaded && then)
@@ -223,7 +274,9 @@ ScreenModel::Commands ScreenModel::enabling(const Focus &focus) const
     commands.procurar =
         idle
         && ((focus.onVendedores && !cdsVendedores->IsEmpty()) || (focus.onOrcamentos && !cdsOrcamentos->IsEmpty()));
-    commands.verificar = idle && (focus.onVendedores || focus.onOrcamentos) && !cdsVendedores->IsEmpty();
+    // Without the quote parameters, listing and filtering load them first.
+    commands.verificar =
+        idle && (parametersMissing() || ((focus.onVendedores || focus.onOrcamentos) && !cdsVendedores->IsEmpty()));
     // Generating and cancelling also need the operator's right at the
     // branch of the lists (the server refuses them without it).
     using contract::RemoteContract;
@@ -232,15 +285,18 @@ ScreenModel::Commands ScreenModel::enabling(const Focus &focus) const
     commands.confirmar = idle && commands.mayGenerate && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("N");
     commands.cancelar = idle && commands.mayCancel && quotesMarked && Filtro.Comissao.stGerada == QLatin1String("S");
     // The filter needs the quote parameters, which an activation loads.
-    commands.filtrar = idle && !boPrimVez;
+    commands.filtrar = idle && (!boPrimVez || parametersMissing());
     commands.extrato = idle && cdsOrcamentos->Active() && !cdsOrcamentos->IsEmpty();
     return commands;
 }
 
 void ScreenModel::callStarted()
 {
-    if (m_calls++ == 0)
-        emit busyChanged(true);
+    if (m_calls++ > 0)
+        return;
+    // A load given up is old news once the next command runs.
+    setNotice(QString());
+    emit busyChanged(true);
 }
 
 void ScreenModel::callEnded()

@@ -48,6 +48,16 @@ public:
     void attach(View view);
 
     bool busy() const;
+    // Gives up the listing the screen waits for, when that may be done: its
+    // flow ends as a failed load ends, without an error shown, and the status
+    // line says so. A generation or cancellation sent, and the reload that
+    // follows it, are waited for.
+    void abandonWait();
+
+    // What the operator should know that no dialog says: the quote
+    // parameters missing, a load given up. Empty when there is nothing.
+    QString statusLine() const;
+    static const QString parametersMissingText, loadCancelledText, alreadySentText;
 
     // A screen created: no period, every salesperson and event type, the
     // quote parameters still to be loaded.
@@ -57,6 +67,9 @@ public:
 
     // A field of the quote parameters; empty until they are loaded.
     QString quoteParameter(const QString &field) const;
+    // A load of the quote parameters ended without them: the commands that
+    // filter or list load them first.
+    bool parametersMissing() const;
     // The lists' branch, or `typed` while no list was loaded.
     static QString listsBranch(const QString &typed);
 
@@ -105,13 +118,20 @@ public:
 signals:
     void busyChanged(bool busy);
     void enablingChanged();
+    void statusLineChanged(const QString &text);
 
 private:
     void callStarted();
     void callEnded();
+    // What the busy panel offers, from the calls under way.
+    void offerWayOut();
+    void setNotice(const QString &notice);
 
     std::unique_ptr<CommissionClient> m_client;
     std::unique_ptr<QuoteLoader> m_loader;
     std::unique_ptr<CommissionSettlement> m_settlement;
     int m_calls = 0;
+    bool m_parametersFailed = false;
+    bool m_settlementReload = false;  // the lists reloaded after a generation or cancellation
+    QString m_notice;
 };

@@ -362,7 +362,7 @@ private slots:
             connection.call("GetOrcamentos", {});
             QFAIL("the slow call was not ended");
         } catch (const TransportError &error) {
-            QVERIFY2(what(error).contains("tempo de resposta esgotado (300 ms)"), error.what());
+            QVERIFY2(what(error).contains("o servidor não respondeu em 1 s"), error.what());
             QVERIFY2(what(error).contains(QString("127.0.0.1:%1").arg(host.port())), error.what());
         }
         QVERIFY(clock.elapsed() < answerDelayMs);
@@ -370,6 +370,87 @@ private slots:
         // The next call on the same connection works once the server answers in time.
         host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
         QCOMPARE(connection.call("GetOrcamentos", {}).toString(), QString("ok"));
+    }
+
+    void shouldBoundAReadsWholeWaitByTheTimeOut_data()
+    {
+        QTest::addColumn<bool>("async");
+        QTest::newRow("blocking") << false;
+        QTest::newRow("async") << true;
+    }
+
+    // A server that never answers: the read fails once its time-out is
+    // over, with no second attempt that would wait as long again.
+    void shouldBoundAReadsWholeWaitByTheTimeOut()
+    {
+        QFETCH(bool, async);
+        constexpr int timeoutMs = 300;
+        ScriptedServer host;
+        host.answerEveryCall(ScriptedServer::Reply::withheldUntilReleased(ScriptedServer::Reply::resultText("1")));
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        connection.ReadTimeoutMs = timeoutMs;
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            callBy(async, connection, "GetVendedores", TNetConnection::Retry::OnceOnTransportFailure);
+            QFAIL("the call was answered");
+        } catch (const TransportError &error) {
+            QCOMPARE(what(error), QString("Não foi possível comunicar com o servidor 127.0.0.1:%1: "
+                                          "o servidor não respondeu em 1 s.")
+                                      .arg(host.port()));
+        }
+        QVERIFY2(clock.elapsed() < 2 * timeoutMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(host.requests().size(), 1);
+    }
+
+    void shouldAbandonOnlyReads_data()
+    {
+        QTest::addColumn<bool>("read");
+        QTest::newRow("a listing") << true;
+        QTest::newRow("a generation") << false;
+    }
+
+    void shouldAbandonOnlyReads()
+    {
+        QFETCH(bool, read);
+        ScriptedServer host;
+        host.answerNext(ScriptedServer::Reply::withheldUntilReleased(ScriptedServer::Reply::resultText(R"("late")")));
+        host.answerEveryCall(ScriptedServer::Reply::resultText(R"("ok")"));
+        TNetConnection connection;
+        pointAt(connection, host.port());
+        const auto retry = read ? TNetConnection::Retry::OnceOnTransportFailure : TNetConnection::Retry::Never;
+        QObject context;
+        QList<CallOutcome> outcomes;
+        const auto send = [&] {
+            connection.callAsync("GetVendedores", {}, retry, &context, [&](const CallOutcome &o) { outcomes << o; });
+        };
+        send();
+        QTRY_COMPARE(host.requests().size(), 1);  // waiting at the server
+
+        QCOMPARE(connection.callsAbandonable(), read);
+        QCOMPARE(connection.abandonCalls(), read);
+        if (read) {
+            QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 1, 1000);
+            try {
+                outcomes.first().value();
+                QFAIL("an abandoned call came with a result");
+            } catch (const AbandonedCallError &error) {
+                QCOMPARE(what(error), AbandonedCallError::text);
+            }
+            QCOMPARE(connection.callsInProgress(), 0);
+            // The next call does not wait behind the one abandoned.
+            send();
+            QTRY_COMPARE_WITH_TIMEOUT(outcomes.size(), 2, 1000);
+            QCOMPARE(outcomes.last().value().toString(), QString("ok"));
+        }
+        host.releaseWithheld();
+        QTRY_COMPARE(connection.callsInProgress(), 0);
+        QCoreApplication::processEvents();
+        // A write gets its answer; the late answer of a read is dropped.
+        QCOMPARE(outcomes.size(), read ? 2 : 1);
+        if (!read)
+            QCOMPARE(outcomes.first().value().toString(), QString("late"));
     }
 
     void shouldRunBeforeConnectOnEveryConnect()

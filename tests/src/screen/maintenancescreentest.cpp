@@ -749,17 +749,19 @@ void MaintenanceScreenTest::shouldRunNoFilterUntilAnActivationHasLoadedTheParame
     TfrmManComis *screen = harness.open();
 
     // The server is still down: every activation fails, and nothing runs
-    // on parameters that were never loaded, wherever the focus goes.
+    // on parameters that were never loaded, wherever the focus goes. The
+    // filter command stays on: it tries the parameters again first.
     reopen(harness, screen, reopening);
     QCOMPARE(harness.dialogs.errors().size(), 2);
     QCOMPARE(boPrimVez, true);
-    QVERIFY(!screen->sbtFiltrar->isEnabled());
-    QVERIFY(!screen->mnuFiltrar->isEnabled());
+    QVERIFY(screen->sbtFiltrar->isEnabled());
+    QVERIFY(screen->mnuFiltrar->isEnabled());
     QTest::mouseClick(screen->medCdFilial, Qt::LeftButton);
     QTest::keyClick(screen->medCdFilial, Qt::Key_Tab);
     QTest::keyClick(screen, Qt::Key_L, Qt::ControlModifier);
     ScreenHarness::settle();
     QCOMPARE(harness.filter.opened, 0);
+    QCOMPARE(harness.dialogs.errors().size(), 3);
 
     // Back: the next activation loads them and opens the filter once.
     ScreenHarness::scriptDefaults(harness.server);
