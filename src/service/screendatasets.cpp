@@ -158,7 +158,7 @@ void declareHistorico(TClientDataSet &set)
                                      payableNow,
                                      shown(F::DsMotivo, "Motivo", 30),
                                      hidden(F::IdOperacao),
-                                     hiddenAmount(F::VrContaPagar, "Vr. Conta Agora")};
+                                     amount(F::VrContaPagar, "Vr. Conta Atual")};
     declareAll(set, F::fields(), looks);
 }
 
