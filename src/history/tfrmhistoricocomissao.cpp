@@ -66,6 +66,23 @@ QString periodOf(const TDateEditPlus &from, const TDateEditPlus &to)
     return QStringLiteral("Período das operações: %1").arg(PeriodText::describe(from.GetDate(), to.GetDate()));
 }
 
+// The reason, the longest column and shown whole under the grid, goes last,
+// so the payable's state stays in view beside whether it is paid.
+void reasonLast(TDBGrid &grid)
+{
+    QVector<TDBGrid::TColumn> columns;
+    TDBGrid::TColumn reason;
+    for (int i = 0; i < grid.columnCount(); ++i) {
+        const TDBGrid::TColumn column = grid.Column(i);
+        if (column.fieldName == contract::HistoricoComissao::DsMotivo.name)
+            reason = column;
+        else
+            columns.append(column);
+    }
+    columns.append(reason);
+    grid.setColumns(columns);
+}
+
 // A date edit with its label, the label's access key leading to it.
 TDateEditPlus *dateEdit(QWidget *parent, QHBoxLayout *row, const QString &label, const char *name)
 {
@@ -98,7 +115,7 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
 {
     setObjectName(QStringLiteral("frmHistoricoComissao"));
     setWindowTitle(QStringLiteral("Histórico da Comissão"));
-    resize(1000, 540);
+    resize(1100, 560);
 
     auto *who = new QGroupBox(QStringLiteral("Vendedores"), this);
     rbtHistoricoVendedor = new QRadioButton(who);
@@ -147,6 +164,7 @@ TfrmHistoricoComissao::TfrmHistoricoComissao(CommissionClient &service, Request 
     dbgHistorico = new TDBGrid(this);
     dbgHistorico->setObjectName(QStringLiteral("dbgHistorico"));
     dbgHistorico->setDataSource(&d->settlementsSource);
+    reasonLast(*dbgHistorico);
     settlementsTitle->setBuddy(dbgHistorico);
     lblTotalHistorico = new QLabel(this);
     lblTotalHistorico->setObjectName(QStringLiteral("lblTotalHistorico"));

@@ -150,13 +150,13 @@ void declareHistorico(TClientDataSet &set)
                                      shown(F::DsOperacao, "Operação"),
                                      shown(F::CdOperador, "Operador", 10),
                                      shown(F::CdVendedor, "Vendedor"),
-                                     shown(F::NmFanVen, "Nome", 25),
+                                     shown(F::NmFanVen, "Nome", 20),
                                      shown(F::NrContaPagar, "Conta a Pagar"),
                                      shown(F::QtOrcamentos, "Orçamentos"),
                                      amount(F::VrComissao, "Vr. Comissão"),
                                      paid,
                                      payableNow,
-                                     shown(F::DsMotivo, "Motivo", 30),
+                                     shown(F::DsMotivo, "Motivo", 20),
                                      hidden(F::IdOperacao),
                                      amount(F::VrContaPagar, "Vr. Conta Atual")};
     declareAll(set, F::fields(), looks);
