@@ -156,13 +156,8 @@ void HistoryDialogTest::shouldShowTheReasonOfEachCancellation()
     QVERIFY(history.rbtHistoricoTodos->isEnabled());
     QVERIFY(history.dbgHistorico->isEnabled());
     QCOMPARE(dialogs.errors(), QStringList());
-    const QAbstractItemModel &grid = *history.dbgHistorico->model();
-    int column = grid.columnCount() - 1;
-    while (column >= 0 && grid.headerData(column, Qt::Horizontal).toString() != QLatin1String("Motivo"))
-        --column;
-    QVERIFY(column >= 0);
-    QCOMPARE(grid.data(grid.index(0, column)).toString(), QString());
-    QCOMPARE(grid.data(grid.index(1, column)).toString(), reason);
+    QCOMPARE(cell(*history.dbgHistorico, 0, QStringLiteral("Motivo")), QString());
+    QCOMPARE(cell(*history.dbgHistorico, 1, QStringLiteral("Motivo")), reason);
     // The whole reason of the current settlement under the grid.
     QVERIFY(history.lblMotivoAtual->isHidden());
     history.cdsHistorico->Next();
