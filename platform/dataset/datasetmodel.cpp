@@ -183,6 +183,8 @@ QString DataSetModel::displayText(const FieldDef &field, const QVariant &value)
 {
     if (isNullValue(value))
         return QString();
+    if (field.displayHook)
+        return field.displayHook(value);
     switch (field.kind) {
     case FieldKind::Text:
     case FieldKind::FixedText:

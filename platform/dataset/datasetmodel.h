@@ -14,7 +14,8 @@ class TDataSource;
 // DisplayRole gives the value formatted for display (dates as dd/MM/yyyy, no
 // date as empty; floats with a display format as two decimals with the
 // locale's separators and grouped thousands, others in their shortest form),
-// EditRole the raw value, and Qt::UserRole the field name of the column.
+// or what the field's display hook makes of it; EditRole the raw value, and
+// Qt::UserRole the field name of the column.
 // Setting data edits and posts the row through the record set, so BeforePost
 // always runs; the set's errors propagate to the caller (the grid commits
 // edits inside its handler guard).

@@ -14,12 +14,16 @@ class QRadioButton;
 class TClientDataSet;
 class TDBGrid;
 class TDataSource;
+class TDateEditPlus;
 
-// The history of settlements of a branch over a period: each generation and
-// cancellation with its payable (dbgHistorico), for the current salesperson
+// The history of settlements of a branch: each generation and cancellation
+// with its payable (dbgHistorico) made within the days of its own period
+// (depHistoricoDe to depHistoricoAte, the host's local days, the last 30
+// days through today at first), for the current salesperson
 // (rbtHistoricoVendedor) or every salesperson of the branch
-// (rbtHistoricoTodos), a cancellation with its reason; a double click on a
-// settlement, or Enter, shows its quotes (dbgHistoricoOrcamentos). Every load
+// (rbtHistoricoTodos), a cancellation with its reason, and under them what
+// they come to (lblTotalHistorico); a double click on a settlement, or
+// Enter, shows its quotes (dbgHistoricoOrcamentos). Every load
 // asks the service without waiting for it: the busy indicator shows over the
 // dialog and its controls are held until the answer fills the lists; a failed
 // load shows its error and leaves the lists as they were.
@@ -30,8 +34,6 @@ public:
         QString branch;
         QString salesperson;      // code of the current salesperson; empty when none
         QString salespersonName;  // shown beside the code
-        double periodStart = 0;   // day counts, 0 = open
-        double periodEnd = 0;
     };
 
     TfrmHistoricoComissao(CommissionClient &service, Request request, QWidget *parent = nullptr);
@@ -39,8 +41,14 @@ public:
 
     QRadioButton *rbtHistoricoVendedor = nullptr;
     QRadioButton *rbtHistoricoTodos = nullptr;
-    QLabel *lblPeriodo = nullptr;
+    // The days of the operations listed; an empty one leaves its end open.
+    TDateEditPlus *depHistoricoDe = nullptr;
+    TDateEditPlus *depHistoricoAte = nullptr;
+    QPushButton *btnAtualizar = nullptr;  // loads the period typed (Enter too)
+    QLabel *lblPeriodo = nullptr;         // the period of the settlements listed
     TDBGrid *dbgHistorico = nullptr;
+    // "Gerações: N · amount    Cancelamentos: M · amount" of what is listed.
+    QLabel *lblTotalHistorico = nullptr;
     // The whole reason of the current settlement when it is a cancellation
     // (the grid's "Motivo" column shows its start).
     QLabel *lblMotivoAtual = nullptr;
@@ -49,7 +57,8 @@ public:
     TClientDataSet *cdsHistorico = nullptr;
     TClientDataSet *cdsHistoricoOrcamentos = nullptr;
 
-    // Asks for the settlements of the chosen salespeople and returns at once;
+    // Asks for the settlements of the chosen salespeople and period and
+    // returns at once;
     // the answer replaces the settlements and empties the quotes. `done`, when
     // given, runs after it with whether the load succeeded. A load asked for
     // while one runs is dropped.
@@ -57,12 +66,16 @@ public:
     bool loading() const;
     // Shows the quotes of the current settlement.
     void showQuotesOfCurrent();
+    // Checks the period typed and loads it; a start after the end is
+    // refused, the focus left on the field to correct.
+    void btnAtualizarClick();
 
 signals:
     void loadEnded(bool loaded);
 
 private:
     void showReasonOfCurrent();
+    void showPeriodAndTotals(const packet::Packet &settlements);
     void hold(bool held);
     void historyArrived(const ClientOutcome<CommissionClient::HistoryAnswer> &outcome);
 

@@ -90,8 +90,6 @@ TfrmHistoricoComissao::Request ScreenExports::historyRequest(const ScreenModel &
         request.salesperson = model.cdsVendedores->AsString(Vendedores::CdVendedor.name);
         request.salespersonName = model.cdsVendedores->AsString(Vendedores::NmFanVen.name);
     }
-    request.periodStart = Filtro.dtDePeriodo;
-    request.periodEnd = historyPeriodEnd();
     return request;
 }
 

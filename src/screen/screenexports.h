@@ -28,8 +28,8 @@ public:
     // the start of the lists' period up to today, so what was just settled
     // is there.
     static double historyPeriodEnd();
-    // The branch and period of the lists (`typedBranch` when none was
-    // loaded); the salesperson now current.
+    // The branch of the lists (`typedBranch` when none was loaded) and the
+    // salesperson now current; the dialog keeps a period of its own.
     static TfrmHistoricoComissao::Request historyRequest(const ScreenModel &model, const QString &typedBranch);
 
     static QByteArray csv(const ScreenModel &model, List list);

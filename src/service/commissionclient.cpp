@@ -1,10 +1,13 @@
 #include "commissionclient.h"
 
+#include "domains.h"
 #include "hostoperations.h"
 #include "packetcodec.h"
 #include "remotecontract.h"
 #include "tnetconnection.h"
+#include "utcinstant.h"
 
+#include <QDate>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -82,14 +85,19 @@ TNetConnection::Completion decodedBy(Decode decode, CommissionClient::Done<T> do
     };
 }
 
+// Bounds in UTC carry the fifth argument that says so; bounds as the
+// server's days go without it, as they always went.
 QVector<ServiceArgument> historyArguments(const QString &branch, const QString &salesperson, double periodStart,
-                                          double periodEnd)
+                                          double periodEnd, bool inUtc = false)
 {
     const QVector<RemoteContract::Argument> &declared = RemoteContract::arguments(kGetHistoricoComissao);
-    return {ServiceArgument::text(branch, declared.at(0).byRef),
-            ServiceArgument::text(salesperson, declared.at(1).byRef),
-            ServiceArgument::date(periodStart, declared.at(2).byRef),
-            ServiceArgument::date(periodEnd, declared.at(3).byRef)};
+    QVector<ServiceArgument> arguments{ServiceArgument::text(branch, declared.at(0).byRef),
+                                       ServiceArgument::text(salesperson, declared.at(1).byRef),
+                                       ServiceArgument::date(periodStart, declared.at(2).byRef),
+                                       ServiceArgument::date(periodEnd, declared.at(3).byRef)};
+    if (inUtc)
+        arguments.append(ServiceArgument::text(contract::Domains::PeriodInUtc::yes, declared.at(4).byRef));
+    return arguments;
 }
 
 QVector<ServiceArgument> cancellationArguments(const packet::Packet &quotes, const QString &operatorCode,
@@ -228,4 +236,15 @@ void CommissionClient::getHistoricoComissao(const QString &branch, const QString
 {
     m_connection.callAsync(kGetHistoricoComissao, historyArguments(branch, salesperson, periodStart, periodEnd),
                            readRetry, context, decodedBy<HistoryAnswer>(historyFrom, std::move(done)));
+}
+
+void CommissionClient::getHistoricoComissao(const QString &branch, const QString &salesperson, const QDate &first,
+                                            const QDate &last, QObject *context, Done<HistoryAnswer> done)
+{
+    // From the local midnight that begins the first day to the one that
+    // ends the last, whatever zone the server keeps.
+    const double start = first.isValid() ? contract::UtcInstant::startOfLocalDay(first) : 0;
+    const double end = last.isValid() ? contract::UtcInstant::startOfLocalDay(last.addDays(1)) : 0;
+    m_connection.callAsync(kGetHistoricoComissao, historyArguments(branch, salesperson, start, end, true), readRetry,
+                           context, decodedBy<HistoryAnswer>(historyFrom, std::move(done)));
 }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+class QDate;
 class QObject;
 class TNetConnection;
 
@@ -110,6 +111,11 @@ public:
     void setCancelaComissao(const packet::Packet &quotes, const QString &operatorCode, const QString &reason,
                             QObject *context, Done<SettlementAnswer> done);
     void getHistoricoComissao(const QString &branch, const QString &salesperson, double periodStart, double periodEnd,
+                              QObject *context, Done<HistoryAnswer> done);
+    // The settlements made within the host's local days `first` to `last`,
+    // both included (an invalid one leaves its end open), sent as the UTC
+    // instants that bound them.
+    void getHistoricoComissao(const QString &branch, const QString &salesperson, const QDate &first, const QDate &last,
                               QObject *context, Done<HistoryAnswer> done);
 
 private:

@@ -1,9 +1,16 @@
 #include "screendatasets.h"
 
+#include "domains.h"
 #include "recordsets.h"
 #include "tclientdataset.h"
+#include "utcinstant.h"
 
+#include <QHash>
+
+#include <functional>
+#include <initializer_list>
 #include <span>
+#include <utility>
 
 namespace screendatasets {
 
@@ -21,6 +28,7 @@ struct Look {
     QString format{};
     int width = 0;  // in characters; 0 for the kind's default
     bool visible = true;
+    std::function<QString(const QVariant &value)> text{};  // what the grid shows instead, when set
 };
 
 Look shown(const WireField &field, const char *label, int width = 0)
@@ -45,6 +53,15 @@ Look hiddenAmount(const WireField &field, const char *label)
     return look;
 }
 
+// A code shown in words; a code without one shows as nothing.
+std::function<QString(const QVariant &)> words(std::initializer_list<std::pair<QLatin1String, const char *>> named)
+{
+    QHash<QString, QString> byCode;
+    for (const auto &[code, word] : named)
+        byCode.insert(code, QString::fromUtf8(word));
+    return [byCode](const QVariant &value) { return byCode.value(value.toString().trimmed()); };
+}
+
 // Declares the wire's fields in their order, each with its look.
 void declareAll(TClientDataSet &set, std::span<const WireField> fields, const QVector<Look> &looks = {})
 {
@@ -58,7 +75,8 @@ void declareAll(TClientDataSet &set, std::span<const WireField> fields, const QV
                       .displayLabel = look.label,
                       .displayFormat = look.format,
                       .displayWidth = look.width,
-                      .visible = look.visible});
+                      .visible = look.visible,
+                      .displayHook = look.text});
     }
 }
 
@@ -115,20 +133,32 @@ void declareOrcaPendente(TClientDataSet &set)
 void declareHistorico(TClientDataSet &set)
 {
     using F = contract::HistoricoComissao;
+    using D = contract::Domains;
+    // The instant travels in UTC; the operator reads it in the host's time.
     Look when = shown(F::DtHrAuditoria, "Data e Hora", 16);
     when.format = QStringLiteral("dd/MM/yyyy hh:mm");
+    when.text = [format = when.format](const QVariant &value) {
+        return contract::UtcInstant::fromDayCount(value.toDouble()).toLocalTime().toString(format);
+    };
+    Look paid = shown(F::IdBaixada, "Paga");
+    paid.text = words({{D::Paid::paid, "Sim"}, {D::Paid::unpaid, "Não"}});
+    // What cancellations did to the payable since; nothing when untouched.
+    Look payableNow = shown(F::IdSitContaPagar, "Situação da Conta");
+    payableNow.text = words({{D::PayableState::changed, "Alterada"}, {D::PayableState::removed, "Removida"}});
     static const QVector<Look> looks{hidden(F::NrAuditComissao),
                                      when,
                                      shown(F::DsOperacao, "Operação"),
                                      shown(F::CdOperador, "Operador", 10),
                                      shown(F::CdVendedor, "Vendedor"),
-                                     shown(F::NmFanVen, "Nome", 25),
+                                     shown(F::NmFanVen, "Nome", 20),
                                      shown(F::NrContaPagar, "Conta a Pagar"),
                                      shown(F::QtOrcamentos, "Orçamentos"),
                                      amount(F::VrComissao, "Vr. Comissão"),
-                                     shown(F::IdBaixada, "Paga"),
-                                     shown(F::DsMotivo, "Motivo", 30),
-                                     hidden(F::IdOperacao)};
+                                     paid,
+                                     payableNow,
+                                     shown(F::DsMotivo, "Motivo", 20),
+                                     hidden(F::IdOperacao),
+                                     amount(F::VrContaPagar, "Vr. Conta Atual")};
     declareAll(set, F::fields(), looks);
 }
 

@@ -95,6 +95,7 @@ private slots:
     void shouldDateOperationsInUtcAndSelectByTheReadersDays();
     void shouldSelectTheHistoryByThePeriodArguments_data();
     void shouldSelectTheHistoryByThePeriodArguments();
+    void shouldFindTheEveningsSettlementByTheReadersDayInUtc();
     void shouldAnswerAnEarlierStepsAuditAsTheInstantItWas();
     void shouldTellWhatCancellationsDidToEachPayable();
     void shouldAnswerEachOutcomeBesideAnUnchangedResult();
@@ -228,6 +229,28 @@ void SettlementOutcomeTest::shouldSelectTheHistoryByThePeriodArguments()
     if (rows > 0)
         QCOMPARE(settlements.rows[0][settlements.fieldIndex(History::DtHrAuditoria.name)].toDouble(),
                  UtcInstant::toDayCount(lateEveningInSaoPaulo));
+}
+
+// What the history dialog of a host in São Paulo asks for its June 10 finds
+// what the driven clock settled there at 23:30, June 11 on the server.
+void SettlementOutcomeTest::shouldFindTheEveningsSettlementByTheReadersDayInUtc()
+{
+    m_service->setClock([] { return lateEveningInSaoPaulo; });
+    QCOMPARE(m_service->generate(CommissionFixture::quotesPacket({{1, 5}}), op7), QString());
+    const TestServer server(m_database->where());
+    const auto midnight = [](int day) {
+        return args::date(UtcInstant::toDayCount(saoPauloMidnight(QDate(2024, 6, day))), false);
+    };
+    const TestServer::Reply reply =
+        server.call(RemoteContract::getHistoricoComissao,
+                    {args::text(QStringLiteral("0001"), false), args::text(QString(), false), midnight(10),
+                     midnight(11), args::text(contract::Domains::PeriodInUtc::yes, false)});
+    QCOMPARE(reply.status, 200);
+    const packet::Packet settlements = packet::fromJson(reply.result.toArray()[0]);
+    QCOMPARE(settlements.rows.size(), 1);
+    QCOMPARE(
+        UtcInstant::fromDayCount(settlements.rows[0][settlements.fieldIndex(History::DtHrAuditoria.name)].toDouble()),
+        lateEveningInSaoPaulo);
 }
 
 // The audit was written in UTC from the first step on: an upgrade keeps

@@ -99,6 +99,11 @@ void ScreenshotTour::poll()
         break;
     case Step::History:
         if (dialog == QLatin1String("frmHistoricoComissao") && modal->isActiveWindow())
+            widenHistoryPeriod(modal);
+        break;
+    case Step::HistoryPeriod:
+        if (dialog == QLatin1String("frmHistoricoComissao")
+            && modal->findChild<QAbstractButton *>(QStringLiteral("btnAtualizar"))->isEnabled())
             showQuotesOfFirstSettlement(modal);
         break;
     case Step::HistoryQuotes:
@@ -191,6 +196,19 @@ void ScreenshotTour::photographQuotes()
     // The history opens modally: from the event loop, so the tour goes on.
     auto *history = screen()->findChild<QAction *>(QStringLiteral("mnuHistorico"));
     QTimer::singleShot(0, history, [history] { history->trigger(); });
+}
+
+// The demonstration's payables were issued a month and more ago: the history
+// looks back over six months once its first load is in.
+void ScreenshotTour::widenHistoryPeriod(QWidget *history)
+{
+    auto *refresh = history->findChild<QAbstractButton *>(QStringLiteral("btnAtualizar"));
+    if (!refresh->isEnabled())
+        return;
+    history->findChild<TDateEditPlus *>(QStringLiteral("depHistoricoDe"))
+        ->SetDate(packet::toDayCount(QDate::currentDate().addMonths(-6)));
+    clickLater(refresh);
+    m_step = Step::HistoryPeriod;
 }
 
 // Enter on the first settlement shows its quotes below it.

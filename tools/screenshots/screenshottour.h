@@ -31,6 +31,7 @@ private:
         QuoteTab,
         Marked,
         History,
+        HistoryPeriod,
         HistoryQuotes,
         GeneratedFilter,
         GeneratedLoaded,
@@ -48,6 +49,7 @@ private:
     void photographSalespeople();
     void markFirstQuote();
     void photographQuotes();
+    void widenHistoryPeriod(QWidget *history);
     void showQuotesOfFirstSettlement(QWidget *history);
     void photographHistory(QWidget *history);
     void filterGenerated(QWidget *dialog);

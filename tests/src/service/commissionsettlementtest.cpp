@@ -329,7 +329,8 @@ void CommissionSettlementTest::shouldGenerateOnlyTheMarkedQuotes()
 }
 
 // The history shows what was just settled, with its quotes, for the current
-// salesperson or all of them, from the lists' period up to today.
+// salesperson or all of them, within the history's own period (the last
+// 30 days at first).
 void CommissionSettlementTest::shouldShowTheNewPayableWithItsQuotesInTheHistory()
 {
     openScreen(Status::notGenerated);
