@@ -128,7 +128,8 @@ void declareHistorico(TClientDataSet &set)
                                      amount(F::VrComissao, "Vr. Comissão"),
                                      shown(F::IdBaixada, "Paga"),
                                      shown(F::DsMotivo, "Motivo", 30),
-                                     hidden(F::IdOperacao)};
+                                     hidden(F::IdOperacao),
+                                     hidden(F::DtVencContaPagar)};
     declareAll(set, F::fields(), looks);
 }
 
