@@ -222,6 +222,12 @@ void ScreenLayout::summaries(TfrmManComis &form)
     form.lblFiltroAtual->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     form.lblFiltroAtual->setText(QStringLiteral("Nenhuma lista carregada."));
     form.addBottomPanel(form.lblFiltroAtual);
+    form.lblSituacao = new QLabel(&form);
+    form.lblSituacao->setObjectName(QStringLiteral("lblSituacao"));
+    form.lblSituacao->setContentsMargins(4, 2, 4, 2);
+    form.lblSituacao->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    form.lblSituacao->hide();
+    form.addBottomPanel(form.lblSituacao);
 }
 
 void ScreenLayout::menus(TfrmManComis &form)

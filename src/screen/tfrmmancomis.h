@@ -69,6 +69,8 @@ public:
     QLabel *lblResumoVendedor = nullptr;
     QLabel *lblResumoOrcamento = nullptr;
     QLabel *lblFiltroAtual = nullptr;
+    // Where the last file written went, or why it was not; hidden until then.
+    QLabel *lblSituacao = nullptr;
 
     CommissionClient &service() { return m_model->client(); }
     // What the screen holds and does, without its widgets.
@@ -148,6 +150,7 @@ private:
     void activated();
     void restoreFocusAfterClose();
     void showLoadedFilter(const CommissionClient::Selection &selection);
+    void showStatus(const QString &text);
     // The commands the base screen offers, each button with its menu entry.
     std::array<std::pair<QToolButton *, QAction *>, 8> baseCommands() const;
 
