@@ -37,6 +37,12 @@ Paragraph section(const QString &title)
     return {.text = title, .bold = true, .pointSize = 10, .spaceBefore = 8};
 }
 
+// A section with nothing to list says so in a line of its own.
+Paragraph nothing(const QString &text)
+{
+    return {.text = text, .spaceBefore = 8};
+}
+
 Table quotes(const CommissionStatement::Content &content)
 {
     Table table;
@@ -67,7 +73,7 @@ Table quotes(const CommissionStatement::Content &content)
                        5,
                        true});
     const QString markedLabel = content.generated
-                                    ? QStringLiteral("Marcados: %1").arg(counted(marked))
+                                    ? QStringLiteral("Marcados: %1, comissão a cancelar").arg(counted(marked))
                                     : QStringLiteral("Marcados: %1, comissão a gerar").arg(counted(marked));
     table.rows.append(
         {{markedLabel, amount(markedTotalCents), QString(), amount(CommissionStatement::markedCents(content))},
@@ -89,7 +95,7 @@ QString stateText(const QString &state)
 void addPayables(StatementPages::Document &document, const QVector<CommissionStatement::Payable> &payables)
 {
     if (payables.isEmpty()) {
-        document.body.append(section(QStringLiteral("Contas a pagar: nenhuma encontrada no histórico.")));
+        document.body.append(nothing(QStringLiteral("Contas a pagar: nenhuma encontrada no histórico.")));
         return;
     }
     document.body.append(section(QStringLiteral("Contas a pagar")));
@@ -109,7 +115,7 @@ void addCancellations(StatementPages::Document &document,
                       const QVector<CommissionStatement::Cancellation> &cancellations)
 {
     if (cancellations.isEmpty()) {
-        document.body.append(section(QStringLiteral("Cancelamentos: nenhum no período do histórico.")));
+        document.body.append(nothing(QStringLiteral("Cancelamentos: nenhum no período do histórico.")));
         return;
     }
     document.body.append(section(QStringLiteral("Cancelamentos")));

@@ -173,7 +173,8 @@ CommissionStatement::Content ScreenExports::statement(const ScreenModel &model, 
     const TClientDataSet &salespeople = *model.cdsVendedores;
     const TClientDataSet &quotes = *model.cdsOrcamentos;
     CommissionStatement::Content content;
-    content.branch = QStringLiteral("%1 - %2").arg(Filtro.stCdFilial, branchName);
+    content.branch = branchName.trimmed().isEmpty() ? Filtro.stCdFilial
+                                                    : QStringLiteral("%1 - %2").arg(Filtro.stCdFilial, branchName);
     content.filter = filterInWords(model);
     content.operatorCode = Operador();
     content.at = QDateTime::currentDateTime();

@@ -136,7 +136,7 @@ private slots:
         QVERIFY(hasLine(text, {"1202", "0,00", "Não", "Removida por cancelamento"}));
         QVERIFY(hasLine(text, {"1203", "1.250,50", "15/01/2027", "Sim", "Alterada por cancelamento"}));
         QVERIFY(hasLine(text, {"03/12/2026 10:15", "GERENTE", "1202", "35,00", "Cliente desistiu do evento"}));
-        QVERIFY(hasLine(text, {"Marcados: 0 orçamentos", "0,00"}));
+        QVERIFY(hasLine(text, {"Marcados: 0 orçamentos, comissão a cancelar", "0,00"}));
         QVERIFY(text.contains(QStringLiteral("página 1 de 1")));
     }
 
