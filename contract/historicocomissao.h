@@ -12,7 +12,8 @@ namespace contract {
 // only its text. DTHRAUDITORIA is the operation's instant in UTC (the reader
 // shows it in its own time zone). IDSITCONTAPAGAR says what cancellations
 // have done to the payable since its generation (Domains::PayableState), and
-// VRCONTAPAGAR is what it holds now (0 once removed).
+// VRCONTAPAGAR is what it holds now (0 once removed), DTVENCCONTAPAGAR when
+// it falls due (no date once removed).
 struct HistoricoComissao {
     static constexpr WireField NrAuditComissao = floatField("NRAUDITCOMISSAO");
     static constexpr WireField DtHrAuditoria = dateTimeField("DTHRAUDITORIA");
@@ -28,11 +29,13 @@ struct HistoricoComissao {
     static constexpr WireField IdOperacao = textField("IDOPERACAO", 1);
     static constexpr WireField IdSitContaPagar = textField("IDSITCONTAPAGAR", 1);
     static constexpr WireField VrContaPagar = floatField("VRCONTAPAGAR");
+    static constexpr WireField DtVencContaPagar = dateTimeField("DTVENCCONTAPAGAR");
 
     // Every field in the order of the packet.
-    static constexpr std::array<WireField, 14> all{
-        NrAuditComissao, DtHrAuditoria, DsOperacao, CdOperador, CdVendedor, NmFanVen,        NrContaPagar,
-        QtOrcamentos,    VrComissao,    IdBaixada,  DsMotivo,   IdOperacao, IdSitContaPagar, VrContaPagar};
+    static constexpr std::array<WireField, 15> all{NrAuditComissao, DtHrAuditoria, DsOperacao,      CdOperador,
+                                                   CdVendedor,      NmFanVen,      NrContaPagar,    QtOrcamentos,
+                                                   VrComissao,      IdBaixada,     DsMotivo,        IdOperacao,
+                                                   IdSitContaPagar, VrContaPagar,  DtVencContaPagar};
     static constexpr std::span<const WireField> fields() { return all; }
     static QVector<packet::FieldSpec> specs() { return fieldSpecs(fields()); }
 };

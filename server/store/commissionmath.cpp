@@ -1,37 +1,23 @@
 #include "commissionmath.h"
 
-#include <cmath>
+#include <commissionamount.h>
 
 namespace commission {
 
-namespace {
-constexpr qint64 centsPerPercentUnit = 100000;  // 100 (percent) x 1000 (thousandths)
-constexpr double largestPercent = 1000.0;
-}  // namespace
-
+// The arithmetic is the wire's: the screen shows beforehand what is booked.
 std::optional<qint64> CommissionMath::toThousandths(double percent)
 {
-    if (!std::isfinite(percent) || std::fabs(percent) > largestPercent)
-        return std::nullopt;
-    return std::llround(percent * 1000.0);
+    return contract::CommissionAmount::toThousandths(percent);
 }
 
 qint64 CommissionMath::commissionCents(qint64 totalCents, qint64 percentThousandths)
 {
-    // |total| x |percent| / 100000, rounded half away from zero. The total is
-    // split at the divisor so no intermediate product can overflow.
-    const bool negative = (totalCents < 0) != (percentThousandths < 0);
-    const qint64 total = totalCents < 0 ? -totalCents : totalCents;
-    const qint64 percent = percentThousandths < 0 ? -percentThousandths : percentThousandths;
-    const qint64 whole = (total / centsPerPercentUnit) * percent;
-    const qint64 rest = ((total % centsPerPercentUnit) * percent + centsPerPercentUnit / 2) / centsPerPercentUnit;
-    const qint64 magnitude = whole + rest;
-    return negative ? -magnitude : magnitude;
+    return contract::CommissionAmount::commissionCents(totalCents, percentThousandths);
 }
 
 bool CommissionMath::isAllowedPercent(qint64 percentThousandths)
 {
-    return percentThousandths >= minPercent && percentThousandths <= maxPercent;
+    return contract::CommissionAmount::isAllowedPercent(percentThousandths);
 }
 
 QString CommissionMath::sqlCents(const QString &amount)

@@ -43,7 +43,7 @@ EncodedPacket HistoryRepository::settlements(const Selection &selection) const
     const QString where = auditWhere(selection, values);
     // A payable whose last quotes a cancellation took is gone (payable
     // numbers are never handed out again): its settlements show it as not
-    // paid, removed, with nothing left. One that a cancellation touched and
+    // paid, removed, with nothing left and no due date. One that a cancellation touched and
     // left has a cancellation's audit row.
     return PacketFiller::read(
         m_db,
@@ -54,7 +54,7 @@ EncodedPacket HistoryRepository::settlements(const Selection &selection) const
                        " CASE WHEN P.NRCONTAPAGAR IS NULL THEN 'R'"
                        " WHEN EXISTS (SELECT 1 FROM AUDITCOMISSAO X WHERE X.NRCONTAPAGAR = A.NRCONTAPAGAR"
                        " AND X.IDOPERACAO = 'C') THEN 'A' ELSE 'G' END,"
-                       " COALESCE(P.VRCONTAPAGAR, 0)"
+                       " COALESCE(P.VRCONTAPAGAR, 0), P.DTVENCIMENTO"
                        " FROM AUDITCOMISSAO A JOIN VENDEDOR V ON V.CDVENDEDOR = A.CDVENDEDOR"
                        " LEFT JOIN CONTAPAGAR P ON P.NRCONTAPAGAR = A.NRCONTAPAGAR")
             + where + QStringLiteral(" ORDER BY A.DTHRAUDITORIA, A.NRAUDITCOMISSAO"),

@@ -1,5 +1,6 @@
 #include "commissionstatement.h"
 
+#include "commissionamount.h"
 #include "daycount.h"
 #include "domains.h"
 #include "historicocomissao.h"
@@ -8,33 +9,126 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QTextDocument>
 
 #include <cmath>
 
 namespace {
 
-QString escaped(const QString &text)
+using Column = StatementPages::Column;
+using Paragraph = StatementPages::Paragraph;
+using Row = StatementPages::Row;
+using Table = StatementPages::Table;
+using contract::CommissionAmount;
+using contract::HistoricoComissao;
+
+QString amount(qint64 cents)
 {
-    return text.toHtmlEscaped();
+    return NumberText::amount(double(cents) / 100.0);
 }
 
-// The salesperson's cancellations, each with who asked for it and why.
-QString cancellations(const QVector<CommissionStatement::Cancellation> &cancellations)
+QString counted(qsizetype count)
 {
-    if (cancellations.isEmpty())
-        return QStringLiteral("<p>Cancelamentos: nenhum no período do histórico.</p>");
-    QString rows;
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("orçamento")
+                                                             : QStringLiteral("orçamentos"));
+}
+
+Paragraph section(const QString &title)
+{
+    return {.text = title, .bold = true, .pointSize = 10, .spaceBefore = 8};
+}
+
+// A section with nothing to list says so in a line of its own.
+Paragraph nothing(const QString &text)
+{
+    return {.text = text, .spaceBefore = 8};
+}
+
+Table quotes(const CommissionStatement::Content &content)
+{
+    Table table;
+    table.columns = {{QStringLiteral("Marcado")},
+                     {QStringLiteral("Nr. Orçamento")},
+                     {QStringLiteral("Seq.")},
+                     {QStringLiteral("Cliente"), false, true},
+                     {QStringLiteral("Dt. Evento")},
+                     {QStringLiteral("Vr. Orçamento"), true},
+                     {QStringLiteral("% Comissão"), true},
+                     {QStringLiteral("Vr. Comissão"), true}};
+    qint64 totalCents = 0, commissionCents = 0, markedTotalCents = 0;
+    qsizetype marked = 0;
+    for (const CommissionStatement::Quote &quote : content.quotes) {
+        table.rows.append({{quote.marked ? QStringLiteral("Sim") : QString(), quote.number, quote.sequence,
+                            quote.customer, quote.eventDate, NumberText::amount(quote.total),
+                            NumberText::amount(quote.percent), NumberText::amount(quote.commission)}});
+        totalCents += CommissionAmount::cents(quote.total);
+        commissionCents += CommissionAmount::cents(quote.commission);
+        if (quote.marked) {
+            ++marked;
+            markedTotalCents += CommissionAmount::cents(quote.total);
+        }
+    }
+    table.rows.append({{QStringLiteral("Total: %1").arg(counted(content.quotes.size())), amount(totalCents), QString(),
+                        amount(commissionCents)},
+                       true,
+                       5,
+                       true});
+    const QString markedLabel = content.generated
+                                    ? QStringLiteral("Marcados: %1, comissão a cancelar").arg(counted(marked))
+                                    : QStringLiteral("Marcados: %1, comissão a gerar").arg(counted(marked));
+    table.rows.append(
+        {{markedLabel, amount(markedTotalCents), QString(), amount(CommissionStatement::markedCents(content))},
+         true,
+         5});
+    return table;
+}
+
+QString stateText(const QString &state)
+{
+    using State = contract::Domains::PayableState;
+    if (state == State::removed)
+        return QStringLiteral("Removida por cancelamento");
+    if (state == State::changed)
+        return QStringLiteral("Alterada por cancelamento");
+    return QStringLiteral("Como gerada");
+}
+
+void addPayables(StatementPages::Document &document, const QVector<CommissionStatement::Payable> &payables)
+{
+    if (payables.isEmpty()) {
+        document.body.append(nothing(QStringLiteral("Contas a pagar: nenhuma encontrada no histórico.")));
+        return;
+    }
+    document.body.append(section(QStringLiteral("Contas a pagar")));
+    Table table;
+    table.columns = {{QStringLiteral("Conta a Pagar")},
+                     {QStringLiteral("Valor"), true},
+                     {QStringLiteral("Vencimento")},
+                     {QStringLiteral("Paga")},
+                     {QStringLiteral("Situação"), false, true}};
+    for (const CommissionStatement::Payable &payable : payables)
+        table.rows.append({{payable.number, NumberText::amount(payable.amount), payable.due,
+                            payable.paid ? QStringLiteral("Sim") : QStringLiteral("Não"), stateText(payable.state)}});
+    document.body.append(table);
+}
+
+void addCancellations(StatementPages::Document &document,
+                      const QVector<CommissionStatement::Cancellation> &cancellations)
+{
+    if (cancellations.isEmpty()) {
+        document.body.append(nothing(QStringLiteral("Cancelamentos: nenhum no período do histórico.")));
+        return;
+    }
+    document.body.append(section(QStringLiteral("Cancelamentos")));
+    Table table;
+    table.columns = {{QStringLiteral("Data e Hora")},
+                     {QStringLiteral("Operador")},
+                     {QStringLiteral("Conta a Pagar")},
+                     {QStringLiteral("Vr. Comissão"), true},
+                     {QStringLiteral("Motivo"), false, true}};
     for (const CommissionStatement::Cancellation &cancellation : cancellations)
-        rows +=
-            QStringLiteral("<tr><td nowrap>%1</td><td>%2</td><td>%3</td><td align=\"right\">%4</td><td>%5</td></tr>")
-                .arg(escaped(cancellation.at), escaped(cancellation.operatorCode), escaped(cancellation.payable),
-                     NumberText::amount(cancellation.commission), escaped(cancellation.reason));
-    return QStringLiteral("<p><b>Cancelamentos</b></p>"
-                          "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-                          "<tr><th>Data e Hora</th><th>Operador</th><th>Conta a Pagar</th><th>Vr. Comissão</th>"
-                          "<th>Motivo</th></tr>%1</table>")
-        .arg(rows);
+        table.rows.append({{cancellation.at, cancellation.operatorCode, cancellation.payable,
+                            NumberText::amount(cancellation.commission), cancellation.reason}});
+    document.body.append(table);
 }
 
 }  // namespace
@@ -43,7 +137,6 @@ QVector<CommissionStatement::Cancellation> CommissionStatement::cancellationsIn(
                                                                                 double start, double end)
 {
     const auto field = [&settlements](const contract::WireField &wire) { return settlements.fieldIndex(wire.name); };
-    using contract::HistoricoComissao;
     const int operation = field(HistoricoComissao::IdOperacao), at = field(HistoricoComissao::DtHrAuditoria);
     const int who = field(HistoricoComissao::CdOperador);
     const int payable = field(HistoricoComissao::NrContaPagar), amount = field(HistoricoComissao::VrComissao);
@@ -65,54 +158,73 @@ QVector<CommissionStatement::Cancellation> CommissionStatement::cancellationsIn(
     return cancellations;
 }
 
-QString CommissionStatement::html(const Content &content)
+QVector<CommissionStatement::Payable> CommissionStatement::payablesIn(const packet::Packet &settlements,
+                                                                      const QStringList &numbers)
 {
-    qint64 sumCents = 0;
-    QString rows;
+    const auto field = [&settlements](const contract::WireField &wire) { return settlements.fieldIndex(wire.name); };
+    const int number = field(HistoricoComissao::NrContaPagar), amount = field(HistoricoComissao::VrContaPagar);
+    const int due = field(HistoricoComissao::DtVencContaPagar), paid = field(HistoricoComissao::IdBaixada);
+    const int state = field(HistoricoComissao::IdSitContaPagar);
+    const auto value = [](const QVector<QVariant> &row, int column) { return column < 0 ? QVariant() : row[column]; };
+    QVector<Payable> payables;
+    if (number < 0)
+        return payables;
+    for (const QString &wanted : numbers) {
+        // Every settlement of a payable tells it as it is now: the first will do.
+        for (const QVector<QVariant> &row : settlements.rows) {
+            if (QString::number(qint64(row[number].toDouble())) != wanted)
+                continue;
+            const QDate dueDate = packet::dateFromDayCount(value(row, due).toDouble());
+            payables.append({wanted, value(row, amount).toDouble(),
+                             dueDate.isValid() ? dueDate.toString(QStringLiteral("dd/MM/yyyy")) : QString(),
+                             value(row, paid).toString() == contract::Domains::Paid::paid,
+                             value(row, state).toString()});
+            break;
+        }
+    }
+    return payables;
+}
+
+qint64 CommissionStatement::markedCents(const Content &content)
+{
+    qint64 cents = 0;
     for (const Quote &quote : content.quotes) {
-        sumCents += std::llround(quote.commission * 100.0);
-        rows += QStringLiteral("<tr><td nowrap>%1</td><td>%2</td><td>%3</td><td nowrap>%4</td>"
-                               "<td align=\"right\">%5</td><td align=\"right\">%6</td><td align=\"right\">%7</td></tr>")
-                    .arg(escaped(quote.number), escaped(quote.sequence), escaped(quote.customer),
-                         escaped(quote.eventDate), NumberText::amount(quote.total), NumberText::amount(quote.percent),
-                         NumberText::amount(quote.commission));
+        if (quote.marked)
+            cents += content.generated ? CommissionAmount::cents(quote.commission)
+                                       : CommissionAmount::bookedCents(quote.total, quote.percent);
     }
-    QString payables;
+    return cents;
+}
+
+StatementPages::Document CommissionStatement::document(const Content &content)
+{
+    StatementPages::Document document;
+    document.title = QStringLiteral("Extrato de Comissão");
+    document.heading = {QStringLiteral("Vendedor: %1").arg(content.salesperson),
+                        QStringLiteral("Filial: %1 · %2")
+                            .arg(content.branch, content.generated ? QStringLiteral("Comissão gerada")
+                                                                   : QStringLiteral("Comissão não gerada"))};
+    const QString at = content.at.toString(QStringLiteral("dd/MM/yyyy hh:mm"));
+    document.foot = QStringLiteral("Emitido em %1 por %2").arg(at, content.operatorCode);
+    document.body.append(Paragraph{.text = QStringLiteral("Listas: %1").arg(content.filter)});
+    document.body.append(
+        Paragraph{.text = QStringLiteral("Operador: %1 · Emitido em: %2").arg(content.operatorCode, at)});
+    document.body.append(section(QStringLiteral("Orçamentos")));
+    document.body.append(quotes(content));
     if (content.generated) {
-        payables =
-            content.payables.isEmpty()
-                ? QStringLiteral("<p>Contas a pagar: nenhuma encontrada no histórico.</p>")
-                : QStringLiteral("<p>Contas a pagar: %1</p>").arg(escaped(content.payables.join(QStringLiteral(", "))));
-        payables += cancellations(content.cancellations);
+        addPayables(document, content.payables);
+        addCancellations(document, content.cancellations);
     }
-    return QStringLiteral(
-               "<html><body style=\"color:black; font-family:sans-serif; font-size:10pt\">"
-               "<h2>Extrato de Comissão</h2>"
-               "<p><b>Filial:</b> %1<br/><b>Vendedor:</b> %2<br/><b>Listas:</b> %3<br/>"
-               "<b>Operador:</b> %4<br/><b>Emitido em:</b> %5</p>"
-               "<table width=\"100%\" border=\"1\" cellspacing=\"0\" cellpadding=\"3\">"
-               "<tr><th>Nr. Orçamento</th><th>Seq.</th><th>Cliente</th><th>Dt. Evento</th>"
-               "<th>Vr. Orçamento</th><th>% Comissão</th><th>Vr. Comissão</th></tr>%6"
-               "<tr><td colspan=\"6\"><b>Total (%7 orçamentos)</b></td><td align=\"right\"><b>%8</b></td></tr>"
-               "</table>%9</body></html>")
-        .arg(escaped(content.branch), escaped(content.salesperson), escaped(content.filter),
-             escaped(content.operatorCode), content.at.toString(QStringLiteral("dd/MM/yyyy hh:mm")), rows)
-        .arg(content.quotes.size())
-        .arg(NumberText::amount(double(sumCents) / 100.0), payables);
+    return document;
 }
 
 bool CommissionStatement::writePdf(const Content &content, QIODevice &device)
 {
     QPdfWriter pdf(&device);
-    pdf.setResolution(96);  // the document is laid out in screen points
+    pdf.setResolution(300);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     pdf.setTitle(QStringLiteral("Extrato de Comissão - %1").arg(content.salesperson));
     pdf.setCreator(QStringLiteral("Manutenção da Comissão"));
-    QTextDocument document;
-    document.setDocumentMargin(0);
-    document.setPageSize(QSizeF(pdf.width(), pdf.height()));
-    document.setHtml(html(content));
-    document.print(&pdf);
-    return true;
+    return StatementPages::paint(document(content), pdf);
 }

@@ -47,10 +47,15 @@ QString valueText(const FieldDef &field, const QVariant &value)
 
 }  // namespace
 
-QByteArray CsvExport::write(const TClientDataSet &set, const QVector<TDBGrid::TColumn> &columns)
+QByteArray CsvExport::write(const TClientDataSet &set, const QVector<TDBGrid::TColumn> &columns,
+                            const QVector<Constant> &leading)
 {
     QStringList lines;
-    QStringList titles;
+    QStringList titles, constants;
+    for (const Constant &constant : leading) {
+        titles.append(cell(constant.title));
+        constants.append(cell(constant.value));
+    }
     QVector<int> fields;
     for (const TDBGrid::TColumn &column : columns) {
         const int field = set.fieldIndex(column.fieldName);
@@ -64,7 +69,7 @@ QByteArray CsvExport::write(const TClientDataSet &set, const QVector<TDBGrid::TC
     }
     lines.append(titles.join(QLatin1Char(';')));
     for (int row = 0; set.Active() && row < set.RecordCount(); ++row) {
-        QStringList values;
+        QStringList values = constants;
         for (const int field : std::as_const(fields))
             values.append(field < 0 ? QString() : cell(valueText(set.fields().at(field), set.valueAt(row, field))));
         lines.append(values.join(QLatin1Char(';')));

@@ -15,5 +15,11 @@ class TClientDataSet;
 // through.
 class CsvExport {
 public:
-    static QByteArray write(const TClientDataSet &set, const QVector<TDBGrid::TColumn> &columns);
+    // A column with the same value on every row, before the grid's columns.
+    struct Constant {
+        QString title;
+        QString value;
+    };
+    static QByteArray write(const TClientDataSet &set, const QVector<TDBGrid::TColumn> &columns,
+                            const QVector<Constant> &leading = {});
 };

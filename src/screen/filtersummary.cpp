@@ -38,7 +38,34 @@ QStringList namesOf(TADOIBQuery *lookup, const QString &codeField, const QString
     return names;
 }
 
+QString dateBaseOf(const CommissionClient::Selection &selection)
+{
+    return selection.baseDateRule.trimmed() == QLatin1String("FECHAMENTO") ? QStringLiteral("data de fechamento")
+                                                                           : QStringLiteral("data do evento");
+}
+
+QString codes(const QString &title, const QString &list)
+{
+    const QStringList picked = list.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    return QStringLiteral("%1: %2").arg(title,
+                                        picked.isEmpty() ? QStringLiteral("todos") : picked.join(QStringLiteral(", ")));
+}
+
 }  // namespace
+
+QString FilterSummary::inWords(const CommissionClient::Selection &selection)
+{
+    const bool open = selection.periodStart <= 0 && selection.periodEnd <= 0;
+    const QString period =
+        open ? QStringLiteral("Sem período")
+             : QStringLiteral("Período %1").arg(PeriodText::describe(selection.periodStart, selection.periodEnd));
+    const QString status = selection.commissionStatus == QLatin1String("S") ? QStringLiteral("Comissão gerada")
+                                                                            : QStringLiteral("Comissão não gerada");
+    return QStringLiteral("Filial %1 · %2 (%3) · %4 · %5 · %6")
+        .arg(selection.branch, period, dateBaseOf(selection),
+             codes(QStringLiteral("Vendedores"), selection.salespeople),
+             codes(QStringLiteral("Tipos de evento"), selection.eventTypes), status);
+}
 
 FilterSummary::Line FilterSummary::ofFilterDialog(const CommissionClient::Selection &selection)
 {
@@ -53,9 +80,7 @@ FilterSummary::Line FilterSummary::ofFilterDialog(const CommissionClient::Select
 FilterSummary::Line FilterSummary::describe(const CommissionClient::Selection &selection,
                                             const QStringList &salespeopleNames, const QStringList &eventTypeNames)
 {
-    const QString dateBase = selection.baseDateRule.trimmed() == QLatin1String("FECHAMENTO")
-                                 ? QStringLiteral("data de fechamento")
-                                 : QStringLiteral("data do evento");
+    const QString dateBase = dateBaseOf(selection);
     const QString status =
         selection.commissionStatus == QLatin1String("S") ? QStringLiteral("Gerada") : QStringLiteral("Não gerada");
     Line line;

@@ -22,4 +22,8 @@ public:
     // as far as the dialog's lookup lists hold them (they do once the
     // operator picked from them).
     static Line ofFilterDialog(const CommissionClient::Selection &selection);
+    // The selection as a printed page tells it: "Filial 0001 · Período
+    // 01/10/2026 a 30/11/2026 (data do evento) · Vendedores: todos · Tipos de
+    // evento: 001, 004 · Comissão não gerada".
+    static QString inWords(const CommissionClient::Selection &selection);
 };

@@ -4,11 +4,14 @@
 #include "daycount.h"
 #include "dialogseam.h"
 #include "domains.h"
+#include "exportfilenames.h"
+#include "filtersummary.h"
 #include "historicocomissao.h"
 #include "historicoorcamentos.h"
 #include "hostmessages.h"
 #include "modulestate.h"
 #include "orcamentos.h"
+#include "paramorcaeve.h"
 #include "screencolumns.h"
 #include "screenmodel.h"
 #include "session.h"
@@ -17,6 +20,7 @@
 #include "wholefile.h"
 
 #include <QDate>
+#include <QDir>
 #include <QIODevice>
 #include <QSet>
 
@@ -36,16 +40,28 @@ bool hasCurrent(const TClientDataSet &set)
     return set.Active() && !set.IsEmpty();
 }
 
-void writeFile(const QString &path, const std::function<bool(QIODevice &)> &write)
+// Writes the file whole and says where it went; a failure is shown and said.
+void writeFile(const QString &path, const QString &written, const ScreenExports::Report &report,
+               const std::function<bool(QIODevice &)> &write)
 {
     const QString failure = WholeFile::write(path, write);
+    if (report)
+        report(failure.isEmpty() ? written.arg(QDir::toNativeSeparators(path)) : failure);
     if (!failure.isEmpty())
         MensErro(failure, true);
 }
 
-void writeStatement(const QString &path, const CommissionStatement::Content &content)
+void writeStatement(const QString &path, const CommissionStatement::Content &content,
+                    const ScreenExports::Report &report)
 {
-    writeFile(path, [&content](QIODevice &file) { return CommissionStatement::writePdf(content, file); });
+    writeFile(path, QStringLiteral("Extrato gravado em %1"), report,
+              [&content](QIODevice &file) { return CommissionStatement::writePdf(content, file); });
+}
+
+QString currentSalesperson(const ScreenModel &model)
+{
+    const TClientDataSet &salespeople = *model.cdsVendedores;
+    return hasCurrent(salespeople) ? salespeople.AsString(Vendedores::CdVendedor.name) : QString();
 }
 
 QString quoteKey(const QVariant &number, const QVariant &sequence)
@@ -55,26 +71,21 @@ QString quoteKey(const QVariant &number, const QVariant &sequence)
 
 }  // namespace
 
-QString ScreenExports::fileName(const QString &what, const QString &extension)
+QString ScreenExports::csvPath(const ScreenModel &model, List list)
 {
-    const QDate start = packet::dateFromDayCount(Filtro.dtDePeriodo);
-    const QString month = (start.isValid() ? start : QDate::currentDate()).toString(QStringLiteral("yyyy-MM"));
-    return QStringLiteral("comissao-%1-%2-%3.%4").arg(Filtro.stCdFilial, what, month, extension);
+    const QString name =
+        list == List::Vendedores
+            ? ExportFileNames::salespeopleCsv(Filtro.stCdFilial, Filtro.dtDePeriodo, Filtro.dtAtePeriodo)
+            : ExportFileNames::quotesCsv(Filtro.stCdFilial, currentSalesperson(model), Filtro.dtDePeriodo,
+                                         Filtro.dtAtePeriodo);
+    return QDir(ExportFileNames::folder()).filePath(name);
 }
 
-QString ScreenExports::csvFileName(const ScreenModel &model, List list)
+QString ScreenExports::statementPath(const ScreenModel &model)
 {
-    if (list == List::Vendedores)
-        return fileName(QStringLiteral("vendedores"), QStringLiteral("csv"));
-    const TClientDataSet &salespeople = *model.cdsVendedores;
-    const QString code = hasCurrent(salespeople) ? salespeople.AsString(Vendedores::CdVendedor.name) : QString();
-    return fileName(QStringLiteral("vendedor-%1-orcamentos").arg(code), QStringLiteral("csv"));
-}
-
-QString ScreenExports::statementFileName(const ScreenModel &model)
-{
-    const QString code = model.cdsVendedores->AsString(Vendedores::CdVendedor.name);
-    return fileName(QStringLiteral("vendedor-%1").arg(code), QStringLiteral("pdf"));
+    return QDir(ExportFileNames::folder())
+        .filePath(ExportFileNames::statementPdf(Filtro.stCdFilial, currentSalesperson(model), Filtro.dtDePeriodo,
+                                                Filtro.dtAtePeriodo));
 }
 
 double ScreenExports::historyPeriodEnd()
@@ -95,49 +106,74 @@ TfrmHistoricoComissao::Request ScreenExports::historyRequest(const ScreenModel &
 
 QByteArray ScreenExports::csv(const ScreenModel &model, List list)
 {
-    if (list == List::Vendedores)
-        return CsvExport::write(*model.cdsVendedores, screencolumns::vendedoresColumns());
-    return CsvExport::write(*model.cdsOrcamentos, screencolumns::orcamentosColumns());
+    if (list == List::Vendedores) {
+        TDBGrid::TColumn code;
+        code.fieldName = Vendedores::CdVendedor.name;
+        code.title = QStringLiteral("Cód. Vendedor");
+        return CsvExport::write(*model.cdsVendedores,
+                                QVector<TDBGrid::TColumn>{code} + screencolumns::vendedoresColumns());
+    }
+    const TClientDataSet &salespeople = *model.cdsVendedores;
+    const QString name = hasCurrent(salespeople) ? salespeople.AsString(Vendedores::NmFanVen.name) : QString();
+    return CsvExport::write(
+        *model.cdsOrcamentos, screencolumns::orcamentosColumns(),
+        {{QStringLiteral("Cód. Vendedor"), currentSalesperson(model)}, {QStringLiteral("Vendedor"), name}});
 }
 
-void ScreenExports::exportList(const ScreenModel &model, List list)
+void ScreenExports::exportList(const ScreenModel &model, List list, const Report &report)
 {
-    const QString path = DialogSeam::current().saveFileName(QStringLiteral("Exportar lista"), csvFileName(model, list),
+    const QString path = DialogSeam::current().saveFileName(QStringLiteral("Exportar lista"), csvPath(model, list),
                                                             QStringLiteral("Planilha CSV (*.csv)"));
     if (path.isEmpty())
         return;
     const QByteArray content = csv(model, list);
-    writeFile(path, [&content](QIODevice &file) { return file.write(content) == content.size(); });
+    writeFile(path, QStringLiteral("Lista gravada em %1"), report,
+              [&content](QIODevice &file) { return file.write(content) == content.size(); });
 }
 
-void ScreenExports::exportStatement(ScreenModel &model, const QString &branchName, const QString &filterLine)
+void ScreenExports::exportStatement(ScreenModel &model, const QString &branchName, const Report &report)
 {
     if (!hasCurrent(*model.cdsOrcamentos))
         return;
-    const QString path = DialogSeam::current().saveFileName(
-        QStringLiteral("Extrato da comissão"), statementFileName(model), QStringLiteral("Documento PDF (*.pdf)"));
+    const QString path = DialogSeam::current().saveFileName(QStringLiteral("Extrato da comissão"), statementPath(model),
+                                                            QStringLiteral("Documento PDF (*.pdf)"));
     if (path.isEmpty())
         return;
-    const CommissionStatement::Content content = statement(model, branchName, filterLine);
+    const CommissionStatement::Content content = statement(model, branchName);
     if (!content.generated)
-        return writeStatement(path, content);
+        return writeStatement(path, content, report);
     const TClientDataSet *quotes = model.cdsOrcamentos;
     model.history(Filtro.stCdFilial, model.cdsVendedores->AsString(Vendedores::CdVendedor.name),
-                  [quotes, path, content](const CommissionClient::HistoryAnswer &history) {
+                  [quotes, path, content, report](const CommissionClient::HistoryAnswer &history) {
                       CommissionStatement::Content withHistory = content;
                       addHistory(withHistory, *quotes, history);
-                      writeStatement(path, withHistory);
+                      writeStatement(path, withHistory, report);
                   });
 }
 
-CommissionStatement::Content ScreenExports::statement(const ScreenModel &model, const QString &branchName,
-                                                      const QString &filterLine)
+QString ScreenExports::filterInWords(const ScreenModel &model)
+{
+    CommissionClient::Selection selection;
+    selection.branch = Filtro.stCdFilial;
+    selection.salespeople = stCdVend;
+    selection.eventTypes = stCdEven;
+    selection.baseDateRule = model.cdsParamOrcaEve->Active()
+                                 ? model.cdsParamOrcaEve->AsString(contract::ParamOrcaEve::IdDtBaseComissao.name)
+                                 : QString();
+    selection.periodStart = Filtro.dtDePeriodo;
+    selection.periodEnd = Filtro.dtAtePeriodo;
+    selection.commissionStatus = Filtro.Comissao.stGerada;
+    return FilterSummary::inWords(selection);
+}
+
+CommissionStatement::Content ScreenExports::statement(const ScreenModel &model, const QString &branchName)
 {
     const TClientDataSet &salespeople = *model.cdsVendedores;
     const TClientDataSet &quotes = *model.cdsOrcamentos;
     CommissionStatement::Content content;
-    content.branch = QStringLiteral("%1 - %2").arg(Filtro.stCdFilial, branchName);
-    content.filter = filterLine;
+    content.branch = branchName.trimmed().isEmpty() ? Filtro.stCdFilial
+                                                    : QStringLiteral("%1 - %2").arg(Filtro.stCdFilial, branchName);
+    content.filter = filterInWords(model);
     content.operatorCode = Operador();
     content.at = QDateTime::currentDateTime();
     content.salesperson = QStringLiteral("%1 - %2").arg(salespeople.AsString(Vendedores::CdVendedor.name),
@@ -152,7 +188,8 @@ CommissionStatement::Content ScreenExports::statement(const ScreenModel &model, 
              value(Orcamentos::NmFantClie).toString(),
              packet::dateFromDayCount(value(Orcamentos::DtEvento).toDouble()).toString(QStringLiteral("dd/MM/yyyy")),
              value(Orcamentos::VrTotalOrev).toDouble(), value(Orcamentos::VrPercComis).toDouble(),
-             value(Orcamentos::VrComissao).toDouble()});
+             value(Orcamentos::VrComissao).toDouble(),
+             value(Orcamentos::IdCheck).toString() == contract::Domains::Mark::marked});
     }
     return content;
 }
@@ -160,7 +197,7 @@ CommissionStatement::Content ScreenExports::statement(const ScreenModel &model, 
 void ScreenExports::addHistory(CommissionStatement::Content &content, const TClientDataSet &quotes,
                                const CommissionClient::HistoryAnswer &history)
 {
-    content.payables = payablesOf(quotes, history);
+    content.payables = CommissionStatement::payablesIn(history.settlements, payablesOf(quotes, history));
     content.cancellations =
         CommissionStatement::cancellationsIn(history.settlements, Filtro.dtDePeriodo, historyPeriodEnd());
 }

@@ -226,6 +226,7 @@ void ScreenLayout::summaries(TfrmManComis &form)
     form.lblSituacao = new QLabel(&form);
     form.lblSituacao->setObjectName(QStringLiteral("lblSituacao"));
     form.lblSituacao->setContentsMargins(4, 3, 4, 3);
+    form.lblSituacao->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form.lblSituacao->setVisible(false);
     form.addBottomPanel(form.lblSituacao);
 }

@@ -5,6 +5,7 @@
 #include "gridpainting.h"
 #include "handlerguard.h"
 #include "hostoperations.h"
+#include "mainform.h"
 #include "modulestate.h"
 #include "screenexports.h"
 #include "screenlayout.h"
@@ -25,7 +26,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPointer>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -173,6 +176,7 @@ void TfrmManComis::wireModel()
     connect(m_model, &ScreenModel::enablingChanged, this, [this] { Habilita(); });
     connect(m_model, &ScreenModel::statusLineChanged, this, [this](const QString &text) {
         lblSituacao->setText(text);
+        lblSituacao->setToolTip(text);
         lblSituacao->setVisible(!text.isEmpty());
     });
     // While a call runs the commands are off and the operator's input waits
@@ -269,6 +273,14 @@ void TfrmManComis::showLoadedFilter(const CommissionClient::Selection &selection
     lblFiltroAtual->setToolTip(line.toolTip);
 }
 
+void TfrmManComis::showStatus(const QString &text)
+{
+    m_model->setNotice(text);
+    // Inside the host the status bar says it too, for a while.
+    if (auto *host = qobject_cast<QMainWindow *>(MainForm()))
+        host->statusBar()->showMessage(text, 15000);
+}
+
 // --- commands ----------------------------------------------------------------
 
 void TfrmManComis::loadParametersThenFilter()
@@ -325,13 +337,21 @@ void TfrmManComis::mnuHistoricoClick(QObject *)
 
 void TfrmManComis::mnuExportarClick(QObject *)
 {
-    ScreenExports::exportList(*m_model, pgcPadrao->currentWidget() == tshOrcamento ? ScreenExports::List::Orcamentos
-                                                                                   : ScreenExports::List::Vendedores);
+    ScreenExports::exportList(*m_model,
+                              pgcPadrao->currentWidget() == tshOrcamento ? ScreenExports::List::Orcamentos
+                                                                         : ScreenExports::List::Vendedores,
+                              [this](const QString &text) { showStatus(text); });
 }
 
 void TfrmManComis::mnuExtratoClick(QObject *)
 {
-    ScreenExports::exportStatement(*m_model, edtNmFilial->text(), lblFiltroAtual->text());
+    // The statement may be written once the history is in: the screen may
+    // be gone by then.
+    ScreenExports::exportStatement(*m_model, edtNmFilial->text(),
+                                   [screen = QPointer<TfrmManComis>(this)](const QString &text) {
+                                       if (screen)
+                                           screen->showStatus(text);
+                                   });
 }
 
 void TfrmManComis::sbtProcurarClick(QObject *)

@@ -69,7 +69,8 @@ public:
     QLabel *lblResumoVendedor = nullptr;
     QLabel *lblResumoOrcamento = nullptr;
     QLabel *lblFiltroAtual = nullptr;
-    // What the operator should know that no dialog says (the model's status line).
+    // What the operator should know that no dialog says: the model's status
+    // line, or where the last file written went (or why it was not).
     QLabel *lblSituacao = nullptr;
 
     CommissionClient &service() { return m_model->client(); }
@@ -152,6 +153,7 @@ private:
     void activated();
     void restoreFocusAfterClose();
     void showLoadedFilter(const CommissionClient::Selection &selection);
+    void showStatus(const QString &text);
     // The commands the base screen offers, each button with its menu entry.
     std::array<std::pair<QToolButton *, QAction *>, 8> baseCommands() const;
 

@@ -158,7 +158,8 @@ void declareHistorico(TClientDataSet &set)
                                      payableNow,
                                      shown(F::DsMotivo, "Motivo", 20),
                                      hidden(F::IdOperacao),
-                                     amount(F::VrContaPagar, "Vr. Conta Atual")};
+                                     amount(F::VrContaPagar, "Vr. Conta Atual"),
+                                     hidden(F::DtVencContaPagar)};
     declareAll(set, F::fields(), looks);
 }
 

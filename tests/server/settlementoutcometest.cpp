@@ -4,6 +4,7 @@
 
 #include <commissionservice.h>
 #include <connectionprovider.h>
+#include <daycount.h>
 #include <domains.h>
 #include <outcomes.h>
 #include <packetcodec.h>
@@ -285,14 +286,20 @@ void SettlementOutcomeTest::shouldTellWhatCancellationsDidToEachPayable()
     QStringList rows;
     for (int row = 0; row < settlements.rows.size(); ++row)
         rows << QStringLiteral("%1%2:%3=%4")
-                    .arg(cell(settlements, row, History::IdOperacao), cell(settlements, row, History::NrContaPagar),
-                         cell(settlements, row, History::IdSitContaPagar))
-                    .arg(settlements.rows[row][settlements.fieldIndex(History::VrContaPagar.name)].toDouble(), 0, 'f',
-                         2);
+                        .arg(cell(settlements, row, History::IdOperacao), cell(settlements, row, History::NrContaPagar),
+                             cell(settlements, row, History::IdSitContaPagar))
+                        .arg(settlements.rows[row][settlements.fieldIndex(History::VrContaPagar.name)].toDouble(), 0,
+                             'f', 2)
+                    + packet::dateFromDayCount(
+                          settlements.rows[row][settlements.fieldIndex(History::DtVencContaPagar.name)].toDouble())
+                          .toString(QStringLiteral("@dd/MM/yyyy"));
     const QString first = QString::number(payableOf(1));
     const QString second = QString::number(payableOf(5));
+    // A payable falls due a term after the server's day; a removed one has no due date.
+    const QString due =
+        QDate::currentDate().addDays(CommissionService::paymentTermDays).toString(QStringLiteral("dd/MM/yyyy"));
     QCOMPARE(rows.join(QLatin1Char(';')),
-             QStringLiteral("G%1:A=50.00;G%2:G=10.00;C101:R=0.00;C%1:A=50.00").arg(first, second));
+             QStringLiteral("G%1:A=50.00@%3;G%2:G=10.00@%3;C101:R=0.00;C%1:A=50.00@%3").arg(first, second, due));
 }
 
 // Generation, cancellation and the two refusals with their numbers, while

@@ -55,8 +55,12 @@ public:
     void abandonWait();
 
     // What the operator should know that no dialog says: the quote
-    // parameters missing, a load given up. Empty when there is nothing.
+    // parameters missing, a load given up, where a file went. Empty when
+    // there is nothing.
     QString statusLine() const;
+    // Says `notice` on the status line until the next one (the missing
+    // parameters say theirs first).
+    void setNotice(const QString &notice);
     static const QString parametersMissingText, loadCancelledText, alreadySentText;
 
     // A screen created: no period, every salesperson and event type, the
@@ -125,7 +129,6 @@ private:
     void callEnded();
     // What the busy panel offers, from the calls under way.
     void offerWayOut();
-    void setNotice(const QString &notice);
 
     std::unique_ptr<CommissionClient> m_client;
     std::unique_ptr<QuoteLoader> m_loader;

@@ -94,38 +94,49 @@ private slots:
         QTest::addColumn<QString>("salespeople");
         QTest::addColumn<QString>("eventTypes");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("inWords");  // as a printed statement says it
         const QDate nov1(2026, 11, 1), nov30(2026, 11, 30);
         QTest::newRow("everyone, event date") << nov1 << nov30 << "EVENTO"
                                               << "N"
                                               << ""
                                               << ""
                                               << "Filial 0001 · 01/11/2026 a 30/11/2026 (data do evento) · Não gerada"
-                                                 " · Vendedores: Todos · Tipos de evento: Todos";
+                                                 " · Vendedores: Todos · Tipos de evento: Todos"
+                                              << "Filial 0001 · Período 01/11/2026 a 30/11/2026 (data do evento)"
+                                                 " · Vendedores: todos · Tipos de evento: todos · Comissão não gerada";
         QTest::newRow("picked, closing date")
             << nov1 << nov30 << "FECHAMENTO"
             << "S"
             << "0001;0003"
             << "002"
             << "Filial 0001 · 01/11/2026 a 30/11/2026 (data de fechamento) · Gerada · Vendedores: 2 escolhidos"
-               " · Tipos de evento: 1 escolhido";
+               " · Tipos de evento: 1 escolhido"
+            << "Filial 0001 · Período 01/11/2026 a 30/11/2026 (data de fechamento) · Vendedores: 0001, 0003"
+               " · Tipos de evento: 002 · Comissão gerada";
         QTest::newRow("from a day on") << nov1 << QDate() << "EVENTO"
                                        << "N"
                                        << ""
                                        << ""
                                        << "Filial 0001 · a partir de 01/11/2026 (data do evento) · Não gerada"
-                                          " · Vendedores: Todos · Tipos de evento: Todos";
+                                          " · Vendedores: Todos · Tipos de evento: Todos"
+                                       << "Filial 0001 · Período a partir de 01/11/2026 (data do evento)"
+                                          " · Vendedores: todos · Tipos de evento: todos · Comissão não gerada";
         QTest::newRow("up to a day") << QDate() << nov30 << "EVENTO"
                                      << "N"
                                      << ""
                                      << ""
                                      << "Filial 0001 · até 30/11/2026 (data do evento) · Não gerada"
-                                        " · Vendedores: Todos · Tipos de evento: Todos";
+                                        " · Vendedores: Todos · Tipos de evento: Todos"
+                                     << "Filial 0001 · Período até 30/11/2026 (data do evento)"
+                                        " · Vendedores: todos · Tipos de evento: todos · Comissão não gerada";
         QTest::newRow("any date") << QDate() << QDate() << "EVENTO"
                                   << "N"
                                   << ""
                                   << ""
                                   << "Filial 0001 · qualquer data (data do evento) · Não gerada"
-                                     " · Vendedores: Todos · Tipos de evento: Todos";
+                                     " · Vendedores: Todos · Tipos de evento: Todos"
+                                  << "Filial 0001 · Sem período (data do evento)"
+                                     " · Vendedores: todos · Tipos de evento: todos · Comissão não gerada";
     }
     void shouldSayWhatTheListsWereLoadedWith()
     {
@@ -136,6 +147,7 @@ private slots:
         QFETCH(QString, salespeople);
         QFETCH(QString, eventTypes);
         QFETCH(QString, expected);
+        QFETCH(QString, inWords);
         CommissionClient::Selection selection;
         selection.branch = QStringLiteral("0001");
         selection.periodStart = from.isValid() ? packet::toDayCount(from) : 0;
@@ -145,6 +157,7 @@ private slots:
         selection.salespeople = salespeople;
         selection.eventTypes = eventTypes;
         QCOMPARE(FilterSummary::describe(selection, {}, {}).text, expected);
+        QCOMPARE(FilterSummary::inWords(selection), inWords);
     }
 
     void shouldNameThePickedOnesInTheToolTip()

@@ -4,6 +4,7 @@
 
 // Brings in the screen's CommissionClient from beside it: the server's
 // folder has a header of the same name.
+#include "commissionservice.h"
 #include "commissionsettlement.h"
 #include "daycount.h"
 #include "domains.h"
@@ -27,9 +28,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -212,9 +215,12 @@ void CommissionSettlementTest::clickMark(int row)
 
 void CommissionSettlementTest::saveInto(const QTemporaryDir &dir, QString &proposed)
 {
-    m_dialogs->onSaveFileName = [&dir, &proposed](const QString &name) {
-        proposed = name;
-        return dir.filePath(name);
+    // The path proposed is in an existing folder (the documents or the home folder).
+    m_dialogs->onSaveFileName = [&dir, &proposed](const QString &suggested) {
+        const QFileInfo path(suggested);
+        proposed = path.isAbsolute() && path.dir().exists() ? path.fileName()
+                                                            : QStringLiteral("not in a folder: ") + suggested;
+        return dir.filePath(proposed);
     };
 }
 
@@ -385,15 +391,18 @@ void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet
     QTest::addColumn<bool>("quotesTab");
     QTest::addColumn<QString>("suggested");
     QTest::addColumn<QStringList>("lines");
-    QTest::newRow("salespeople") << false << "comissao-0001-vendedores-2024-05.csv"
-                                 << QStringList{"Vendedor;Valor da Comissão", "Ana Souza;35,00", "Bruno Lima;10,00",
-                                                "Carla Dias;20,00", "Elisa Rocha;0,00"};
+    QTest::newRow("salespeople") << false << "comissao-0001-vendedores-2024-05-a-2024-05.csv"
+                                 << QStringList{"Cód. Vendedor;Vendedor;Valor da Comissão", "0001;Ana Souza;35,00",
+                                                "0002;Bruno Lima;10,00", "0003;Carla Dias;20,00",
+                                                "0005;Elisa Rocha;0,00"};
     QTest::newRow("quotes of a salesperson")
-        << true << "comissao-0001-vendedor-0001-orcamentos-2024-05.csv"
-        << QStringList{"Marcado;Nr. Orçamento;Seq.;Cliente;Tipo de Evento;Dt. Evento;Dt. Fechamento;Vr. Orçamento;"
-                       "% Comissão;Vr. Comissão",
-                       "S;0000000001;01;Buffet Alegria;Casamento;10/05/2024;20/04/2024;1000,00;5,00;50,00",
-                       "S;0000000009;01;Buffet Alegria;Casamento;28/05/2024;28/05/2024;-300,00;5,00;-15,00"};
+        << true << "comissao-0001-vendedor-0001-orcamentos-2024-05-a-2024-05.csv"
+        << QStringList{"Cód. Vendedor;Vendedor;Marcado;Nr. Orçamento;Seq.;Cliente;Tipo de Evento;Dt. Evento;"
+                       "Dt. Fechamento;Vr. Orçamento;% Comissão;Vr. Comissão",
+                       "0001;Ana Souza;S;0000000001;01;Buffet Alegria;Casamento;10/05/2024;20/04/2024;1000,00;5,00;"
+                       "50,00",
+                       "0001;Ana Souza;S;0000000009;01;Buffet Alegria;Casamento;28/05/2024;28/05/2024;-300,00;5,00;"
+                       "-15,00"};
 }
 
 void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet()
@@ -415,6 +424,7 @@ void CommissionSettlementTest::shouldExportTheListOfTheCurrentTabForASpreadsheet
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts), lines);
     QCOMPARE(m_dialogs->errors(), QStringList());
+    QCOMPARE(m_screen->lblSituacao->text(), QStringLiteral("Lista gravada em ") + dir.filePath(suggested));
 }
 
 // A file that cannot be written is reported and nothing is written: not in
@@ -433,6 +443,7 @@ void CommissionSettlementTest::shouldWriteNothingWhereTheFileCannotBeWritten()
         QVERIFY2(
             m_dialogs->errors().first().startsWith(QStringLiteral("Não foi possível gravar o arquivo %1: ").arg(path)),
             qPrintable(m_dialogs->errors().first()));
+        QCOMPARE(m_screen->lblSituacao->text(), m_dialogs->errors().first());
     }
     QVERIFY(QFileInfo(folder).isDir());
     QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
@@ -466,16 +477,23 @@ void CommissionSettlementTest::shouldWriteTheStatementOfTheSalespersonAsPdf()
     saveInto(dir, proposed);
     m_screen->mnuExtrato->trigger();
     ScreenHarness::waitIdle(*m_screen);
-    QCOMPARE(proposed, QStringLiteral("comissao-0001-vendedor-0001-2024-05.pdf"));
+    QCOMPARE(proposed, QStringLiteral("extrato-comissao-0001-0001-2024-05-a-2024-05.pdf"));
+    QCOMPARE(m_screen->lblSituacao->text(), QStringLiteral("Extrato gravado em ") + dir.filePath(proposed));
     QProcess render;
     render.start(pdftotext, {QStringLiteral("-layout"), dir.filePath(proposed), QStringLiteral("-")});
     QVERIFY(render.waitForFinished(30000));
     const QString text = QString::fromUtf8(render.readAllStandardOutput());
     for (const QString &expected :
          {QStringLiteral("Extrato de Comissão"), QStringLiteral("0001 - Ana Souza"), QStringLiteral("0000000001"),
-          QStringLiteral("0000000009"), QStringLiteral("Operador: OP7"), NumberText::amount(115.0),
-          QStringLiteral("Contas a pagar: %1").arg(payable)})
+          QStringLiteral("0000000009"), QStringLiteral("Operador: OP7"), NumberText::amount(115.0)})
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + text));
+    // The payable with its amount, due date and whether it is paid.
+    const QString due = QDate::currentDate()
+                            .addDays(commission::CommissionService::paymentTermDays)
+                            .toString(QStringLiteral("dd/MM/yyyy"));
+    const QRegularExpression payableLine(
+        QStringLiteral("\\n\\s*%1\\s+%2\\s+%3\\s+Não\\s").arg(payable, NumberText::amount(35.0), due));
+    QVERIFY2(text.contains(payableLine), qPrintable(payableLine.pattern() + QStringLiteral(" not in:\n") + text));
     QCOMPARE(m_dialogs->errors(), QStringList());
 }
 
