@@ -144,8 +144,8 @@ void SettlementOutcomeTest::shouldTellTheNumbersBesideTheCatalogueText_data()
         << notWritten << false;
     QTest::newRow("cancellation, answer lost")
         << false << "slow server" << 200 << cancellation("")
-        << "Não foi possível comunicar com o servidor 127.0.0.1:%1: tempo de resposta esgotado (300 ms)."
-        << perhapsWritten << true;
+        << "Não foi possível comunicar com o servidor 127.0.0.1:%1: o servidor não respondeu em 1 s." << perhapsWritten
+        << true;
 }
 
 void SettlementOutcomeTest::shouldTellTheNumbersBesideTheCatalogueText()
