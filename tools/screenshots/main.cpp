@@ -15,7 +15,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -23,21 +25,31 @@ namespace {
 
 // Signs in through frmLogin with the password read from standard input,
 // photographing the dialog (entrar.png) as the operator sees it before
-// pressing Entrar. Returns false, having said why, when the server refused.
-bool signInPhotographed(const QDir &folder)
+// pressing Entrar. The sign-in completes later: `signedIn` runs once the
+// dialog is accepted; a refusal is said and ends the program with 1.
+void signInPhotographed(const QDir &folder, std::function<void()> signedIn)
 {
     std::string password;
     std::getline(std::cin, password);
-    TfrmLogin login({Operador(), QString(), false});
-    login.show();
-    login.edtSenha->setText(QString::fromStdString(password));
+    auto *login = new TfrmLogin({Operador(), QString(), false});
+    login->show();
+    login->edtSenha->setText(QString::fromStdString(password));
     QApplication::processEvents();
-    login.grab().save(folder.filePath(QStringLiteral("entrar.png")));
-    login.btnEntrar->click();
-    if (login.result() == QDialog::Accepted)
-        return true;
-    std::fprintf(stderr, "sign-in refused: %s\n", qPrintable(login.lblMensagem->text()));
-    return false;
+    login->grab().save(folder.filePath(QStringLiteral("entrar.png")));
+    QObject::connect(login, &QDialog::accepted, login, [login, signedIn = std::move(signedIn)] {
+        login->deleteLater();
+        signedIn();
+    });
+    // A refused sign-in leaves the dialog open with its text, Entrar usable again.
+    auto *refusal = new QTimer(login);
+    QObject::connect(refusal, &QTimer::timeout, login, [login] {
+        if (login->isVisible() && login->btnEntrar->isEnabled() && !login->lblMensagem->text().isEmpty()) {
+            std::fprintf(stderr, "sign-in refused: %s\n", qPrintable(login->lblMensagem->text()));
+            QApplication::exit(1);
+        }
+    });
+    refusal->start(50);
+    login->btnEntrar->click();
 }
 
 }  // namespace
@@ -68,13 +80,20 @@ int main(int argc, char *argv[])
 
     QDir folder;
     folder.mkpath(parser.value("out"));
-    if (parser.isSet("password-stdin") && !signInPhotographed(QDir(parser.value("out"))))
-        return 1;
-    HostMainWindow host;
-    host.resize(1300, 720);
-    host.show();
-    ScreenshotTour tour(host, QDir(parser.value("out")), from, to);
-    tour.start();
-    QTimer::singleShot(0, &host, [&host] { host.openModule(); });
+    // The host is made once the operator is signed in, as the host program does.
+    std::unique_ptr<HostMainWindow> host;
+    std::unique_ptr<ScreenshotTour> tour;
+    const auto tourTheScreen = [&] {
+        host = std::make_unique<HostMainWindow>();
+        host->resize(1300, 720);
+        host->show();
+        tour = std::make_unique<ScreenshotTour>(*host, QDir(parser.value("out")), from, to);
+        tour->start();
+        QTimer::singleShot(0, host.get(), [&host] { host->openModule(); });
+    };
+    if (parser.isSet("password-stdin"))
+        signInPhotographed(QDir(parser.value("out")), tourTheScreen);
+    else
+        tourTheScreen();
     return QApplication::exec();
 }
