@@ -1,7 +1,8 @@
 #include "listsummary.h"
 
+#include "markedquotes.h"
+#include "modulestate.h"
 #include "numbertext.h"
-#include "orcamentos.h"
 #include "tclientdataset.h"
 #include "vendedores.h"
 
@@ -26,21 +27,12 @@ qint64 cents(const QVariant &value)
 
 QString ListSummary::quotes(const TClientDataSet &quotes)
 {
-    const int mark = quotes.fieldIndex(contract::Orcamentos::IdCheck.name);
-    const int commission = quotes.fieldIndex(contract::Orcamentos::VrComissao.name);
-    const int rows = quotes.RecordCount();
-    int marked = 0;
-    qint64 markedCents = 0;
-    for (int row = 0; row < rows; ++row) {
-        if (mark < 0 || quotes.valueAt(row, mark).toString() != QLatin1String("S"))
-            continue;
-        ++marked;
-        if (commission >= 0)
-            markedCents += cents(quotes.valueAt(row, commission));
-    }
+    // The marked amount is the one "Confirmar" or "Cancelar" will settle.
+    const bool generating = Cli_ORE09700::Filtro.Comissao.stGerada == QLatin1String("N");
+    const MarkedQuotes marked = MarkedQuotes::of(quotes.data(), generating);
     return QStringLiteral("%1 · %2 · comissão marcada %3")
-        .arg(counted(rows, "orçamento", "orçamentos"), counted(marked, "marcado", "marcados"),
-             NumberText::amount(double(markedCents) / 100.0));
+        .arg(counted(quotes.RecordCount(), "orçamento", "orçamentos"), counted(marked.count, "marcado", "marcados"),
+             NumberText::amount(double(marked.cents) / 100.0));
 }
 
 QString ListSummary::salespeople(const TClientDataSet &salespeople)

@@ -1,7 +1,6 @@
 #include "settlementtexts.h"
 
-#include "domains.h"
-#include "orcamentos.h"
+#include "markedquotes.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -11,33 +10,11 @@
 
 namespace {
 
-using contract::Orcamentos;
-
 const QString separator = QStringLiteral(" · ");
 
 QString counted(qint64 count, const char *one, const char *many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QString::fromUtf8(count == 1 ? one : many));
-}
-
-qint64 cents(double amount)
-{
-    return std::llround(amount * 100.0);
-}
-
-// The commission of a quote as the server books it: total in cents times
-// the percentage in thousandths, over 100000, rounded half away from zero.
-qint64 commissionCents(double total, double percent)
-{
-    const qint64 totalCents = cents(total);
-    const qint64 thousandths = std::llround(percent * 1000.0);
-    const bool negative = (totalCents < 0) != (thousandths < 0);
-    constexpr qint64 divisor = 100000;
-    const qint64 magnitudeTotal = std::abs(totalCents);
-    const qint64 magnitudePercent = std::abs(thousandths);
-    const qint64 magnitude = (magnitudeTotal / divisor) * magnitudePercent
-                             + ((magnitudeTotal % divisor) * magnitudePercent + divisor / 2) / divisor;
-    return negative ? -magnitude : magnitude;
 }
 
 QString payableLine(const SettlementAnswer::Payable &payable)
@@ -55,20 +32,9 @@ QString SettlementTexts::amount(double value)
 
 QString SettlementTexts::markedQuotes(const packet::Packet &quotes, bool generating)
 {
-    const int mark = quotes.fieldIndex(Orcamentos::IdCheck.name);
-    const int total = quotes.fieldIndex(Orcamentos::VrTotalOrev.name);
-    const int percent = quotes.fieldIndex(Orcamentos::VrPercComis.name);
-    const int commission = quotes.fieldIndex(Orcamentos::VrComissao.name);
-    int count = 0;
-    qint64 sum = 0;
-    for (const QVector<QVariant> &row : quotes.rows) {
-        if (mark < 0 || row.value(mark).toString() != contract::Domains::Mark::marked)
-            continue;
-        ++count;
-        sum += generating ? commissionCents(row.value(total).toDouble(), row.value(percent).toDouble())
-                          : cents(row.value(commission).toDouble());
-    }
-    return counted(count, "orçamento marcado", "orçamentos marcados") + separator + amount(sum / 100.0);
+    const MarkedQuotes marked = MarkedQuotes::of(quotes, generating);
+    return counted(marked.count, "orçamento marcado", "orçamentos marcados") + separator
+           + amount(double(marked.cents) / 100.0);
 }
 
 QString SettlementTexts::generated(const QVector<SettlementAnswer::Payable> &payables)

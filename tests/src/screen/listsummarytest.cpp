@@ -2,6 +2,7 @@
 // notation, singulars, and what the filter said.
 #include "listsummary.h"
 #include "filtersummary.h"
+#include "modulestate.h"
 #include "screendatasets.h"
 #include "tclientdataset.h"
 
@@ -64,6 +65,25 @@ private slots:
         screendatasets::declareOrcamentos(quotes);
         fill(quotes, QStringLiteral("IDCHECK"), rows);
         QCOMPARE(ListSummary::quotes(quotes), expected);
+    }
+
+    // Before a generation the marked sum is what the server will book (total
+    // times percentage, half a cent up), not the sum of the listed column.
+    void shouldSumWhatAGenerationWillBookOnCommissionNotGenerated()
+    {
+        TClientDataSet quotes;
+        screendatasets::declareOrcamentos(quotes);
+        fill(quotes, QStringLiteral("IDCHECK"), QVector<Row>(3, {"S", 0.0}));
+        packet::Packet content = quotes.data();
+        for (QVector<QVariant> &row : content.rows) {
+            row[content.fieldIndex(QStringLiteral("VRTOTALOREV"))] = 0.5;
+            row[content.fieldIndex(QStringLiteral("VRPERCCOMIS"))] = 1.0;
+        }
+        quotes.loadFromPacket(content);
+        Cli_ORE09700::Filtro.Comissao.stGerada = QStringLiteral("N");
+        const QString summary = ListSummary::quotes(quotes);
+        Cli_ORE09700::Filtro.Comissao.stGerada.clear();
+        QCOMPARE(summary, QStringLiteral("3 orçamentos · 3 marcados · comissão marcada 0,03"));
     }
 
     void shouldCountTheSalespeopleAndSumTheirCommission_data()
