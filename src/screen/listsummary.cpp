@@ -1,6 +1,6 @@
 #include "listsummary.h"
 
-#include "markedquotes.h"
+#include "markedcommission.h"
 #include "modulestate.h"
 #include "numbertext.h"
 #include "tclientdataset.h"
@@ -29,7 +29,7 @@ QString ListSummary::quotes(const TClientDataSet &quotes)
 {
     // The marked amount is the one "Confirmar" or "Cancelar" will settle.
     const bool generating = Cli_ORE09700::Filtro.Comissao.stGerada == QLatin1String("N");
-    const MarkedQuotes marked = MarkedQuotes::of(quotes.data(), generating);
+    const MarkedCommission marked = MarkedCommission::of(quotes.data(), generating);
     return QStringLiteral("%1 · %2 · comissão marcada %3")
         .arg(counted(quotes.RecordCount(), "orçamento", "orçamentos"), counted(marked.count, "marcado", "marcados"),
              NumberText::amount(double(marked.cents) / 100.0));

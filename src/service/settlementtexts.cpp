@@ -1,6 +1,6 @@
 #include "settlementtexts.h"
 
-#include "markedquotes.h"
+#include "markedcommission.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -32,7 +32,7 @@ QString SettlementTexts::amount(double value)
 
 QString SettlementTexts::markedQuotes(const packet::Packet &quotes, bool generating)
 {
-    const MarkedQuotes marked = MarkedQuotes::of(quotes, generating);
+    const MarkedCommission marked = MarkedCommission::of(quotes, generating);
     return counted(marked.count, "orçamento marcado", "orçamentos marcados") + separator
            + amount(double(marked.cents) / 100.0);
 }

@@ -8,9 +8,9 @@
 // cents. A generation's commission is reckoned from each quote's total and
 // percentage as the server books it (so the figure shown beforehand is the
 // payable's); a cancellation's is the commission listed for each quote.
-struct MarkedQuotes {
+struct MarkedCommission {
     int count = 0;
     qint64 cents = 0;
 
-    static MarkedQuotes of(const packet::Packet &quotes, bool generating);
+    static MarkedCommission of(const packet::Packet &quotes, bool generating);
 };

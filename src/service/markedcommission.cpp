@@ -1,10 +1,10 @@
-#include "markedquotes.h"
+#include "markedcommission.h"
 
 #include "commissionamount.h"
 #include "domains.h"
 #include "orcamentos.h"
 
-MarkedQuotes MarkedQuotes::of(const packet::Packet &quotes, bool generating)
+MarkedCommission MarkedCommission::of(const packet::Packet &quotes, bool generating)
 {
     using contract::CommissionAmount;
     using contract::Orcamentos;
@@ -12,7 +12,7 @@ MarkedQuotes MarkedQuotes::of(const packet::Packet &quotes, bool generating)
     const int total = quotes.fieldIndex(Orcamentos::VrTotalOrev.name);
     const int percent = quotes.fieldIndex(Orcamentos::VrPercComis.name);
     const int commission = quotes.fieldIndex(Orcamentos::VrComissao.name);
-    MarkedQuotes marked;
+    MarkedCommission marked;
     if (mark < 0)
         return marked;
     for (const QVector<QVariant> &row : quotes.rows) {
