@@ -16,8 +16,9 @@ PaintingErrorSeam::~PaintingErrorSeam()
 void PaintingErrorSeam::showHeldErrorsLater()
 {
     for (const auto &[text, informative] : std::as_const(m_errors))
-        QTimer::singleShot(0, QCoreApplication::instance(),
-                           [text, informative] { DialogSeam::current().showError(text, informative); });
+        QTimer::singleShot(0, QCoreApplication::instance(), [text = text, informative = informative] {
+            DialogSeam::current().showError(text, informative);
+        });
     m_errors.clear();
 }
 
