@@ -251,7 +251,7 @@ void StopTest::shouldRollBackAndExitNonZeroWhatStillRunsAtTheDeadline()
             QTRY_VERIFY_WITH_TIMEOUT(
                 fixture().value(QStringLiteral("SELECT COUNT(*) FROM pg_locks WHERE NOT granted")).toInt() > 0, 10000);
         else
-            QTRY_VERIFY_WITH_TIMEOUT(server.threadsSleeping() > 0, 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(server.threadsSleeping() > 0, 30000);
         server.signal(SIGTERM);
         QCOMPARE(server.waitForExit(20000), commission::ServerProgram::abandonedExitCode);
         generation.join();
