@@ -10,13 +10,10 @@ namespace commission {
 // Commission arithmetic in whole units: amounts in cents, percentages in
 // thousandths of a percent. Commission = percentage / 100 x total, rounded to
 // the cent half away from zero, the same in C++ and in SQL on both engines,
-// so a listed sum is exactly what a generation books.
+// so a listed sum is exactly what a generation books. The C++ side, and the
+// percentages a generation accepts, are contract::CommissionAmount's.
 class CommissionMath {
 public:
-    // The percentages a generation accepts: 0,001 to 99,99 %.
-    static constexpr qint64 minPercent = 1;
-    static constexpr qint64 maxPercent = 99990;
-
     // nullopt beyond +-1000 %: never a valid percentage, kept away from overflow.
     static std::optional<qint64> toThousandths(double percent);
     static qint64 commissionCents(qint64 totalCents, qint64 percentThousandths);
